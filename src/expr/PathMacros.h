@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "platform/SystemFolders.h"
 
@@ -25,6 +26,8 @@ class PathMacros {
   const std::string& File() const { return file_; }
 
  private:
+  void Refresh();
+
   const SystemFolders& folders_;
   std::string executablePath_;
   std::string file_;
