@@ -235,6 +235,7 @@ bool ScriptCompiler::ParseArguments(ScriptStatement& statement, std::string_view
 }
 
 bool ScriptCompiler::CheckLine(ScriptStatement& statement, std::string_view line, bool showErrors) {
+  line = Trim(line);
   bool ok = ParseLine(statement, line) && ParseArguments(statement, line);
   if (!ok && showErrors && !statement.errorText.empty()) {
     dialogs_.Message(statement.errorText + "\n" + std::string(line));

@@ -34,10 +34,11 @@ class ScriptCompiler {
   // Statement kinds and commands without arguments are left as they are.
   static bool ParseArguments(ScriptStatement& statement, std::string_view line);
 
- private:
-  // ParseLine, then ParseArguments; with showErrors a failure's errorText is shown with the
-  // line.
+  // The check both compiler passes apply to a line: ParseLine, then ParseArguments; with
+  // showErrors a failure's errorText is shown with the trimmed line.
   bool CheckLine(ScriptStatement& statement, std::string_view line, bool showErrors);
+
+ private:
   bool ParseFor(ScriptStatement& statement, std::string_view line);
   bool ParseIf(ScriptStatement& statement, std::string_view line);
   void ShowSyntaxError(const SyntaxError& error);
