@@ -1,0 +1,164 @@
+#pragma once
+
+#include <any>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <map>
+#include <optional>
+#include <variant>
+#include <vector>
+
+#include "platform/Clock.h"
+
+namespace qlm {
+
+// A private window message: a number, the two Windows-style parameters and an optional payload
+// (texts, records) for what a Windows message would have passed by pointer or atom.
+struct WindowMessage {
+  uint32_t id = 0;
+  int64_t wParam = 0;
+  int64_t lParam = 0;
+  std::any payload;
+};
+
+struct Modifiers {
+  bool shift = false;
+  bool ctrl = false;
+  bool alt = false;
+  bool operator==(const Modifiers&) const = default;
+};
+
+enum class MouseAction { kMove, kLeftDown, kLeftUp, kLeftDoubleClick, kRightDown, kRightUp };
+
+// Mouse input in client coordinates.
+struct MouseEvent {
+  MouseAction action = MouseAction::kMove;
+  int x = 0;
+  int y = 0;
+  Modifiers modifiers;
+};
+
+enum class KeyAction { kDown, kUp };
+
+// A key going down or up, by Windows virtual-key code (platform/KeyNames.h).
+struct KeyEvent {
+  KeyAction action = KeyAction::kDown;
+  uint32_t vk = 0;
+  Modifiers modifiers;
+};
+
+// A typed character, one byte in the presentation's code page.
+struct CharEvent {
+  uint8_t ch = 0;
+};
+
+// The close box of the window (the Cancel path).
+struct CloseEvent {};
+
+using Event = std::variant<WindowMessage, MouseEvent, KeyEvent, CharEvent, CloseEvent>;
+
+// What the player window implements to receive the loop's events.
+class EventHandler {
+ public:
+  virtual ~EventHandler() = default;
+  virtual void OnTimer(uint32_t id) = 0;
+  virtual void OnMessage(const WindowMessage& message) = 0;
+  virtual void OnMouse(const MouseEvent&) {}
+  virtual void OnKey(const KeyEvent&) {}
+  virtual void OnChar(const CharEvent&) {}
+  virtual void OnClose() {}
+};
+
+// The window-timer model of the player, shared by every frontend: timers by id with a period in
+// milliseconds (periodic until killed; setting an armed id again replaces it), a queue of posted
+// messages and input, a quit request, and Pump() for the nested loops of scripts and dialogs.
+// A frontend supplies only the waiting (and the collecting of outside input). All calls are made
+// on the user-interface thread.
+class EventLoop {
+ public:
+  static constexpr uint64_t kForever = std::numeric_limits<uint64_t>::max();
+  // Shorter periods are raised to this, as the window system does; it also keeps a periodic
+  // timer from firing again at the instant it fired.
+  static constexpr uint32_t kMinimumPeriodMs = 10;
+
+  explicit EventLoop(Clock& clock) : clock_(clock) {}
+  virtual ~EventLoop() = default;
+  EventLoop(const EventLoop&) = delete;
+  EventLoop& operator=(const EventLoop&) = delete;
+
+  const Clock& GetClock() const { return clock_; }
+  uint64_t TickCount() const { return clock_.TickCount(); }
+
+  // The receiver of every event; null drops them.
+  void SetHandler(EventHandler* handler) { handler_ = handler; }
+
+  // Arms timer `id` to fire `periodMs` from now and then every `periodMs`.
+  void SetTimer(uint32_t id, uint32_t periodMs);
+  // Stops timer `id`; nothing happens when it is not armed.
+  void KillTimer(uint32_t id);
+  // Stops every timer from `first` to `last`, both included.
+  void KillTimers(uint32_t first, uint32_t last);
+  bool HasTimer(uint32_t id) const { return timers_.contains(id); }
+  // When the next armed timer is due, if any.
+  std::optional<uint64_t> NextTimerDue() const;
+
+  void PostMessage(WindowMessage message) { queue_.emplace_back(std::move(message)); }
+  // Input from the platform (or from a script of events in headless runs).
+  void PostInput(Event event) { queue_.push_back(std::move(event)); }
+  size_t PendingEvents() const { return queue_.size(); }
+
+  // Asks every loop to end. The request stays set: each Pump() answers it, outer loops included.
+  void PostQuit(int exitCode = 0);
+  bool QuitRequested() const { return quit_; }
+  int ExitCode() const { return exitCode_; }
+
+  // Dispatches what is pending now, without waiting: the events queued when it starts (and those
+  // that the timers it fires post), then every timer due when it starts, each at most once.
+  // Returns true when a quit was requested; then nothing more is dispatched.
+  bool Pump() { return PumpUntil(clock_.TickCount()); }
+
+  // Dispatches what is pending; when nothing is, waits until `tick`, the next timer or outside
+  // input, whichever comes first, and dispatches that. Returns true when a quit was requested.
+  bool WaitUntil(uint64_t tick);
+
+  // A check the loop runs each time it pumps (a listening socket, say) that must not block and
+  // may post messages. Returns a handle for RemoveSource.
+  int AddSource(std::function<void()> poll);
+  void RemoveSource(int handle);
+
+ protected:
+  // Blocks until outside input was queued or the clock reached `deadline` (kForever: no timer
+  // is armed). May return early.
+  virtual void WaitForEvents(uint64_t deadline) = 0;
+  // Queues outside input that is ready, without blocking.
+  virtual void CollectEvents() {}
+
+  // Pump() with the timers due at `horizon` or earlier.
+  bool PumpUntil(uint64_t horizon);
+  // True when an event is queued or a timer is due at `horizon`.
+  bool HasWork(uint64_t horizon) const;
+
+ private:
+  struct Timer {
+    uint32_t period = 0;
+    uint64_t due = 0;
+    uint64_t order = 0;  // arming order, breaks ties between timers due at one instant
+  };
+
+  std::optional<uint32_t> DueTimer(uint64_t horizon) const;
+  void Dispatch(Event& event);
+
+  Clock& clock_;
+  EventHandler* handler_ = nullptr;
+  std::map<uint32_t, Timer> timers_;
+  uint64_t nextOrder_ = 0;
+  std::deque<Event> queue_;
+  bool quit_ = false;
+  int exitCode_ = 0;
+  std::vector<std::pair<int, std::function<void()>>> sources_;
+  int nextSource_ = 1;
+};
+
+}  // namespace qlm

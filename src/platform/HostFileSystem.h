@@ -1,0 +1,82 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/CodePage.h"
+#include "platform/FileSystem.h"
+#include "platform/HostEnvironment.h"
+
+namespace qlm {
+
+// The real file system seen through a virtual Windows namespace.
+//
+// Drive letters map to host folders: Z: is "/" so every host path has a Windows form, C: is a
+// folder the player owns ($XDG_DATA_HOME/qlmplayer/drive_c, holding Windows\System32\ and Temp\,
+// created on first use), and further drives come from --mount. A path is resolved component by
+// component: an exact name wins, then a name that differs only in case, then a DOS 8.3 short
+// name derived from the long names of the folder. ".." never climbs above a drive root. Script
+// paths are in the presentation's code page; host names are UTF-8.
+class HostFileSystem : public FileSystem {
+ public:
+  struct Mount {
+    char letter = 0;  // 'A' to 'Z'
+    std::filesystem::path root;
+    bool cd = false;
+  };
+
+  // Receives one line per lookup when tracing is on (--trace-files).
+  using TraceSink = std::function<void(const std::string& line)>;
+
+  explicit HostFileSystem(const HostEnvironment& env, CodePage codePage = CodePage());
+
+  // Maps a drive letter to a host folder, replacing an earlier mapping of the letter.
+  void AddMount(char letter, const std::filesystem::path& hostRoot, bool cd = false);
+  void RemoveMount(char letter);
+  // Parses a --mount value "D=/media/cdrom" (",cd" at the end marks a CD drive, as does a host
+  // folder on a read-only file system). Returns an error text, empty on success.
+  std::string AddMountOption(const std::string& option);
+  std::optional<Mount> FindMount(char letter) const;
+  // The first drive from C: to Z: marked as CD, as Windows looks for it.
+  std::optional<Mount> FirstCdMount() const;
+
+  // The folder relative paths start from: the presentation's folder (a host path).
+  void SetCurrentFolder(const std::filesystem::path& hostFolder);
+  const std::filesystem::path& CurrentFolder() const { return current_; }
+
+  // Host folder of drive C:, with Windows\System32\ and Temp\ created when missing.
+  std::filesystem::path DriveC() const;
+
+  std::filesystem::path ToHost(const std::string& windowsPath) const override;
+  std::string ToWindows(const std::filesystem::path& hostPath) const override;
+
+  void SetTrace(TraceSink sink) { trace_ = std::move(sink); }
+  const CodePage& Encoding() const { return codePage_; }
+
+ private:
+  struct Parsed {
+    std::filesystem::path root;
+    std::string rootName;            // "C:" or "/" for the trace
+    std::vector<std::string> parts;  // UTF-8 components below root; ".." already applied
+    std::string error;
+  };
+
+  Parsed Parse(const std::string& input) const;
+  std::filesystem::path Resolve(const Parsed& parsed, std::string& notes) const;
+  std::optional<std::string> MatchInFolder(const std::filesystem::path& folder,
+                                           const std::string& part, std::string& how) const;
+  void Trace(const std::string& line) const;
+
+  std::array<std::optional<Mount>, 26> mounts_;
+  std::filesystem::path driveC_;
+  mutable bool driveCReady_ = false;
+  std::filesystem::path current_;
+  CodePage codePage_;
+  TraceSink trace_;
+};
+
+}  // namespace qlm

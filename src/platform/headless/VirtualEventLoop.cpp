@@ -1,0 +1,39 @@
+#include "platform/headless/VirtualEventLoop.h"
+
+namespace qlm {
+
+VirtualEventLoop::VirtualEventLoop(LocalDateTime start)
+    : VirtualEventLoop(std::make_unique<VirtualClock>(start)) {}
+
+VirtualEventLoop::VirtualEventLoop(std::unique_ptr<VirtualClock> clock)
+    : EventLoop(*clock), clock_(std::move(clock)) {}
+
+void VirtualEventLoop::WaitForEvents(uint64_t deadline) {
+  if (deadline != kForever) clock_->AdvanceTo(deadline);
+}
+
+bool VirtualEventLoop::SettleAt(uint64_t instant) {
+  for (int i = 0; i < kMaxPumpsPerInstant && HasWork(instant); ++i) {
+    if (PumpUntil(instant)) return true;
+  }
+  return QuitRequested();
+}
+
+bool VirtualEventLoop::Settle() { return SettleAt(clock_->TickCount()); }
+
+bool VirtualEventLoop::AdvanceTo(uint64_t tick) {
+  if (Settle()) return true;
+  for (;;) {
+    const auto next = NextTimerDue();
+    if (!next || *next > tick) break;
+    // A handler that waited in a nested loop may have moved the clock past `next` already.
+    clock_->AdvanceTo(*next);
+    if (SettleAt(*next)) return true;
+  }
+  clock_->AdvanceTo(tick);
+  return Settle();
+}
+
+bool VirtualEventLoop::Advance(uint64_t ms) { return AdvanceTo(clock_->TickCount() + ms); }
+
+}  // namespace qlm

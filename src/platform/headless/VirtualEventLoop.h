@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/Clock.h"
+#include "platform/EventLoop.h"
+
+namespace qlm {
+
+// The event loop of headless runs: time moves only with Advance (or when a nested loop waits
+// for a tick), so a run with the same events gives the same output every time.
+class VirtualEventLoop : public EventLoop {
+ public:
+  // Events dispatched at one instant before time moves on anyway; a handler that posts to
+  // itself without end would otherwise stop the run.
+  static constexpr int kMaxPumpsPerInstant = 100000;
+
+  explicit VirtualEventLoop(LocalDateTime start = VirtualClock::kDefaultStart);
+
+  const VirtualClock& Clock() const { return *clock_; }
+
+  // Moves time forward by `ms`: dispatches what is pending, then fires the timers in the order
+  // they fall due (ties by arming order), dispatching what each posts before time moves again.
+  // Returns true when a quit was requested (the clock then stays where the quit happened).
+  bool Advance(uint64_t ms);
+  bool AdvanceTo(uint64_t tick);
+
+  // Dispatches everything pending at this instant, including what handlers post meanwhile.
+  bool Settle();
+
+ protected:
+  // Nothing from outside can arrive: the wait is a jump of the clock to the deadline.
+  void WaitForEvents(uint64_t deadline) override;
+
+ private:
+  // The clock is made before the base class that refers to it, then kept here.
+  explicit VirtualEventLoop(std::unique_ptr<VirtualClock> clock);
+  bool SettleAt(uint64_t instant);
+
+  std::unique_ptr<VirtualClock> clock_;
+};
+
+}  // namespace qlm
