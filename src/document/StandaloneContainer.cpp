@@ -1,0 +1,290 @@
+#include "document/StandaloneContainer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace qlm {
+
+namespace {
+
+constexpr std::string_view kCannotOpen = "Cannot Open ";
+constexpr std::string_view kCorrupted1 = "Corrupted stand-alone file (1)";
+constexpr std::string_view kCorrupted2 = "Corrupted stand-alone file (2)";
+// Our own texts for files the trailer cannot describe.
+constexpr std::string_view kTooShort = "The file %s is too short to be a stand-alone file.";
+constexpr std::string_view kLengthTooLarge =
+    "The file %s is damaged: its stand-alone block is longer than the file.";
+
+std::string WithPath(std::string_view text, const std::string& path) {
+  std::string out(text);
+  if (const size_t at = out.find("%s"); at != std::string::npos) {
+    out.replace(at, 2, path);
+  }
+  return out;
+}
+
+uint32_t LoadU32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+bool Equals(std::span<const uint8_t> bytes, std::string_view text) {
+  return bytes.size() == text.size() &&
+         std::equal(text.begin(), text.end(), bytes.begin(),
+                    [](char c, uint8_t b) { return static_cast<uint8_t>(c) == b; });
+}
+
+// A read-only file with positioned reads; remembers the system's reason for a failure.
+class TrailerFile {
+ public:
+  explicit TrailerFile(const std::filesystem::path& path) {
+    errno = 0;
+    stream_.open(path, std::ios::binary);
+    if (!stream_) {
+      cause_ = errno != 0 ? std::strerror(errno) : "the file cannot be opened";
+      return;
+    }
+    stream_.seekg(0, std::ios::end);
+    const std::streamoff end = stream_.tellg();
+    if (end < 0) {
+      cause_ = "the file size cannot be determined";
+      stream_.close();
+      return;
+    }
+    size_ = static_cast<uint64_t>(end);
+  }
+
+  bool IsOpen() const { return stream_.is_open(); }
+  uint64_t Size() const { return size_; }
+  const std::string& Cause() const { return cause_; }
+
+  // Reads exactly out.size() bytes at `offset`; false (with a cause) when that fails.
+  bool ReadAt(uint64_t offset, std::span<uint8_t> out) {
+    if (offset > size_ || out.size() > size_ - offset) {
+      cause_ = "read beyond the end of the file";
+      return false;
+    }
+    stream_.clear();
+    stream_.seekg(static_cast<std::streamoff>(offset));
+    stream_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    if (static_cast<size_t>(stream_.gcount()) != out.size()) {
+      cause_ = errno != 0 ? std::strerror(errno) : "read error";
+      return false;
+    }
+    return true;
+  }
+
+ private:
+  std::ifstream stream_;
+  uint64_t size_ = 0;
+  std::string cause_;
+};
+
+struct TrailerInfo {
+  StandaloneStatus status = StandaloneStatus::kOk;
+  uint64_t blockOffset = 0;
+  uint32_t length = 0;
+};
+
+// Checks the trailer and the magic word at the start of the block.
+TrailerInfo CheckTrailer(TrailerFile& file) {
+  TrailerInfo info;
+  const uint64_t end = file.Size();
+  if (end < StandaloneContainer::kTrailerSize) {
+    info.status = StandaloneStatus::kTooShort;
+    return info;
+  }
+  uint8_t trailer[StandaloneContainer::kTrailerSize];
+  if (!file.ReadAt(end - StandaloneContainer::kTrailerSize, trailer)) {
+    info.status = StandaloneStatus::kCannotOpen;
+    return info;
+  }
+  if (!Equals(std::span(trailer, 10), StandaloneContainer::kTrailerWord)) {
+    info.status = StandaloneStatus::kNoTrailer;
+    return info;
+  }
+  info.length = LoadU32(trailer + 10);
+  if (info.length > end - StandaloneContainer::kTrailerSize) {
+    info.status = StandaloneStatus::kLengthTooLarge;
+    return info;
+  }
+  info.blockOffset = end - StandaloneContainer::kTrailerSize - info.length;
+  // The magic word follows the one-byte length prefix of the magic string. A block too short to
+  // hold it cannot start with it (the bytes would run into the trailer).
+  uint8_t magic[9];
+  if (uint64_t{info.length} < 1 + sizeof magic || !file.ReadAt(info.blockOffset + 1, magic) ||
+      !Equals(magic, StandaloneContainer::kMagicWord)) {
+    info.status = StandaloneStatus::kNoMagicWord;
+  }
+  return info;
+}
+
+void AppendText(std::vector<uint8_t>& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
+
+}  // namespace
+
+std::span<const uint8_t> StandaloneContainer::Project() const {
+  std::span<const uint8_t> all(block);
+  if (oneInstance && all.size() >= kOneInstanceExtra) {
+    return all.first(all.size() - kOneInstanceExtra);
+  }
+  return all;
+}
+
+StandaloneReadResult ReadStandaloneContainer(const std::filesystem::path& path) {
+  StandaloneReadResult result;
+  const std::string shownPath = path.string();
+  TrailerFile file(path);
+  auto fail = [&](StandaloneStatus status) {
+    result.status = status;
+    switch (status) {
+      case StandaloneStatus::kCannotOpen:
+        result.message = std::string(kCannotOpen) + shownPath + "\n" + file.Cause();
+        break;
+      case StandaloneStatus::kTooShort:
+        result.message = WithPath(kTooShort, shownPath);
+        break;
+      case StandaloneStatus::kNoTrailer:
+        result.message = std::string(kCorrupted1);
+        break;
+      case StandaloneStatus::kLengthTooLarge:
+        result.message = WithPath(kLengthTooLarge, shownPath);
+        break;
+      case StandaloneStatus::kNoMagicWord:
+        result.message = std::string(kCorrupted2);
+        break;
+      case StandaloneStatus::kOk:
+        break;
+    }
+    return result;
+  };
+  if (!file.IsOpen()) {
+    return fail(StandaloneStatus::kCannotOpen);
+  }
+  const TrailerInfo trailer = CheckTrailer(file);
+  if (trailer.status != StandaloneStatus::kOk) {
+    return fail(trailer.status);
+  }
+
+  StandaloneContainer container;
+  const uint64_t end = file.Size();
+  // Marker and identifier are read wherever the file is long enough to hold them; in files
+  // without the marker they are project bytes.
+  if (end >= StandaloneContainer::kMarkerOffset) {
+    uint8_t marker[11];
+    if (!file.ReadAt(end - StandaloneContainer::kMarkerOffset, marker)) {
+      return fail(StandaloneStatus::kCannotOpen);
+    }
+    container.oneInstance = Equals(marker, StandaloneContainer::kOneInstanceMarker);
+  }
+  if (end >= StandaloneContainer::kIdentifierOffset) {
+    uint8_t identifier[StandaloneContainer::kIdentifierSize];
+    if (!file.ReadAt(end - StandaloneContainer::kIdentifierOffset, identifier)) {
+      return fail(StandaloneStatus::kCannotOpen);
+    }
+    const uint8_t* stop = std::find(std::begin(identifier), std::end(identifier), uint8_t{0});
+    container.identifier.assign(reinterpret_cast<const char*>(identifier),
+                                static_cast<size_t>(stop - identifier));
+  }
+  // L has been checked against the file size, so this reserves no more than the file holds.
+  container.block.resize(trailer.length);
+  if (!file.ReadAt(trailer.blockOffset, container.block)) {
+    return fail(StandaloneStatus::kCannotOpen);
+  }
+  result.container = std::move(container);
+  return result;
+}
+
+bool IsStandaloneFile(const std::filesystem::path& path) {
+  TrailerFile file(path);
+  return file.IsOpen() && CheckTrailer(file).status == StandaloneStatus::kOk;
+}
+
+std::vector<uint8_t> StandaloneAppendix(std::span<const uint8_t> document, bool oneInstance,
+                                        std::string_view identifier) {
+  if (document.size() < 10 || !Equals(document.subspan(1, 9), StandaloneContainer::kMagicWord)) {
+    throw std::invalid_argument("the document does not start with the QMD magic string");
+  }
+  const uint64_t length =
+      uint64_t{document.size()} + (oneInstance ? StandaloneContainer::kOneInstanceExtra : 0);
+  if (length > 0xFFFFFFFFu) {
+    throw std::invalid_argument("the document is too large for a stand-alone file (4 GB)");
+  }
+  if (oneInstance && identifier.size() != StandaloneContainer::kIdentifierSize) {
+    throw std::invalid_argument("a one-instance identifier must be 38 characters long");
+  }
+  std::vector<uint8_t> out;
+  out.reserve(length + StandaloneContainer::kTrailerSize);
+  out.insert(out.end(), document.begin(), document.end());
+  if (oneInstance) {
+    AppendText(out, StandaloneContainer::kOneInstanceMarker);
+    AppendText(out, identifier);
+  }
+  AppendText(out, StandaloneContainer::kTrailerWord);
+  for (int shift = 0; shift < 32; shift += 8) {
+    out.push_back(static_cast<uint8_t>(length >> shift));
+  }
+  return out;
+}
+
+std::vector<uint8_t> BuildStandalone(std::span<const uint8_t> player,
+                                     std::span<const uint8_t> document, bool oneInstance,
+                                     std::string_view identifier) {
+  std::vector<uint8_t> appendix = StandaloneAppendix(document, oneInstance, identifier);
+  std::vector<uint8_t> out;
+  out.reserve(player.size() + appendix.size());
+  out.insert(out.end(), player.begin(), player.end());
+  out.insert(out.end(), appendix.begin(), appendix.end());
+  return out;
+}
+
+void WriteStandalone(const std::filesystem::path& playerPath, std::span<const uint8_t> document,
+                     bool oneInstance, std::string_view identifier,
+                     const std::filesystem::path& outputPath) {
+  const std::vector<uint8_t> appendix = StandaloneAppendix(document, oneInstance, identifier);
+
+  std::ifstream player(playerPath, std::ios::binary);
+  if (!player) {
+    throw std::runtime_error("cannot open the player " + playerPath.string() + ": " +
+                             std::strerror(errno));
+  }
+  std::filesystem::path temporary = outputPath;
+  temporary += ".partial";
+  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    throw std::runtime_error("cannot create " + temporary.string() + ": " + std::strerror(errno));
+  }
+  auto discard = [&](const std::string& what) {
+    out.close();
+    std::error_code ignored;
+    std::filesystem::remove(temporary, ignored);
+    throw std::runtime_error(what);
+  };
+  std::vector<char> buffer(1 << 20);
+  while (player) {
+    player.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    out.write(buffer.data(), player.gcount());
+  }
+  if (player.bad()) {
+    discard("cannot read the player " + playerPath.string());
+  }
+  out.write(reinterpret_cast<const char*>(appendix.data()),
+            static_cast<std::streamsize>(appendix.size()));
+  out.close();
+  if (!out) {
+    discard("cannot write " + temporary.string());
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary, outputPath, error);
+  if (error) {
+    std::filesystem::remove(temporary, error);
+    throw std::runtime_error("cannot write " + outputPath.string() + ": " + error.message());
+  }
+}
+
+}  // namespace qlm
