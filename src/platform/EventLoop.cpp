@@ -9,17 +9,21 @@ void EventLoop::SetTimer(uint32_t id, uint32_t periodMs) {
   timers_[id] = Timer{period, clock_.TickCount() + period, nextOrder_++};
 }
 
-void EventLoop::KillTimer(uint32_t id) { timers_.erase(id); }
+void EventLoop::KillTimer(uint32_t id) {
+  timers_.erase(id);
+}
 
 void EventLoop::KillTimers(uint32_t first, uint32_t last) {
-  if (first > last) return;
+  if (first > last)
+    return;
   timers_.erase(timers_.lower_bound(first), timers_.upper_bound(last));
 }
 
 std::optional<uint64_t> EventLoop::NextTimerDue() const {
   std::optional<uint64_t> next;
   for (const auto& [id, t] : timers_) {
-    if (!next || t.due < *next) next = t.due;
+    if (!next || t.due < *next)
+      next = t.due;
   }
   return next;
 }
@@ -28,13 +32,15 @@ std::optional<uint32_t> EventLoop::DueTimer(uint64_t horizon) const {
   const Timer* best = nullptr;
   uint32_t bestId = 0;
   for (const auto& [id, t] : timers_) {
-    if (t.due > horizon) continue;
+    if (t.due > horizon)
+      continue;
     if (!best || t.due < best->due || (t.due == best->due && t.order < best->order)) {
       best = &t;
       bestId = id;
     }
   }
-  if (!best) return std::nullopt;
+  if (!best)
+    return std::nullopt;
   return bestId;
 }
 
@@ -43,12 +49,14 @@ bool EventLoop::HasWork(uint64_t horizon) const {
 }
 
 void EventLoop::PostQuit(int exitCode) {
-  if (!quit_) exitCode_ = exitCode;
+  if (!quit_)
+    exitCode_ = exitCode;
   quit_ = true;
 }
 
 void EventLoop::Dispatch(Event& event) {
-  if (!handler_) return;
+  if (!handler_)
+    return;
   std::visit(
       [this](auto& e) {
         using T = std::decay_t<decltype(e)>;
@@ -68,7 +76,8 @@ void EventLoop::Dispatch(Event& event) {
 }
 
 bool EventLoop::PumpUntil(uint64_t horizon) {
-  for (size_t i = 0; i < sources_.size(); ++i) sources_[i].second();
+  for (size_t i = 0; i < sources_.size(); ++i)
+    sources_[i].second();
   CollectEvents();
   // Only what is queued now (and what fired timers add) is dispatched, so a handler that keeps
   // posting to itself cannot hold a nested loop forever.
@@ -84,12 +93,14 @@ bool EventLoop::PumpUntil(uint64_t horizon) {
     // Timers that fall due while a handler waits in a nested loop are left to the caller, so
     // one Pump ends even when every handler moves the clock.
     const auto id = DueTimer(horizon);
-    if (!id) break;
+    if (!id)
+      break;
     // Rescheduled before the handler runs: a nested Pump inside it does not fire it again, and
     // a SetTimer or KillTimer from the handler has the last word.
     Timer& t = timers_[*id];
     t.due = clock_.TickCount() + t.period;
-    if (handler_) handler_->OnTimer(*id);
+    if (handler_)
+      handler_->OnTimer(*id);
     // Messages posted by the timer come before the next timer, as on the window system.
     budget = queue_.size();
   }
@@ -97,10 +108,12 @@ bool EventLoop::PumpUntil(uint64_t horizon) {
 }
 
 bool EventLoop::WaitUntil(uint64_t tick) {
-  if (Pump()) return true;
+  if (Pump())
+    return true;
   if (queue_.empty()) {
     const uint64_t deadline = std::min(tick, NextTimerDue().value_or(kForever));
-    if (deadline > clock_.TickCount()) WaitForEvents(deadline);
+    if (deadline > clock_.TickCount())
+      WaitForEvents(deadline);
   }
   return Pump();
 }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include <any>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <limits>
 #include <map>
 #include <optional>
+#include <string>
 #include <variant>
 #include <vector>
 
@@ -14,13 +14,14 @@
 
 namespace qlm {
 
-// A private window message: a number, the two Windows-style parameters and an optional payload
-// (texts, records) for what a Windows message would have passed by pointer or atom.
+// A private window message: a number, the two Windows-style parameters and the texts that a
+// Windows message would have passed by pointer or global atom (script text, a link, the file
+// name and command line of an activation).
 struct WindowMessage {
   uint32_t id = 0;
   int64_t wParam = 0;
   int64_t lParam = 0;
-  std::any payload;
+  std::vector<std::string> texts;
 };
 
 struct Modifiers {

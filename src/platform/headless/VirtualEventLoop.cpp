@@ -9,31 +9,40 @@ VirtualEventLoop::VirtualEventLoop(std::unique_ptr<VirtualClock> clock)
     : EventLoop(*clock), clock_(std::move(clock)) {}
 
 void VirtualEventLoop::WaitForEvents(uint64_t deadline) {
-  if (deadline != kForever) clock_->AdvanceTo(deadline);
+  if (deadline != kForever)
+    clock_->AdvanceTo(deadline);
 }
 
 bool VirtualEventLoop::SettleAt(uint64_t instant) {
   for (int i = 0; i < kMaxPumpsPerInstant && HasWork(instant); ++i) {
-    if (PumpUntil(instant)) return true;
+    if (PumpUntil(instant))
+      return true;
   }
   return QuitRequested();
 }
 
-bool VirtualEventLoop::Settle() { return SettleAt(clock_->TickCount()); }
+bool VirtualEventLoop::Settle() {
+  return SettleAt(clock_->TickCount());
+}
 
 bool VirtualEventLoop::AdvanceTo(uint64_t tick) {
-  if (Settle()) return true;
+  if (Settle())
+    return true;
   for (;;) {
     const auto next = NextTimerDue();
-    if (!next || *next > tick) break;
+    if (!next || *next > tick)
+      break;
     // A handler that waited in a nested loop may have moved the clock past `next` already.
     clock_->AdvanceTo(*next);
-    if (SettleAt(*next)) return true;
+    if (SettleAt(*next))
+      return true;
   }
   clock_->AdvanceTo(tick);
   return Settle();
 }
 
-bool VirtualEventLoop::Advance(uint64_t ms) { return AdvanceTo(clock_->TickCount() + ms); }
+bool VirtualEventLoop::Advance(uint64_t ms) {
+  return AdvanceTo(clock_->TickCount() + ms);
+}
 
 }  // namespace qlm
