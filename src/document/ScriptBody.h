@@ -6,6 +6,9 @@
 
 namespace qlm {
 
+class ArchiveReader;
+class ArchiveWriter;
+
 // Statement kinds share the code space of the command codes; no command uses 99..107 or 200.
 enum StatementKind : int32_t {
   KindAssign = 99,
@@ -29,8 +32,8 @@ struct ScriptStatement {
   std::string arg3;        // For limit
   std::string arg4;        // reserved, carried from the file
   int32_t reserved = 0;
-  int32_t argCount = 0;  // quoted arguments the command takes (0, 1 or 2)
-  double number = 0.0;   // reserved, carried from the file
+  int32_t argCount = 0;   // quoted arguments the command takes (0, 1 or 2)
+  double number = 0.0;    // reserved, carried from the file
   std::string errorText;  // transient: text of the last parse failure; not stored
 
   bool operator==(const ScriptStatement&) const = default;
@@ -44,6 +47,12 @@ struct ScriptBody {
 
   bool Empty() const { return statements.empty(); }
   void Clear() { statements.clear(); }
+  bool operator==(const ScriptBody&) const = default;
 };
+
+// The stored form: i32 count, each statement (i32 code, four strings, i32 reserved, i32 argCount,
+// f64 number, i32 skipped), then an i32 trailer (-1 when written). Codes are taken unchecked.
+ScriptBody ReadScriptBody(ArchiveReader& reader);
+void WriteScriptBody(ArchiveWriter& writer, const ScriptBody& body);
 
 }  // namespace qlm

@@ -1,0 +1,161 @@
+#include "document/ArchiveReader.h"
+
+#include <cstring>
+
+#include "document/ArchiveError.h"
+#include "document/WideText.h"
+
+namespace qlm {
+
+ArchiveReader::ArchiveReader(std::span<const uint8_t> memory)
+    : cur_(memory.data()), end_(memory.data() + memory.size()), total_(memory.size()) {}
+
+std::optional<ArchiveReader> ArchiveReader::OpenFile(const std::filesystem::path& path) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr)
+    return std::nullopt;
+  ArchiveReader reader;
+  reader.file_.reset(f);
+  if (std::fseek(f, 0, SEEK_END) != 0)
+    return std::nullopt;
+  const long long size = ftello(f);
+  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0)
+    return std::nullopt;
+  reader.total_ = static_cast<uint64_t>(size);
+  reader.fileLeft_ = reader.total_;
+  reader.block_.resize(kBlockSize);
+  reader.cur_ = reader.end_ = reader.block_.data();
+  return reader;
+}
+
+void ArchiveReader::Require(uint64_t n) const {
+  if (n > Remaining())
+    throw ArchiveEndOfData();
+}
+
+void ArchiveReader::RequireCount(uint64_t count, uint64_t minBytesEach) const {
+  if (minBytesEach != 0 && count > Remaining() / minBytesEach)
+    throw ArchiveEndOfData();
+}
+
+void ArchiveReader::Refill() {
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockSize, fileLeft_));
+  const size_t got = std::fread(block_.data(), 1, want, file_.get());
+  if (got != want) {  // the file shrank while we read it
+    fileLeft_ = 0;
+    cur_ = end_ = block_.data();
+    throw ArchiveEndOfData();
+  }
+  fileLeft_ -= got;
+  cur_ = block_.data();
+  end_ = cur_ + got;
+}
+
+void ArchiveReader::ReadInto(std::span<uint8_t> out) {
+  Require(out.size());
+  uint8_t* dst = out.data();
+  size_t n = out.size();
+  while (n > 0) {
+    if (cur_ == end_) {
+      if (n >= kBlockSize) {  // large blocks bypass the buffer
+        if (std::fread(dst, 1, n, file_.get()) != n) {
+          fileLeft_ = 0;
+          throw ArchiveEndOfData();
+        }
+        fileLeft_ -= n;
+        return;
+      }
+      Refill();
+    }
+    const size_t take = std::min<size_t>(n, static_cast<size_t>(end_ - cur_));
+    std::memcpy(dst, cur_, take);
+    cur_ += take;
+    dst += take;
+    n -= take;
+  }
+}
+
+void ArchiveReader::Skip(uint64_t n) {
+  Require(n);
+  const uint64_t inBuffer = std::min<uint64_t>(n, static_cast<uint64_t>(end_ - cur_));
+  cur_ += inBuffer;
+  n -= inBuffer;
+  if (n > 0) {
+    if (fseeko(file_.get(), static_cast<off_t>(n), SEEK_CUR) != 0)
+      throw ArchiveEndOfData();
+    fileLeft_ -= n;
+  }
+}
+
+uint8_t ArchiveReader::ReadU8() {
+  if (cur_ != end_)
+    return *cur_++;
+  uint8_t b;
+  ReadInto({&b, 1});
+  return b;
+}
+
+uint16_t ArchiveReader::ReadU16() {
+  uint8_t b[2];
+  ReadInto(b);
+  return static_cast<uint16_t>(b[0] | (b[1] << 8));
+}
+
+uint32_t ArchiveReader::ReadU32() {
+  uint8_t b[4];
+  if (end_ - cur_ >= 4) {
+    std::memcpy(b, cur_, 4);
+    cur_ += 4;
+  } else {
+    ReadInto(b);
+  }
+  return uint32_t(b[0]) | (uint32_t(b[1]) << 8) | (uint32_t(b[2]) << 16) | (uint32_t(b[3]) << 24);
+}
+
+double ArchiveReader::ReadF64() {
+  uint8_t b[8];
+  ReadInto(b);
+  uint64_t bits = 0;
+  for (int i = 7; i >= 0; --i)
+    bits = (bits << 8) | b[i];
+  double d;
+  std::memcpy(&d, &bits, sizeof d);
+  return d;
+}
+
+std::vector<uint8_t> ArchiveReader::ReadBytes(uint64_t n) {
+  Require(n);
+  std::vector<uint8_t> out(static_cast<size_t>(n));
+  ReadInto(out);
+  return out;
+}
+
+uint64_t ArchiveReader::ReadLength() {
+  const uint8_t l = ReadU8();
+  if (l < 0xFF)
+    return l;
+  const uint16_t w = ReadU16();
+  if (w < 0xFFFE)
+    return w;
+  if (w == 0xFFFF)
+    return ReadU32();
+  return UINT64_MAX;  // the wide marker
+}
+
+std::string ArchiveReader::ReadString() {
+  uint64_t length = ReadLength();
+  if (length == UINT64_MAX) {
+    length = ReadLength();
+    if (length == UINT64_MAX)
+      throw ArchiveDamaged("a string holds two wide markers");
+    Require(length * 2);
+    const std::vector<uint8_t> units = ReadBytes(length * 2);
+    return WideToCodePage(units, codePage_);
+  }
+  Require(length);
+  std::string s(static_cast<size_t>(length), '\0');
+  ReadInto({reinterpret_cast<uint8_t*>(s.data()), s.size()});
+  return s;
+}
+
+}  // namespace qlm

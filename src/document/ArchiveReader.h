@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace qlm {
+
+class CodePage;
+
+// Reads the little-endian primitives of a project stream from a memory block or a file (the
+// file is buffered in blocks of 4096 bytes). Every read either fills its result completely or
+// throws ArchiveEndOfData; sizes and counts are checked against what the source still holds
+// before anything is reserved.
+class ArchiveReader {
+ public:
+  static constexpr size_t kBlockSize = 4096;
+
+  // The memory must outlive the reader.
+  explicit ArchiveReader(std::span<const uint8_t> memory);
+  // Empty when the file cannot be opened.
+  static std::optional<ArchiveReader> OpenFile(const std::filesystem::path& path);
+
+  ArchiveReader(ArchiveReader&&) noexcept = default;
+  ArchiveReader& operator=(ArchiveReader&&) noexcept = default;
+
+  // Wide strings are converted with this code page (Windows-1252 when none is set).
+  void SetCodePage(const CodePage* codePage) { codePage_ = codePage; }
+
+  uint8_t ReadU8();
+  uint16_t ReadU16();
+  uint32_t ReadU32();
+  int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
+  double ReadF64();
+  std::vector<uint8_t> ReadBytes(uint64_t n);
+  void ReadInto(std::span<uint8_t> out);
+  void Skip(uint64_t n);
+  // Counted string: 0xFF / 0xFFFF / 0xFFFFFFFF length prefixes, 0xFFFE introduces UTF-16LE.
+  std::string ReadString();
+
+  uint64_t Position() const { return total_ - Remaining(); }
+  uint64_t Remaining() const { return static_cast<uint64_t>(end_ - cur_) + fileLeft_; }
+  // Throws ArchiveEndOfData unless count records of at least minBytesEach can still follow.
+  void RequireCount(uint64_t count, uint64_t minBytesEach) const;
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+  };
+
+  ArchiveReader() = default;
+  uint64_t ReadLength();
+  void Require(uint64_t n) const;
+  void Refill();
+
+  const uint8_t* cur_ = nullptr;
+  const uint8_t* end_ = nullptr;
+  uint64_t total_ = 0;
+  uint64_t fileLeft_ = 0;  // bytes of the file not yet in the buffer
+  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::vector<uint8_t> block_;
+  const CodePage* codePage_ = nullptr;
+};
+
+}  // namespace qlm

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Dialogs.h"
+
+namespace qlm {
+
+class CodePage;
+class ProfileStore;
+
+// What the readers share while a project is read. The player keeps one for its whole run and
+// passes it down; the format version is the one the last successful load set.
+struct LoadContext {
+  static constexpr int32_t kCurrentVersion = 29;
+
+  explicit LoadContext(Dialogs& d) : dialogs(d) {}
+
+  int32_t version = kCurrentVersion;      // every version gate consults this
+  Dialogs& dialogs;                       // every message of the readers goes here
+  const ProfileStore* profile = nullptr;  // section "Font" gives fresh objects their font
+  const CodePage* codePage = nullptr;     // for wide strings; Windows-1252 when null
+  std::string sourceName;                 // file name shown in messages
+  bool quietOpen = false;                 // no message when the file cannot be opened
+};
+
+}  // namespace qlm
