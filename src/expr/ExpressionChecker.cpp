@@ -1,0 +1,32 @@
+#include "expr/ExpressionChecker.h"
+
+#include "expr/ExpressionEvaluator.h"
+
+namespace qlm {
+namespace {
+
+ExpressionCheck Result(const ExpressionEvaluator& evaluator) {
+  ExpressionCheck check;
+  if (evaluator.HasError()) {
+    check.ok = false;
+    check.message = evaluator.ErrorMessage();
+    check.detail = evaluator.ErrorLocation();
+  }
+  return check;
+}
+
+}  // namespace
+
+ExpressionCheck CheckStatement(const std::string& text) {
+  ExpressionEvaluator evaluator;
+  evaluator.ExecuteStatement(text);
+  return Result(evaluator);
+}
+
+ExpressionCheck CheckCondition(const std::string& text) {
+  ExpressionEvaluator evaluator;
+  evaluator.EvaluateCondition(text);
+  return Result(evaluator);
+}
+
+}  // namespace qlm

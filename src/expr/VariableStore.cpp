@@ -1,0 +1,95 @@
+#include "expr/VariableStore.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "expr/NumberText.h"
+
+namespace qlm {
+
+VariableRecord* VariableStore::FindMutable(std::string_view name) {
+  for (auto& record : records_) {
+    if (record->name == name)
+      return record.get();
+  }
+  return nullptr;
+}
+
+const VariableRecord* VariableStore::Find(std::string_view name) const {
+  for (const auto& record : records_) {
+    if (record->name == name)
+      return record.get();
+  }
+  return nullptr;
+}
+
+const VariableRecord* VariableStore::FindIgnoreCase(std::string_view name) const {
+  for (const auto& record : records_) {
+    if (EqualsIgnoreCase(record->name, name))
+      return record.get();
+  }
+  return nullptr;
+}
+
+bool VariableStore::SetNumber(const std::string& name, double value) {
+  if (VariableRecord* record = FindMutable(name)) {
+    record->number = value;
+    return true;
+  }
+  records_.push_back(std::make_unique<VariableRecord>(name, value, std::string()));
+  return false;
+}
+
+bool VariableStore::SetText(const std::string& name, const std::string& text) {
+  if (VariableRecord* record = FindMutable(name)) {
+    record->text = text;
+    return true;
+  }
+  records_.push_back(std::make_unique<VariableRecord>(name, TextMarker, text));
+  return false;
+}
+
+bool VariableStore::GetNumber(const std::string& name, double& value) const {
+  const VariableRecord* record = Find(NormalizeName(name));
+  if (!record)
+    return false;
+  value = record->number;
+  return true;
+}
+
+bool VariableStore::GetText(const std::string& name, std::string& text) const {
+  const VariableRecord* record = Find(NormalizeName(name));
+  if (!record) {
+    text.clear();
+    return false;
+  }
+  text = record->text;
+  return true;
+}
+
+std::string VariableStore::NormalizeName(const std::string& name) const {
+  size_t open = name.find('[');
+  if (open == std::string::npos)
+    return name;
+  size_t close = name.find(']');
+  if (close == std::string::npos || close <= open)
+    return name;
+
+  std::string inner = name.substr(open + 1, close - open - 1);
+  double index = 0;
+  if (!GetNumber(inner, index))
+    index = ParseDecimal(inner);
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "%" PRId64, TruncateIndex(index));
+
+  size_t dollar = name.find('$');
+  if (dollar != std::string::npos && dollar + 1 == open) {
+    return name.substr(0, dollar) + "$[" + digits + "]";
+  }
+  if (dollar != std::string::npos && dollar == close + 1) {
+    return name.substr(0, open) + "$[" + digits + "]";
+  }
+  return name.substr(0, open) + "[" + digits + "]";
+}
+
+}  // namespace qlm

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "expr/VariableRecord.h"
+
+namespace qlm {
+
+// The ordered table of named values shared by scripts, commands and system variables.
+// Records are appended and never removed or reordered; a lookup takes the first record whose
+// name matches byte for byte.
+class VariableStore {
+ public:
+  // Replace the number of an existing record (its text stays) or append (name, value, "").
+  // Returns whether the variable existed. The name is used exactly as given.
+  bool SetNumber(const std::string& name, double value);
+  // Replace the text of an existing record (its number stays) or append (name, TextMarker,
+  // text). Returns whether the variable existed.
+  bool SetText(const std::string& name, const std::string& text);
+
+  // Lookups through NormalizeName. GetNumber leaves value untouched when nothing is found;
+  // GetText empties text.
+  bool GetNumber(const std::string& name, double& value) const;
+  bool GetText(const std::string& name, std::string& text) const;
+
+  // The canonical element name: a[i] -> a[3], t$[n] -> t$[0], t[2]$ -> t$[2].
+  std::string NormalizeName(const std::string& name) const;
+
+  // The first record with exactly this name, or null.
+  const VariableRecord* Find(std::string_view name) const;
+  // The first record whose name equals this one without regard to ASCII case, or null.
+  const VariableRecord* FindIgnoreCase(std::string_view name) const;
+
+  size_t Size() const { return records_.size(); }
+  const VariableRecord& At(size_t index) const { return *records_[index]; }
+
+ private:
+  VariableRecord* FindMutable(std::string_view name);
+
+  std::vector<std::unique_ptr<VariableRecord>> records_;
+};
+
+}  // namespace qlm
