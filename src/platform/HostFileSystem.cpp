@@ -267,38 +267,65 @@ HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
   return out;
 }
 
+HostFileSystem::Listing* HostFileSystem::ListFolder(const fs::path& folder) const {
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return nullptr;
+  const long long modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+  const std::string key = folder.string();
+  if (auto it = listings_.find(key); it != listings_.end()) {
+    const Listing& l = it->second;
+    if (l.device == st.st_dev && l.inode == st.st_ino && l.modified == modified)
+      return &it->second;
+    listings_.erase(it);
+  }
+
+  Listing listing;
+  listing.device = st.st_dev;
+  listing.inode = st.st_ino;
+  listing.modified = modified;
+  std::error_code ec;
+  for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
+       !ec && it != end; it.increment(ec)) {
+    listing.names.push_back(it->path().filename().string());
+  }
+  if (ec)
+    return nullptr;
+  std::sort(listing.names.begin(), listing.names.end());
+  for (const auto& name : listing.names)
+    listing.byFoldedName.emplace(FoldCaseUtf8(name), name);
+
+  if (listings_.size() >= kMaxListings)
+    listings_.clear();
+  return &listings_.emplace(key, std::move(listing)).first->second;
+}
+
 std::optional<std::string> HostFileSystem::MatchInFolder(const fs::path& folder,
                                                          const std::string& part,
                                                          std::string& how) const {
   if (Exists(folder / part))
     return part;
 
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
-       !ec && it != end; it.increment(ec)) {
-    names.push_back(it->path().filename().string());
-  }
-  if (names.empty())
+  std::lock_guard lock(listingsMutex_);
+  Listing* listing = ListFolder(folder);
+  if (listing == nullptr)
     return std::nullopt;
-  std::sort(names.begin(), names.end());
-
-  const std::string folded = FoldCaseUtf8(part);
-  for (const auto& name : names) {
-    if (FoldCaseUtf8(name) == folded) {
-      how = "case";
-      return name;
-    }
+  if (auto it = listing->byFoldedName.find(FoldCaseUtf8(part)); it != listing->byFoldedName.end()) {
+    how = "case";
+    return it->second;
   }
   // A name that is not there as written may be a short name, which always holds a '~'.
   if (part.find('~') != std::string::npos && IsShortName(part)) {
-    const std::string upper = AsciiUpper(part);
-    const auto shortNames = MakeShortNames(names);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-      if (shortNames[i] == upper) {
-        how = "short name";
-        return names[i];
+    if (!listing->byShortName) {
+      const auto shortNames = MakeShortNames(listing->names);
+      listing->byShortName.emplace();
+      for (std::size_t i = 0; i < shortNames.size(); ++i) {
+        listing->byShortName->emplace(shortNames[i], listing->names[i]);
       }
+    }
+    if (auto it = listing->byShortName->find(AsciiUpper(part)); it != listing->byShortName->end()) {
+      how = "short name";
+      return it->second;
     }
   }
   return std::nullopt;

@@ -3,9 +3,13 @@
 #include <array>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
+
+#include <sys/types.h>
 
 #include "platform/CodePage.h"
 #include "platform/FileSystem.h"
@@ -20,7 +24,8 @@ namespace qlm {
 // created on first use), and further drives come from --mount. A path is resolved component by
 // component: an exact name wins, then a name that differs only in case, then a DOS 8.3 short
 // name derived from the long names of the folder. ".." never climbs above a drive root. Script
-// paths are in the presentation's code page; host names are UTF-8.
+// paths are in the presentation's code page; host names are UTF-8. Folder listings used for
+// case-insensitive and short-name lookups are cached until the folder changes.
 class HostFileSystem : public FileSystem {
  public:
   struct Mount {
@@ -67,10 +72,25 @@ class HostFileSystem : public FileSystem {
 
   Parsed Parse(const std::string& input) const;
   std::filesystem::path Resolve(const Parsed& parsed, std::string& notes) const;
+  // The names of one folder, kept while the folder's modification time stays the same.
+  struct Listing {
+    dev_t device = 0;
+    ino_t inode = 0;
+    long long modified = 0;
+    std::unordered_map<std::string, std::string> byFoldedName;  // first in byte order wins
+    std::vector<std::string> names;                             // byte order
+    std::optional<std::unordered_map<std::string, std::string>> byShortName;  // on first use
+  };
+  static constexpr std::size_t kMaxListings = 64;
+
+  // Null when the folder cannot be listed.
+  Listing* ListFolder(const std::filesystem::path& folder) const;
   std::optional<std::string> MatchInFolder(const std::filesystem::path& folder,
                                            const std::string& part, std::string& how) const;
   void Trace(const std::string& line) const;
 
+  mutable std::mutex listingsMutex_;
+  mutable std::unordered_map<std::string, Listing> listings_;
   std::array<std::optional<Mount>, 26> mounts_;
   std::filesystem::path driveC_;
   mutable bool driveCReady_ = false;

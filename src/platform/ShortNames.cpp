@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <numeric>
-#include <set>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace qlm {
 
@@ -65,7 +66,8 @@ bool IsShortName(const std::string& name) {
 
 std::vector<std::string> MakeShortNames(const std::vector<std::string>& longNames) {
   std::vector<std::string> result(longNames.size());
-  std::set<std::string> taken;
+  std::unordered_set<std::string> taken;
+  std::unordered_map<std::string, unsigned> nextNumber;
   std::vector<std::size_t> needTail;
   for (std::size_t i = 0; i < longNames.size(); ++i) {
     if (IsShortName(longNames[i])) {
@@ -91,12 +93,16 @@ std::vector<std::string> MakeShortNames(const std::vector<std::string>& longName
       ext.resize(3);
     if (base.empty())
       base = "_";
-    for (unsigned n = 1;; ++n) {
+    // Names sharing a six-character base and extension take consecutive numbers; remembering
+    // the next one keeps a folder of thousands of similar names from going quadratic.
+    unsigned& next = nextNumber[base.substr(0, 6) + "." + ext];
+    for (unsigned n = std::max(next, 1u);; ++n) {
       const std::string tail = "~" + std::to_string(n);
       std::string candidate = base.substr(0, std::min<std::size_t>(6, 8 - tail.size())) + tail;
       if (!ext.empty())
         candidate += "." + ext;
       if (taken.insert(candidate).second) {
+        next = n + 1;
         result[i] = std::move(candidate);
         break;
       }

@@ -88,6 +88,17 @@ TEST_F(HostFileSystemTest, ResolvesWindowsPaths) {
   }
 }
 
+TEST_F(HostFileSystemTest, NoticesFolderChanges) {
+  EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/new.bmp");
+  EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/PICTUR~1.BMP");
+  temp.Touch("cdrom/Show/Pics/NEW.BMP");
+  temp.Touch("cdrom/Show/Pics/Picture One.bmp");
+  EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/NEW.BMP");
+  EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/Picture One.bmp");
+  fs::rename(drive / "Show/Pics/NEW.BMP", drive / "Show/Pics/New2.bmp");
+  EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/new.bmp");
+}
+
 TEST_F(HostFileSystemTest, HostPathsPassThrough) {
   const std::string host = (drive / "show/../SHOW/x").string();
   EXPECT_EQ(files.ToHost(host), fs::path(host));
