@@ -45,6 +45,8 @@ void WritePageImage(ArchiveWriter& writer, const StoredImage& image);
 struct ObjectImageData {
   uint32_t method = 2;
   StoredImage data;
+
+  bool operator==(const ObjectImageData&) const = default;
 };
 ObjectImageData ReadObjectImageData(ArchiveReader& reader, LoadContext& ctx, uint32_t width,
                                     uint32_t height);
