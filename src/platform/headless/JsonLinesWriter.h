@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/CodePage.h"
+
+namespace qlm {
+
+// The output of headless runs: one JSON object a line, the key "event" first and the other keys
+// in a fixed order, texts converted from the presentation's code page to UTF-8.
+class JsonLinesWriter {
+ public:
+  using Json = nlohmann::ordered_json;
+
+  // A variable as "dump" shows it: the text when the record holds the text marker, the number
+  // otherwise.
+  struct Variable {
+    std::string name;
+    bool isText = false;
+    std::string text;
+    double number = 0;
+  };
+
+  // A page object as "dump" shows it.
+  struct Object {
+    std::string page;
+    std::string name;
+    int kind = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;
+    bool hidden = false;
+    std::string text;
+  };
+
+  explicit JsonLinesWriter(std::ostream& out, CodePage codePage = CodePage());
+
+  // Writes one event. An object whose first key is not "event" gets it moved to the front.
+  void Write(const Json& event);
+
+  void MessageBox(const std::string& caption, const std::string& text, uint32_t style, int answer);
+  void Page(const std::string& name);
+  void Launch(const std::string& program, const std::string& options);
+  void State(const std::string& page, const std::vector<Variable>& vars,
+             const std::vector<Object>& objects);
+  void Exit(int code);
+
+  // A text of the presentation as UTF-8.
+  std::string Utf8(const std::string& text) const { return codePage_.ToUtf8(text); }
+  // Whole numbers without a fraction ("3", not "3.0"); others as the shortest exact decimal.
+  static Json Number(double value);
+
+ private:
+  std::ostream& out_;
+  CodePage codePage_;
+};
+
+}  // namespace qlm
