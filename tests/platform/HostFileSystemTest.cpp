@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ namespace qlm {
 namespace {
 
 namespace fs = std::filesystem;
+
+bool PrefixOf(const fs::path& root, const fs::path& p) {
+  const auto rel = p.lexically_relative(root);
+  return !rel.empty() && *rel.begin() != "..";
+}
 
 // A presentation on drive D: with names in mixed case, shown from D:\Show.
 class HostFileSystemTest : public ::testing::Test {
@@ -97,6 +103,28 @@ TEST_F(HostFileSystemTest, NoticesFolderChanges) {
   EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/Picture One.bmp");
   fs::rename(drive / "Show/Pics/NEW.BMP", drive / "Show/Pics/New2.bmp");
   EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/new.bmp");
+}
+
+TEST_F(HostFileSystemTest, OddInputsNeverLeaveTheirDrive) {
+  const std::vector<std::string> pieces = {
+      "\\",   "/",    "..",   ".",        "D:",  "d:",  "C:",
+      "Q:",   "show", "PICS", "PROGRA~1", " ",   "...", std::string(1, '\0'),
+      "\xE9", "?",    "\\\\", "\\\\?\\",  "UNC", "~",   "*",
+      ":"};
+  std::mt19937 random(1234);
+  for (int i = 0; i < 3000; ++i) {
+    std::string input;
+    const int count = static_cast<int>(random() % 8) + 1;
+    for (int k = 0; k < count; ++k)
+      input += pieces[random() % pieces.size()];
+    const fs::path host = files.ToHost(input);
+    if (host.empty() || input[0] == '/')
+      continue;
+    const bool inDrive = PrefixOf(drive, host) || PrefixOf(files.DriveC(), host);
+    EXPECT_TRUE(inDrive) << "input: " << input << " host: " << host;
+    for (const auto& part : host)
+      EXPECT_NE(part, "..") << "input: " << input;
+  }
 }
 
 TEST_F(HostFileSystemTest, HostPathsPassThrough) {
