@@ -6,7 +6,7 @@ namespace qlm {
 
 namespace {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 json Text(const std::string& text, const CodePage& codePage) {
   return codePage.ToUtf8(text);
@@ -351,8 +351,8 @@ json ProjectToJson(const Project& project, const CodePage& codePage) {
               {"sounds", sounds}};
 }
 
-std::string JsonText(const nlohmann::json& json) {
-  return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+std::string JsonText(const nlohmann::ordered_json& json) {
+  return json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 }  // namespace qlm

@@ -105,11 +105,16 @@ int RunInfoOrDump(const std::string& command, const Options& options, std::ostre
   if (command == "info") {
     WriteProjectSummary(out, path, input, project, codePage);
   } else {
-    nlohmann::json json = ProjectToJson(project, codePage);
-    json["container"] = {{"standalone", input.standalone},
-                         {"oneInstance", input.oneInstance},
-                         {"identifier", input.oneInstance ? nlohmann::json(input.identifier)
-                                                          : nlohmann::json(nullptr)}};
+    using Json = nlohmann::ordered_json;
+    Json json;
+    json["container"] = {
+        {"standalone", input.standalone},
+        {"oneInstance", input.oneInstance},
+        {"identifier", input.oneInstance ? Json(input.identifier) : Json(nullptr)}};
+    Json fields = ProjectToJson(project, codePage);
+    for (auto it = fields.begin(); it != fields.end(); ++it) {
+      json[it.key()] = std::move(it.value());
+    }
     out << JsonText(json) << "\n";
   }
   return kToolOk;
