@@ -2,20 +2,34 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <utility>
 
 #include "expr/NumberText.h"
 
 namespace qlm {
 
-VariableRecord* VariableStore::FindMutable(std::string_view name) {
-  for (auto& record : records_) {
-    if (record->name == name)
-      return record.get();
+namespace {
+
+std::string LowerAscii(std::string_view name) {
+  std::string out(name);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
   }
-  return nullptr;
+  return out;
+}
+
+}  // namespace
+
+VariableRecord* VariableStore::FindMutable(std::string_view name) {
+  return const_cast<VariableRecord*>(std::as_const(*this).Find(name));
 }
 
 const VariableRecord* VariableStore::Find(std::string_view name) const {
+  if (indexed_) {
+    auto it = byName_.find(name);
+    return it == byName_.end() ? nullptr : it->second;
+  }
   for (const auto& record : records_) {
     if (record->name == name)
       return record.get();
@@ -24,6 +38,10 @@ const VariableRecord* VariableStore::Find(std::string_view name) const {
 }
 
 const VariableRecord* VariableStore::FindIgnoreCase(std::string_view name) const {
+  if (indexed_) {
+    auto it = byLowerName_.find(LowerAscii(name));
+    return it == byLowerName_.end() ? nullptr : it->second;
+  }
   for (const auto& record : records_) {
     if (EqualsIgnoreCase(record->name, name))
       return record.get();
@@ -31,12 +49,32 @@ const VariableRecord* VariableStore::FindIgnoreCase(std::string_view name) const
   return nullptr;
 }
 
+void VariableStore::UseNameIndex(bool use) {
+  indexed_ = use;
+  byName_.clear();
+  byLowerName_.clear();
+  if (!use)
+    return;
+  for (const auto& record : records_) {
+    byName_.emplace(record->name, record.get());
+    byLowerName_.emplace(LowerAscii(record->name), record.get());
+  }
+}
+
+void VariableStore::Append(std::unique_ptr<VariableRecord> record) {
+  if (indexed_) {
+    byName_.emplace(record->name, record.get());
+    byLowerName_.emplace(LowerAscii(record->name), record.get());  // keeps the first
+  }
+  records_.push_back(std::move(record));
+}
+
 bool VariableStore::SetNumber(const std::string& name, double value) {
   if (VariableRecord* record = FindMutable(name)) {
     record->number = value;
     return true;
   }
-  records_.push_back(std::make_unique<VariableRecord>(name, value, std::string()));
+  Append(std::make_unique<VariableRecord>(name, value, std::string()));
   return false;
 }
 
@@ -45,7 +83,7 @@ bool VariableStore::SetText(const std::string& name, const std::string& text) {
     record->text = text;
     return true;
   }
-  records_.push_back(std::make_unique<VariableRecord>(name, TextMarker, text));
+  Append(std::make_unique<VariableRecord>(name, TextMarker, text));
   return false;
 }
 

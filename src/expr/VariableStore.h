@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "expr/VariableRecord.h"
@@ -15,6 +16,14 @@ namespace qlm {
 // name matches byte for byte.
 class VariableStore {
  public:
+  VariableStore() = default;
+  VariableStore(const VariableStore&) = delete;
+  VariableStore& operator=(const VariableStore&) = delete;
+
+  // Lookups go through a name index unless it is switched off, which benchmarks do to measure
+  // the plain scan. Both give the same answers.
+  void UseNameIndex(bool use);
+
   // Replace the number of an existing record (its text stays) or append (name, value, "").
   // Returns whether the variable existed. The name is used exactly as given.
   bool SetNumber(const std::string& name, double value);
@@ -40,8 +49,20 @@ class VariableStore {
 
  private:
   VariableRecord* FindMutable(std::string_view name);
+  void Append(std::unique_ptr<VariableRecord> record);
+
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  };
+  using NameIndex = std::unordered_map<std::string, VariableRecord*, NameHash, std::equal_to<>>;
 
   std::vector<std::unique_ptr<VariableRecord>> records_;
+  bool indexed_ = true;
+  // Records are never removed or renamed, so the first record of each name (and of each
+  // lower-cased name) stays the first match for ever.
+  NameIndex byName_;
+  NameIndex byLowerName_;
 };
 
 }  // namespace qlm

@@ -8,8 +8,16 @@
 namespace qlm {
 namespace {
 
-TEST(VariableStore, NamesAreCaseSensitiveAndRecordsKeepOrder) {
+// Every store behaviour holds with and without the name index.
+class VariableStoreTest : public testing::TestWithParam<bool> {
+ protected:
+  VariableStoreTest() { store.UseNameIndex(GetParam()); }
   VariableStore store;
+};
+
+INSTANTIATE_TEST_SUITE_P(Lookup, VariableStoreTest, testing::Bool());
+
+TEST_P(VariableStoreTest, NamesAreCaseSensitiveAndRecordsKeepOrder) {
   EXPECT_FALSE(store.SetNumber("a", 1));
   EXPECT_FALSE(store.SetNumber("A", 2));
   EXPECT_TRUE(store.SetNumber("a", 3));
@@ -20,10 +28,17 @@ TEST(VariableStore, NamesAreCaseSensitiveAndRecordsKeepOrder) {
   ASSERT_TRUE(store.GetNumber("A", value));
   EXPECT_EQ(value, 2);
   EXPECT_EQ(store.FindIgnoreCase("A")->number, 3);  // first match in store order
+  EXPECT_EQ(store.FindIgnoreCase("b"), nullptr);
+
+  // Switching the index on or off later keeps first-match answers.
+  store.UseNameIndex(!GetParam());
+  EXPECT_EQ(store.FindIgnoreCase("A")->number, 3);
+  EXPECT_EQ(store.Find("A")->number, 2);
+  EXPECT_FALSE(store.SetNumber("b", 5));
+  EXPECT_EQ(store.FindIgnoreCase("B")->number, 5);
 }
 
-TEST(VariableStore, SettersReplaceOnlyTheirOwnField) {
-  VariableStore store;
+TEST_P(VariableStoreTest, SettersReplaceOnlyTheirOwnField) {
   store.SetNumber("v", 4);
   EXPECT_TRUE(store.SetText("v", "four"));
   EXPECT_EQ(store.Find("v")->number, 4);
@@ -44,8 +59,7 @@ TEST(VariableStore, SettersReplaceOnlyTheirOwnField) {
   EXPECT_EQ(text, "");
 }
 
-TEST(VariableStore, NormalizeName) {
-  VariableStore store;
+TEST_P(VariableStoreTest, NormalizeName) {
   store.SetNumber("i", 3);
   store.SetNumber("n", 0);
   store.SetNumber("1.9", 5);  // a variable name wins over the literal reading
