@@ -63,7 +63,10 @@ TEST(HeadlessDialogs, AnswersFromTheQueueElseWithTheFirstButton) {
   JsonLinesWriter w(out);
   HeadlessDialogs dialogs(w);
   dialogs.PushAnswer(idb::kNo);
-  EXPECT_EQ(dialogs.MessageBox("Save \x84" "changes\x93?", "Question", 0x24), idb::kNo);
+  EXPECT_EQ(dialogs.MessageBox("Save \x84"
+                               "changes\x93?",
+                               "Question", 0x24),
+            idb::kNo);
   EXPECT_EQ(dialogs.PendingAnswers(), 0u);
   dialogs.SetCaption("Show");
   dialogs.Message("Cannot find the file\nC:\\x.bmp");
