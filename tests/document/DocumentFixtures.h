@@ -90,8 +90,14 @@ inline ObjectRecord RichObject(int32_t code, bool extended = true) {
   o.metafile = {0x01, 0x00, 0x00, 0x00, 0xAA};
   for (int i = 1; i <= 6; ++i)
     o.scripts[i] = Script("script" + std::to_string(i), i % 3 + 1);
-  o.gifTimerId = 12;
-  o.gifData = {'G', 'I', 'F', '8', '9', 'a', 0, 1};
+  if (code == kObjAnimatedGif) {  // only this kind stores the GIF block
+    o.gifTimerId = 12;
+    o.gifData = {'G', 'I', 'F', '8', '9', 'a', 0, 1};
+  }
+  if (!extended) {  // scripts 1 to 3 are stored in extended records only
+    for (int i = 1; i <= 3; ++i)
+      o.scripts[i] = {};
+  }
   o.hasSecondText = 1;
   o.secondText = "tool tip";
   o.optionFlags = {false, false, true, false, false, true, true, true};
