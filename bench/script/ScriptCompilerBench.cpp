@@ -8,6 +8,7 @@
 #include <string>
 
 #include "document/ScriptBody.h"
+#include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
 #include "script/ScriptText.h"
 #include "support/RecordingDialogs.h"
@@ -67,7 +68,21 @@ void BM_CompileScript(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
+// The same with every expression checked by the real evaluator, as the player compiles.
+void BM_CompileScriptWithEvaluator(benchmark::State& state) {
+  std::string text = MakeScript(state.range(0));
+  qlm::EvaluatorSyntaxChecker checker;
+  qlm::test::RecordingDialogs dialogs;
+  qlm::ScriptCompiler compiler(checker, dialogs);
+  for (auto _ : state) {
+    qlm::ScriptBody body;
+    benchmark::DoNotOptimize(compiler.CompileScript(body, text, true));
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
 BENCHMARK(BM_SplitAndCopyBaseline)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CompileScript)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CompileScriptWithEvaluator)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
