@@ -1,0 +1,155 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "document/ObjectRecord.h"
+#include "document/ScriptBody.h"
+
+namespace qlm {
+
+class ScriptHost;
+class ScriptRunner;
+struct PageRecord;
+
+// Window timers the executor owns.
+namespace script_timer {
+inline constexpr uint32_t kPage = 0;          // page timer and exit timer
+inline constexpr uint32_t kScript = 4;        // ScriptTimer without a timer name
+inline constexpr uint32_t kPageScript = 105;  // deferred page enter script
+inline constexpr uint32_t kFirstNamed = 1001;
+inline constexpr uint32_t kLastNamed = 2000;
+}  // namespace script_timer
+
+// How a command handler lets the run go on.
+enum class CommandResult {
+  kContinue,
+  kEndFalse,  // the whole run ends with false (a pump saw a quit or a page change)
+};
+
+// What a command handler receives for one statement.
+struct CommandContext {
+  ScriptRunner& runner;
+  ScriptHost& host;
+  const ScriptStatement& statement;
+  ObjectRecord* object;  // FindObject of the expanded arg1, or null
+  PageRecord* page;      // the page a "Page::" prefix named, or null for the current page
+  Rect& dirtyRect;       // union of the areas this run changed; repainted when the run ends
+};
+
+using CommandHandler = std::function<CommandResult(CommandContext&)>;
+
+// Runs scripts on the player's user-interface thread: the recursion depth, If levels, For
+// loops, Break, Return and the stop flag; the page, exit and script timers; and the batching of
+// repaints into one invalidation per run. Commands are dispatched by code to handlers; codes
+// without a handler do nothing.
+class ScriptRunner {
+ public:
+  static constexpr int kMaxDepth = 50;
+  static constexpr int kMaxIfLevel = 50;
+  static constexpr size_t kTimerSlots = 1001;  // slot 0: timer 4; slots 1..1000: 1001..2000
+
+  enum PageTimerMode { kTimerNone = 0, kTimerExit = 2, kTimerPage = 3 };
+
+  explicit ScriptRunner(ScriptHost& host);
+  ~ScriptRunner();
+  ScriptRunner(const ScriptRunner&) = delete;
+  ScriptRunner& operator=(const ScriptRunner&) = delete;
+
+  // Runs a body to its end. The statements are taken as they are when the run starts, so a
+  // handler that replaces or moves the body cannot pull them away from under the run. False
+  // when the run was refused (depth limit, stop flag, nothing to run) or ended by Return, the
+  // stop flag or a failed nested run.
+  bool ExecuteScript(const ScriptBody& body);
+  // The same for a body the caller gives up; no copy is made.
+  bool ExecuteScript(std::shared_ptr<const ScriptBody> body);
+
+  // The page-enter step: runs the current page's enter script now, or, when it holds a
+  // VideoPlay, Minimize, MoveTo or Refresh statement, from timer 105 after `delayMs` once the
+  // window is visible.
+  void StartPageScript(uint32_t delayMs);
+  // Runs a page's exit script with the page name as its owner (for the page manager's owner).
+  bool RunPageExitScript(PageRecord& page);
+
+  // The window forwards its timers here. True when the id is one of the executor's.
+  bool OnTimer(uint32_t id);
+
+  // Page changes as the page commands make them: leave the page, show the new one, repaint
+  // and run its enter script. False when the page did not change.
+  bool ChangePage(int direction);
+  bool ChangePageByName(const std::string& name);
+
+  // Kills timers 0, 4 and 1001..2000 and forgets the page timer.
+  void KillScriptTimers();
+
+  // A handler that replaces a script body calls this first: a run of that body ends after the
+  // statement that replaced it.
+  void NoteBodyReplaced(const ScriptBody& body);
+
+  // The stop flag makes every active loop end with false at its next statement.
+  void SetStopFlag(bool stop) { stopFlag_ = stop; }
+  bool StopFlag() const { return stopFlag_; }
+  bool IsRunning() const { return running_; }
+  int Depth() const { return depth_; }
+  bool BreakFlag() const { return breakFlag_; }
+  void SetBreakFlag() { breakFlag_ = true; }
+  // Set by the Page command so that a pumping loop knows the page changed under it.
+  void SetPageChanged() { pageChanged_ = true; }
+
+  // Pumps pending window messages for a waiting command. False when a quit was requested or a
+  // Page command ran meanwhile.
+  bool PumpMessages();
+
+  int PageTimerModeValue() const { return pageTimerMode_; }
+  const std::string& PageTimerTarget() const { return pageTimerTarget_; }
+  void ArmPageTimer(int mode, std::string target, uint32_t intervalMs);
+  // Stores the object name in the timer's slot and arms the one-shot timer (4, 1001..2000).
+  void ArmScriptTimer(uint32_t id, std::string objectName, uint32_t intervalMs);
+  const std::string& TimerSlot(uint32_t id) const;
+
+  // Set by RunQMD, consumed by timer 999.
+  std::string pendingProject;
+  std::string pendingPage;
+
+  // Handlers by command code; a later handler for a code replaces the earlier one.
+  void SetHandler(int32_t code, CommandHandler handler);
+  bool HasHandler(int32_t code) const;
+
+  ScriptHost& Host() { return host_; }
+
+ private:
+  struct Run;
+  using Statements = std::vector<ScriptStatement>;
+
+  bool RunBody(std::shared_ptr<const ScriptBody> body, const ScriptBody* origin);
+  bool StatementLoop(const ScriptBody& body, const ScriptBody* origin);
+  // Returns false when the run must end with false; sets `finished` when it ends otherwise.
+  bool RunFor(Run& run, size_t& index, bool& endRun, bool& result);
+  void EndRun(const Rect& dirty);
+  void RunPageEnterNow();
+  void OnPageTimer();
+  void ShowError(const std::string& message, const std::string& detail);
+
+  ScriptHost& host_;
+  int depth_ = 0;
+  bool running_ = false;
+  bool breakFlag_ = false;
+  bool stopFlag_ = false;
+  bool pageChanged_ = false;
+  const ScriptBody* currentScript_ = nullptr;
+  int pageTimerMode_ = kTimerNone;
+  std::string pageTimerTarget_;
+  std::array<std::string, kTimerSlots> timerSlots_;
+  std::vector<CommandHandler> handlers_;  // by code
+  std::vector<const ScriptBody*> replacedBodies_;
+};
+
+// Registers the command handlers of the core groups: objects, pages, timers, scripts and
+// messages.
+void RegisterCoreCommands(ScriptRunner& runner);
+
+}  // namespace qlm
