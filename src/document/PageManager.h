@@ -127,8 +127,9 @@ class CPageManager {
   // else from the polygon; nullopt when the project has neither.
   std::optional<std::vector<Rect>> BuildWindowRegion() const;
 
-  // Run-time state of a page of this manager (list pages and the two masters).
-  PageRuntime& Runtime(const PageRecord& page);
+  // Run-time state of a page of this manager (list pages and the two masters); null for a
+  // page it does not hold.
+  PageRuntime* Runtime(const PageRecord& page);
 
  private:
   // Steps shared by both GoTo operations once the target is known (nullopt: none).
