@@ -1,9 +1,13 @@
 #include "expr/ProfileVariables.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
 
 #include "ExprFakes.h"
 #include "expr/ExpressionEvaluator.h"
+#include "platform/IniProfileStore.h"
 
 namespace qlm {
 namespace {
@@ -77,6 +81,40 @@ TEST_F(ProfileVariablesTest, LoadRebuildsStringElementNamesButNotNumericOnes) {
   LoadVariable(ev_, profile_, "QLM", "Missing", "m");
   EXPECT_EQ(ev_.Variables().Find("m$")->text, "");
   EXPECT_EQ(ev_.Variables().Find("m")->number, 0);
+}
+
+// The same round trip through the real profile file, read back by a second store as a later
+// run of the player would: integer truncation, texts with line breaks and element names.
+TEST(ProfileVariablesFileTest, SurvivesARestartThroughTheIniFile) {
+  std::string templ = (std::filesystem::temp_directory_path() / "qlm-profile-XXXXXX").string();
+  ASSERT_NE(mkdtemp(templ.data()), nullptr);
+  const std::filesystem::path dir = templ;
+  {
+    ExpressionEvaluator ev;
+    IniProfileStore store(dir);
+    ev.SetNumber("score", -2.75);
+    ev.SetText("note$", "line one\r\nline two = \\ ok");
+    ev.SetNumber("i", 3);
+    ev.SetText("names$[3]", "third");
+    SaveVariable(ev, store, "Quiz", "Best", "score");
+    SaveVariable(ev, store, "Quiz", "Note", "note$");
+    SaveVariable(ev, store, "Quiz", "", "names$[i]");
+  }
+  ExpressionEvaluator ev;
+  IniProfileStore store(dir);
+  ev.SetNumber("k", 5);
+  LoadVariable(ev, store, "QUIZ", "best", "score");
+  LoadVariable(ev, store, "Quiz", "Note", "note$");
+  LoadVariable(ev, store, "Quiz", "Default", "list$[k]");
+  double score = 0;
+  std::string note, element;
+  ASSERT_TRUE(ev.GetNumber("score", score));
+  EXPECT_EQ(score, -2);
+  ev.GetText("note$", note);
+  EXPECT_EQ(note, "line one\r\nline two = \\ ok");
+  ASSERT_TRUE(ev.GetText("list$[5]", element));
+  EXPECT_EQ(element, "third");
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
