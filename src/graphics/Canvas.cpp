@@ -1,0 +1,403 @@
+#include "graphics/Canvas.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "graphics/Font.h"
+#include "graphics/Utf8.h"
+
+namespace qlm {
+namespace {
+
+// Drawing coordinates are kept well inside 32 bits so that sums and widths cannot overflow.
+constexpr int32_t kCoordLimit = 1 << 28;
+
+int32_t ClampCoord(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, -kCoordLimit, kCoordLimit));
+}
+
+IntRect ClampRect(const IntRect& r) {
+  return {ClampCoord(r.left), ClampCoord(r.top), ClampCoord(r.right), ClampCoord(r.bottom)};
+}
+
+constexpr uint32_t kWhite = 0xFFFFFF;
+constexpr uint32_t kLight = 0xE0E0E0;
+constexpr uint32_t kShadow = 0x808080;
+constexpr uint32_t kDarkShadow = 0x404040;
+
+}  // namespace
+
+Canvas::Canvas(Surface& target, IntPoint origin) : target_(target), origin_(origin) {
+  clip_ = Bounds();
+}
+
+Canvas::~Canvas() {
+  if (cr_)
+    cairo_destroy(cr_);
+  if (surface_) {
+    cairo_surface_flush(surface_);
+    cairo_surface_destroy(surface_);
+  }
+}
+
+IntRect Canvas::Bounds() const {
+  return IntRect::FromSize(origin_.x, origin_.y, target_.Width(), target_.Height());
+}
+
+void Canvas::SetClip(const IntRect& clip) {
+  clip_ = ClampRect(clip).Intersect(Bounds());
+  cairoClipStale_ = true;
+}
+
+cairo_t* Canvas::Cairo() {
+  if (target_.Empty())
+    return nullptr;
+  if (!cr_) {
+    surface_ = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(target_.Row(0)),
+                                                   CAIRO_FORMAT_RGB24, target_.Width(),
+                                                   target_.Height(), target_.Width() * 4);
+    cr_ = cairo_create(surface_);
+    cairo_translate(cr_, -origin_.x, -origin_.y);
+    cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
+    cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
+  } else if (!cairoDrew_) {
+    // Pixels were written directly since cairo last drew.
+    cairo_surface_mark_dirty(surface_);
+  }
+  if (cairoClipStale_) {
+    cairo_reset_clip(cr_);
+    cairo_rectangle(cr_, clip_.left, clip_.top, clip_.Width(), clip_.Height());
+    cairo_clip(cr_);
+    cairoClipStale_ = false;
+  }
+  cairoDrew_ = true;
+  return cr_;
+}
+
+void Canvas::BeginDirect() {
+  if (surface_ && cairoDrew_) {
+    cairo_surface_flush(surface_);
+    cairoDrew_ = false;
+  }
+}
+
+void Canvas::SetSource(uint32_t color) {
+  cairo_set_source_rgb(cr_, (color & 0xFF) / 255.0, ((color >> 8) & 0xFF) / 255.0,
+                       ((color >> 16) & 0xFF) / 255.0);
+}
+
+void Canvas::FillRect(const IntRect& rect, uint32_t color) {
+  const IntRect r = ClampRect(rect).Intersect(clip_);
+  if (r.Empty())
+    return;
+  BeginDirect();
+  target_.Fill(r.left - origin_.x, r.top - origin_.y, r.Width(), r.Height(),
+               Surface::FromColorRef(color));
+}
+
+void Canvas::FrameRect(const IntRect& rect, uint32_t color, int pen) {
+  const IntRect r = ClampRect(rect);
+  if (r.Empty() || pen < 1)
+    return;
+  const int p = std::min({pen, r.Width(), r.Height()});
+  FillRect({r.left, r.top, r.right, r.top + p}, color);
+  FillRect({r.left, r.bottom - p, r.right, r.bottom}, color);
+  FillRect({r.left, r.top + p, r.left + p, r.bottom - p}, color);
+  FillRect({r.right - p, r.top + p, r.right, r.bottom - p}, color);
+}
+
+void Canvas::Line(IntPoint from, IntPoint to, uint32_t color, int pen) {
+  if (pen < 1)
+    pen = 1;
+  const int32_t x0 = ClampCoord(from.x), y0 = ClampCoord(from.y);
+  const int32_t x1 = ClampCoord(to.x), y1 = ClampCoord(to.y);
+  if (pen > 1) {
+    cairo_t* cr = Cairo();
+    if (!cr)
+      return;
+    SetSource(color);
+    cairo_set_line_width(cr, pen);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_move_to(cr, x0 + 0.5, y0 + 0.5);
+    cairo_line_to(cr, x1 + 0.5, y1 + 0.5);
+    cairo_stroke(cr);
+    return;
+  }
+  // Bresenham, without the end point. Only the part that can meet the clip is walked.
+  const IntRect box =
+      IntRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1};
+  if (!box.Intersects(clip_))
+    return;
+  BeginDirect();
+  const uint32_t rgb = Surface::FromColorRef(color);
+  const int64_t dx = std::abs(int64_t{x1} - x0), dy = -std::abs(int64_t{y1} - y0);
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int64_t err = dx + dy;
+  int64_t x = x0, y = y0;
+  while (x != x1 || y != y1) {
+    if (clip_.Contains(static_cast<int32_t>(x), static_cast<int32_t>(y)))
+      target_.Row(static_cast<int>(y - origin_.y))[x - origin_.x] = rgb;
+    const int64_t e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y += sy;
+    }
+  }
+}
+
+void Canvas::Ellipse(const IntRect& rect, std::optional<uint32_t> fill,
+                     std::optional<uint32_t> outline, int pen) {
+  const IntRect r = ClampRect(rect);
+  if (r.Empty() || !r.Intersects(clip_))
+    return;
+  cairo_t* cr = Cairo();
+  if (!cr)
+    return;
+  const double cx = r.left + r.Width() / 2.0, cy = r.top + r.Height() / 2.0;
+  auto path = [&](double rx, double ry) {
+    cairo_new_path(cr);
+    if (rx <= 0 || ry <= 0)
+      return false;
+    cairo_save(cr);
+    cairo_translate(cr, cx, cy);
+    cairo_scale(cr, rx, ry);
+    cairo_arc(cr, 0, 0, 1, 0, 2 * std::numbers::pi);
+    cairo_restore(cr);
+    return true;
+  };
+  if (fill && path(r.Width() / 2.0, r.Height() / 2.0)) {
+    SetSource(*fill);
+    cairo_fill(cr);
+  }
+  if (outline && pen > 0 && path((r.Width() - pen) / 2.0, (r.Height() - pen) / 2.0)) {
+    SetSource(*outline);
+    cairo_set_line_width(cr, pen);
+    cairo_stroke(cr);
+  }
+  cairo_new_path(cr);
+}
+
+void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> fill,
+                     std::optional<uint32_t> outline, int pen) {
+  if (points.size() < 2)
+    return;
+  cairo_t* cr = Cairo();
+  if (!cr)
+    return;
+  auto path = [&](double shift) {
+    cairo_new_path(cr);
+    for (const IntPoint& p : points)
+      cairo_line_to(cr, ClampCoord(p.x) + shift, ClampCoord(p.y) + shift);
+    cairo_close_path(cr);
+  };
+  if (fill) {
+    path(0.0);
+    SetSource(*fill);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_fill(cr);
+  }
+  if (outline && pen > 0) {
+    path(0.5);
+    SetSource(*outline);
+    cairo_set_line_width(cr, pen);
+    cairo_stroke(cr);
+  }
+  cairo_new_path(cr);
+}
+
+void Canvas::Edge(const IntRect& rect, EdgeStyle style) {
+  struct Ring {
+    uint32_t topLeft, bottomRight;
+  };
+  Ring outer{}, inner{};
+  switch (style) {
+    case EdgeStyle::Raised:
+      outer = {kLight, kDarkShadow};
+      inner = {kWhite, kShadow};
+      break;
+    case EdgeStyle::Sunken:
+      outer = {kShadow, kWhite};
+      inner = {kDarkShadow, kLight};
+      break;
+    case EdgeStyle::ButtonUp:
+      outer = {kWhite, kDarkShadow};
+      inner = {kLight, kShadow};
+      break;
+    case EdgeStyle::ButtonDown:
+      outer = {kDarkShadow, kWhite};
+      inner = {kShadow, kLight};
+      break;
+  }
+  // The bottom and right lines own the corners they share with the top and left lines.
+  auto ring = [&](const IntRect& r, const Ring& c) {
+    if (r.Empty())
+      return;
+    FillRect({r.left, r.top, r.right - 1, r.top + 1}, c.topLeft);
+    FillRect({r.left, r.top, r.left + 1, r.bottom - 1}, c.topLeft);
+    FillRect({r.left, r.bottom - 1, r.right, r.bottom}, c.bottomRight);
+    FillRect({r.right - 1, r.top, r.right, r.bottom}, c.bottomRight);
+  };
+  const IntRect r = ClampRect(rect);
+  ring(r, outer);
+  ring(r.Inflate(-1), inner);
+}
+
+void Canvas::FocusRect(const IntRect& rect) {
+  const IntRect r = ClampRect(rect);
+  if (r.Empty())
+    return;
+  BeginDirect();
+  auto invert = [&](int32_t x, int32_t y) {
+    if (((x + y) & 1) == 0 && clip_.Contains(x, y))
+      target_.Row(y - origin_.y)[x - origin_.x] ^= 0xFFFFFF;
+  };
+  const IntRect c = r.Intersect(clip_.Inflate(1));
+  for (int32_t x = c.left; x < c.right; ++x) {
+    invert(x, r.top);
+    if (r.bottom - 1 != r.top)
+      invert(x, r.bottom - 1);
+  }
+  for (int32_t y = std::max(c.top, r.top + 1); y < std::min(c.bottom, r.bottom - 1); ++y) {
+    invert(r.left, y);
+    if (r.right - 1 != r.left)
+      invert(r.right - 1, y);
+  }
+}
+
+void Canvas::BlendPixel(uint32_t* p, uint32_t rgb, int a) {
+  const uint32_t d = *p;
+  const uint32_t rb = ((rgb & 0xFF00FF) * a + (d & 0xFF00FF) * (256 - a)) >> 8;
+  const uint32_t g = ((rgb & 0x00FF00) * a + (d & 0x00FF00) * (256 - a)) >> 8;
+  *p = (rb & 0xFF00FF) | (g & 0x00FF00);
+}
+
+void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const ImageDrawOptions& o) {
+  const IntRect dst = ClampRect(dstRect);
+  const IntRect area = dst.Intersect(clip_);
+  if (image.Empty() || area.Empty())
+    return;
+  double opacity = std::isnan(o.opacity) ? 1.0 : std::clamp(o.opacity, 0.0, 1.0);
+  const int alpha = static_cast<int>(std::lround(opacity * 256));
+  if (alpha == 0)
+    return;
+  BeginDirect();
+  const uint64_t sw = image.width, sh = image.height;
+  const uint64_t dw = static_cast<uint64_t>(dst.Width()), dh = static_cast<uint64_t>(dst.Height());
+  const size_t available = image.pixels.size() / 3;
+  const Image24* mask = o.mask && !o.mask->Empty() ? o.mask : nullptr;
+  const size_t maskAvailable = mask ? mask->pixels.size() / 3 : 0;
+
+  // Source column of every destination column in the clipped area.
+  std::vector<uint32_t> columns(static_cast<size_t>(area.Width()));
+  std::vector<uint32_t> maskColumns(mask ? columns.size() : 0);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const uint64_t dx = static_cast<uint64_t>(area.left - dst.left) + i;
+    columns[i] = static_cast<uint32_t>(dx * sw / dw);
+    if (mask)
+      maskColumns[i] = static_cast<uint32_t>(dx * mask->width / dw);
+  }
+  const bool keyed = o.keyColor.has_value();
+  const uint8_t keyR = static_cast<uint8_t>(o.keyColor.value_or(0));
+  const uint8_t keyG = static_cast<uint8_t>(o.keyColor.value_or(0) >> 8);
+  const uint8_t keyB = static_cast<uint8_t>(o.keyColor.value_or(0) >> 16);
+
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const uint64_t dy = static_cast<uint64_t>(y - dst.top);
+    const uint64_t sy = dy * sh / dh;
+    const size_t rowStart = static_cast<size_t>(sy * sw);
+    if (rowStart >= available)
+      break;
+    const uint8_t* srcRow = image.pixels.data() + rowStart * 3;
+    const size_t rowAvailable = std::min<size_t>(sw, available - rowStart);
+    size_t maskRowStart = 0;
+    if (mask)
+      maskRowStart = static_cast<size_t>(dy * mask->height / dh) * mask->width;
+    uint32_t* out = target_.Row(y - origin_.y) + (area.left - origin_.x);
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const uint32_t sx = columns[i];
+      if (sx >= rowAvailable)
+        continue;
+      const uint8_t* s = srcRow + size_t{sx} * 3;
+      if (keyed && s[0] == keyB && s[1] == keyG && s[2] == keyR)
+        continue;
+      int a = alpha;
+      if (mask) {
+        const size_t m = maskRowStart + maskColumns[i];
+        if (m < maskAvailable) {
+          const uint8_t* mp = mask->pixels.data() + m * 3;
+          const int coverage = 255 - (mp[0] + mp[1] + mp[2]) / 3;
+          a = a * (coverage + (coverage >> 7)) >> 8;
+        }
+        if (a == 0)
+          continue;
+      }
+      const uint32_t rgb = (uint32_t{s[2]} << 16) | (uint32_t{s[1]} << 8) | s[0];
+      if (a >= 256)
+        out[i] = rgb;
+      else
+        BlendPixel(&out[i], rgb, a);
+    }
+  }
+}
+
+void Canvas::TileImage(const Image24& image, const IntRect& areaRect) {
+  const IntRect area = ClampRect(areaRect);
+  const IntRect visible = area.Intersect(clip_);
+  if (image.Empty() || visible.Empty())
+    return;
+  const int32_t w = static_cast<int32_t>(std::min<uint32_t>(image.width, kCoordLimit));
+  const int32_t h = static_cast<int32_t>(std::min<uint32_t>(image.height, kCoordLimit));
+  ClipScope scope(*this, area);
+  // Only the tiles that meet the visible part are drawn.
+  const int32_t firstX = area.left + (visible.left - area.left) / w * w;
+  const int32_t firstY = area.top + (visible.top - area.top) / h * h;
+  for (int32_t y = firstY; y < visible.bottom; y += h) {
+    for (int32_t x = firstX; x < visible.right; x += w)
+      DrawImage(image, IntRect::FromSize(x, y, w, h));
+  }
+}
+
+void Canvas::DrawText(const Font& font, std::string_view utf8, int x, int top, uint32_t color) {
+  if (utf8.empty() || clip_.Empty())
+    return;
+  const FontMetrics& m = font.Metrics();
+  const int width = font.TextWidth(utf8);
+  // Glyphs may overhang their advance (italics), so the test allows a cell height either side.
+  if (!IntRect{x - m.height, top, x + width + m.height, top + m.height}.Intersects(clip_))
+    return;
+  cairo_t* cr = Cairo();
+  if (!cr)
+    return;
+  const std::string text = SanitizeUtf8(utf8);
+  const int baseline = top + m.ascent;
+  cairo_glyph_t* glyphs = nullptr;
+  int count = 0;
+  if (cairo_scaled_font_text_to_glyphs(font.Scaled(), x, baseline, text.data(),
+                                       static_cast<int>(text.size()), &glyphs, &count, nullptr,
+                                       nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
+    cairo_set_scaled_font(cr, font.Scaled());
+    SetSource(color);
+    cairo_show_glyphs(cr, glyphs, count);
+    cairo_glyph_free(glyphs);
+  }
+  if (font.Spec().underline) {
+    const int y = baseline + m.underlinePosition - m.underlineThickness / 2;
+    FillRect({x, y, x + width, y + m.underlineThickness}, color);
+  }
+  if (font.Spec().strikeOut) {
+    const int y = baseline - m.strikeOutPosition;
+    FillRect({x, y, x + width, y + m.strikeOutThickness}, color);
+  }
+}
+
+}  // namespace qlm

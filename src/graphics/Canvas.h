@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "graphics/Geometry.h"
+#include "graphics/Image24.h"
+#include "graphics/Surface.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace qlm {
+
+class Font;
+
+// How a stored image is put on the canvas.
+struct ImageDrawOptions {
+  // Pixels of this colour (0x00BBGGRR) are left out.
+  std::optional<uint32_t> keyColor;
+  // 1 copies, 0 draws nothing, values between blend with what is beneath.
+  double opacity = 1.0;
+  // A 24-bit mask stretched like the image: black shows the image, white what is beneath, greys
+  // blend.
+  const Image24* mask = nullptr;
+};
+
+// The 3-D edges of Windows controls, drawn 2 pixels wide with the four greys 0xFFFFFF,
+// 0xE0E0E0, 0x808080 and 0x404040.
+enum class EdgeStyle {
+  Raised,
+  Sunken,
+  ButtonUp,    // a push button at rest: the white line outside, the light grey inside
+  ButtonDown,  // a push button held down
+};
+
+// Draws onto a Surface. Coordinates are drawing coordinates: the surface's top-left pixel is
+// `origin`, so a surface that covers only an update box is drawn with window coordinates.
+// Colours are 0x00BBGGRR as stored. Shapes are not antialiased; nothing is drawn outside the
+// clip rectangle or the surface.
+class Canvas {
+ public:
+  explicit Canvas(Surface& target, IntPoint origin = {});
+  ~Canvas();
+  Canvas(const Canvas&) = delete;
+  Canvas& operator=(const Canvas&) = delete;
+
+  Surface& Target() { return target_; }
+  IntPoint Origin() const { return origin_; }
+  // The surface's area in drawing coordinates.
+  IntRect Bounds() const;
+  const IntRect& Clip() const { return clip_; }
+  // Sets the clip rectangle, limited to the surface.
+  void SetClip(const IntRect& clip);
+
+  // Narrows the clip for its lifetime and restores the previous one afterwards.
+  class ClipScope {
+   public:
+    ClipScope(Canvas& canvas, const IntRect& rect) : canvas_(canvas), saved_(canvas.Clip()) {
+      canvas.SetClip(saved_.Intersect(rect));
+    }
+    ~ClipScope() { canvas_.SetClip(saved_); }
+    ClipScope(const ClipScope&) = delete;
+    ClipScope& operator=(const ClipScope&) = delete;
+
+   private:
+    Canvas& canvas_;
+    IntRect saved_;
+  };
+
+  void FillRect(const IntRect& rect, uint32_t color);
+  // Lines of `pen` pixels along the inside of the rectangle.
+  void FrameRect(const IntRect& rect, uint32_t color, int pen = 1);
+  // A line from `from` towards `to`; with pen 1 the last point is not drawn, as Windows draws.
+  void Line(IntPoint from, IntPoint to, uint32_t color, int pen = 1);
+  // The ellipse inscribed in the rectangle; the outline lies inside it.
+  void Ellipse(const IntRect& rect, std::optional<uint32_t> fill, std::optional<uint32_t> outline,
+               int pen = 1);
+  // A closed polygon filled with the even-odd rule.
+  void Polygon(std::span<const IntPoint> points, std::optional<uint32_t> fill,
+               std::optional<uint32_t> outline, int pen = 1);
+  void Edge(const IntRect& rect, EdgeStyle style);
+  // The dotted focus rectangle: every other pixel of the outline is inverted.
+  void FocusRect(const IntRect& rect);
+
+  // The image stretched (nearest pixel) to `dst`. Images with fewer pixel bytes than their size
+  // asks for draw what they have.
+  void DrawImage(const Image24& image, const IntRect& dst, const ImageDrawOptions& options = {});
+  // Copies of the image side by side from the area's top-left corner, cut at its edges.
+  void TileImage(const Image24& image, const IntRect& area);
+
+  // One line of text with its cell's top-left at (x, top). Underline and strike-out follow the
+  // font. Malformed UTF-8 shows replacement characters.
+  void DrawText(const Font& font, std::string_view utf8, int x, int top, uint32_t color);
+
+ private:
+  cairo_t* Cairo();
+  void BeginDirect();
+  void SetSource(uint32_t color);
+  // The clip in surface pixels.
+  IntRect SurfaceClip() const { return clip_.Offset(-origin_.x, -origin_.y); }
+  void BlendPixel(uint32_t* p, uint32_t rgb, int alpha256);
+
+  Surface& target_;
+  IntPoint origin_;
+  IntRect clip_;
+  cairo_surface_t* surface_ = nullptr;
+  cairo_t* cr_ = nullptr;
+  bool cairoClipStale_ = true;
+  bool cairoDrew_ = false;
+};
+
+}  // namespace qlm
