@@ -90,8 +90,9 @@ class ScriptRunner {
   // statement that replaced it.
   void NoteBodyReplaced(const ScriptBody& body);
 
-  // The stop flag makes every active loop end with false at its next statement.
-  void SetStopFlag(bool stop) { stopFlag_ = stop; }
+  // The stop flag makes every active loop end with false at its next statement; it stays set
+  // (and no script starts) until cleared.
+  void SetStopFlag(bool stop);
   bool StopFlag() const { return stopFlag_; }
   bool IsRunning() const { return running_; }
   int Depth() const { return depth_; }
@@ -120,19 +121,24 @@ class ScriptRunner {
   bool HasHandler(int32_t code) const;
 
   ScriptHost& Host() { return host_; }
+  // Owner name of the innermost running script (for the evaluator's running-object name).
+  std::string RunningOwnerName() const;
 
  private:
-  struct Run;
-  using Statements = std::vector<ScriptStatement>;
+  using BodyPtr = std::shared_ptr<const ScriptBody>;
+  struct LoopState;
 
-  bool RunBody(std::shared_ptr<const ScriptBody> body, const ScriptBody* origin);
+  // Depth accounting around one statement loop.
+  bool RunNested(const ScriptBody& body, const ScriptBody* origin);
   bool StatementLoop(const ScriptBody& body, const ScriptBody* origin);
-  // Returns false when the run must end with false; sets `finished` when it ends otherwise.
-  bool RunFor(Run& run, size_t& index, bool& endRun, bool& result);
-  void EndRun(const Rect& dirty);
-  void RunPageEnterNow();
+  // Runs the For statement at `index` and moves `index` to its Next. Returns false when the
+  // whole run must end with false; sets `ended` when the run ends with true.
+  bool RunFor(const ScriptBody& body, size_t& index, bool& ended);
+  bool RunPageEnterNow();
   void OnPageTimer();
-  void ShowError(const std::string& message, const std::string& detail);
+  void OnScriptTimer(uint32_t id);
+  bool BodyReplacedSince(const ScriptBody* origin, size_t mark) const;
+  void ShowEvaluatorError();
 
   ScriptHost& host_;
   int depth_ = 0;

@@ -1,0 +1,514 @@
+#include "script/ScriptRunner.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "document/PageManager.h"
+#include "expr/ExpandArgument.h"
+#include "expr/ExpressionEvaluator.h"
+#include "expr/NumberText.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "script/FindObject.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptText.h"
+
+namespace qlm {
+
+namespace {
+
+// Command codes the executor handles itself.
+constexpr int32_t kCodeReturn = 31;
+constexpr int32_t kCodeBreak = 239;
+constexpr int32_t kCodeMatrixSet = 74;
+constexpr int32_t kCodeMatrixGet = 75;
+
+// A page enter script holding one of these (VideoPlay, Minimize, MoveTo, Refresh) runs from
+// timer 105 once the window is visible.
+constexpr int32_t kDeferredCodes[] = {3, 19, 85, 87};
+
+constexpr size_t kHandlerSlots = 1024;
+
+bool IsEmpty(const Rect& r) {
+  return r.right <= r.left || r.bottom <= r.top;
+}
+
+Rect Grown(const Rect& r, int by) {
+  return {r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
+
+// The loop variable of a For: the text before the first "=", trimmed; empty when "=" is
+// missing or first.
+std::string ForVariable(const std::string& init) {
+  const size_t eq = init.find('=');
+  if (eq == std::string::npos || eq == 0)
+    return {};
+  return std::string(Trim(std::string_view(init).substr(0, eq)));
+}
+
+bool IsInfinity(const std::string& limit) {
+  return limit == "infinity" || limit == "INFINITY" || limit == "Infinity";
+}
+
+}  // namespace
+
+ScriptRunner::ScriptRunner(ScriptHost& host) : host_(host), handlers_(kHandlerSlots) {}
+
+ScriptRunner::~ScriptRunner() = default;
+
+void ScriptRunner::SetHandler(int32_t code, CommandHandler handler) {
+  if (code < 0 || static_cast<size_t>(code) >= handlers_.size())
+    return;
+  handlers_[static_cast<size_t>(code)] = std::move(handler);
+}
+
+bool ScriptRunner::HasHandler(int32_t code) const {
+  return code >= 0 && static_cast<size_t>(code) < handlers_.size() &&
+         static_cast<bool>(handlers_[static_cast<size_t>(code)]);
+}
+
+void ScriptRunner::SetStopFlag(bool stop) {
+  stopFlag_ = stop;
+  if (stop)
+    currentScript_ = nullptr;
+}
+
+std::string ScriptRunner::RunningOwnerName() const {
+  return currentScript_ ? currentScript_->ownerName : std::string();
+}
+
+void ScriptRunner::NoteBodyReplaced(const ScriptBody& body) {
+  if (depth_ > 0)
+    replacedBodies_.push_back(&body);
+}
+
+bool ScriptRunner::BodyReplacedSince(const ScriptBody* origin, size_t mark) const {
+  if (!origin || replacedBodies_.size() <= mark)
+    return false;
+  return std::find(replacedBodies_.begin() + static_cast<std::ptrdiff_t>(mark),
+                   replacedBodies_.end(), origin) != replacedBodies_.end();
+}
+
+bool ScriptRunner::ExecuteScript(const ScriptBody& body) {
+  if (depth_ + 1 >= kMaxDepth)
+    return RunNested(body, &body);
+  if (body.statements.empty())
+    return RunNested(body, &body);
+  // The run reads a copy: handlers may replace the stored body or move the object that owns it.
+  const auto snapshot = std::make_shared<const ScriptBody>(body);
+  return RunNested(*snapshot, &body);
+}
+
+bool ScriptRunner::ExecuteScript(std::shared_ptr<const ScriptBody> body) {
+  if (!body)
+    return false;
+  return RunNested(*body, nullptr);
+}
+
+bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin) {
+  ++depth_;
+  bool result = false;
+  if (depth_ >= kMaxDepth) {
+    host_.GetDialogs().Message("Recursion in Script reached 50 levels.");
+  } else {
+    const ScriptBody* saved = currentScript_;
+    result = StatementLoop(body, origin);
+    if (currentScript_ != nullptr || !stopFlag_)
+      currentScript_ = saved;
+  }
+  --depth_;
+  if (depth_ == 0) {
+    // A Break outside any For has no loop to consume it; it must not block later scripts.
+    breakFlag_ = false;
+    replacedBodies_.clear();
+  }
+  return result;
+}
+
+void ScriptRunner::ShowEvaluatorError() {
+  ExpressionEvaluator& ev = host_.Evaluator();
+  host_.GetDialogs().Message(ev.ErrorMessage() + "\n" + ev.ErrorLocation());
+}
+
+bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origin) {
+  if (!host_.WindowExists() || body.statements.empty() || stopFlag_ ||
+      host_.PageManager().CurrentPage() == nullptr) {
+    return false;
+  }
+  currentScript_ = &body;
+  running_ = true;
+  std::array<bool, kMaxIfLevel + 1> ifActive{};
+  ifActive[0] = true;
+  int ifLevel = 0;
+  bool executing = true;
+  Rect dirty{};
+  const size_t replacedMark = replacedBodies_.size();
+  ExpressionEvaluator& ev = host_.Evaluator();
+  CPageManager& pages = host_.PageManager();
+  const auto& statements = body.statements;
+
+  // Every way out repaints what the run changed: grown by 1 pixel when it ran to its end.
+  auto endTrue = [&] {
+    if (!IsEmpty(dirty))
+      host_.Invalidate(Grown(dirty, 1), true);
+    running_ = false;
+    return true;
+  };
+  auto endFalse = [&] {
+    if (!IsEmpty(dirty))
+      host_.Invalidate(dirty, true);
+    running_ = false;
+    return false;
+  };
+
+  for (size_t index = 0; index < statements.size(); ++index) {
+    const ScriptStatement& statement = statements[index];
+    if (stopFlag_)
+      return endFalse();
+    if (breakFlag_)
+      return endTrue();
+
+    const int32_t code = statement.code;
+    if (!executing) {
+      switch (code) {
+        case KindIf:
+          if (ifLevel < kMaxIfLevel) {
+            ifActive[static_cast<size_t>(++ifLevel)] = false;
+          } else {
+            host_.GetDialogs().Message("If .. Then reached 50 levels.");
+          }
+          break;
+        case KindEnd:
+          if (ifLevel > 0)
+            executing = ifActive[static_cast<size_t>(--ifLevel)];
+          break;
+        case KindElse:
+          if (ifLevel > 0 && ifActive[static_cast<size_t>(ifLevel - 1)]) {
+            ifActive[static_cast<size_t>(ifLevel)] = true;
+            executing = true;
+          }
+          break;
+        default:
+          break;
+      }
+    } else {
+      switch (code) {
+        case KindAssign:
+          if (!statement.arg2.empty()) {
+            ev.ExecuteStatement(statement.arg2);
+            if (ev.HasError())
+              ShowEvaluatorError();
+          }
+          break;
+        case KindIf: {
+          if (statement.arg2.empty())
+            break;
+          const double value = ev.EvaluateCondition(statement.arg2);
+          if (ev.HasError())
+            ShowEvaluatorError();
+          if (ifLevel < kMaxIfLevel) {
+            executing = value != 0.0;
+            ifActive[static_cast<size_t>(++ifLevel)] = executing;
+          } else {
+            host_.GetDialogs().Message("If .. Then reached 50 levels.");
+          }
+          break;
+        }
+        case KindEnd:
+          if (ifLevel > 0)
+            executing = ifActive[static_cast<size_t>(--ifLevel)];
+          break;
+        case KindElse:
+          ifActive[static_cast<size_t>(ifLevel)] = false;
+          executing = false;
+          break;
+        case KindFor: {
+          bool ended = false;
+          if (!RunFor(body, index, ended))
+            return endFalse();
+          if (ended)
+            return endTrue();
+          break;
+        }
+        case KindNext:
+          if (!statement.arg2.empty()) {
+            host_.GetDialogs().Message("Script Error: Unused next\nnext " + statement.arg2);
+          }
+          break;
+        case KindCommentBegin:
+        case KindCommentLine:
+        case KindCommentEnd:
+        case KindMarked:
+          break;
+        case kCodeReturn:
+          return endFalse();
+        case kCodeBreak:
+          breakFlag_ = true;
+          break;
+        default: {
+          if (code < 0 || static_cast<size_t>(code) >= handlers_.size())
+            break;
+          const CommandHandler& handler = handlers_[static_cast<size_t>(code)];
+          if (!handler)
+            break;
+          const std::string name = ExpandArgument(ev.Variables(), statement.arg1);
+          const bool resolveIndex = code != kCodeMatrixSet && code != kCodeMatrixGet;
+          const ObjectTarget target = FindObject(pages, ev.Variables(), name, resolveIndex);
+          CommandContext context{
+              *this, host_, statement, target.object, FindPrefixPage(pages, name), dirty};
+          if (handler(context) == CommandResult::kEndFalse)
+            return endFalse();
+          break;
+        }
+      }
+    }
+
+    if (index + 1 >= statements.size())
+      return endTrue();
+    if (currentScript_ != nullptr && BodyReplacedSince(origin, replacedMark))
+      return endTrue();
+  }
+  return endTrue();
+}
+
+bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
+  const ScriptStatement& forLine = body.statements[index];
+  if (forLine.arg2.empty() || forLine.arg3.empty())
+    return true;
+  ExpressionEvaluator& ev = host_.Evaluator();
+  const int64_t start = TruncateToInt32(ev.ExecuteStatement(forLine.arg2));
+  std::string variable = ForVariable(forLine.arg2);
+  if (variable.find('[') != std::string::npos)
+    variable = ev.NormalizeName(variable);
+  const bool endless = IsInfinity(forLine.arg3);
+  int64_t limit = endless ? 0 : TruncateToInt32(ev.ExecuteStatement(forLine.arg3));
+
+  // The body runs as a script of its own, built once for this execution of the For.
+  size_t next = index + 1;
+  const auto& statements = body.statements;
+  while (next < statements.size() &&
+         !(statements[next].code == KindNext && Trim(statements[next].arg2) == variable)) {
+    ++next;
+  }
+  if (next >= statements.size()) {
+    const int answer =
+        host_.GetDialogs().MessageBox("Script Error: Cannot find 'next' for identifier '" +
+                                          variable + "'\nDo you want to continue?",
+                                      host_.GetDialogs().Caption(), mb::kYesNo);
+    if (answer == idb::kNo)
+      host_.ClosePlayer();
+    index = statements.size() - 1;
+    ended = true;
+    return true;
+  }
+  auto loopBody = std::make_shared<ScriptBody>();
+  loopBody->statements.assign(statements.begin() + static_cast<std::ptrdiff_t>(index + 1),
+                              statements.begin() + static_cast<std::ptrdiff_t>(next));
+  index = next;
+
+  if (endless) {
+    while (!stopFlag_) {
+      if (!RunNested(*loopBody, nullptr))
+        return false;
+      host_.InvalidateAll(true);
+      if (!PumpMessages())
+        return false;
+      if (stopFlag_)
+        return false;
+      if (breakFlag_) {
+        breakFlag_ = false;
+        break;
+      }
+    }
+    return true;
+  }
+
+  // The counter lives outside the script: the variable is set from it every iteration, and
+  // 64 bits keep a limit at the end of the 32-bit range from wrapping around.
+  const bool down = start > limit;
+  int64_t i = start;
+  do {
+    if (!variable.empty())
+      ev.SetNumber(variable, static_cast<double>(i));
+    if (stopFlag_)
+      return false;
+    if (!RunNested(*loopBody, nullptr))
+      return false;
+    if (breakFlag_) {
+      breakFlag_ = false;
+      i = limit;
+    }
+    if (stopFlag_)
+      return false;
+    limit = TruncateToInt32(ev.ExecuteStatement(forLine.arg3));
+    i = down ? i - 1 : i + 1;
+  } while (down ? i >= limit : i <= limit);
+  return true;
+}
+
+bool ScriptRunner::PumpMessages() {
+  pageChanged_ = false;
+  if (host_.Loop().Pump())
+    return false;
+  return !pageChanged_;
+}
+
+bool ScriptRunner::RunPageExitScript(PageRecord& page) {
+  page.exitScript.ownerName = page.name;
+  return ExecuteScript(page.exitScript);
+}
+
+bool ScriptRunner::RunPageEnterNow() {
+  PageRecord* page = host_.PageManager().CurrentPage();
+  if (!page)
+    return false;
+  page->enterScript.ownerName = page->name;
+  return ExecuteScript(page->enterScript);
+}
+
+void ScriptRunner::StartPageScript(uint32_t delayMs) {
+  const PageRecord* page = host_.PageManager().CurrentPage();
+  if (!page)
+    return;
+  const bool defer =
+      std::any_of(page->enterScript.statements.begin(), page->enterScript.statements.end(),
+                  [](const ScriptStatement& s) {
+                    return std::find(std::begin(kDeferredCodes), std::end(kDeferredCodes),
+                                     s.code) != std::end(kDeferredCodes);
+                  });
+  if (defer) {
+    host_.Loop().SetTimer(script_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
+  } else {
+    RunPageEnterNow();
+  }
+}
+
+bool ScriptRunner::ChangePage(int direction) {
+  host_.PrepareTransition();
+  if (!host_.PageManager().GoToPage(direction))
+    return false;
+  host_.ShowPage();
+  if (!host_.StartTransition())
+    host_.InvalidateAll(true);
+  StartPageScript(1);
+  return true;
+}
+
+bool ScriptRunner::ChangePageByName(const std::string& name) {
+  host_.PrepareTransition();
+  const bool changed = host_.PageManager().GoToPageByName(name, false);
+  host_.ShowPage();
+  if (!host_.StartTransition())
+    host_.InvalidateAll(true);
+  if (changed)
+    StartPageScript(1);
+  return changed;
+}
+
+void ScriptRunner::KillScriptTimers() {
+  EventLoop& loop = host_.Loop();
+  loop.KillTimer(script_timer::kPage);
+  loop.KillTimer(script_timer::kScript);
+  loop.KillTimers(script_timer::kFirstNamed, script_timer::kLastNamed);
+  pageTimerMode_ = kTimerNone;
+}
+
+void ScriptRunner::ArmPageTimer(int mode, std::string target, uint32_t intervalMs) {
+  EventLoop& loop = host_.Loop();
+  loop.KillTimer(script_timer::kPage);
+  pageTimerMode_ = mode;
+  if (mode == kTimerPage)
+    pageTimerTarget_ = std::move(target);
+  loop.SetTimer(script_timer::kPage, intervalMs);
+}
+
+namespace {
+
+size_t SlotOf(uint32_t id) {
+  if (id == script_timer::kScript)
+    return 0;
+  if (id >= script_timer::kFirstNamed && id <= script_timer::kLastNamed) {
+    return id - script_timer::kFirstNamed + 1;
+  }
+  return ScriptRunner::kTimerSlots;
+}
+
+}  // namespace
+
+void ScriptRunner::ArmScriptTimer(uint32_t id, std::string objectName, uint32_t intervalMs) {
+  const size_t slot = SlotOf(id);
+  if (slot >= kTimerSlots)
+    return;
+  EventLoop& loop = host_.Loop();
+  loop.KillTimer(id);
+  timerSlots_[slot] = std::move(objectName);
+  loop.SetTimer(id, intervalMs);
+}
+
+const std::string& ScriptRunner::TimerSlot(uint32_t id) const {
+  static const std::string kNone;
+  const size_t slot = SlotOf(id);
+  return slot < kTimerSlots ? timerSlots_[slot] : kNone;
+}
+
+bool ScriptRunner::OnTimer(uint32_t id) {
+  if (id == script_timer::kPage) {
+    OnPageTimer();
+    return true;
+  }
+  if (id == script_timer::kPageScript) {
+    if (host_.IsWindowVisible()) {
+      host_.Loop().KillTimer(script_timer::kPageScript);
+      RunPageEnterNow();
+    }
+    return true;
+  }
+  if (SlotOf(id) < kTimerSlots) {
+    OnScriptTimer(id);
+    return true;
+  }
+  return false;
+}
+
+void ScriptRunner::OnPageTimer() {
+  const int mode = pageTimerMode_;
+  KillScriptTimers();
+  if (mode == kTimerExit) {
+    host_.ClosePlayer();
+    return;
+  }
+  if (mode != kTimerPage)
+    return;
+  const std::string target = pageTimerTarget_;
+  if (target.empty() || target == "IF_IDLE") {
+    ChangePage(CPageManager::kNext);
+  } else if (target == "THIS_SCRIPT") {
+    StartPageScript(1);
+  } else if (target == "THIS_PAGE") {
+    host_.ShowPage();
+    StartPageScript(1);
+    host_.InvalidateAll(true);
+  } else {
+    if (host_.PageManager().GoToPageByName(target, false)) {
+      host_.ShowPage();
+      host_.InvalidateAll(true);
+      StartPageScript(1);
+    }
+  }
+}
+
+void ScriptRunner::OnScriptTimer(uint32_t id) {
+  host_.Loop().KillTimer(id);
+  const std::string name = TimerSlot(id);
+  if (name.empty())
+    return;
+  ExpressionEvaluator& ev = host_.Evaluator();
+  const ObjectTarget target = FindObject(host_.PageManager(), ev.Variables(), name);
+  if (!target.object)
+    return;
+  ScriptBody& body = target.object->scripts[2];
+  body.ownerName = target.object->name;
+  ExecuteScript(body);
+}
+
+}  // namespace qlm
