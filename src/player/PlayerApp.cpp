@@ -1,0 +1,148 @@
+#include "player/PlayerApp.h"
+
+#include <system_error>
+
+#include "document/DocumentMessages.h"
+#include "document/StandaloneContainer.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/FileSystem.h"
+#include "player/CommandLine.h"
+
+namespace qlm {
+namespace {
+
+std::filesystem::path Absolute(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::path result = std::filesystem::absolute(path, ec);
+  return ec ? path : result;
+}
+
+// The command line without its first parameter.
+std::string WithoutFirstParameter(std::string_view raw) {
+  CommandLineParams params;
+  params.Set(raw);
+  std::vector<std::string> rest(params.All().begin() + (params.Count() > 0 ? 1 : 0),
+                                params.All().end());
+  return JoinCommandLine(rest);
+}
+
+}  // namespace
+
+PlayerApp::PlayerApp(PlayerContext& context, std::filesystem::path ownExecutable,
+                     std::filesystem::path lockDirectory)
+    : ctx_(context),
+      ownExecutable_(std::move(ownExecutable)),
+      lockDirectory_(std::move(lockDirectory)) {}
+
+PlayerApp::~PlayerApp() {
+  Finish();
+}
+
+PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
+  window_ = std::make_unique<PlayerWindow>(ctx_);
+  std::string raw(rawCommandLine);
+  StartupCommand command = ParseStartupCommand(raw);
+
+  // The container: a stand-alone file named first stands in for the executable; otherwise
+  // the player's own file may carry a bundled project.
+  std::optional<StandaloneContainer> container;
+  std::string containerMessage;
+  std::filesystem::path exePath = ownExecutable_;
+  if (!command.documentPath.empty() && IsStandaloneFile(command.documentPath)) {
+    exePath = command.documentPath;
+    raw = WithoutFirstParameter(raw);
+    command = ParseStartupCommand(raw);
+  }
+  StandaloneReadResult read = ReadStandaloneContainer(exePath);
+  if (read.container) {
+    container = std::move(read.container);
+  } else if (read.status != StandaloneStatus::kNoTrailer) {
+    containerMessage = read.message;
+  }
+
+  if (command.startPage) {
+    window_->SetStartPage(command.startPage->startPage);
+    window_->SetNewWindow(command.startPage->newWindow);
+  }
+  window_->SetCommandLine(command.params);
+  window_->SetExeFileName(exePath.filename().string());
+  window_->SetQuietOpen(true);
+  window_->SetStarting(true);
+
+  // One instance: the lock is named by the project identifier. A NEW_WINDOW start ignores it.
+  if (container && container->oneInstance && !window_->NewWindow()) {
+    lock_ = std::make_unique<InstanceLock>(container->identifier, lockDirectory_);
+    if (lock_->AlreadyExisted()) {
+      if (!lock_->HandOver({window_->ExeFileName(), raw})) {
+        handOverError_ = lock_->Error();
+        ctx_.dialogs.Message(
+            "This presentation is already running, but it could not be reached:\n" +
+            handOverError_);
+      }
+      window_->SetStarting(false);
+      return StartResult::kHandedOver;
+    }
+    if (lock_->GetState() == InstanceLock::State::kFirst) {
+      watchHandle_ = WatchActivations(*lock_, ctx_.loop, player_message::kActivation);
+    }
+  }
+
+  // A document that opens wins over the embedded project.
+  bool loaded = false;
+  if (!command.documentPath.empty())
+    loaded = window_->OpenDocument(command.documentPath);
+  const LoadStatus documentStatus = window_->LastLoadStatus();
+  if (loaded && !container) {
+    presentationPath_ = Absolute(command.documentPath);
+  } else if (container) {
+    presentationPath_ = Absolute(exePath);
+    if (!loaded)
+      loaded = window_->OpenProjectBytes(container->Project(), exePath.string());
+  }
+  window_->SetStarting(false);
+  window_->SetQuietOpen(false);
+
+  if (!loaded) {
+    if (!command.documentPath.empty() && documentStatus == LoadStatus::CannotOpen && !container) {
+      ctx_.dialogs.Message(std::string(msg::kCannotFind) + command.documentPath);
+    } else if (command.documentPath.empty() && !container) {
+      ctx_.dialogs.Message(containerMessage.empty()
+                               ? "No presentation to play: name a document, or start a player "
+                                 "with a presentation bundled into it."
+                               : containerMessage);
+    }
+    return StartResult::kNoProject;
+  }
+  return Show();
+}
+
+PlayerApp::StartResult PlayerApp::StartWith(Project project, std::string_view rawCommandLine) {
+  window_ = std::make_unique<PlayerWindow>(ctx_);
+  StartupCommand command = ParseStartupCommand(rawCommandLine);
+  window_->SetCommandLine(command.params);
+  window_->SetExeFileName(ownExecutable_.filename().string());
+  if (!window_->OpenProject(std::move(project)))
+    return StartResult::kNoProject;
+  return Show();
+}
+
+PlayerApp::StartResult PlayerApp::Show() {
+  if (!presentationPath_.empty())
+    window_->SetSourcePath(ctx_.files.ToWindows(presentationPath_));
+  else
+    window_->SetSourcePath(ctx_.files.ToWindows(Absolute(ownExecutable_)));
+  window_->Initialize();
+  return StartResult::kRunning;
+}
+
+void PlayerApp::Finish() {
+  if (window_)
+    window_->ShutDown();
+  if (watchHandle_) {
+    ctx_.loop.RemoveSource(watchHandle_);
+    watchHandle_ = 0;
+  }
+}
+
+}  // namespace qlm

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/CodePage.h"
+#include "platform/SystemFolders.h"
+
+namespace qlm {
+
+class Dialogs;
+class Display;
+class EventLoop;
+class FileSystem;
+class ProfileStore;
+
+// What the player reports to whoever runs it: the automation output in headless runs, nothing
+// on the desktop.
+class PlayerEvents {
+ public:
+  virtual ~PlayerEvents() = default;
+  // A page became current.
+  virtual void OnPage(const std::string& /*name*/) {}
+  // What a Run command or a launching object action would start.
+  virtual void OnLaunch(const std::string& /*program*/, const std::string& /*options*/) {}
+};
+
+// The services of the machine and the settings of the process that every player window of the
+// process shares. Nothing of this is global: a test can make two and run two players side by
+// side.
+struct PlayerContext {
+  EventLoop& loop;
+  Display& display;
+  Dialogs& dialogs;
+  ProfileStore& profile;
+  FileSystem& files;
+  SystemFolders folders;
+  CodePage codePage;
+  PlayerEvents* events = nullptr;
+  // The seed of rnd; without one the evaluator seeds itself from the clock's tick.
+  std::optional<uint32_t> seed;
+};
+
+}  // namespace qlm

@@ -1,0 +1,704 @@
+#include "player/PlayerWindow.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+
+#include "document/StandaloneContainer.h"
+#include "platform/Display.h"
+#include "platform/FileSystem.h"
+#include "platform/KeyNames.h"
+#include "platform/ProfileStore.h"
+#include "player/EmbeddedFiles.h"
+#include "player/FrameComposer.h"
+#include "script/ScriptCompiler.h"
+
+namespace qlm {
+namespace {
+
+Rect Grow(const Rect& r, int by) {
+  return {r.left - by, r.top - by, r.right + by, r.bottom + by};
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+          std::max(a.bottom, b.bottom)};
+}
+
+std::string Format(const char* pattern, const LocalDateTime& now) {
+  const std::tm tm = now.ToTm();
+  char buffer[128];
+  const size_t n = std::strftime(buffer, sizeof buffer, pattern, &tm);
+  return std::string(buffer, n);
+}
+
+// True when the file starts like a project document (its header string holds the magic word)
+// or is a stand-alone file.
+bool LooksLikeProject(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return false;
+  char head[64] = {};
+  in.read(head, sizeof head);
+  const std::string text(head, static_cast<size_t>(in.gcount()));
+  if (text.find(StandaloneContainer::kMagicWord) != std::string::npos)
+    return true;
+  return IsStandaloneFile(path);
+}
+
+}  // namespace
+
+// A page object that shows a system variable: its text is replaced and its rectangle repainted.
+class PlayerWindow::BoundObject : public BoundTextObject {
+ public:
+  explicit BoundObject(PlayerWindow& window) : window_(window) {}
+  void Bind(ObjectRecord* object) { object_ = object; }
+  void SetText(const std::string& text) override {
+    if (object_)
+      object_->text = text;
+  }
+  void RepaintRect() override {
+    if (object_)
+      window_.Invalidate(Grow(object_->rect, 1), true);
+  }
+
+ private:
+  PlayerWindow& window_;
+  ObjectRecord* object_ = nullptr;
+};
+
+PlayerWindow::PlayerWindow(PlayerContext& context)
+    : ctx_(context),
+      load_(context.dialogs),
+      evaluator_(&context.loop.GetClock()),
+      macros_(ctx_.folders, ""),
+      runner_(std::make_unique<ScriptRunner>(*this)),
+      bound_(std::make_unique<BoundObject>(*this)) {
+  load_.profile = &ctx_.profile;
+  load_.codePage = &ctx_.codePage;
+  evaluator_.SetOwner(this);
+  evaluator_.SetPathMacros(&macros_);
+  evaluator_.SetFileSystem(&ctx_.files);
+  if (ctx_.seed)
+    evaluator_.SeedRandom(*ctx_.seed);
+  pages_.SetOwner(this);
+  RegisterCoreCommands(*runner_);
+}
+
+PlayerWindow::~PlayerWindow() {
+  if (!destroyed_)
+    ShutDown();
+}
+
+void PlayerWindow::SetSourcePath(std::string windowsPath) {
+  macros_.SetExecutablePath(std::move(windowsPath));
+  macros_.Reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Projects
+
+bool PlayerWindow::OpenDocument(const std::filesystem::path& path) {
+  load_.quietOpen = quietOpen_;
+  load_.sourceName.clear();
+  // A stand-alone file opens through its container, as if it were the player's own executable.
+  if (IsStandaloneFile(path)) {
+    StandaloneReadResult container = ReadStandaloneContainer(path);
+    if (container.container)
+      return OpenProjectBytes(container.container->Project(), path.string());
+  }
+  return Adopt(LoadProjectFile(path, load_, pages_.GetProject().settings));
+}
+
+bool PlayerWindow::OpenProjectBytes(std::span<const uint8_t> bytes, const std::string& sourceName) {
+  load_.quietOpen = quietOpen_;
+  load_.sourceName = sourceName;
+  LoadResult result = LoadProjectFromMemory(bytes, load_, pages_.GetProject().settings);
+  load_.sourceName.clear();
+  return Adopt(std::move(result));
+}
+
+bool PlayerWindow::OpenProject(Project project) {
+  LoadResult result;
+  result.status = LoadStatus::Loaded;
+  result.project = std::move(project);
+  return Adopt(std::move(result));
+}
+
+bool PlayerWindow::Adopt(LoadResult result) {
+  lastLoad_ = result.status;
+  if (!result.Ok())
+    return false;
+  // The project is complete: only now does the old one go, so a failed read loses nothing.
+  runner_->KillScriptTimers();
+  if (hasProject_ && initialized_)
+    LeaveCurrentPage();
+  pages_.StopPages();
+  EmbeddedFiles::Remove(embedded_);
+  pages_.SetProject(std::move(result.project));
+  hasProject_ = true;
+  lastAnnounced_ = nullptr;
+  ApplySettings();
+  embedded_ = EmbeddedFiles::Write(pages_.GetProject(), ctx_.files.ToHost(ctx_.folders.embedded),
+                                   ctx_.codePage, ctx_.dialogs);
+  macros_.Reset();
+  return true;
+}
+
+void PlayerWindow::ApplySettings() {
+  const ProjectSettings& s = pages_.GetProject().settings;
+  clientWidth_ = static_cast<int>(std::clamp<uint32_t>(s.clientWidth, 1, 16384));
+  clientHeight_ = static_cast<int>(std::clamp<uint32_t>(s.clientHeight, 1, 16384));
+  title_ = s.title;
+  showTitleBar_ = s.showTitleBar != 0;
+  minimizeAllowed_ = s.allowMinimize != 0;
+  changeResolution_ = s.changeResolution != 0;
+  changeOnlyIfSmaller_ = !s.alwaysChange;
+  resolutionIndex_ = static_cast<int>(s.resolutionIndex);
+  alwaysOnTop_ = s.windowMode == 1;
+  desktopMode_ = s.onDesktop;
+  rememberPosition_ = s.rememberPosition != 0;
+  positionSection_ = s.profileSection;
+  shapedWindow_ = s.shapedWindow != 0;
+  priority_ = static_cast<int>(s.processPriority);
+  blockTaskSwitching_ = s.disableTaskSwitching != 0;
+  lowColourFallback_ = static_cast<int>(s.paletteDisplayAction);
+  lowColourDocument_ = s.paletteProjectPath;
+  lowColourPage_ = s.palettePageName;
+  pages_.SetPageArea(clientWidth_, clientHeight_);
+  if (initialized_) {
+    // Another project in a running window: the window takes its size and title.
+    ctx_.display.SetClientSize(clientWidth_, clientHeight_);
+    ctx_.display.SetTitle(title_);
+    ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
+    frame_ = Surface(clientWidth_, clientHeight_);
+    InvalidateAll(true);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window set-up
+
+void PlayerWindow::ChangeResolution() {
+  static constexpr int kTargets[4][2] = {{640, 480}, {800, 600}, {960, 720}, {1024, 768}};
+  if (!changeResolution_ || resolutionIndex_ < 0 || resolutionIndex_ > 3)
+    return;
+  const int width = kTargets[resolutionIndex_][0];
+  const int height = kTargets[resolutionIndex_][1];
+  if (screenWidth_ == width)
+    return;
+  // A screen narrower than the target keeps its mode unless the project asks to change
+  // whenever the widths differ.
+  if (changeOnlyIfSmaller_ && screenWidth_ < width)
+    return;
+  // No display-mode switch: a full-screen window scaled to the screen shows the asked size.
+  ctx_.display.RequestFullScreen(width, height);
+  displayChanged_ = true;
+  screenWidth_ = width;
+  screenHeight_ = height;
+}
+
+void PlayerWindow::PlaceWindow() {
+  const ScreenMetrics screen = ctx_.display.Screen();
+  const int centreX = (screen.width - clientWidth_) / 2;
+  const int centreY = (screen.height - clientHeight_) / 2;
+  placeX_ = centreX;
+  placeY_ = centreY;
+  if (rememberPosition_) {
+    const int x = ctx_.profile.GetInt(positionSection_, "X", -1);
+    const int y = ctx_.profile.GetInt(positionSection_, "Y", -1);
+    if (x >= 0 && y >= 0) {
+      placeX_ = x;
+      placeY_ = y;
+    }
+  }
+  // The move itself waits until the window has appeared.
+  ctx_.loop.PostMessage(WindowMessage{player_message::kDeferredPlace, 0, 0, {}});
+}
+
+void PlayerWindow::Initialize() {
+  // 1. Flash support belongs to the Flash control, which this player does not host.
+  // 2. The display: a resolution change becomes a scaled full-screen window.
+  const ScreenMetrics screen = ctx_.display.Screen();
+  screenWidth_ = screen.width;
+  screenHeight_ = screen.height;
+  ChangeResolution();
+  // 3.
+  PublishSystemVariable(Variables(), this, "CBK_AppFileName", exeFileName_, exeFileName_);
+  // 4. A desktop window is never topmost. Desktop mode itself has no meaning outside the
+  // Windows shell and stays a setting.
+  if (desktopMode_)
+    alwaysOnTop_ = false;
+  // 5, 6. The tool-tip bubble, media child windows and the icon are the frontend's.
+  // 7, 8. Decorations, client size and stacking.
+  ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
+  ctx_.display.SetClientSize(clientWidth_, clientHeight_);
+  ctx_.display.SetTopmost(alwaysOnTop_);
+  frame_ = Surface(clientWidth_, clientHeight_);
+  pages_.SetPageArea(clientWidth_, clientHeight_);
+  // 9.
+  PlaceWindow();
+  // 10. The window shape from the page manager's region is the frontend's (shaped windows).
+  ctx_.display.SetTitle(title_);
+  // 11.
+  if (!startPage_.empty())
+    pages_.GoToPageByName(startPage_, false);
+  // 12. Process priority is kept as a setting: a player has no business renicing itself.
+  // 13. Low-colour fallback on a palette display; then the first page is shown.
+  if (ctx_.display.Screen().colorBits <= 8) {
+    if (lowColourFallback_ == 1 && !lowColourDocument_.empty()) {
+      OpenDocument(ctx_.files.ToHost(macros_.Expand(lowColourDocument_)));
+    } else if (lowColourFallback_ == 2 && !lowColourPage_.empty()) {
+      pages_.GoToPageByName(lowColourPage_, false);
+    }
+  }
+  ShowPage();
+  RefreshDateTime();
+  // 14. Blocking task switching is kept as a setting; the desktop decides that, not a player.
+  // 15.
+  PublishCommandLine();
+  // 16. Desktop mode: see step 4.
+  initialized_ = true;
+  visible_ = true;
+  // 17.
+  runner_->StartPageScript(10);
+  ctx_.loop.SetTimer(player_timer::kDateTime, 500);
+}
+
+void PlayerWindow::PublishCommandLine() {
+  VariableStore& vars = Variables();
+  vars.SetText("CmdLineParam$[0]", std::to_string(commandLine_.Count()));
+  for (int i = 1; i <= commandLine_.Count(); ++i) {
+    vars.SetText("CmdLineParam$[" + std::to_string(i) + "]", *commandLine_.Get(i - 1));
+  }
+  if (const ObjectRecord* object = FindNamedObject("CBK_CMDLINE"))
+    RunObjectScript(*object);
+}
+
+void PlayerWindow::ShowPage() {
+  pages_.ShowCurrentPage(Variables(), this, exeFileName_);
+  const PageRecord* page = pages_.CurrentPage();
+  if (page && page != lastAnnounced_ && ctx_.events)
+    ctx_.events->OnPage(page->name);
+  lastAnnounced_ = page;
+  InvalidateAll(true);
+}
+
+void PlayerWindow::RefreshDateTime() {
+  const LocalDateTime now = ctx_.loop.GetClock().Now();
+  VariableStore& vars = Variables();
+  auto text = [&](const char* name, const std::string& value) {
+    if (FindNamedObject(name))
+      PublishSystemVariable(vars, this, name, value, value);
+  };
+  auto number = [&](const char* name, int value) {
+    if (FindNamedObject(name))
+      PublishSystemVariable(vars, this, name, value, std::to_string(value));
+  };
+  text("CBK_TimeHMS", Format("%I:%M:%S %p", now));
+  text("CBK_Time24", Format("%H:%M:%S", now));
+  number("CBK_Hour", now.hour);
+  number("CBK_Minute", now.minute);
+  number("CBK_Second", now.second);
+  number("CBK_Year", now.year);
+  text("CBK_Month", Format("%B", now));
+  number("CBK_MonthNum", now.month);
+  text("CBK_Day", Format("%A", now));
+  number("CBK_DayNum", now.Weekday() + 1);
+  number("CBK_DateNum", now.day);
+  text("CBK_DateShort", Format("%d/%m/%y", now));
+  text("CBK_DateLong", Format("%B %d, %Y", now));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Objects and scripts
+
+ObjectRecord* PlayerWindow::FindNamedObject(const std::string& name) {
+  if (PageRecord* page = pages_.CurrentPage()) {
+    if (ObjectRecord* o = CPageManager::FindObjectOnPage(*page, name))
+      return o;
+  }
+  if (ObjectRecord* o = CPageManager::FindObjectOnPage(pages_.MasterPage(), name))
+    return o;
+  return CPageManager::FindObjectOnPage(pages_.MasterLayer(), name);
+}
+
+const ObjectRecord* PlayerWindow::FindNamedObject(const std::string& name) const {
+  return const_cast<PlayerWindow*>(this)->FindNamedObject(name);
+}
+
+BoundTextObject* PlayerWindow::FindBoundObject(const std::string& name) {
+  ObjectRecord* object = FindNamedObject(name);
+  if (!object)
+    return nullptr;
+  bound_->Bind(object);
+  return bound_.get();
+}
+
+void PlayerWindow::RunObjectScript(const ObjectRecord& object) {
+  auto body = std::make_shared<ScriptBody>(object.scripts[2]);
+  body->ownerName = object.name;
+  const std::string previous = runningObject_;
+  runningObject_ = object.name;
+  runner_->ExecuteScript(std::shared_ptr<const ScriptBody>(std::move(body)));
+  runningObject_ = previous;
+}
+
+void PlayerWindow::RunPageExitScript(PageRecord& page) {
+  runner_->RunPageExitScript(page);
+}
+
+void PlayerWindow::RunScriptText(const std::string& text) {
+  ScriptCompiler compiler(checker_, ctx_.dialogs);
+  auto body = std::make_shared<ScriptBody>();
+  compiler.CompileScript(*body, text, true);
+  runner_->ExecuteScript(std::shared_ptr<const ScriptBody>(std::move(body)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+void PlayerWindow::LeaveCurrentPage() {
+  if (PageRecord* page = pages_.CurrentPage()) {
+    StopPageMedia(*page);
+    page->exitScript.ownerName = page->name;
+    runner_->RunPageExitScript(*page);
+  }
+}
+
+void PlayerWindow::CloseOk() {
+  if (closed_)
+    return;
+  closed_ = true;
+  LeaveCurrentPage();
+  FinishClose();
+}
+
+void PlayerWindow::CloseCancel() {
+  if (closed_)
+    return;
+  if (ObjectRecord* exitObject = CPageManager::FindObjectOnPage(pages_.MasterLayer(), "CBK_EXIT")) {
+    // The presentation decides: the window stays open and the object's script runs.
+    const Rect rect = exitObject->rect;
+    RunObjectScript(*exitObject);
+    Invalidate(Grow(rect, 1), true);
+    return;
+  }
+  closed_ = true;
+  LeaveCurrentPage();
+  FinishClose();
+}
+
+void PlayerWindow::FinishClose() {
+  if (rememberPosition_) {
+    ctx_.profile.WriteInt(positionSection_, "X", ctx_.display.Left());
+    ctx_.profile.WriteInt(positionSection_, "Y", ctx_.display.Top());
+  }
+  // Task switching was never taken away; media and plug-in windows stop with their owners.
+  runner_->KillScriptTimers();
+  runner_->SetStopFlag(true);
+  visible_ = false;
+  ctx_.loop.PostQuit(0);
+}
+
+void PlayerWindow::ShutDown() {
+  if (destroyed_)
+    return;
+  for (uint32_t id :
+       {player_timer::kDateTime, player_timer::kOpenProject, player_timer::kAnimatedRegion,
+        player_timer::kVideoTime, player_timer::kOneShot, script_timer::kPageScript}) {
+    ctx_.loop.KillTimer(id);
+  }
+  ctx_.loop.KillTimers(player_timer::kFirstAnimation, player_timer::kLastAnimation);
+  runner_->KillScriptTimers();
+  if (displayChanged_) {
+    ctx_.display.RequestFullScreen(0, 0);
+    displayChanged_ = false;
+  }
+  commandLine_.Clear();
+  EmbeddedFiles::Remove(embedded_);
+  embedded_.clear();
+  pages_.SetProject(Project());
+  lastAnnounced_ = nullptr;
+  destroyed_ = true;
+  visible_ = false;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Painting
+
+void PlayerWindow::Invalidate(const Rect& rect, bool /*erase*/) {
+  if (rect.left >= rect.right || rect.top >= rect.bottom)
+    return;
+  invalid_ = invalid_ ? Union(*invalid_, rect) : rect;
+  if (!paintPosted_) {
+    paintPosted_ = true;
+    ctx_.loop.PostMessage(WindowMessage{player_message::kPaint, 0, 0, {}});
+  }
+}
+
+void PlayerWindow::InvalidateAll(bool erase) {
+  Invalidate(Rect{0, 0, clientWidth_, clientHeight_}, erase);
+}
+
+void PlayerWindow::Paint() {
+  paintPosted_ = false;
+  if (!invalid_ || destroyed_ || frame_.Empty())
+    return;
+  Rect r = *invalid_;
+  invalid_.reset();
+  r.left = std::max(0, r.left);
+  r.top = std::max(0, r.top);
+  r.right = std::min(frame_.Width(), r.right);
+  r.bottom = std::min(frame_.Height(), r.bottom);
+  if (r.left >= r.right || r.top >= r.bottom)
+    return;
+  ComposeFrame(frame_, pages_, r);
+  ctx_.display.Present(frame_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+void PlayerWindow::OnTimer(uint32_t id) {
+  if (runner_->OnTimer(id))
+    return;
+  using namespace player_timer;
+  if (id == kDateTime) {
+    RefreshDateTime();
+  } else if (id == kOpenProject) {
+    // The reload waits until no script loop runs.
+    if (!runner_->IsRunning())
+      OpenPendingProject();
+  } else if (id == kOneShot || id == kAnimatedRegion || id == kVideoTime ||
+             (id >= kFirstAnimation && id <= kLastAnimation)) {
+    // One-shot timers, and timers whose animation or video is not running here, stop.
+    ctx_.loop.KillTimer(id);
+  }
+}
+
+void PlayerWindow::OnMessage(const WindowMessage& message) {
+  using namespace player_message;
+  const std::string text = message.texts.empty() ? std::string() : message.texts[0];
+  switch (message.id) {
+    case kPaint:
+      Paint();
+      break;
+    case kHtmlLink:
+      OnHtmlLink(text);
+      break;
+    case kRepaintObject:
+      if (const ObjectRecord* object = FindNamedObject(text))
+        Invalidate(Grow(object->rect, 1), true);
+      break;
+    case kRunScriptText:
+      RunScriptText(text);
+      break;
+    case kDeleteAtom:
+      activationLine_.reset();
+      break;
+    case kDeferredPlace:
+      ctx_.display.SetPosition(placeX_, placeY_);
+      break;
+    case kActivation:
+      OnActivation(message);
+      break;
+    default:
+      break;
+  }
+}
+
+void PlayerWindow::OnHtmlLink(const std::string& link) {
+  if (link.starts_with("page:")) {
+    const std::string page = link.substr(5);
+    if (page == "next")
+      runner_->ChangePage(CPageManager::kNext);
+    else if (page == "prev")
+      runner_->ChangePage(CPageManager::kPrevious);
+    else if (page == "last")
+      runner_->ChangePage(CPageManager::kLast);
+    else if (page == "first")
+      runner_->ChangePage(CPageManager::kFirst);
+    else if (page == "back")
+      runner_->ChangePageByName(std::string(CPageManager::kLastPage));
+    else
+      runner_->ChangePageByName(page);
+  } else if (link.starts_with("script:")) {
+    if (const ObjectRecord* object = FindNamedObject(link.substr(7)))
+      RunObjectScript(*object);
+  }
+}
+
+void PlayerWindow::OnActivation(const WindowMessage& message) {
+  const std::string exe = message.texts.size() > 0 ? message.texts[0] : std::string();
+  const std::string line = message.texts.size() > 1 ? message.texts[1] : std::string();
+  // A player of another executable name is another presentation.
+  if (!exe.empty() && exe != exeFileName_)
+    return;
+  ctx_.display.SetMinimized(false);
+  activationLine_ = line;
+  SetCommandLine(line);
+  PublishCommandLine();
+  const std::string* first = commandLine_.Get(0);
+  if (!first || first->empty()) {
+    activationLine_.reset();
+    return;
+  }
+  std::string path = *first;
+  if (path.find('\\') == std::string::npos && path.find('/') == std::string::npos)
+    path = "./" + path;
+  if (LooksLikeProject(path)) {
+    newProjectPath_ = path;
+    newProjectPage_.clear();
+    ctx_.loop.SetTimer(player_timer::kOpenProject, 100);
+  } else {
+    activationLine_.reset();
+  }
+}
+
+void PlayerWindow::OpenPendingProject() {
+  ctx_.loop.KillTimer(player_timer::kOpenProject);
+  std::filesystem::path path;
+  std::string page;
+  if (!newProjectPath_.empty()) {
+    path = newProjectPath_;
+    page = newProjectPage_;
+  } else if (!runner_->pendingProject.empty()) {
+    // RunQMD names the project as scripts see paths.
+    path = ctx_.files.ToHost(macros_.Expand(runner_->pendingProject));
+    page = runner_->pendingPage;
+  }
+  newProjectPath_.clear();
+  newProjectPage_.clear();
+  runner_->pendingProject.clear();
+  runner_->pendingPage.clear();
+  if (path.empty())
+    return;
+  quietOpen_ = false;
+  if (!OpenDocument(path)) {
+    activationLine_.reset();
+    if (lastLoad_ == LoadStatus::NotQmd)
+      CloseCancel();
+    else if (lastLoad_ == LoadStatus::VersionZero)
+      CloseOk();
+    return;
+  }
+  runner_->KillScriptTimers();
+  if (!page.empty())
+    pages_.GoToPageByName(page, false);
+  ShowPage();
+  runner_->StartPageScript(1);
+  if (activationLine_) {
+    SetCommandLine(*activationLine_);
+    PublishCommandLine();
+    activationLine_.reset();
+  }
+}
+
+void PlayerWindow::OnMouse(const MouseEvent& event) {
+  mouseX_ = event.x;
+  mouseY_ = event.y;
+  switch (event.action) {
+    case MouseAction::kLeftDown:
+    case MouseAction::kLeftDoubleClick:
+      leftDown_ = true;
+      break;
+    case MouseAction::kLeftUp:
+      leftDown_ = false;
+      break;
+    case MouseAction::kRightDown:
+      rightDown_ = true;
+      break;
+    case MouseAction::kRightUp:
+      rightDown_ = false;
+      break;
+    case MouseAction::kMove:
+      break;
+  }
+}
+
+void PlayerWindow::OnKey(const KeyEvent& event) {
+  // Escape reaches the dialog's own handling: the Cancel path.
+  if (event.action == KeyAction::kDown && event.vk == vk::kEscape)
+    CloseCancel();
+}
+
+// ---------------------------------------------------------------------------------------------
+// What scripts read of the window
+
+void PlayerWindow::MousePosition(int& x, int& y) const {
+  x = mouseX_;
+  y = mouseY_;
+}
+
+bool PlayerWindow::IsMouseButtonDown(MouseButton button) const {
+  return button == MouseButton::kLeft ? leftDown_ : button == MouseButton::kRight && rightDown_;
+}
+
+WindowMetrics PlayerWindow::Metrics() const {
+  const ScreenMetrics screen = ctx_.display.Screen();
+  WindowMetrics m;
+  m.windowLeft = ctx_.display.Left();
+  m.windowTop = ctx_.display.Top();
+  m.clientWidth = clientWidth_;
+  m.clientHeight = clientHeight_;
+  m.windowWidth = clientWidth_;
+  m.windowHeight = clientHeight_;
+  m.screenWidth = screenWidth_ ? screenWidth_ : screen.width;
+  m.screenHeight = screenHeight_ ? screenHeight_ : screen.height;
+  m.workAreaWidth = screen.workAreaWidth;
+  m.workAreaHeight = screen.workAreaHeight;
+  m.screenColorBits = screen.colorBits;
+  return m;
+}
+
+bool PlayerWindow::IsMinimized() const {
+  return ctx_.display.IsMinimized();
+}
+
+SystemInformation PlayerWindow::SystemInfo() const {
+  return SystemInformation{};
+}
+
+std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) const {
+  const ObjectRecord* object = FindNamedObject(name);
+  if (!object)
+    return std::nullopt;
+  ObjectInfo info;
+  info.left = object->rect.left;
+  info.top = object->rect.top;
+  info.right = object->rect.right;
+  info.bottom = object->rect.bottom;
+  info.visible = object->values[10] == 0;
+  info.kind = object->typeCode;
+  return info;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Automation
+
+PlayerSnapshot PlayerWindow::Snapshot() const {
+  PlayerSnapshot s;
+  const PageRecord* current = pages_.CurrentPage();
+  if (current)
+    s.page = current->name;
+  const VariableStore& vars = evaluator_.Variables();
+  s.variables.reserve(vars.Size());
+  for (size_t i = 0; i < vars.Size(); ++i) {
+    const VariableRecord& r = vars.At(i);
+    s.variables.push_back({r.name, r.number == TextMarker, r.text, r.number});
+  }
+  auto add = [&](const PageRecord& page, const std::string& pageName) {
+    for (const ObjectRecord& o : page.objects) {
+      s.objects.push_back({pageName, o.name, o.typeCode, o.rect, o.values[10] != 0, o.text});
+    }
+  };
+  add(pages_.MasterPage(), std::string(CPageManager::kMasterPageName));
+  if (current)
+    add(*current, current->name);
+  add(pages_.MasterLayer(), std::string(CPageManager::kMasterLayerName));
+  return s;
+}
+
+}  // namespace qlm

@@ -1,0 +1,274 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "document/LoadContext.h"
+#include "document/PageManager.h"
+#include "document/ProjectReader.h"
+#include "expr/EvaluatorOwner.h"
+#include "expr/ExpressionEvaluator.h"
+#include "expr/PathMacros.h"
+#include "expr/SystemVariables.h"
+#include "graphics/Surface.h"
+#include "platform/EventLoop.h"
+#include "player/CommandLine.h"
+#include "player/PlayerContext.h"
+#include "script/EvaluatorSyntaxChecker.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptRunner.h"
+
+namespace qlm {
+
+// Private window messages of the player window.
+namespace player_message {
+inline constexpr uint32_t kPaint = 0x000F;        // compose and present the invalid area
+inline constexpr uint32_t kHtmlLink = 2245;       // texts[0]: "page:NAME" or "script:NAME"
+inline constexpr uint32_t kRepaintObject = 2246;  // texts[0]: qualified object name
+inline constexpr uint32_t kRunScriptText = 2247;  // texts[0]: script text; wParam: from outside
+inline constexpr uint32_t kDeleteAtom = 2249;     // forget the remembered activation
+inline constexpr uint32_t kDeferredPlace = 2324;  // move the window to its start position
+inline constexpr uint32_t kActivation = 0xC001;   // "QLMPlayerMsgActivate": texts {exe, line}
+}  // namespace player_message
+
+// Window timers of the player window besides the executor's (0, 4, 105, 1001..2000).
+namespace player_timer {
+inline constexpr uint32_t kOneShot = 8;
+inline constexpr uint32_t kFirstAnimation = 10;
+inline constexpr uint32_t kLastAnimation = 99;
+inline constexpr uint32_t kAnimatedRegion = 100;
+inline constexpr uint32_t kVideoTime = 502;
+inline constexpr uint32_t kDateTime = 600;
+inline constexpr uint32_t kOpenProject = 999;
+}  // namespace player_timer
+
+// A deferred action of the pending-action field (timer 0).
+enum class PendingAction { kNone = 0, kExit = 2, kChange = 3 };
+
+// What "dump" shows of the player.
+struct PlayerSnapshot {
+  struct Variable {
+    std::string name;
+    bool isText = false;
+    std::string text;
+    double number = 0;
+  };
+  struct Object {
+    std::string page;
+    std::string name;
+    int kind = 0;
+    Rect rect;
+    bool hidden = false;
+    std::string text;
+  };
+  std::string page;
+  std::vector<Variable> variables;  // store order
+  std::vector<Object> objects;      // Master Page, current page, Master Layer
+};
+
+// The main window: owns the loaded project and its page manager, the live evaluator with the
+// variable store, the script runner, the command line and the window timers. It is driven only
+// by the events of its EventLoop, so the same window runs on the desktop and headless.
+class PlayerWindow : public ScriptHost,
+                     public EvaluatorOwner,
+                     public BoundTextObjectFinder,
+                     public EventHandler,
+                     private PageManagerOwner {
+ public:
+  explicit PlayerWindow(PlayerContext& context);
+  ~PlayerWindow() override;
+  PlayerWindow(const PlayerWindow&) = delete;
+  PlayerWindow& operator=(const PlayerWindow&) = delete;
+
+  // ---- Start-up (PlayerApp) ----
+
+  // File name of the running executable (the stand-alone file when one plays the role).
+  void SetExeFileName(std::string name) { exeFileName_ = std::move(name); }
+  const std::string& ExeFileName() const { return exeFileName_; }
+  // Windows-style path the "<SrcDir>" and "<SrcDrive>" macros are taken from.
+  void SetSourcePath(std::string windowsPath);
+  void SetStartPage(std::string page) { startPage_ = std::move(page); }
+  const std::string& StartPage() const { return startPage_; }
+  void SetNewWindow(bool on) { newWindow_ = on; }
+  bool NewWindow() const { return newWindow_; }
+  void SetQuietOpen(bool on) { quietOpen_ = on; }
+  void SetStarting(bool on) { starting_ = on; }
+  bool Starting() const { return starting_; }
+
+  // Reads a document: stops the script timers and the pending action, stops media, and swaps
+  // the new project in. A failed read leaves the current project as it was. "Cannot find the
+  // file\n" and the path when it cannot be opened, unless quiet open is on.
+  bool OpenDocument(const std::filesystem::path& path);
+  // The same for a project held in memory (the block of a stand-alone file).
+  bool OpenProjectBytes(std::span<const uint8_t> bytes, const std::string& sourceName);
+  // Takes a project made in memory (the --blank console, tests).
+  bool OpenProject(Project project);
+  // The outcome of the last read.
+  LoadStatus LastLoadStatus() const { return lastLoad_; }
+  bool HasProject() const { return hasProject_; }
+
+  // The command line (parsed with quotes and doubled quotes) and its publishing as CmdLineParam$
+  // followed by the script object CBK_CMDLINE.
+  void SetCommandLine(std::string_view text) { commandLine_.Set(text); }
+  void SetCommandLine(CommandLineParams params) { commandLine_ = std::move(params); }
+  const CommandLineParams& CommandLine() const { return commandLine_; }
+  void PublishCommandLine();
+
+  // The window comes up: the set-up steps in order, ending with the first page's script and the
+  // date-and-time timer.
+  void Initialize();
+  bool IsInitialized() const { return initialized_; }
+
+  // The closing paths. Ok: Exit and the exit timer. Cancel: Escape and the close box; an object
+  // named CBK_EXIT on the Master Layer keeps the window open and runs instead.
+  void CloseOk();
+  void CloseCancel();
+  bool IsClosed() const { return closed_; }
+  // After the modal loop: media, page data, display mode and the embedded files go.
+  void ShutDown();
+
+  // Compiles and runs script text as RunScriptCode does (errors shown).
+  void RunScriptText(const std::string& text);
+
+  // The window as the automation "dump" shows it.
+  PlayerSnapshot Snapshot() const;
+
+  // The whole-window frame as last composed.
+  const Surface& Frame() const { return frame_; }
+  // Composes the invalid area and presents it now.
+  void Paint();
+
+  // State for tests and the automation output.
+  CPageManager& Pages() { return pages_; }
+  const CPageManager& Pages() const { return pages_; }
+  ScriptRunner& Runner() { return *runner_; }
+  VariableStore& Variables() { return evaluator_.Variables(); }
+  bool DisplayChanged() const { return displayChanged_; }
+  const std::string& NewProjectPath() const { return newProjectPath_; }
+  const std::vector<std::filesystem::path>& WrittenEmbeddedFiles() const { return embedded_; }
+
+  // ---- ScriptHost ----
+  CPageManager& PageManager() override { return pages_; }
+  ExpressionEvaluator& Evaluator() override { return evaluator_; }
+  Dialogs& GetDialogs() override { return ctx_.dialogs; }
+  EventLoop& Loop() override { return ctx_.loop; }
+  bool WindowExists() const override { return !destroyed_; }
+  bool IsWindowVisible() const override { return visible_; }
+  void Invalidate(const Rect& rect, bool erase) override;
+  void InvalidateAll(bool erase) override;
+  void ClosePlayer() override { CloseOk(); }
+  void ShowPage() override;
+  std::string WindowTitle() const override { return title_; }
+  std::string FileText() const override { return macros_.File(); }
+
+  // ---- EvaluatorOwner ----
+  void MousePosition(int& x, int& y) const override;
+  bool IsMouseButtonDown(MouseButton button) const override;
+  WindowMetrics Metrics() const override;
+  bool IsMinimized() const override;
+  SystemInformation SystemInfo() const override;
+  std::optional<ObjectInfo> FindObjectInfo(const std::string& name) const override;
+  int PlayListCount() const override { return 0; }
+  std::string PlayListItem(int) const override { return {}; }
+  std::string RunningObjectName() const override { return runningObject_; }
+
+  // ---- BoundTextObjectFinder ----
+  BoundTextObject* FindBoundObject(const std::string& name) override;
+
+  // ---- EventHandler ----
+  void OnTimer(uint32_t id) override;
+  void OnMessage(const WindowMessage& message) override;
+  void OnMouse(const MouseEvent& event) override;
+  void OnKey(const KeyEvent& event) override;
+  void OnClose() override { CloseCancel(); }
+
+ private:
+  class BoundObject;
+
+  // PageManagerOwner.
+  void RunPageExitScript(PageRecord& page) override;
+
+  bool Adopt(LoadResult result);
+  void ApplySettings();
+  void ChangeResolution();
+  void PlaceWindow();
+  void RefreshDateTime();
+  void OnActivation(const WindowMessage& message);
+  void OpenPendingProject();
+  void OnHtmlLink(const std::string& link);
+  // The object of that name on the current page, the Master Page or the Master Layer.
+  ObjectRecord* FindNamedObject(const std::string& name);
+  const ObjectRecord* FindNamedObject(const std::string& name) const;
+  // Runs script 2 of an object with its name as owner.
+  void RunObjectScript(const ObjectRecord& object);
+  // Leaves the current page as closing does: media stop, exit script.
+  void LeaveCurrentPage();
+  void FinishClose();
+
+  PlayerContext& ctx_;
+  LoadContext load_;
+  CPageManager pages_;
+  ExpressionEvaluator evaluator_;
+  PathMacros macros_;
+  EvaluatorSyntaxChecker checker_;
+  std::unique_ptr<ScriptRunner> runner_;
+  std::unique_ptr<BoundObject> bound_;
+  CommandLineParams commandLine_;
+
+  // Window fields and their defaults before a project is read.
+  int clientWidth_ = 100, clientHeight_ = 100;
+  std::string title_ = "Untitled";
+  bool showTitleBar_ = true;
+  bool minimizeAllowed_ = true;
+  bool changeResolution_ = false;
+  bool changeOnlyIfSmaller_ = true;
+  int resolutionIndex_ = 0;
+  bool displayChanged_ = false;
+  int screenWidth_ = 0, screenHeight_ = 0;
+  bool alwaysOnTop_ = false;
+  bool desktopMode_ = false;
+  bool rememberPosition_ = false;
+  std::string positionSection_ = "QLM";
+  bool shapedWindow_ = false;
+  int priority_ = 1;
+  bool blockTaskSwitching_ = false;
+  int lowColourFallback_ = 0;
+  std::string lowColourDocument_, lowColourPage_;
+  std::string startPage_;
+  bool newWindow_ = false;
+  bool quietOpen_ = false;
+  bool starting_ = false;
+  std::string exeFileName_;
+  std::string newProjectPath_, newProjectPage_;
+  // The command line of an activation, kept until timer 999 has opened its project.
+  std::optional<std::string> activationLine_;
+
+  bool hasProject_ = false;
+  LoadStatus lastLoad_ = LoadStatus::Abandoned;
+  bool initialized_ = false;
+  bool visible_ = false;
+  bool closed_ = false;
+  bool destroyed_ = false;
+  int placeX_ = 0, placeY_ = 0;
+  std::vector<std::filesystem::path> embedded_;
+  // The page last reported to the events sink, so that a page is reported once when it comes.
+  const PageRecord* lastAnnounced_ = nullptr;
+
+  // Painting: the area to compose and whether a paint message is on its way.
+  Surface frame_;
+  std::optional<Rect> invalid_;
+  bool paintPosted_ = false;
+
+  // Input state the information functions read.
+  int mouseX_ = 0, mouseY_ = 0;
+  bool leftDown_ = false, rightDown_ = false;
+  std::string runningObject_;
+};
+
+}  // namespace qlm
