@@ -130,6 +130,18 @@ std::vector<uint8_t> ArchiveReader::ReadBytes(uint64_t n) {
   return out;
 }
 
+std::span<const uint8_t> ArchiveReader::ReadView(uint64_t n, std::vector<uint8_t>& scratch) {
+  Require(n);
+  if (!file_) {
+    const std::span<const uint8_t> view(cur_, static_cast<size_t>(n));
+    cur_ += n;
+    return view;
+  }
+  scratch.resize(static_cast<size_t>(n));
+  ReadInto(scratch);
+  return scratch;
+}
+
 uint64_t ArchiveReader::ReadLength() {
   const uint8_t l = ReadU8();
   if (l < 0xFF)

@@ -38,6 +38,9 @@ class ArchiveReader {
   int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
   double ReadF64();
   std::vector<uint8_t> ReadBytes(uint64_t n);
+  // n bytes without copying them when the source is memory; a file's bytes land in scratch.
+  // The view is valid until the next read (and as long as scratch lives).
+  std::span<const uint8_t> ReadView(uint64_t n, std::vector<uint8_t>& scratch);
   void ReadInto(std::span<uint8_t> out);
   void Skip(uint64_t n);
   // Counted string: 0xFF / 0xFFFF / 0xFFFFFFFF length prefixes, 0xFFFE introduces UTF-16LE.

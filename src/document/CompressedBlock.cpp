@@ -17,8 +17,8 @@ CompressedBlock ReadCompressedPayload(ArchiveReader& reader, LoadContext& ctx, u
     return block;
   }
   block.packed = true;
-  const std::vector<uint8_t> packed = reader.ReadBytes(packedSize);
-  InflateResult inflated = InflateZlib(packed, unpacked);
+  std::vector<uint8_t> scratch;
+  InflateResult inflated = InflateZlib(reader.ReadView(packedSize, scratch), unpacked);
   if (!inflated.ok)
     ctx.dialogs.Message(failMessage);
   block.bytes = std::move(inflated.bytes);

@@ -159,8 +159,8 @@ LoadStatus ReadSecureLayer(ArchiveReader& reader, LoadContext& ctx, Project& pro
   if (packedSize == 0) {
     block = reader.ReadBytes(unpacked);
   } else {
-    const std::vector<uint8_t> packed = reader.ReadBytes(packedSize);
-    InflateResult inflated = InflateZlib(packed, unpacked);
+    std::vector<uint8_t> scratch;
+    InflateResult inflated = InflateZlib(reader.ReadView(packedSize, scratch), unpacked);
     if (!inflated.ok || unpacked > INT32_MAX)
       Show(ctx, msg::kSecureLayerFailed);
     block = std::move(inflated.bytes);

@@ -90,8 +90,9 @@ StoredImage ReadPageImage(ArchiveReader& reader, LoadContext& ctx) {
     out.image = ReadRawImage(reader, width, height);
     return out;
   }
-  std::vector<uint8_t> bytes = reader.ReadBytes(length);
   if (zlib) {
+    std::vector<uint8_t> scratch;
+    const std::span<const uint8_t> bytes = reader.ReadView(length, scratch);
     if (RefuseOversized(reader, ctx, PixelBytes(width, height), false))
       return out;
     InflateResult inflated = InflateZlib(bytes, PixelBytes(width, height));
@@ -102,9 +103,9 @@ StoredImage ReadPageImage(ArchiveReader& reader, LoadContext& ctx) {
     out.image = {width, height, std::move(inflated.bytes)};
     return out;
   }
-  if (auto decoded = DecodeImageFile(bytes))
+  out.encoded = reader.ReadBytes(length);
+  if (auto decoded = DecodeImageFile(out.encoded))
     out.image = std::move(*decoded);
-  out.encoded = std::move(bytes);
   return out;
 }
 
@@ -153,8 +154,8 @@ ObjectImageData ReadObjectImageData(ArchiveReader& reader, LoadContext& ctx, uin
         return out;
       }
       data.form = ImageForm::Zlib;
-      const std::vector<uint8_t> bytes = reader.ReadBytes(packed);
-      InflateResult inflated = InflateZlib(bytes, size);
+      std::vector<uint8_t> scratch;
+      InflateResult inflated = InflateZlib(reader.ReadView(packed, scratch), size);
       if (!inflated.ok)
         Show(ctx, msg::kUncompressFailed);
       data.image = {width, height, std::move(inflated.bytes)};
