@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -448,6 +449,48 @@ TEST(ProjectSettingsRules, BackdropImageRawOrJpeg) {
   ASSERT_TRUE(off.Ok());
   EXPECT_TRUE(off.project.settings.backdropImage.image.Empty());
   EXPECT_TRUE(l.dialogs.boxes.empty());
+}
+
+}  // namespace
+}  // namespace qlm
+
+namespace qlm {
+namespace {
+
+TEST(CompressedBlocks, LayoutAndInflateFailuresNameTheBlock) {
+  // N = 0 has no K field; K = 0 means stored.
+  ArchiveWriter w;
+  WriteCompressedBlock(w, std::vector<uint8_t>{}, true);
+  WriteCompressedBlock(w, std::vector<uint8_t>{7, 8}, false);
+  EXPECT_EQ(w.Bytes(), (std::vector<uint8_t>{0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 7, 8}));
+
+  Project p;
+  p.pages.push_back(test::RichPage("P", {}));
+  p.pages[0].image.form = ImageForm::Raw;
+  const std::vector<uint8_t> pageData(300, 0x5A);
+  const std::vector<uint8_t> sound(300, 0xA5);
+  p.pages[0].data = {pageData, true};
+  p.sounds.push_back({11, {sound, true}, "s.wav"});
+  const std::vector<uint8_t> document = WriteProject(p, 29);
+
+  struct Case {
+    const std::vector<uint8_t>* payload;
+    const char* message;
+  };
+  for (const Case& c : {Case{&pageData, "Uncompression failed (2)"},
+                        Case{&sound, "Uncompression failed (Embedded Sound)"}}) {
+    const std::vector<uint8_t> stream = DeflateZlib(*c.payload);
+    std::vector<uint8_t> damaged = document;
+    auto at = std::search(damaged.begin(), damaged.end(), stream.begin(), stream.end());
+    ASSERT_NE(at, damaged.end());
+    at[stream.size() - 1] ^= 0xFF;  // the checksum: every byte is produced, the stream fails
+    Loader l;
+    LoadResult r = l.Load(damaged);
+    ASSERT_TRUE(r.Ok()) << c.message;
+    EXPECT_EQ(l.dialogs.Texts(), Texts{c.message});
+    EXPECT_EQ(r.project.pages[0].data.bytes, pageData);
+    EXPECT_EQ(r.project.sounds[0].data.bytes, sound);
+  }
 }
 
 }  // namespace
