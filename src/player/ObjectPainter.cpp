@@ -1,0 +1,528 @@
+#include "player/ObjectPainter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "graphics/TextLayout.h"
+
+namespace qlm {
+namespace {
+
+constexpr int32_t kCoordLimit = 1 << 28;
+constexpr size_t kMaxCachedTexts = 4096;
+constexpr uint32_t kBlack = 0x000000;
+constexpr uint32_t kWhite = 0xFFFFFF;
+
+int32_t Clamp(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, -kCoordLimit, kCoordLimit));
+}
+
+uint32_t Colour(const ObjectRecord& o, int n) {
+  return o.colours[static_cast<size_t>(n)] & 0xFFFFFF;
+}
+
+const Image24* StateImage(const ObjectRecord& o, int n) {
+  const ObjectImage& image = o.stateImages[static_cast<size_t>(n)];
+  if (!image.present || image.Image().Empty())
+    return nullptr;
+  return &image.Image();
+}
+
+}  // namespace
+
+const ObjectRecord* PaintRuntime::FindAliasSource(const PageRecord& page,
+                                                  const std::string& name) {
+  std::string_view object = name;
+  if (const size_t sep = object.find("::"); sep != std::string_view::npos)
+    object = object.substr(sep + 2);
+  for (const ObjectRecord& candidate : page.objects) {
+    if (candidate.name == object)
+      return &candidate;
+  }
+  return nullptr;
+}
+
+ObjectPainter::ObjectPainter(FontCache& fonts, CodePage codePage)
+    : fonts_(fonts), codePage_(std::move(codePage)) {}
+
+IntRect ObjectPainter::ObjectRect(const ObjectRecord& o, const ObjectPaintState& s) {
+  return {Clamp(int64_t{o.rect.left} + s.offsetX), Clamp(int64_t{o.rect.top} + s.offsetY),
+          Clamp(int64_t{o.rect.right} + s.offsetX), Clamp(int64_t{o.rect.bottom} + s.offsetY)};
+}
+
+bool ObjectPainter::IsShown(const ObjectRecord& o) {
+  return o.values[10] == 0 && o.values[12] != 0;
+}
+
+bool ObjectPainter::IsWindowedKind(int32_t kind) {
+  switch (kind) {
+    case kObjImage:
+    case kObjVideo:
+    case kObjProgram:
+    case kObjBrowser:
+    case kObjFlash:
+    case kObjListBox:
+      return true;
+    default:
+      return false;
+  }
+}
+
+FontSpec ObjectPainter::FontOf(const ObjectFont& f) {
+  FontSpec spec;
+  spec.face = f.faceName.empty() ? "Arial" : f.faceName;
+  spec.height = f.height;
+  spec.width = f.width;
+  spec.weight = f.weight == 0 ? 400 : f.weight;
+  spec.italic = f.italic != 0;
+  spec.underline = f.underline != 0;
+  spec.strikeOut = f.strikeOut != 0;
+  spec.quality = f.quality;
+  return spec;
+}
+
+std::vector<std::string> ObjectPainter::TextLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string current;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      // Texts carry CR LF breaks; the CR goes with the break.
+      if (!current.empty() && current.back() == '\r')
+        current.pop_back();
+      lines.push_back(std::move(current));
+      current.clear();
+    } else if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+      lines.push_back(std::move(current));
+      current.clear();
+      ++i;
+    } else {
+      current += text[i];
+    }
+  }
+  lines.push_back(std::move(current));
+  return lines;
+}
+
+std::string ObjectPainter::ToUtf8(const std::string& text) {
+  const bool ascii =
+      std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+  if (ascii)
+    return text;
+  if (auto it = utf8Cache_.find(text); it != utf8Cache_.end())
+    return it->second;
+  if (utf8Cache_.size() >= kMaxCachedTexts)
+    utf8Cache_.clear();
+  return utf8Cache_.emplace(text, codePage_.ToUtf8(text)).first->second;
+}
+
+void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const ObjectPaintState& s,
+                               PaintRuntime& runtime, DrawObjectFlags flags) {
+  const IntRect r = ObjectRect(o, s);
+  // Rectangle borders lie on the right and bottom coordinates, one pixel outside.
+  if (!r.Inflate(1).Intersects(canvas.Clip()))
+    return;
+  const bool shown =
+      flags.force || ((flags.ignoreHidden || o.values[10] == 0) && o.values[12] != 0);
+  if (o.typeCode == kObjPlugIn) {
+    // A plug-in draws itself whenever it is asked to.
+    DrawPlugIn(canvas, o, r, runtime, shown);
+    return;
+  }
+  if (!shown)
+    return;
+  switch (o.typeCode) {
+    case kObjText:
+      DrawText(canvas, o, r, s);
+      break;
+    case kObjRectangle:
+      DrawRectangle(canvas, o, r);
+      break;
+    case kObjImage:
+      DrawImageObject(canvas, o, r, s);
+      break;
+    case kObjButton:
+      DrawButton(canvas, o, r, s);
+      break;
+    case kObjLine:
+      DrawLine(canvas, o, r);
+      break;
+    case kObjCircle:
+      DrawEllipse(canvas, o, r);
+      break;
+    case kObjTextButton:
+      DrawTextButton(canvas, o, r, s);
+      break;
+    case kObjVideo:
+      DrawVideo(canvas, o, r, s);
+      break;
+    case kObjPolygon:
+      DrawPolygon(canvas, o, r);
+      break;
+    case kObjParagraph:
+      DrawParagraph(canvas, o, r, s);
+      break;
+    case kObjAnimatedGif:
+      DrawPicture(canvas, o, r, s);
+      break;
+    case kObjGrid:
+      DrawGrid(canvas, o, r, s);
+      break;
+    case kObjInputField:
+      DrawInputField(canvas, o, r);
+      break;
+    case kObjListBox:
+      DrawListBox(canvas, o, r);
+      break;
+    case kObjProgram:
+    case kObjBrowser:
+    case kObjFlash:
+      DrawControlFrame(canvas, r);
+      break;
+    default:
+      // Hot spots, scripts, timers, MCI objects and the kinds without a look of their own.
+      break;
+  }
+}
+
+void ObjectPainter::DrawText(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                             const ObjectPaintState& s) {
+  if (o.text.empty())
+    return;
+  const Font& font = fonts_.Get(FontOf(o.font));
+  uint32_t color = Colour(o, 1);
+  if (s.highlight == Highlight::Hover)
+    color = Colour(o, 2);
+  else if (s.highlight == Highlight::Pressed)
+    color = Colour(o, 3);
+  const std::vector<std::string> lines = TextLines(o.text);
+  const int lineHeight = font.Metrics().height;
+  const bool centreEach = o.values[4] == 1;
+  const int box = lines.empty() ? 0 : r.Height() / static_cast<int>(lines.size());
+  Canvas::ClipScope clip(canvas, r);
+  for (size_t i = 0; i < lines.size(); ++i) {
+    const int n = static_cast<int>(i);
+    int top = r.top + n * lineHeight;
+    if (centreEach)
+      top = r.top + n * box + (box - lineHeight) / 2;
+    if (top >= canvas.Clip().bottom)
+      break;
+    if (lines[i].empty() || top + lineHeight <= canvas.Clip().top)
+      continue;
+    const std::string text = ToUtf8(lines[i]);
+    int x = r.left;
+    if (o.values[1] == 1)
+      x = r.left + (r.Width() - font.TextWidth(text)) / 2;
+    else if (o.values[1] == 2)
+      x = r.right - font.TextWidth(text);
+    canvas.DrawText(font, text, x, top, color);
+  }
+}
+
+void ObjectPainter::DrawRectangle(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  canvas.FillRect(r, Colour(o, 1));
+  switch (o.values[1]) {
+    case 0: {
+      const uint32_t c = Colour(o, 2);
+      canvas.Line({r.left, r.top}, {r.right, r.top}, c);
+      canvas.Line({r.right, r.top}, {r.right, r.bottom}, c);
+      canvas.Line({r.right, r.bottom}, {r.left, r.bottom}, c);
+      canvas.Line({r.left, r.bottom}, {r.left, r.top}, c);
+      break;
+    }
+    case 1:
+      canvas.Edge(r, EdgeStyle::Raised);
+      break;
+    case 2:
+      canvas.Edge(r, EdgeStyle::Sunken);
+      break;
+    default:
+      break;
+  }
+}
+
+void ObjectPainter::DrawImageObject(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                                    const ObjectPaintState& s) {
+  const Image24* image = s.picture ? s.picture : StateImage(o, 1);
+  if (o.values[1] == 1 && StateImage(o, 2))
+    image = StateImage(o, 2);
+  if (!image)
+    return;
+  ImageDrawOptions options;
+  options.opacity = std::isnan(o.ratio) ? 1.0 : std::clamp(o.ratio, 0.0, 1.0);
+  canvas.DrawImage(*image, r, options);
+}
+
+void ObjectPainter::DrawButton(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                               const ObjectPaintState& s) {
+  const bool pressed = s.highlight == Highlight::Pressed;
+  canvas.Edge(r, pressed ? EdgeStyle::ButtonDown : EdgeStyle::ButtonUp);
+  const IntRect inside = r.Inflate(-2);
+  canvas.FillRect(inside, kButtonFaceColor);
+  const Image24* image = StateImage(o, 1);
+  if (s.highlight == Highlight::Hover && StateImage(o, 2))
+    image = StateImage(o, 2);
+  if (pressed && StateImage(o, 3))
+    image = StateImage(o, 3);
+  const int shift = pressed ? 1 : 0;
+  if (image) {
+    const int w = static_cast<int>(std::min<uint32_t>(image->width, kCoordLimit));
+    const int h = static_cast<int>(std::min<uint32_t>(image->height, kCoordLimit));
+    const IntRect at = IntRect::FromSize(inside.left + (inside.Width() - w) / 2 + shift,
+                                         inside.top + (inside.Height() - h) / 2 + shift, w, h);
+    Canvas::ClipScope clip(canvas, inside);
+    ImageDrawOptions options;
+    if (o.imageValues[1] != 0)
+      options.keyColor = Colour(o, 1);
+    canvas.DrawImage(*image, at, options);
+  } else if (!o.text.empty()) {
+    const Font& font = fonts_.Get(FontOf(o.font));
+    Canvas::ClipScope clip(canvas, inside);
+    DrawCentredLine(canvas, font, ToUtf8(o.text), inside.Offset(shift, shift), Colour(o, 2));
+  }
+  if (s.highlight != Highlight::Normal) {
+    canvas.FocusRect(r.Inflate(-3));
+    canvas.FrameRect(r, kBlack);
+  }
+}
+
+void ObjectPainter::DrawLine(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  if (o.values[2] == 0)
+    canvas.Line({r.left, r.top}, {r.right - 1, r.bottom - 1}, Colour(o, 1));
+  else
+    canvas.Line({r.left, r.bottom - 1}, {r.right - 1, r.top}, Colour(o, 1));
+}
+
+void ObjectPainter::DrawEllipse(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  const uint32_t border = o.values[1];
+  if (border == 1 || border == 2) {
+    canvas.Ellipse(r, Colour(o, 1), std::nullopt);
+    // Concentric outlines from the outside in; sunken swaps the light and the dark tones.
+    const uint32_t raised[] = {0xFFFFFF, 0xE0E0E0, 0x404040, 0x808080};
+    const uint32_t sunken[] = {0x404040, 0x808080, 0xFFFFFF, 0xE0E0E0};
+    const uint32_t* tones = border == 1 ? raised : sunken;
+    for (int i = 0; i < 4; ++i)
+      canvas.Ellipse(r.Inflate(-i), std::nullopt, tones[i]);
+  } else if (border == 0) {
+    canvas.Ellipse(r, Colour(o, 1), Colour(o, 2));
+  } else {
+    canvas.Ellipse(r, Colour(o, 1), std::nullopt);
+  }
+}
+
+void ObjectPainter::DrawPolygon(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  // Points are relative to the rectangle's top-left corner, so the polygon moves with it.
+  std::vector<IntPoint> points;
+  points.reserve(o.points1.size());
+  for (const Point& p : o.points1)
+    points.push_back({Clamp(int64_t{p.x} + r.left), Clamp(int64_t{p.y} + r.top)});
+  std::optional<uint32_t> outline;
+  if (o.values[1] == 0)
+    outline = Colour(o, 2);
+  canvas.Polygon(points, Colour(o, 1), outline);
+}
+
+const std::vector<std::string>& ObjectPainter::ParagraphLines(const ObjectRecord& o, int width) {
+  const FontSpec spec = FontOf(o.font);
+  ParagraphLayout& layout = paragraphs_[&o];
+  if (layout.lines.empty() || layout.text != o.text || layout.width != width ||
+      !(layout.font == spec)) {
+    if (paragraphs_.size() > kMaxCachedTexts) {
+      paragraphs_.clear();
+      return ParagraphLines(o, width);
+    }
+    layout.text = o.text;
+    layout.width = width;
+    layout.font = spec;
+    layout.lines = WrapText(fonts_.Get(spec), ToUtf8(o.text), width);
+  }
+  return layout.lines;
+}
+
+void ObjectPainter::DrawParagraph(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                                  const ObjectPaintState& s) {
+  if (o.text.empty())
+    return;
+  IntRect area = r;
+  area.right = std::max(area.left, area.right - kParagraphRightMargin);
+  if (area.Empty())
+    return;
+  const std::vector<std::string>& lines = ParagraphLines(o, area.Width());
+  const Font& font = fonts_.Get(FontOf(o.font));
+  const int lineHeight = std::max(1, font.Metrics().height);
+  const int64_t scroll = s.scroll ? *s.scroll : static_cast<int32_t>(o.values[2]);
+  Canvas::ClipScope clip(canvas, area);
+  if (canvas.Clip().Empty())
+    return;
+  // Only the lines that meet the clip are drawn.
+  const int64_t firstVisible = (int64_t{canvas.Clip().top} - area.top + scroll) / lineHeight;
+  const size_t first = static_cast<size_t>(std::max<int64_t>(0, firstVisible - 1));
+  for (size_t i = first; i < lines.size(); ++i) {
+    const int64_t top = area.top - scroll + static_cast<int64_t>(i) * lineHeight;
+    if (top >= canvas.Clip().bottom)
+      break;
+    if (lines[i].empty())
+      continue;
+    int x = area.left;
+    if (o.values[1] == 1)
+      x = area.left + (area.Width() - font.TextWidth(lines[i])) / 2;
+    else if (o.values[1] == 2)
+      x = area.right - font.TextWidth(lines[i]);
+    canvas.DrawText(font, lines[i], x, Clamp(top), Colour(o, 1));
+  }
+}
+
+void ObjectPainter::DrawCentredLine(Canvas& canvas, const Font& font, const std::string& utf8,
+                                    const IntRect& rect, uint32_t color) {
+  const int x = rect.left + (rect.Width() - font.TextWidth(utf8)) / 2;
+  const int top = rect.top + (rect.Height() - font.Metrics().height) / 2;
+  canvas.DrawText(font, utf8, x, top, color);
+}
+
+void ObjectPainter::DrawTextButton(Canvas& canvas, const ObjectRecord& o, const IntRect& outer,
+                                   const ObjectPaintState& s) {
+  const IntRect r = outer.Inflate(-1);
+  FontSpec spec;
+  if (o.values[1] != 0) {
+    spec = FontOf(o.font);
+  } else {
+    spec.face = kButtonFace;
+    spec.height = 10;
+    spec.weight = 400;
+  }
+  const Font& font = fonts_.Get(spec);
+  const std::string text = ToUtf8(o.text);
+  const bool lit = s.highlight != Highlight::Normal;
+  if (o.values[2] == 1) {
+    // Flat: a coloured box under the pointer, text left-aligned 10 pixels in.
+    uint32_t color = Colour(o, 2);
+    if (lit) {
+      canvas.FillRect(r, Colour(o, 3));
+      color = o.values[20] & 0xFFFFFF;
+    }
+    Canvas::ClipScope clip(canvas, r);
+    const int top = r.top + (r.Height() - font.Metrics().height) / 2;
+    canvas.DrawText(font, text, r.left + 10, top, color);
+    return;
+  }
+  const bool pressed = s.highlight == Highlight::Pressed;
+  canvas.Edge(r, pressed ? EdgeStyle::ButtonDown : EdgeStyle::ButtonUp);
+  canvas.FillRect(r.Inflate(-2), Colour(o, 1));
+  if (lit) {
+    canvas.FocusRect(r.Inflate(-3));
+    canvas.FrameRect(r, kBlack);
+  }
+  Canvas::ClipScope clip(canvas, r.Inflate(-2));
+  const int shift = pressed ? 1 : 0;
+  DrawCentredLine(canvas, font, text, r.Offset(shift, shift), Colour(o, 2));
+}
+
+void ObjectPainter::DrawVideo(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                              const ObjectPaintState& s) {
+  if (s.videoPlaying)
+    return;
+  const Image24* still = s.picture ? s.picture : StateImage(o, 1);
+  if (!still)
+    return;
+  ImageDrawOptions options;
+  if (o.imageValues[1] != 0) {
+    options.keyColor = Colour(o, 1);
+  } else if (o.values[19] != 0) {
+    if (o.mask.present && !o.mask.Image().Empty())
+      options.mask = &o.mask.Image();
+    else if (const Image24* third = StateImage(o, 3))
+      options.mask = third;
+  }
+  canvas.DrawImage(*still, r, options);
+}
+
+void ObjectPainter::DrawGrid(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                             const ObjectPaintState& s) {
+  const Image24* a = StateImage(o, 1);
+  if (!a || !s.gridCells)
+    return;
+  const uint64_t columns = o.values[1], rows = o.values[2];
+  const int64_t cellW = a->width, cellH = a->height;
+  const uint64_t count = std::min<uint64_t>(s.gridCells->size(), columns * rows);
+  if (columns == 0 || count == 0)
+    return;
+  // Only the rows that can meet the clip are walked.
+  const IntRect clip = canvas.Clip();
+  const uint64_t firstRow =
+      static_cast<uint64_t>(std::max<int64_t>(0, (int64_t{clip.top} - r.top) / cellH - 1));
+  for (uint64_t row = firstRow; row < rows; ++row) {
+    const int64_t y = r.top + static_cast<int64_t>(row) * cellH;
+    if (y >= clip.bottom)
+      break;
+    for (uint64_t col = 0; col < columns; ++col) {
+      const uint64_t index = row * columns + col;
+      if (index >= count)
+        return;
+      const uint8_t cell = (*s.gridCells)[index];
+      if (cell < 1 || cell > 3)
+        continue;
+      const Image24* image = StateImage(o, cell);
+      if (!image)
+        continue;
+      const int64_t x = r.left + static_cast<int64_t>(col) * cellW;
+      if (x >= clip.right)
+        break;
+      ImageDrawOptions options;
+      if (o.imageValues[cell] != 0)
+        options.keyColor = Colour(o, cell);
+      canvas.DrawImage(*image,
+                       IntRect::FromSize(Clamp(x), Clamp(y), Clamp(image->width),
+                                         Clamp(image->height)),
+                       options);
+    }
+  }
+}
+
+void ObjectPainter::DrawPicture(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                                const ObjectPaintState& s) {
+  const Image24* image = s.picture ? s.picture : StateImage(o, 1);
+  if (image)
+    canvas.DrawImage(*image, r);
+}
+
+void ObjectPainter::DrawPlugIn(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                               PaintRuntime& runtime, bool shown) {
+  if (runtime.DrawPlugIn(o, canvas, r) || !shown)
+    return;
+  const std::string text =
+      o.text.empty() ? std::string("PlugIn (empty)") : "Can't find " + runtime.PlugInFileName(o);
+  const Font& font = fonts_.Get(FontOf(o.font));
+  DrawCentredLine(canvas, font, ToUtf8(text), r, kBlack);
+}
+
+void ObjectPainter::DrawControlFrame(Canvas& canvas, const IntRect& r) {
+  canvas.Edge(r, EdgeStyle::Sunken);
+  canvas.FillRect(r.Inflate(-2), kWhite);
+}
+
+void ObjectPainter::DrawInputField(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  DrawControlFrame(canvas, r);
+  if (o.text.empty())
+    return;
+  const IntRect inside = r.Inflate(-2);
+  const Font& font = fonts_.Get(FontOf(o.font));
+  Canvas::ClipScope clip(canvas, inside);
+  const int top = inside.top + (inside.Height() - font.Metrics().height) / 2;
+  canvas.DrawText(font, ToUtf8(TextLines(o.text).front()), inside.left + 2, top, kBlack);
+}
+
+void ObjectPainter::DrawListBox(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  DrawControlFrame(canvas, r);
+  const IntRect inside = r.Inflate(-2);
+  const Font& font = fonts_.Get(FontOf(o.font));
+  const int lineHeight = std::max(1, font.Metrics().height);
+  Canvas::ClipScope clip(canvas, inside);
+  for (size_t i = 0; i < o.stringList.size(); ++i) {
+    const int64_t top = inside.top + static_cast<int64_t>(i) * lineHeight;
+    if (top >= canvas.Clip().bottom)
+      break;
+    canvas.DrawText(font, ToUtf8(o.stringList[i]), inside.left + 2, Clamp(top), kBlack);
+  }
+}
+
+}  // namespace qlm

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "document/ObjectRecord.h"
+#include "graphics/Canvas.h"
+#include "graphics/Font.h"
+#include "graphics/Geometry.h"
+#include "platform/CodePage.h"
+#include "player/PaintRuntime.h"
+
+namespace qlm {
+
+// How DrawObject treats the visibility fields.
+struct DrawObjectFlags {
+  bool force = false;         // draw even when hidden or not drawable
+  bool ignoreHidden = false;  // an alias draws its source even when the source is hidden
+};
+
+// The drawing step of every object kind. Texts are converted from the presentation's code page
+// only here, for drawing.
+class ObjectPainter {
+ public:
+  // The font of text buttons that do not use their own.
+  static constexpr const char* kButtonFace = "MS Sans Serif";
+  // Paragraph text keeps this many pixels free at the right edge.
+  static constexpr int kParagraphRightMargin = 15;
+  // Face colour of framed buttons and windowed controls.
+  static constexpr uint32_t kButtonFaceColor = 0xC0C0C0;
+
+  ObjectPainter(FontCache& fonts, CodePage codePage);
+
+  // Draws the object when its rectangle (moved by the state's offset) meets the canvas's clip
+  // and it is drawable and not hidden, or flags say otherwise.
+  void DrawObject(Canvas& canvas, const ObjectRecord& object, const ObjectPaintState& state,
+                  PaintRuntime& runtime, DrawObjectFlags flags = {});
+
+  // The object's rectangle moved by its offset, limited to a range where sums cannot overflow.
+  static IntRect ObjectRect(const ObjectRecord& object, const ObjectPaintState& state);
+  // Not hidden (object value 10) and drawable (object value 12).
+  static bool IsShown(const ObjectRecord& object);
+  // Kinds that hold a child window while their page runs.
+  static bool IsWindowedKind(int32_t kind);
+  // The font an object asks for.
+  static FontSpec FontOf(const ObjectFont& font);
+  // The lines of a text object: cut at LF (a CR before it goes too) and at backslash-n.
+  static std::vector<std::string> TextLines(const std::string& text);
+
+  // Paragraph lines after word wrap, as drawn (UTF-8). Made once per object and text.
+  const std::vector<std::string>& ParagraphLines(const ObjectRecord& object, int width);
+
+  FontCache& Fonts() { return fonts_; }
+  std::string ToUtf8(const std::string& text);
+
+ private:
+  void DrawText(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawRectangle(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawImageObject(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawButton(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawLine(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawEllipse(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawPolygon(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawParagraph(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawTextButton(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawVideo(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawGrid(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawPicture(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawPlugIn(Canvas&, const ObjectRecord&, const IntRect&, PaintRuntime&, bool shown);
+  void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawControlFrame(Canvas&, const IntRect&);
+  // One line of text centred in `rect` both ways.
+  void DrawCentredLine(Canvas&, const Font&, const std::string& utf8, const IntRect&,
+                       uint32_t color);
+
+  struct ParagraphLayout {
+    std::string text;
+    int width = 0;
+    FontSpec font;
+    std::vector<std::string> lines;
+  };
+
+  FontCache& fonts_;
+  CodePage codePage_;
+  std::unordered_map<std::string, std::string> utf8Cache_;
+  std::unordered_map<const ObjectRecord*, ParagraphLayout> paragraphs_;
+};
+
+}  // namespace qlm

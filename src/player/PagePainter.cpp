@@ -1,0 +1,79 @@
+#include "player/PagePainter.h"
+
+namespace qlm {
+
+void PagePainter::Paint(Surface& target, IntPoint origin, const IntRect& box,
+                        const PageRecord* current, const PageComposition& layers,
+                        const FrameSettings& settings, PaintRuntime& runtime) {
+  if (!current)
+    return;
+  Canvas canvas(target, origin);
+  canvas.SetClip(box);
+  if (canvas.Clip().Empty())
+    return;
+  const IntRect client{0, 0, settings.clientWidth, settings.clientHeight};
+  if (!settings.noBackground) {
+    canvas.FillRect(canvas.Clip(), current->backgroundColour & 0xFFFFFF);
+    if (layers.background)
+      DrawBackground(canvas, *layers.background, client);
+  }
+  for (const PageRecord* page : layers.objectLayers) {
+    if (page)
+      DrawObjects(canvas, *page, runtime);
+  }
+  if (settings.frameBorder)
+    canvas.FrameRect(client, 0x000000);
+}
+
+void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const IntRect& area) {
+  canvas.FillRect(area, page.backgroundColour & 0xFFFFFF);
+  if (!page.hasImage || page.image.image.Empty())
+    return;
+  const Image24& image = page.image.image;
+  if (page.tileImage) {
+    canvas.TileImage(image, area);
+  } else {
+    canvas.DrawImage(image, IntRect::FromSize(area.left, area.top,
+                                              static_cast<int32_t>(std::min(image.width, 1u << 28)),
+                                              static_cast<int32_t>(std::min(image.height, 1u << 28))));
+  }
+}
+
+void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime) {
+  for (size_t i = 0; i < page.objects.size(); ++i) {
+    const ObjectRecord& object = page.objects[i];
+    if (object.noImages == 0) {
+      const ObjectPaintState state = runtime.StateOf(object);
+      objects_.DrawObject(canvas, object, state, runtime);
+      if (state.holdsChildWindow && ObjectPainter::IsWindowedKind(object.typeCode))
+        UpdateChildWindow(page, i, ObjectPainter::ObjectRect(object, state), runtime);
+      continue;
+    }
+    // An alias: the source is drawn at the alias's position, even when the source is hidden.
+    if (object.values[10] != 0)
+      continue;
+    const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
+    if (!source || source == &object)
+      continue;
+    ObjectPaintState state = runtime.StateOf(*source);
+    state.offsetX = object.rect.left - source->rect.left;
+    state.offsetY = object.rect.top - source->rect.top;
+    objects_.DrawObject(canvas, *source, state, runtime, {.ignoreHidden = true});
+  }
+}
+
+void PagePainter::UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,
+                                    PaintRuntime& runtime) {
+  std::vector<IntRect> covered;
+  for (size_t j = index + 1; j < page.objects.size(); ++j) {
+    const ObjectRecord& above = page.objects[j];
+    if (!ObjectPainter::IsShown(above))
+      continue;
+    const IntRect r = ObjectPainter::ObjectRect(above, runtime.StateOf(above));
+    if (r.Intersects(rect))
+      covered.push_back(r.Intersect(rect));
+  }
+  runtime.SetChildWindowRegion(page.objects[index], rect, covered);
+}
+
+}  // namespace qlm

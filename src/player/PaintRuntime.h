@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "document/ObjectRecord.h"
+#include "document/PageRecord.h"
+#include "graphics/Geometry.h"
+#include "graphics/Image24.h"
+
+namespace qlm {
+
+class Canvas;
+
+// Highlight states of an object: the mouse-over step sets Hover, the press step Pressed.
+enum class Highlight : int { Normal = 0, Hover = 1, Pressed = 2 };
+
+// What drawing needs to know about an object beyond its stored record.
+struct ObjectPaintState {
+  int32_t offsetX = 0;  // added to the rectangle whenever the object is drawn
+  int32_t offsetY = 0;
+  Highlight highlight = Highlight::Normal;
+  // Paragraphs: scroll position in pixels; without it the stored object value 2 is used.
+  std::optional<int32_t> scroll;
+  // Video objects: a player that is running covers the object, so nothing is drawn.
+  bool videoPlaying = false;
+  // Windowed kinds (3, 12, 24, 25, 27, 29): the object holds a child window.
+  bool holdsChildWindow = false;
+  // Grids: columns x rows cell bytes, row after row (0 empty, 1 to 3 state image A to C).
+  const std::vector<uint8_t>* gridCells = nullptr;
+  // Animated GIFs and replaced images: the picture to show instead of state image A.
+  const Image24* picture = nullptr;
+};
+
+// The player's side of drawing: run-time state and the parts that live outside the renderer.
+// Every hook has a default, so a page can be drawn with nothing but its records.
+class PaintRuntime {
+ public:
+  virtual ~PaintRuntime() = default;
+
+  virtual ObjectPaintState StateOf(const ObjectRecord& /*object*/) { return {}; }
+
+  // The object an alias on `page` shows, named by the alias's text. The default looks on the
+  // same page by exact name (after a "Page::" prefix); the player answers with its qualified
+  // lookup across pages.
+  virtual const ObjectRecord* FindAliasSource(const PageRecord& page, const std::string& name);
+
+  // Plug-in objects: true when the plug-in drew the object into `canvas` at `rect`.
+  virtual bool DrawPlugIn(const ObjectRecord& /*object*/, Canvas& /*canvas*/,
+                          const IntRect& /*rect*/) {
+    return false;
+  }
+  // The file name shown after "Can't find " when a plug-in did not load (path macros
+  // expanded by the player); the default is the object's text.
+  virtual std::string PlugInFileName(const ObjectRecord& object) { return object.text; }
+
+  // After a windowed object that holds a child window is drawn: the child window should show
+  // `rect` less the rectangles of the objects drawn above it, so that those stay visible.
+  virtual void SetChildWindowRegion(const ObjectRecord& /*object*/, const IntRect& /*rect*/,
+                                    const std::vector<IntRect>& /*covered*/) {}
+};
+
+}  // namespace qlm
