@@ -77,13 +77,16 @@ void EventScriptRunner::Execute(const EventCommand& c) {
 }
 
 int EventScriptRunner::Run(const std::vector<EventCommand>& commands) {
-  if (!loop_.Settle()) {
+  if (Start()) {
     for (const EventCommand& c : commands) {
-      Execute(c);
-      if (loop_.QuitRequested())
+      if (!Step(c))
         break;
     }
   }
+  return Finish();
+}
+
+int EventScriptRunner::Finish() {
   if (!loop_.QuitRequested()) {
     target_.Cancel();
     loop_.Settle();

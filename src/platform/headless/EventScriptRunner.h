@@ -42,6 +42,16 @@ class EventScriptRunner {
   // Returns the loop's exit code.
   int Run(const std::vector<EventCommand>& commands);
 
+  // The same one command at a time, for events that arrive while the player runs: Start()
+  // settles what start-up left pending, Step() plays one command, and both return false once a
+  // quit was requested; Finish() closes the window as Run does after the last command.
+  bool Start() { return !loop_.Settle(); }
+  bool Step(const EventCommand& command) {
+    Execute(command);
+    return !loop_.QuitRequested();
+  }
+  int Finish();
+
  private:
   void Execute(const EventCommand& c);
   void Mouse(MouseAction action, int x, int y);
