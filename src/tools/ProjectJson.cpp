@@ -1,5 +1,8 @@
 #include "tools/ProjectJson.h"
 
+#include <algorithm>
+#include <cctype>
+
 #include "platform/CodePage.h"
 
 namespace qlm {
@@ -7,14 +10,6 @@ namespace qlm {
 namespace {
 
 using json = nlohmann::ordered_json;
-
-json Text(const std::string& text, const CodePage& codePage) {
-  return codePage.ToUtf8(text);
-}
-
-json Bytes(const std::vector<uint8_t>& bytes) {
-  return json{{"bytes", bytes.size()}};
-}
 
 json Points(const std::vector<Point>& points) {
   json out = json::array();
@@ -30,7 +25,26 @@ json FromOne(const std::array<T, N>& values) {
   return json(std::vector<T>(values.begin() + 1, values.end()));
 }
 
-const char* FormName(ImageForm form) {
+json FontToJson(const ObjectFont& font, JsonLeaves& leaves) {
+  return json{{"height", font.height},
+              {"width", font.width},
+              {"escapement", font.escapement},
+              {"orientation", font.orientation},
+              {"weight", font.weight},
+              {"italic", font.italic},
+              {"underline", font.underline},
+              {"strikeOut", font.strikeOut},
+              {"charSet", font.charSet},
+              {"outPrecision", font.outPrecision},
+              {"clipPrecision", font.clipPrecision},
+              {"quality", font.quality},
+              {"pitchAndFamily", font.pitchAndFamily},
+              {"faceName", leaves.Text(font.faceName)}};
+}
+
+}  // namespace
+
+std::string ImageFormName(ImageForm form) {
   switch (form) {
     case ImageForm::Raw:
       return "raw";
@@ -44,7 +58,7 @@ const char* FormName(ImageForm form) {
   return "unknown";
 }
 
-const char* StatementKindName(int32_t code) {
+std::string StatementKindName(int32_t code) {
   switch (code) {
     case KindAssign:
       return "assign";
@@ -70,39 +84,6 @@ const char* StatementKindName(int32_t code) {
       return "command";
   }
 }
-
-json CompressedToJson(const CompressedBlock& block) {
-  return json{{"bytes", block.bytes.size()}, {"packed", block.packed}};
-}
-
-json ObjectImageToJson(const ObjectImage& image) {
-  if (!image.present) {
-    return nullptr;
-  }
-  json out = StoredImageToJson(image.stored.data);
-  out["method"] = image.stored.method;
-  out["marker"] = image.marker;
-  return out;
-}
-
-json FontToJson(const ObjectFont& font, const CodePage& codePage) {
-  return json{{"height", font.height},
-              {"width", font.width},
-              {"escapement", font.escapement},
-              {"orientation", font.orientation},
-              {"weight", font.weight},
-              {"italic", font.italic},
-              {"underline", font.underline},
-              {"strikeOut", font.strikeOut},
-              {"charSet", font.charSet},
-              {"outPrecision", font.outPrecision},
-              {"clipPrecision", font.clipPrecision},
-              {"quality", font.quality},
-              {"pitchAndFamily", font.pitchAndFamily},
-              {"faceName", Text(font.faceName, codePage)}};
-}
-
-}  // namespace
 
 std::string ObjectKindName(int32_t typeCode) {
   switch (typeCode) {
@@ -176,7 +157,7 @@ std::string ImageFileFormat(const StoredImage& image) {
 }
 
 json StoredImageToJson(const StoredImage& image) {
-  json out{{"form", FormName(image.form)},
+  json out{{"form", ImageFormName(image.form)},
            {"width", image.image.width},
            {"height", image.image.height},
            {"format", ImageFileFormat(image)},
@@ -187,40 +168,90 @@ json StoredImageToJson(const StoredImage& image) {
   return out;
 }
 
+namespace {
+
+json ObjectImageToJson(const ObjectImage& image) {
+  if (!image.present) {
+    return nullptr;
+  }
+  json out = StoredImageToJson(image.stored.data);
+  out["method"] = image.stored.method;
+  out["marker"] = image.marker;
+  return out;
+}
+
+// The summaries of `dump`.
+class DumpLeaves : public JsonLeaves {
+ public:
+  explicit DumpLeaves(const CodePage& codePage) : codePage_(codePage) {}
+
+  json Text(const std::string& text) override { return codePage_.ToUtf8(text); }
+  json Number(double value) override { return value; }
+  json PageImage(const StoredImage& image, const std::string&) override {
+    return StoredImageToJson(image);
+  }
+  json BackdropImage(const StoredImage& image, const std::string&) override {
+    return image.image.Empty() && image.encoded.empty() ? json(nullptr) : StoredImageToJson(image);
+  }
+  json ObjectImage(const qlm::ObjectImage& image, const std::string&) override {
+    return ObjectImageToJson(image);
+  }
+  json Script(const ScriptBody& script, const std::string&) override {
+    return ScriptToJson(script, codePage_);
+  }
+  json Bytes(const std::vector<uint8_t>& bytes, const std::string&, const std::string&) override {
+    return json{{"bytes", bytes.size()}};
+  }
+  json Block(const CompressedBlock& block, const std::string&, const std::string&) override {
+    return json{{"bytes", block.bytes.size()}, {"packed", block.packed}};
+  }
+
+ private:
+  const CodePage& codePage_;
+};
+
+}  // namespace
+
+json StatementToJson(const ScriptStatement& s, JsonLeaves& leaves) {
+  return json{{"code", s.code},
+              {"kind", StatementKindName(s.code)},
+              {"arg1", leaves.Text(s.arg1)},
+              {"arg2", leaves.Text(s.arg2)},
+              {"arg3", leaves.Text(s.arg3)},
+              {"arg4", leaves.Text(s.arg4)},
+              {"reserved", s.reserved},
+              {"argCount", s.argCount},
+              {"number", leaves.Number(s.number)}};
+}
+
 json ScriptToJson(const ScriptBody& script, const CodePage& codePage) {
+  DumpLeaves leaves(codePage);
   json out = json::array();
   for (const ScriptStatement& s : script.statements) {
-    out.push_back({{"code", s.code},
-                   {"kind", StatementKindName(s.code)},
-                   {"arg1", Text(s.arg1, codePage)},
-                   {"arg2", Text(s.arg2, codePage)},
-                   {"arg3", Text(s.arg3, codePage)},
-                   {"arg4", Text(s.arg4, codePage)},
-                   {"reserved", s.reserved},
-                   {"argCount", s.argCount},
-                   {"number", s.number}});
+    out.push_back(StatementToJson(s, leaves));
   }
   return out;
 }
 
-json ObjectToJson(const ObjectRecord& o, const CodePage& codePage) {
+json ObjectToJson(const ObjectRecord& o, JsonLeaves& leaves, const std::string& where) {
   json strings = json::array();
   for (size_t i = 1; i < o.strings.size(); ++i) {
-    strings.push_back(Text(o.strings[i], codePage));
+    strings.push_back(leaves.Text(o.strings[i]));
   }
   json stringList = json::array();
   for (const std::string& s : o.stringList) {
-    stringList.push_back(Text(s, codePage));
+    stringList.push_back(leaves.Text(s));
   }
   json stateImages = json::array();
   for (size_t i = 1; i < o.stateImages.size(); ++i) {
-    stateImages.push_back(ObjectImageToJson(o.stateImages[i]));
+    stateImages.push_back(
+        leaves.ObjectImage(o.stateImages[i], where + ".state" + std::to_string(i)));
   }
   json scripts = json::array();
   for (size_t i = 1; i < o.scripts.size(); ++i) {
-    scripts.push_back(ScriptToJson(o.scripts[i], codePage));
+    scripts.push_back(leaves.Script(o.scripts[i], where + ".script" + std::to_string(i)));
   }
-  json out{{"name", Text(o.name, codePage)},
+  json out{{"name", leaves.Text(o.name)},
            {"typeCode", o.typeCode},
            {"kind", ObjectKindName(o.typeCode)},
            {"extended", o.extended},
@@ -231,24 +262,24 @@ json ObjectToJson(const ObjectRecord& o, const CodePage& codePage) {
            {"imageValues", FromOne(o.imageValues)},
            {"colours", FromOne(o.colours)},
            {"stateImages", stateImages},
-           {"mask", ObjectImageToJson(o.mask)},
+           {"mask", leaves.ObjectImage(o.mask, where + ".mask")},
            {"points1", Points(o.points1)},
            {"points2", Points(o.points2)},
            {"pointValue1", o.pointValue1},
            {"pointValue2", o.pointValue2},
-           {"ratio", o.ratio},
-           {"text", Text(o.text, codePage)},
+           {"ratio", leaves.Number(o.ratio)},
+           {"text", leaves.Text(o.text)},
            {"stringList", stringList},
-           {"font", FontToJson(o.font, codePage)},
+           {"font", FontToJson(o.font, leaves)},
            {"hasMetafile", o.hasMetafile},
            {"metafileHeader",
             json(std::vector<uint32_t>(o.metafileHeader.begin(), o.metafileHeader.end()))},
-           {"metafile", Bytes(o.metafile)},
+           {"metafile", leaves.Bytes(o.metafile, where + ".metafile", ".emf")},
            {"scripts", scripts},
            {"gifTimerId", o.gifTimerId},
-           {"gifData", Bytes(o.gifData)},
+           {"gifData", leaves.Bytes(o.gifData, where + ".animation", ".gif")},
            {"hasSecondText", o.hasSecondText},
-           {"secondText", Text(o.secondText, codePage)},
+           {"secondText", leaves.Text(o.secondText)},
            {"optionFlags", FromOne(o.optionFlags)},
            {"optionData", json(std::vector<uint8_t>(o.optionData.begin(), o.optionData.end()))},
            {"optionValues", FromOne(o.optionValues)}};
@@ -258,38 +289,51 @@ json ObjectToJson(const ObjectRecord& o, const CodePage& codePage) {
   return out;
 }
 
-json PageToJson(const PageRecord& page, const CodePage& codePage) {
+json ObjectToJson(const ObjectRecord& o, const CodePage& codePage) {
+  DumpLeaves leaves(codePage);
+  return ObjectToJson(o, leaves, "");
+}
+
+json PageToJson(const PageRecord& page, JsonLeaves& leaves, const std::string& where) {
   json objects = json::array();
-  for (const ObjectRecord& o : page.objects) {
-    objects.push_back(ObjectToJson(o, codePage));
+  for (size_t i = 0; i < page.objects.size(); ++i) {
+    const ObjectRecord& o = page.objects[i];
+    objects.push_back(
+        ObjectToJson(o, leaves, where + "/" + FileStem(i + 1, page.objects.size(), o.name)));
   }
-  return json{{"name", Text(page.name, codePage)},
+  return json{{"name", leaves.Text(page.name)},
               {"stateValue", page.stateValue},
-              {"stateText", Text(page.stateText, codePage)},
+              {"stateText", leaves.Text(page.stateText)},
               {"pageValue1", page.pageValue1},
               {"pageIndex", page.pageIndex},
               {"hasImage", page.hasImage},
               {"useFirstPageBackground", page.useFirstPageBackground},
-              {"image", page.hasImage ? StoredImageToJson(page.image) : json(nullptr)},
+              {"image",
+               page.hasImage ? leaves.PageImage(page.image, where + "/background") : json(nullptr)},
               {"backgroundColour", page.backgroundColour},
               {"tileImage", page.tileImage},
               {"pageValue3", page.pageValue3},
               {"objects", objects},
-              {"pageText", Text(page.pageText, codePage)},
+              {"pageText", leaves.Text(page.pageText)},
               {"useMasterBackground", page.useMasterBackground},
               {"pageValue5", page.pageValue5},
               {"transitionType", page.transitionType},
               {"transitionDuration", page.transitionDuration},
-              {"enterScript", ScriptToJson(page.enterScript, codePage)},
+              {"enterScript", leaves.Script(page.enterScript, where + "/enter")},
               {"dataSize1", page.dataSize1},
               {"dataSize2", page.dataSize2},
-              {"data", CompressedToJson(page.data)},
+              {"data", leaves.Block(page.data, where + "/data", ".bin")},
               {"pageValue8", page.pageValue8},
               {"pageValue9", page.pageValue9},
-              {"exitScript", ScriptToJson(page.exitScript, codePage)}};
+              {"exitScript", leaves.Script(page.exitScript, where + "/exit")}};
 }
 
-json SettingsToJson(const ProjectSettings& s, const CodePage& codePage) {
+json PageToJson(const PageRecord& page, const CodePage& codePage) {
+  DumpLeaves leaves(codePage);
+  return PageToJson(page, leaves, "");
+}
+
+json SettingsToJson(const ProjectSettings& s, JsonLeaves& leaves) {
   return json{
       {"dragWindow", s.dragWindow},
       {"backdropImageMode", s.backdropImageMode},
@@ -301,19 +345,17 @@ json SettingsToJson(const ProjectSettings& s, const CodePage& codePage) {
       {"backdropExtra", s.backdropExtra},
       {"disableTaskSwitching", s.disableTaskSwitching},
       {"hasBackdropImage", s.hasBackdropImage},
-      {"backdropImage", s.backdropImage.image.Empty() && s.backdropImage.encoded.empty()
-                            ? json(nullptr)
-                            : StoredImageToJson(s.backdropImage)},
-      {"title", Text(s.title, codePage)},
+      {"backdropImage", leaves.BackdropImage(s.backdropImage, "backdrop")},
+      {"title", leaves.Text(s.title)},
       {"showTitleBar", s.showTitleBar},
       {"shapedWindow", s.shapedWindow},
       {"clientWidth", s.clientWidth},
       {"clientHeight", s.clientHeight},
       {"paletteDisplayAction", s.paletteDisplayAction},
-      {"paletteProjectPath", Text(s.paletteProjectPath, codePage)},
-      {"palettePageName", Text(s.palettePageName, codePage)},
+      {"paletteProjectPath", leaves.Text(s.paletteProjectPath)},
+      {"palettePageName", leaves.Text(s.palettePageName)},
       {"rememberPosition", s.rememberPosition},
-      {"profileSection", Text(s.profileSection, codePage)},
+      {"profileSection", leaves.Text(s.profileSection)},
       {"keepRect", s.keepRect},
       {"changeResolution", s.changeResolution},
       {"resolutionIndex", s.resolutionIndex},
@@ -326,29 +368,70 @@ json SettingsToJson(const ProjectSettings& s, const CodePage& codePage) {
   };
 }
 
-json ProjectToJson(const Project& project, const CodePage& codePage) {
+json SettingsToJson(const ProjectSettings& s, const CodePage& codePage) {
+  DumpLeaves leaves(codePage);
+  return SettingsToJson(s, leaves);
+}
+
+json ProjectToJson(const Project& project, JsonLeaves& leaves) {
   json pages = json::array();
-  for (const PageRecord& page : project.pages) {
-    pages.push_back(PageToJson(page, codePage));
+  for (size_t i = 0; i < project.pages.size(); ++i) {
+    const PageRecord& page = project.pages[i];
+    pages.push_back(
+        PageToJson(page, leaves, "pages/" + FileStem(i + 1, project.pages.size(), page.name)));
   }
   json sounds = json::array();
-  for (const EmbeddedSound& sound : project.sounds) {
-    sounds.push_back({{"name", Text(sound.name, codePage)},
-                      {"kind", sound.kind},
-                      {"data", CompressedToJson(sound.data)}});
+  for (size_t i = 0; i < project.sounds.size(); ++i) {
+    const EmbeddedSound& sound = project.sounds[i];
+    sounds.push_back(
+        {{"name", leaves.Text(sound.name)},
+         {"kind", sound.kind},
+         {"data",
+          leaves.Block(sound.data, "sounds/" + FileStem(i + 1, project.sounds.size(), sound.name),
+                       "")}});
   }
-  return json{{"version", project.version},
-              {"settings", SettingsToJson(project.settings, codePage)},
-              {"storedPageCount", project.storedPageCount},
-              {"pages", pages},
-              {"masterPage", PageToJson(project.masterPage, codePage)},
-              {"masterLayer", PageToJson(project.masterLayer, codePage)},
-              {"shapePolygon", Points(project.shapePolygon)},
-              {"hasMask", project.hasMask},
-              {"maskWidth", project.maskWidth},
-              {"maskHeight", project.maskHeight},
-              {"mask", Bytes(project.mask)},
-              {"sounds", sounds}};
+  json out{{"version", project.version}, {"settings", SettingsToJson(project.settings, leaves)}};
+  if (leaves.WithPageCount()) {
+    out["storedPageCount"] = project.storedPageCount;
+  }
+  out["pages"] = pages;
+  out["masterPage"] = PageToJson(project.masterPage, leaves, "master-page");
+  out["masterLayer"] = PageToJson(project.masterLayer, leaves, "master-layer");
+  out["shapePolygon"] = Points(project.shapePolygon);
+  out["hasMask"] = project.hasMask;
+  out["maskWidth"] = project.maskWidth;
+  out["maskHeight"] = project.maskHeight;
+  out["mask"] = leaves.Bytes(project.mask, "window-mask", ".bin");
+  out["sounds"] = sounds;
+  return out;
+}
+
+json ProjectToJson(const Project& project, const CodePage& codePage) {
+  DumpLeaves leaves(codePage);
+  return ProjectToJson(project, leaves);
+}
+
+std::string FileStem(size_t index, size_t count, const std::string& name) {
+  const size_t width = std::max<size_t>(2, std::to_string(count).size());
+  std::string stem = std::to_string(index);
+  stem.insert(0, width > stem.size() ? width - stem.size() : 0, '0');
+  std::string clean;
+  for (unsigned char c : name) {
+    if (clean.size() >= 40) {
+      break;
+    }
+    if (std::isalnum(c) != 0 && c < 0x80) {
+      clean += static_cast<char>(c);
+    } else if (c == '-' || c == '_' || (c == '.' && !clean.empty())) {
+      clean += static_cast<char>(c);
+    } else if (c == ' ') {
+      clean += '_';
+    }
+  }
+  while (!clean.empty() && clean.back() == '.') {
+    clean.pop_back();
+  }
+  return clean.empty() ? stem : stem + "-" + clean;
 }
 
 std::string JsonText(const nlohmann::ordered_json& json) {
