@@ -66,8 +66,8 @@ cairo_t* Canvas::Cairo() {
     cairo_translate(cr_, -origin_.x, -origin_.y);
     cairo_set_antialias(cr_, CAIRO_ANTIALIAS_NONE);
     cairo_set_line_join(cr_, CAIRO_LINE_JOIN_MITER);
-  } else if (!cairoDrew_) {
-    // Pixels were written directly since cairo last drew.
+  } else {
+    // Pixels may have been written directly since cairo last drew.
     cairo_surface_mark_dirty(surface_);
   }
   if (cairoClipStale_) {
@@ -76,14 +76,17 @@ cairo_t* Canvas::Cairo() {
     cairo_clip(cr_);
     cairoClipStale_ = false;
   }
-  cairoDrew_ = true;
   return cr_;
 }
 
-void Canvas::BeginDirect() {
-  if (surface_ && cairoDrew_) {
-    cairo_surface_flush(surface_);
-    cairoDrew_ = false;
+void Canvas::EndCairo(const IntRect& bounds) {
+  cairo_surface_flush(surface_);
+  // cairo fills the unused top byte of RGB24 pixels; frames keep it 0.
+  const IntRect r = bounds.Intersect(clip_);
+  for (int32_t y = r.top; y < r.bottom; ++y) {
+    uint32_t* p = target_.Row(y - origin_.y) + (r.left - origin_.x);
+    for (int32_t x = 0; x < r.Width(); ++x)
+      p[x] &= 0xFFFFFF;
   }
 }
 
@@ -96,7 +99,6 @@ void Canvas::FillRect(const IntRect& rect, uint32_t color) {
   const IntRect r = ClampRect(rect).Intersect(clip_);
   if (r.Empty())
     return;
-  BeginDirect();
   target_.Fill(r.left - origin_.x, r.top - origin_.y, r.Width(), r.Height(),
                Surface::FromColorRef(color));
 }
@@ -127,31 +129,38 @@ void Canvas::Line(IntPoint from, IntPoint to, uint32_t color, int pen) {
     cairo_move_to(cr, x0 + 0.5, y0 + 0.5);
     cairo_line_to(cr, x1 + 0.5, y1 + 0.5);
     cairo_stroke(cr);
+    EndCairo(IntRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1}
+                 .Inflate(pen));
     return;
   }
-  // Bresenham, without the end point. Only the part that can meet the clip is walked.
+  // Walk the major axis one pixel at a time, the end point left out, as Windows draws. Only the
+  // steps whose major coordinate lies inside the clip are visited, so a line of any length costs
+  // at most the clip's size.
   const IntRect box =
       IntRect{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1) + 1, std::max(y0, y1) + 1};
   if (!box.Intersects(clip_))
     return;
-  BeginDirect();
   const uint32_t rgb = Surface::FromColorRef(color);
-  const int64_t dx = std::abs(int64_t{x1} - x0), dy = -std::abs(int64_t{y1} - y0);
-  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  int64_t err = dx + dy;
-  int64_t x = x0, y = y0;
-  while (x != x1 || y != y1) {
+  const bool xMajor = std::abs(int64_t{x1} - x0) >= std::abs(int64_t{y1} - y0);
+  const int64_t a0 = xMajor ? x0 : y0, a1 = xMajor ? x1 : y1;  // major axis
+  const int64_t b0 = xMajor ? y0 : x0, b1 = xMajor ? y1 : x1;  // minor axis
+  const int64_t steps = std::abs(a1 - a0);
+  const int64_t da = a1 >= a0 ? 1 : -1;
+  const int64_t db = std::abs(b1 - b0), sb = b1 >= b0 ? 1 : -1;
+  const int64_t clipLo = xMajor ? clip_.left : clip_.top;
+  const int64_t clipHi = (xMajor ? clip_.right : clip_.bottom) - 1;
+  // Steps k with a0 + da * k inside [clipLo, clipHi].
+  int64_t kFrom = da > 0 ? clipLo - a0 : a0 - clipHi;
+  int64_t kTo = da > 0 ? clipHi - a0 : a0 - clipLo;
+  kFrom = std::max<int64_t>(kFrom, 0);
+  kTo = std::min<int64_t>(kTo, steps - 1);
+  for (int64_t k = kFrom; k <= kTo; ++k) {
+    const int64_t a = a0 + da * k;
+    // The minor coordinate rounded to the nearest pixel, halves away from the start.
+    const int64_t b = b0 + sb * ((2 * k * db + steps) / (2 * steps));
+    const int64_t x = xMajor ? a : b, y = xMajor ? b : a;
     if (clip_.Contains(static_cast<int32_t>(x), static_cast<int32_t>(y)))
       target_.Row(static_cast<int>(y - origin_.y))[x - origin_.x] = rgb;
-    const int64_t e2 = 2 * err;
-    if (e2 >= dy) {
-      err += dy;
-      x += sx;
-    }
-    if (e2 <= dx) {
-      err += dx;
-      y += sy;
-    }
   }
 }
 
@@ -185,6 +194,7 @@ void Canvas::Ellipse(const IntRect& rect, std::optional<uint32_t> fill,
     cairo_stroke(cr);
   }
   cairo_new_path(cr);
+  EndCairo(r);
 }
 
 void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> fill,
@@ -194,6 +204,11 @@ void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> f
   cairo_t* cr = Cairo();
   if (!cr)
     return;
+  IntRect bounds{kCoordLimit, kCoordLimit, -kCoordLimit, -kCoordLimit};
+  for (const IntPoint& p : points) {
+    bounds = {std::min(bounds.left, ClampCoord(p.x)), std::min(bounds.top, ClampCoord(p.y)),
+              std::max(bounds.right, ClampCoord(p.x)), std::max(bounds.bottom, ClampCoord(p.y))};
+  }
   auto path = [&](double shift) {
     cairo_new_path(cr);
     for (const IntPoint& p : points)
@@ -213,6 +228,7 @@ void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> f
     cairo_stroke(cr);
   }
   cairo_new_path(cr);
+  EndCairo(bounds.Inflate(std::max(pen, 1)));
 }
 
 void Canvas::Edge(const IntRect& rect, EdgeStyle style) {
@@ -256,7 +272,6 @@ void Canvas::FocusRect(const IntRect& rect) {
   const IntRect r = ClampRect(rect);
   if (r.Empty())
     return;
-  BeginDirect();
   auto invert = [&](int32_t x, int32_t y) {
     if (((x + y) & 1) == 0 && clip_.Contains(x, y))
       target_.Row(y - origin_.y)[x - origin_.x] ^= 0xFFFFFF;
@@ -290,7 +305,6 @@ void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const Image
   const int alpha = static_cast<int>(std::lround(opacity * 256));
   if (alpha == 0)
     return;
-  BeginDirect();
   const uint64_t sw = image.width, sh = image.height;
   const uint64_t dw = static_cast<uint64_t>(dst.Width()), dh = static_cast<uint64_t>(dst.Height());
   const size_t available = image.pixels.size() / 3;
@@ -389,6 +403,7 @@ void Canvas::DrawText(const Font& font, std::string_view utf8, int x, int top, u
     SetSource(color);
     cairo_show_glyphs(cr, glyphs, count);
     cairo_glyph_free(glyphs);
+    EndCairo({x - m.height, top - m.height, x + width + m.height, top + 2 * m.height});
   }
   if (font.Spec().underline) {
     const int y = baseline + m.underlinePosition - m.underlineThickness / 2;

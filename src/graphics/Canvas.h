@@ -97,7 +97,8 @@ class Canvas {
 
  private:
   cairo_t* Cairo();
-  void BeginDirect();
+  // After cairo drew inside `bounds`.
+  void EndCairo(const IntRect& bounds);
   void SetSource(uint32_t color);
   // The clip in surface pixels.
   IntRect SurfaceClip() const { return clip_.Offset(-origin_.x, -origin_.y); }
@@ -109,7 +110,6 @@ class Canvas {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   bool cairoClipStale_ = true;
-  bool cairoDrew_ = false;
 };
 
 }  // namespace qlm

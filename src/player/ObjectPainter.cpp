@@ -31,8 +31,7 @@ const Image24* StateImage(const ObjectRecord& o, int n) {
 
 }  // namespace
 
-const ObjectRecord* PaintRuntime::FindAliasSource(const PageRecord& page,
-                                                  const std::string& name) {
+const ObjectRecord* PaintRuntime::FindAliasSource(const PageRecord& page, const std::string& name) {
   std::string_view object = name;
   if (const size_t sep = object.find("::"); sep != std::string_view::npos)
     object = object.substr(sep + 2);
@@ -105,8 +104,7 @@ std::vector<std::string> ObjectPainter::TextLines(const std::string& text) {
 }
 
 std::string ObjectPainter::ToUtf8(const std::string& text) {
-  const bool ascii =
-      std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+  const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
   if (ascii)
     return text;
   if (auto it = utf8Cache_.find(text); it != utf8Cache_.end())
@@ -470,10 +468,9 @@ void ObjectPainter::DrawGrid(Canvas& canvas, const ObjectRecord& o, const IntRec
       ImageDrawOptions options;
       if (o.imageValues[cell] != 0)
         options.keyColor = Colour(o, cell);
-      canvas.DrawImage(*image,
-                       IntRect::FromSize(Clamp(x), Clamp(y), Clamp(image->width),
-                                         Clamp(image->height)),
-                       options);
+      canvas.DrawImage(
+          *image, IntRect::FromSize(Clamp(x), Clamp(y), Clamp(image->width), Clamp(image->height)),
+          options);
     }
   }
 }

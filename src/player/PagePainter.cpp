@@ -33,9 +33,10 @@ void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const I
   if (page.tileImage) {
     canvas.TileImage(image, area);
   } else {
-    canvas.DrawImage(image, IntRect::FromSize(area.left, area.top,
-                                              static_cast<int32_t>(std::min(image.width, 1u << 28)),
-                                              static_cast<int32_t>(std::min(image.height, 1u << 28))));
+    canvas.DrawImage(image,
+                     IntRect::FromSize(area.left, area.top,
+                                       static_cast<int32_t>(std::min(image.width, 1u << 28)),
+                                       static_cast<int32_t>(std::min(image.height, 1u << 28))));
   }
 }
 

@@ -30,8 +30,7 @@ class PagePainter {
   // a whole frame has origin (0, 0). `page` is the current page's background colour source;
   // nothing is drawn without a current page.
   void Paint(Surface& target, IntPoint origin, const IntRect& box, const PageRecord* current,
-             const PageComposition& layers, const FrameSettings& settings,
-             PaintRuntime& runtime);
+             const PageComposition& layers, const FrameSettings& settings, PaintRuntime& runtime);
 
   // The background of a page: its colour over the page area, then its image at the top-left
   // corner or tiled.
