@@ -14,6 +14,9 @@ namespace {
 // Deflate cannot expand data by more than about 1032:1; a larger expected size cannot be met.
 constexpr uint64_t kMaxRatio = 1032;
 constexpr uint64_t kSlack = 1024;
+// Above this the output is reserved only as the stream really delivers it, so a small hostile
+// block cannot make us commit gigabytes before the inflate fails.
+constexpr uint64_t kMaxOneShot = 256ull * 1024 * 1024;
 
 struct DecompressorFree {
   void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
@@ -61,7 +64,7 @@ InflateResult InflateWithZlib(std::span<const uint8_t> packed, uint64_t expected
 }  // namespace
 
 InflateResult InflateZlib(std::span<const uint8_t> packed, uint64_t expectedSize) {
-  if (expectedSize > packed.size() * kMaxRatio + kSlack) {
+  if (expectedSize > packed.size() * kMaxRatio + kSlack || expectedSize > kMaxOneShot) {
     return InflateWithZlib(packed, expectedSize);
   }
   std::unique_ptr<libdeflate_decompressor, DecompressorFree> d(libdeflate_alloc_decompressor());
