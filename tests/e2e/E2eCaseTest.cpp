@@ -1,0 +1,93 @@
+// Plays every folder under tests/e2e/cases through the real qlmplayer binary.
+//
+// A case folder holds:
+//   project.txt     the project (see ProjectSpec.h), written as project.qmd; optional
+//   args            the player's arguments after --headless, one a line; "{project}" stands for
+//                   the written project, "{dir}" for the case's sandbox folder
+//   events.txt      the events played with --events; optional
+//   expected.jsonl  the JSON lines the run must print, in order
+//   manifest        optional: "exit N" (the expected exit status, default 0) and
+//                   "known-failure REASON" (the case is expected to fail; passing is an error,
+//                   so the mark goes the day the fault is fixed)
+// On a failure the actual output is left in build/e2e/<case>/out.jsonl.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "document/ProjectWriter.h"
+#include "e2e/E2eSupport.h"
+#include "e2e/ProjectSpec.h"
+
+namespace qlm::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> CaseNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(fs::path(QLM_SOURCE_DIR) / "tests/e2e/cases")) {
+    if (entry.is_directory())
+      names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string Substitute(std::string text, const std::string& key, const std::string& value) {
+  for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+    text.replace(at, key.size(), value);
+  return text;
+}
+
+class E2eCase : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(E2eCase, PlaysAsExpected) {
+  const fs::path dir = fs::path(QLM_SOURCE_DIR) / "tests/e2e/cases" / GetParam();
+  Sandbox box("case-" + GetParam());
+
+  const fs::path project = box.root / "project.qmd";
+  if (fs::exists(dir / "project.txt")) {
+    ASSERT_TRUE(WriteProjectFile(project, BuildProjectFromSpec(ReadText(dir / "project.txt")), 29));
+  }
+  std::vector<std::string> args;
+  if (fs::exists(dir / "events.txt"))
+    args = {"--events", (dir / "events.txt").string()};
+  for (const std::string& line : Lines(ReadText(dir / "args"))) {
+    args.push_back(
+        Substitute(Substitute(line, "{project}", project.string()), "{dir}", box.root.string()));
+  }
+
+  int expectedExit = 0;
+  std::string knownFailure;
+  for (const std::string& line : Lines(ReadText(dir / "manifest"))) {
+    if (line.starts_with("exit "))
+      expectedExit = std::stoi(line.substr(5));
+    else if (line.starts_with("known-failure"))
+      knownFailure = line.size() > 14 ? line.substr(14) : "(no reason given)";
+  }
+
+  const int status = box.Run(args);
+  const std::vector<std::string> actual = Lines(ReadText(box.root / "out.jsonl"));
+  const std::vector<std::string> expected = Lines(ReadText(dir / "expected.jsonl"));
+  const bool passed = status == expectedExit && actual == expected;
+  if (!knownFailure.empty()) {
+    EXPECT_FALSE(passed) << "the known failure \"" << knownFailure
+                         << "\" passes now: remove the mark from its manifest";
+    return;
+  }
+  EXPECT_EQ(status, expectedExit) << ReadText(box.root / "out.err");
+  EXPECT_EQ(actual, expected) << "actual output: " << (box.root / "out.jsonl").string() << "\n"
+                              << ReadText(box.root / "out.err");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, E2eCase, ::testing::ValuesIn(CaseNames()), [](const auto& param) {
+  std::string name = param.param;
+  std::replace_if(
+      name.begin(), name.end(), [](char c) { return !std::isalnum(static_cast<unsigned char>(c)); },
+      '_');
+  return name;
+});
+
+}  // namespace
+}  // namespace qlm::test

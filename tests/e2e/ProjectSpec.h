@@ -1,0 +1,149 @@
+#pragma once
+
+// Builds the projects of the end-to-end cases from a few lines of text:
+//
+//   title Demo                  window title
+//   size 320 240                client size
+//   remember-position Show      keep "X" and "Y" in the profile section Show
+//   page Intro                  a new page (later lines fill it)
+//   masterpage | masterlayer    later lines fill the Master Page or the Master Layer
+//   color 0x0000FF              background colour (0x00BBGGRR) of the page being filled
+//   enter LINE | leave LINE     a line of the page's enter or exit script
+//   object KIND NAME L T R B [TEXT]
+//   script LINE                 a line of the last object's main script
+//   hidden                      the last object starts hidden
+//   sound KIND NAME TEXT        an embedded-sound entry holding TEXT
+//
+// Scripts are compiled with the player's compiler; a line that does not compile fails the test.
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "document/Project.h"
+#include "document/ProjectWriter.h"
+#include "script/EvaluatorSyntaxChecker.h"
+#include "script/ScriptCompiler.h"
+#include "support/RecordingDialogs.h"
+
+namespace qlm::test {
+
+inline Project BuildProjectFromSpec(const std::string& spec) {
+  Project project;
+  project.pages.clear();
+  PageRecord* page = nullptr;
+  ObjectRecord* object = nullptr;
+  // Bodies are addressed by (page kind, page index, object index, slot) so that later
+  // push_backs cannot leave a dangling pointer.
+  struct BodyRef {
+    int pageKind;  // 0 list, 1 master page, 2 master layer
+    size_t pageIndex;
+    long objectIndex;  // -1: page script
+    int slot;          // page: 0 enter, 1 exit; object: script index
+    std::string text;
+  };
+  std::vector<BodyRef> bodies;
+  int pageKind = -1;
+  auto pageRef = [&]() -> PageRecord* {
+    if (pageKind == 1)
+      return &project.masterPage;
+    if (pageKind == 2)
+      return &project.masterLayer;
+    if (pageKind == 0 && !project.pages.empty())
+      return &project.pages.back();
+    throw std::runtime_error("no page to fill");
+  };
+  auto addLine = [&](long objectIndex, int slot, const std::string& line) {
+    const size_t pageIndex = pageKind == 0 ? project.pages.size() - 1 : 0;
+    for (BodyRef& b : bodies) {
+      if (b.pageKind == pageKind && b.pageIndex == pageIndex && b.objectIndex == objectIndex &&
+          b.slot == slot) {
+        b.text += line + "\r\n";
+        return;
+      }
+    }
+    bodies.push_back({pageKind, pageIndex, objectIndex, slot, line + "\r\n"});
+  };
+
+  std::istringstream in(spec);
+  std::string raw;
+  while (std::getline(in, raw)) {
+    if (!raw.empty() && raw.back() == '\r')
+      raw.pop_back();
+    std::istringstream words(raw);
+    std::string key;
+    words >> key;
+    if (key.empty() || key[0] == '#')
+      continue;
+    std::string rest;
+    std::getline(words >> std::ws, rest);
+    if (key == "title") {
+      project.settings.title = rest;
+    } else if (key == "size") {
+      std::istringstream(rest) >> project.settings.clientWidth >> project.settings.clientHeight;
+    } else if (key == "remember-position") {
+      project.settings.rememberPosition = 1;
+      project.settings.profileSection = rest;
+    } else if (key == "page") {
+      project.pages.emplace_back();
+      project.pages.back().name = rest;
+      pageKind = 0;
+      object = nullptr;
+    } else if (key == "masterpage" || key == "masterlayer") {
+      pageKind = key == "masterpage" ? 1 : 2;
+      object = nullptr;
+    } else if (key == "color") {
+      pageRef()->backgroundColour = static_cast<uint32_t>(std::stoul(rest, nullptr, 0));
+    } else if (key == "enter" || key == "leave") {
+      addLine(-1, key == "enter" ? 0 : 1, rest);
+    } else if (key == "object") {
+      page = pageRef();
+      ObjectRecord o = ObjectRecord::Fresh();
+      o.extended = true;  // only extended records store the main script
+      std::istringstream f(rest);
+      f >> o.typeCode >> o.name >> o.rect.left >> o.rect.top >> o.rect.right >> o.rect.bottom;
+      std::getline(f >> std::ws, o.text);
+      page->objects.push_back(std::move(o));
+      object = &page->objects.back();
+    } else if (key == "script") {
+      if (!object)
+        throw std::runtime_error("script line before any object");
+      addLine(static_cast<long>(pageRef()->objects.size() - 1), 2, rest);
+    } else if (key == "hidden") {
+      if (!object)
+        throw std::runtime_error("hidden before any object");
+      object->values[10] = 1;
+    } else if (key == "sound") {
+      EmbeddedSound s;
+      std::istringstream f(rest);
+      f >> s.kind >> s.name;
+      std::string text;
+      std::getline(f >> std::ws, text);
+      s.data.bytes.assign(text.begin(), text.end());
+      project.sounds.push_back(std::move(s));
+    } else {
+      throw std::runtime_error("unknown project line: " + raw);
+    }
+  }
+  project.storedPageCount = static_cast<uint32_t>(project.pages.size());
+
+  EvaluatorSyntaxChecker checker;
+  RecordingDialogs dialogs;
+  ScriptCompiler compiler(checker, dialogs);
+  for (const BodyRef& b : bodies) {
+    PageRecord& p = b.pageKind == 1   ? project.masterPage
+                    : b.pageKind == 2 ? project.masterLayer
+                                      : project.pages[b.pageIndex];
+    ScriptBody& body = b.objectIndex < 0
+                           ? (b.slot == 0 ? p.enterScript : p.exitScript)
+                           : p.objects[static_cast<size_t>(b.objectIndex)].scripts[b.slot];
+    if (!compiler.CompileScript(body, b.text, true) || !dialogs.boxes.empty()) {
+      throw std::runtime_error("script does not compile: " + b.text +
+                               (dialogs.boxes.empty() ? "" : " (" + dialogs.boxes[0].text + ")"));
+    }
+  }
+  return project;
+}
+
+}  // namespace qlm::test
