@@ -84,4 +84,14 @@ Image24 Surface::ToImage24() const {
   return image;
 }
 
+Surface Surface::FromImage24(const Image24& image) {
+  Surface s(static_cast<int>(std::min<uint32_t>(image.width, kMaxPixels)),
+            static_cast<int>(std::min<uint32_t>(image.height, kMaxPixels)));
+  const size_t count = std::min(s.pixels_.size(), image.pixels.size() / 3);
+  const uint8_t* in = image.pixels.data();
+  for (size_t i = 0; i < count; ++i, in += 3)
+    s.pixels_[i] = (uint32_t{in[2]} << 16) | (uint32_t{in[1]} << 8) | in[0];
+  return s;
+}
+
 }  // namespace qlm

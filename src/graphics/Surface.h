@@ -42,6 +42,8 @@ class Surface {
 
   // As a 24-bit image (B, G, R bytes), for the encoders.
   Image24 ToImage24() const;
+  // From a 24-bit image; pixels the image lacks bytes for are black.
+  static Surface FromImage24(const Image24& image);
 
   const std::vector<uint32_t>& Pixels() const { return pixels_; }
   bool operator==(const Surface&) const = default;
