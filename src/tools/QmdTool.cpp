@@ -9,6 +9,7 @@
 #include "tools/Guid.h"
 #include "tools/ProjectJson.h"
 #include "tools/ProjectSummary.h"
+#include "tools/ScriptCheck.h"
 #include "tools/ToolInput.h"
 
 namespace qlm {
@@ -29,6 +30,9 @@ constexpr const char* kUsage =
     "      A stand-alone executable: a copy of the player with DOCUMENT and a trailer\n"
     "      appended. The player defaults to the qlmplayer beside qmdtool.\n"
     "      --one-instance lets only one copy of the presentation run at a time.\n"
+    "  check FILE\n"
+    "      Compiles a script text file and prints every message the player would show;\n"
+    "      exit status 1 when the script does not compile.\n"
     "  help\n"
     "      This text.\n"
     "\n"
@@ -164,6 +168,9 @@ int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (command == "help" || command == "--help" || command == "-h") {
     out << kUsage;
     return kToolOk;
+  }
+  if (command == "check") {
+    return RunScriptCheck(args, out, err);
   }
   if (command != "info" && command != "dump" && command != "bundle") {
     err << "qmdtool: unknown command " << command << "\n\n" << kUsage;
