@@ -101,7 +101,7 @@ TEST(PageFlowTest, PageTimerTargets) {
       {"PageTimer(\"100\",\"this_page\")", "Intro", 1},  // no such page: exact comparison
       {"PageTimer(\"100\",\"\")\nPageTimer(\"0\",\"\")", "Intro", 1},
       {"PageTimer(\"-5\",\"\")", "Intro", 1},
-      {"PageTimer(\"40+60\",\"\")", "Menu", 1},
+      {"PageTimer(\"(50)\",\"\")", "Menu", 1},  // no plain number: evaluated
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.arm);

@@ -248,10 +248,13 @@ TEST(ScriptRunnerTest, ScriptTimerRunsTheObjectOnce) {
   Project project = OnePage();
   project.pages[0].objects.push_back(MakeObject("Clock", {}, "ticks=ticks+1"));
   TestScriptHost host(std::move(project));
-  host.Run("ScriptTimer(\"timer3=Clock\",\"500\")\nScriptTimer(\"Clock\",\"2*100\")");
+  // A plain number is read as it stands; "(200)" is not one and is evaluated.
+  host.Run("ScriptTimer(\"timer3=Clock\",\"500\")\nScriptTimer(\"Clock\",\"(200)\")");
   EXPECT_TRUE(host.loop.HasTimer(1003));
   EXPECT_EQ(host.runner.TimerSlot(1003), "Clock");
-  host.loop.Advance(200);
+  host.loop.Advance(199);
+  EXPECT_EQ(host.Number("ticks"), 0);
+  host.loop.Advance(1);
   EXPECT_EQ(host.Number("ticks"), 1);  // timer 4
   host.loop.Advance(299);
   EXPECT_EQ(host.Number("ticks"), 1);
