@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <numbers>
 #include <string>
 #include <vector>
 
@@ -166,35 +165,49 @@ void Canvas::Line(IntPoint from, IntPoint to, uint32_t color, int pen) {
 
 void Canvas::Ellipse(const IntRect& rect, std::optional<uint32_t> fill,
                      std::optional<uint32_t> outline, int pen) {
+  // Scanlines by pixel centres: the result does not depend on the clip, so a repaint of part of
+  // an ellipse matches the whole one pixel for pixel.
   const IntRect r = ClampRect(rect);
-  if (r.Empty() || !r.Intersects(clip_))
+  const IntRect rows = r.Intersect(clip_);
+  if (rows.Empty())
     return;
-  cairo_t* cr = Cairo();
-  if (!cr)
-    return;
-  const double cx = r.left + r.Width() / 2.0, cy = r.top + r.Height() / 2.0;
-  auto path = [&](double rx, double ry) {
-    cairo_new_path(cr);
-    if (rx <= 0 || ry <= 0)
-      return false;
-    cairo_save(cr);
-    cairo_translate(cr, cx, cy);
-    cairo_scale(cr, rx, ry);
-    cairo_arc(cr, 0, 0, 1, 0, 2 * std::numbers::pi);
-    cairo_restore(cr);
-    return true;
+  const double cx = (static_cast<double>(r.left) + r.right) / 2;
+  const double cy = (static_cast<double>(r.top) + r.bottom) / 2;
+  const double rx = r.Width() / 2.0, ry = r.Height() / 2.0;
+  const bool outlined = outline && pen > 0;
+  const double irx = outlined ? rx - pen : rx, iry = outlined ? ry - pen : ry;
+  // Pixels of row y whose centres lie inside the ellipse of radii (ax, ay): [x0, x1).
+  auto span = [&](double ax, double ay, double dy, int64_t& x0, int64_t& x1) {
+    if (ax <= 0 || ay <= 0 || std::abs(dy) >= ay) {
+      x0 = x1 = 0;
+      return;
+    }
+    const double hw = ax * std::sqrt(1.0 - (dy * dy) / (ay * ay));
+    x0 = static_cast<int64_t>(std::ceil(cx - hw - 0.5));
+    x1 = static_cast<int64_t>(std::floor(cx + hw - 0.5)) + 1;
+    if (x1 < x0)
+      x1 = x0;
   };
-  if (fill && path(r.Width() / 2.0, r.Height() / 2.0)) {
-    SetSource(*fill);
-    cairo_fill(cr);
+  auto fillSpan = [&](int32_t y, int64_t x0, int64_t x1, uint32_t color) {
+    if (x1 > x0)
+      FillRect({ClampCoord(x0), y, ClampCoord(x1), y + 1}, color);
+  };
+  for (int32_t y = rows.top; y < rows.bottom; ++y) {
+    const double dy = y + 0.5 - cy;
+    int64_t o0, o1, i0, i1;
+    span(rx, ry, dy, o0, o1);
+    span(irx, iry, dy, i0, i1);
+    if (fill)
+      fillSpan(y, outlined ? i0 : o0, outlined ? i1 : o1, *fill);
+    if (outlined) {
+      if (i1 <= i0) {
+        fillSpan(y, o0, o1, *outline);
+      } else {
+        fillSpan(y, o0, i0, *outline);
+        fillSpan(y, i1, o1, *outline);
+      }
+    }
   }
-  if (outline && pen > 0 && path((r.Width() - pen) / 2.0, (r.Height() - pen) / 2.0)) {
-    SetSource(*outline);
-    cairo_set_line_width(cr, pen);
-    cairo_stroke(cr);
-  }
-  cairo_new_path(cr);
-  EndCairo(r);
 }
 
 void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> fill,
@@ -221,7 +234,10 @@ void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> f
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_fill(cr);
   }
-  if (outline && pen > 0) {
+  if (outline && pen == 1) {
+    for (size_t i = 0; i < points.size(); ++i)
+      Line(points[i], points[(i + 1) % points.size()], *outline);
+  } else if (outline && pen > 1) {
     path(0.5);
     SetSource(*outline);
     cairo_set_line_width(cr, pen);
