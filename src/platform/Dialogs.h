@@ -31,6 +31,8 @@ inline constexpr int kYes = 6;
 inline constexpr int kNo = 7;
 inline constexpr int kTryAgain = 10;
 inline constexpr int kContinue = 11;
+// What a box that closed by itself after its timeout returns.
+inline constexpr int kTimedOut = -1;
 }  // namespace idb
 
 // Modal dialogs of the machine the player runs on. Texts are 8-bit strings in the
@@ -41,6 +43,13 @@ class Dialogs {
 
   // Shows a modal message box and returns the number of the button that closed it.
   virtual int MessageBox(const std::string& text, const std::string& caption, uint32_t style) = 0;
+
+  // The same box closing by itself after `timeoutMs` (0: never) with idb::kTimedOut. Dialogs
+  // that are answered at once need no timeout and show the plain box.
+  virtual int MessageBoxTimeout(const std::string& text, const std::string& caption,
+                                uint32_t style, uint32_t /*timeoutMs*/) {
+    return MessageBox(text, caption, style);
+  }
 
   // The common case: an informational box with an OK button.
   void Message(const std::string& text) { MessageBox(text, caption_, mb::kOk); }

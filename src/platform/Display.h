@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <vector>
 
 namespace qlm {
 
@@ -13,6 +16,15 @@ struct ScreenMetrics {
   int workAreaWidth = 1024;
   int workAreaHeight = 768;
   int colorBits = 32;  // 8 or less: a palette display (the low-colour fallback applies)
+};
+
+// One box of a window outline, in client coordinates; right and bottom are not included.
+struct ShapeBox {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  bool operator==(const ShapeBox&) const = default;
 };
 
 // The player window as the machine shows it. The core composes whole-window frames off-screen and
@@ -43,6 +55,21 @@ class Display {
   // screen instead of a display-mode switch; width x height is the resolution it asked for.
   virtual void RequestFullScreen(int width, int height) = 0;
   virtual ScreenMetrics Screen() const = 0;
+
+  // Frontends that have no such thing ignore the calls below.
+
+  // The window's outline as a union of boxes; an empty list makes it rectangular again.
+  virtual void SetShape(const std::vector<ShapeBox>& /*boxes*/) {}
+  // Shows entry `index` (0 to 16) of the cursor table over the client area; -1 or an empty
+  // entry shows the default arrow.
+  virtual void SetCursor(int /*index*/) {}
+  // Fills entry `index` with an image: width x height pixels 0xAARRGGBB, hot spot (hotX, hotY).
+  // An empty image empties the entry.
+  virtual void SetCursorImage(int /*index*/, int /*width*/, int /*height*/,
+                              std::span<const uint32_t> /*argb*/, int /*hotX*/, int /*hotY*/) {}
+  // The clipboard's text, in the presentation's code page.
+  virtual void SetClipboardText(const std::string& /*text*/) {}
+  virtual std::string ClipboardText() const { return {}; }
 };
 
 }  // namespace qlm

@@ -140,6 +140,8 @@ class EventLoop {
   bool PumpUntil(uint64_t horizon);
   // True when an event is queued or a timer is due at `horizon`.
   bool HasWork(uint64_t horizon) const;
+  // True while a polled source is registered: waits must come back to poll it.
+  bool HasSources() const { return !sources_.empty(); }
 
  private:
   struct Timer {

@@ -1,0 +1,409 @@
+#include "platform/sdl/SdlDisplay.h"
+
+#include <SDL.h>
+#include <SDL_shape.h>
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+namespace qlm {
+namespace {
+
+// The cursor table's resource entries as the system cursors closest to what they stand for;
+// entries 11 to 15 belong to the project.
+constexpr int kNoSystemCursor = -1;
+constexpr int kSystemCursors[SdlDisplay::kCursorCount] = {
+    SDL_SYSTEM_CURSOR_ARROW,
+    SDL_SYSTEM_CURSOR_HAND,
+    SDL_SYSTEM_CURSOR_IBEAM,
+    SDL_SYSTEM_CURSOR_WAIT,
+    SDL_SYSTEM_CURSOR_CROSSHAIR,
+    SDL_SYSTEM_CURSOR_SIZEALL,
+    SDL_SYSTEM_CURSOR_NO,
+    SDL_SYSTEM_CURSOR_SIZENS,
+    SDL_SYSTEM_CURSOR_SIZEWE,
+    SDL_SYSTEM_CURSOR_SIZENWSE,
+    SDL_SYSTEM_CURSOR_SIZENESW,
+    kNoSystemCursor,
+    kNoSystemCursor,
+    kNoSystemCursor,
+    kNoSystemCursor,
+    kNoSystemCursor,
+    SDL_SYSTEM_CURSOR_WAITARROW,
+};
+
+// Custom cursors larger than this are refused.
+constexpr int kMaxCursorSide = 256;
+
+int Scaled(int v, double f) {
+  return static_cast<int>(std::lround(v * f));
+}
+
+}  // namespace
+
+SdlDisplay::SdlDisplay(SdlScaling scaling, CodePage codePage)
+    : scaling_(scaling), codePage_(std::move(codePage)), frame_(640, 480) {
+  scaling_.factor = std::clamp(scaling_.factor, 1, 8);
+  titleUtf8_ = "QLM Player";
+  UpdateFactor();
+  CreateWindow();
+}
+
+SdlDisplay::~SdlDisplay() {
+  for (SDL_Cursor*& c : cursors_) {
+    if (c)
+      SDL_FreeCursor(c);
+    c = nullptr;
+  }
+  if (arrow_)
+    SDL_FreeCursor(arrow_);
+  DestroyWindow();
+}
+
+void SdlDisplay::CreateWindow() {
+  Uint32 flags = shown_ ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
+  if (!titleBar_)
+    flags |= SDL_WINDOW_BORDERLESS;
+  if (scaling_.fit)
+    flags |= SDL_WINDOW_RESIZABLE;
+  if (topmost_)
+    flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  const int w = std::max(1, Scaled(frame_.Width(), factor_));
+  const int h = std::max(1, Scaled(frame_.Height(), factor_));
+  const int x = positioned_ ? posX_ : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+  const int y = positioned_ ? posY_ : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+  shapedWindow_ = false;
+  if (!shape_.empty()) {
+    window_ = SDL_CreateShapedWindow(titleUtf8_.c_str(), static_cast<unsigned>(x),
+                                     static_cast<unsigned>(y), static_cast<unsigned>(w),
+                                     static_cast<unsigned>(h), flags);
+    shapedWindow_ = window_ != nullptr;
+  }
+  if (!window_)
+    window_ = SDL_CreateWindow(titleUtf8_.c_str(), x, y, w, h, flags);
+  if (!window_)
+    throw std::runtime_error(std::string("cannot open a window: ") + SDL_GetError());
+  renderer_ = SDL_CreateRenderer(window_, -1, 0);
+  if (!renderer_)
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+  if (!renderer_) {
+    const std::string error = SDL_GetError();
+    DestroyWindow();
+    throw std::runtime_error("cannot draw in the window: " + error);
+  }
+  CreateTexture();
+  if (fullScreen_)
+    SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+  ApplyShape();
+}
+
+void SdlDisplay::DestroyWindow() {
+  if (texture_)
+    SDL_DestroyTexture(texture_);
+  if (renderer_)
+    SDL_DestroyRenderer(renderer_);
+  if (window_)
+    SDL_DestroyWindow(window_);
+  texture_ = nullptr;
+  renderer_ = nullptr;
+  window_ = nullptr;
+}
+
+void SdlDisplay::CreateTexture() {
+  if (texture_)
+    SDL_DestroyTexture(texture_);
+  // SDL's RGB888 is a 32-bit 0x00RRGGBB word: the surface's own layout, copied as it is.
+  texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                               frame_.Width(), frame_.Height());
+  if (!texture_)
+    throw std::runtime_error(std::string("cannot make the window's picture: ") + SDL_GetError());
+  Upload(0, 0, frame_.Width(), frame_.Height());
+}
+
+void SdlDisplay::Upload(int x, int y, int w, int h) {
+  if (!texture_ || w <= 0 || h <= 0)
+    return;
+  const SDL_Rect r{x, y, w, h};
+  SDL_UpdateTexture(texture_, &r, frame_.Row(y) + x, frame_.Width() * 4);
+}
+
+void SdlDisplay::Redraw() {
+  if (!renderer_)
+    return;
+  int ow = 0, oh = 0;
+  SDL_GetRendererOutputSize(renderer_, &ow, &oh);
+  const ViewBox v = FitView(frame_.Width(), frame_.Height(), ow, oh);
+  const SDL_Rect dst{v.x, v.y, v.w, v.h};
+  SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+  SDL_RenderClear(renderer_);
+  SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+  SDL_RenderPresent(renderer_);
+}
+
+void SdlDisplay::Reupload() {
+  Upload(0, 0, frame_.Width(), frame_.Height());
+  Redraw();
+}
+
+void SdlDisplay::Show() {
+  if (shown_)
+    return;
+  shown_ = true;
+  SDL_ShowWindow(window_);
+  if (minimized_)
+    SDL_MinimizeWindow(window_);
+}
+
+void SdlDisplay::Present(const Surface& frame, int x, int y, int w, int h) {
+  // Only what both the frame and the client area hold.
+  const int left = std::max(0, x);
+  const int top = std::max(0, y);
+  const int right = std::min({x + w, frame.Width(), frame_.Width()});
+  const int bottom = std::min({y + h, frame.Height(), frame_.Height()});
+  if (right > left && bottom > top) {
+    frame_.Blit(frame, left, top, right - left, bottom - top, left, top);
+    Upload(left, top, right - left, bottom - top);
+  }
+  Show();
+  Redraw();
+}
+
+void SdlDisplay::SetTitle(const std::string& title) {
+  titleUtf8_ = codePage_.ToUtf8(title);
+  SDL_SetWindowTitle(window_, titleUtf8_.c_str());
+}
+
+void SdlDisplay::UpdateFactor() {
+  factor_ = scaling_.factor;
+  if (!scaling_.fit || frame_.Empty())
+    return;
+  SDL_Rect usable{0, 0, 0, 0};
+  const int index = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
+  if (SDL_GetDisplayUsableBounds(index, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+    return;
+  factor_ = std::min(static_cast<double>(usable.w) / frame_.Width(),
+                     static_cast<double>(usable.h) / frame_.Height());
+  if (factor_ <= 0)
+    factor_ = 1;
+}
+
+void SdlDisplay::ApplyWindowSize() {
+  if (fullScreen_)
+    return;
+  SDL_SetWindowSize(window_, std::max(1, Scaled(frame_.Width(), factor_)),
+                    std::max(1, Scaled(frame_.Height(), factor_)));
+}
+
+void SdlDisplay::SetClientSize(int width, int height) {
+  width = std::max(1, width);
+  height = std::max(1, height);
+  if (width == frame_.Width() && height == frame_.Height())
+    return;
+  // What fits of the old picture stays until the player paints the new one.
+  Surface resized(width, height);
+  resized.Blit(frame_, 0, 0, std::min(width, frame_.Width()), std::min(height, frame_.Height()), 0,
+               0);
+  frame_ = std::move(resized);
+  UpdateFactor();
+  ApplyWindowSize();
+  CreateTexture();
+  ApplyShape();
+  if (shown_)
+    Redraw();
+}
+
+void SdlDisplay::SetPosition(int x, int y) {
+  int top = 0, left = 0;
+  SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr);
+  posX_ = Scaled(x, factor_) + left;
+  posY_ = Scaled(y, factor_) + top;
+  positioned_ = true;
+  SDL_SetWindowPosition(window_, posX_, posY_);
+}
+
+int SdlDisplay::Left() const {
+  int x = 0, y = 0, top = 0, left = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  SDL_GetWindowBordersSize(window_, &top, &left, nullptr, nullptr);
+  return static_cast<int>(std::lround((x - left) / factor_));
+}
+
+int SdlDisplay::Top() const {
+  int x = 0, y = 0, top = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  SDL_GetWindowBordersSize(window_, &top, nullptr, nullptr, nullptr);
+  return static_cast<int>(std::lround((y - top) / factor_));
+}
+
+void SdlDisplay::SetDecorations(bool titleBar, bool /*minimizeBox*/) {
+  // SDL has no say over the window manager's minimise box; it stays as the desktop draws it.
+  titleBar_ = titleBar;
+  SDL_SetWindowBordered(window_, titleBar ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlDisplay::SetTopmost(bool topmost) {
+  topmost_ = topmost;
+  SDL_SetWindowAlwaysOnTop(window_, topmost ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlDisplay::SetMinimized(bool minimized) {
+  minimized_ = minimized;
+  if (!shown_)
+    return;  // applied when the window appears
+  if (minimized)
+    SDL_MinimizeWindow(window_);
+  else
+    SDL_RestoreWindow(window_);
+}
+
+bool SdlDisplay::IsMinimized() const {
+  return minimized_ || (SDL_GetWindowFlags(window_) & SDL_WINDOW_MINIMIZED) != 0;
+}
+
+void SdlDisplay::ApplyFullScreen() {
+  SDL_SetWindowFullscreen(window_, fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (!fullScreen_) {
+    ApplyWindowSize();
+    if (positioned_)
+      SDL_SetWindowPosition(window_, posX_, posY_);
+  }
+  if (shown_)
+    Redraw();
+}
+
+void SdlDisplay::RequestFullScreen(int width, int height) {
+  // No display-mode switch: the client area is scaled to the whole screen with black bars.
+  projectFullScreen_ = width > 0 && height > 0;
+  if (fullScreen_ == projectFullScreen_)
+    return;
+  fullScreen_ = projectFullScreen_;
+  ApplyFullScreen();
+}
+
+void SdlDisplay::ToggleFullScreen() {
+  fullScreen_ = !fullScreen_;
+  ApplyFullScreen();
+}
+
+ScreenMetrics SdlDisplay::Screen() const {
+  ScreenMetrics m;
+  const int index = std::max(0, SDL_GetWindowDisplayIndex(window_));
+  SDL_DisplayMode mode{};
+  if (SDL_GetDesktopDisplayMode(index, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+    m.width = static_cast<int>(mode.w / factor_);
+    m.height = static_cast<int>(mode.h / factor_);
+    const int bits = static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+    m.colorBits = bits > 0 ? bits : 32;
+  }
+  m.workAreaWidth = m.width;
+  m.workAreaHeight = m.height;
+  SDL_Rect usable{0, 0, 0, 0};
+  if (SDL_GetDisplayUsableBounds(index, &usable) == 0 && usable.w > 0 && usable.h > 0) {
+    m.workAreaWidth = static_cast<int>(usable.w / factor_);
+    m.workAreaHeight = static_cast<int>(usable.h / factor_);
+  }
+  return m;
+}
+
+void SdlDisplay::SetShape(const std::vector<ShapeBox>& boxes) {
+  if (boxes == shape_)
+    return;
+  shape_ = boxes;
+  // Only a window made as a shaped window takes a shape, so the window is made again.
+  if (shape_.empty() && !shapedWindow_) {
+    shapeApplied_ = false;
+    return;
+  }
+  DestroyWindow();
+  CreateWindow();
+  if (shown_)
+    Redraw();
+}
+
+void SdlDisplay::ApplyShape() {
+  shapeApplied_ = false;
+  if (shape_.empty() || !shapedWindow_)
+    return;
+  const int w = std::max(1, Scaled(frame_.Width(), factor_));
+  const int h = std::max(1, Scaled(frame_.Height(), factor_));
+  SDL_Surface* mask = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (!mask)
+    return;
+  SDL_FillRect(mask, nullptr, 0);
+  for (const ShapeBox& b : shape_) {
+    const SDL_Rect r{Scaled(b.left, factor_), Scaled(b.top, factor_),
+                     Scaled(b.right - b.left, factor_), Scaled(b.bottom - b.top, factor_)};
+    if (r.w > 0 && r.h > 0)
+      SDL_FillRect(mask, &r, 0xFF000000u);
+  }
+  SDL_WindowShapeMode mode{};
+  mode.mode = ShapeModeBinarizeAlpha;
+  mode.parameters.binarizationCutoff = 128;
+  shapeApplied_ = SDL_SetWindowShape(window_, mask, &mode) == 0;
+  SDL_FreeSurface(mask);
+}
+
+void SdlDisplay::SetCursor(int index) {
+  SDL_Cursor* cursor = nullptr;
+  if (index >= 0 && index < kCursorCount) {
+    if (!cursors_[index] && kSystemCursors[index] != kNoSystemCursor)
+      cursors_[index] =
+          SDL_CreateSystemCursor(static_cast<SDL_SystemCursor>(kSystemCursors[index]));
+    cursor = cursors_[index];
+  }
+  if (!cursor) {
+    if (!arrow_)
+      arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+    cursor = arrow_;
+  }
+  if (cursor)
+    SDL_SetCursor(cursor);
+}
+
+void SdlDisplay::SetCursorImage(int index, int width, int height, std::span<const uint32_t> argb,
+                                int hotX, int hotY) {
+  if (index < 0 || index >= kCursorCount)
+    return;
+  if (cursors_[index]) {
+    if (SDL_GetCursor() == cursors_[index])
+      SetCursor(-1);
+    SDL_FreeCursor(cursors_[index]);
+    cursors_[index] = nullptr;
+  }
+  if (width <= 0 || height <= 0 || width > kMaxCursorSide || height > kMaxCursorSide ||
+      argb.size() < static_cast<size_t>(width) * static_cast<size_t>(height))
+    return;
+  std::vector<uint32_t> pixels(argb.begin(), argb.begin() + static_cast<ptrdiff_t>(width) * height);
+  SDL_Surface* image = SDL_CreateRGBSurfaceWithFormatFrom(pixels.data(), width, height, 32,
+                                                          width * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!image)
+    return;
+  cursors_[index] =
+      SDL_CreateColorCursor(image, std::clamp(hotX, 0, width - 1), std::clamp(hotY, 0, height - 1));
+  SDL_FreeSurface(image);
+}
+
+void SdlDisplay::SetClipboardText(const std::string& text) {
+  SDL_SetClipboardText(codePage_.ToUtf8(text).c_str());
+}
+
+std::string SdlDisplay::ClipboardText() const {
+  char* text = SDL_GetClipboardText();
+  std::string utf8 = text ? text : "";
+  SDL_free(text);
+  return codePage_.FromUtf8(utf8);
+}
+
+uint32_t SdlDisplay::WindowId() const {
+  return SDL_GetWindowID(window_);
+}
+
+void SdlDisplay::WindowToClient(int windowX, int windowY, int& x, int& y) const {
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  OutputToClient(FitView(frame_.Width(), frame_.Height(), ww, wh), frame_.Width(), frame_.Height(),
+                 windowX, windowY, x, y);
+}
+
+}  // namespace qlm

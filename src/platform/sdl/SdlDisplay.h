@@ -1,0 +1,122 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphics/Surface.h"
+#include "platform/CodePage.h"
+#include "platform/Display.h"
+#include "platform/sdl/ViewTransform.h"
+
+struct SDL_Window;
+struct SDL_Renderer;
+struct SDL_Texture;
+struct SDL_Cursor;
+
+namespace qlm {
+
+// How the client area is scaled into the window.
+struct SdlScaling {
+  int factor = 1;    // whole-number scale, 1 to 8
+  bool fit = false;  // as large as the screen's usable area allows, aspect kept
+};
+
+// The player window on the desktop: an SDL window showing the client area through a streaming
+// texture. Presents copy only the dirty rectangle into the texture. The player works in client
+// pixels; the window may be a multiple of them (--scale N), fitted to the screen (--scale fit)
+// or full screen with black bars (Alt+Enter, or a project that asks for another resolution).
+// Positions and screen metrics are reported in client pixels, so that a centred window stays
+// centred whatever the scale.
+//
+// Needs an open SdlVideo. Throws std::runtime_error when the window cannot be made.
+class SdlDisplay : public Display {
+ public:
+  static constexpr int kCursorCount = 17;
+
+  SdlDisplay(SdlScaling scaling, CodePage codePage);
+  ~SdlDisplay() override;
+  SdlDisplay(const SdlDisplay&) = delete;
+  SdlDisplay& operator=(const SdlDisplay&) = delete;
+
+  // Display.
+  void Present(const Surface& frame, int x, int y, int w, int h) override;
+  void SetTitle(const std::string& title) override;
+  void SetClientSize(int width, int height) override;
+  int ClientWidth() const override { return frame_.Width(); }
+  int ClientHeight() const override { return frame_.Height(); }
+  void SetPosition(int x, int y) override;
+  int Left() const override;
+  int Top() const override;
+  void SetDecorations(bool titleBar, bool minimizeBox) override;
+  void SetTopmost(bool topmost) override;
+  void SetMinimized(bool minimized) override;
+  bool IsMinimized() const override;
+  void RequestFullScreen(int width, int height) override;
+  ScreenMetrics Screen() const override;
+  void SetShape(const std::vector<ShapeBox>& boxes) override;
+  void SetCursor(int index) override;
+  void SetCursorImage(int index, int width, int height, std::span<const uint32_t> argb, int hotX,
+                      int hotY) override;
+  void SetClipboardText(const std::string& text) override;
+  std::string ClipboardText() const override;
+
+  // For the event loop.
+  uint32_t WindowId() const;
+  // A point of the window (as mouse events give it) in client coordinates.
+  void WindowToClient(int windowX, int windowY, int& x, int& y) const;
+  // Alt+Enter: full screen with black bars, or back to the window.
+  void ToggleFullScreen();
+  bool IsFullScreen() const { return fullScreen_; }
+  // Draws the texture again (the window was uncovered or resized).
+  void Redraw();
+  // Uploads the whole kept frame again (the renderer lost its textures).
+  void Reupload();
+  void NoteMinimized(bool minimized) { minimized_ = minimized; }
+
+  // What the window shows, as last presented; and whether it is on the screen yet.
+  const Surface& Frame() const { return frame_; }
+  bool Shown() const { return shown_; }
+  // The window's shape is applied by the window system (false: kept, but rectangular).
+  bool ShapeApplied() const { return shapeApplied_; }
+  // The scale from client pixels to window pixels in the window (not full-screen) state.
+  double Factor() const { return factor_; }
+
+ private:
+  void CreateWindow();
+  void DestroyWindow();
+  void CreateTexture();
+  void ApplyShape();
+  void UpdateFactor();
+  void ApplyWindowSize();
+  void ApplyFullScreen();
+  void Upload(int x, int y, int w, int h);
+  void Show();
+
+  SdlScaling scaling_;
+  CodePage codePage_;
+  double factor_ = 1;
+  Surface frame_;
+  std::string titleUtf8_;
+  bool titleBar_ = true;
+  bool topmost_ = false;
+  bool minimized_ = false;
+  bool shown_ = false;
+  bool fullScreen_ = false;         // what the window is now
+  bool projectFullScreen_ = false;  // what the project asked for
+  bool positioned_ = false;
+  int posX_ = 0, posY_ = 0;  // window pixels, when positioned_
+  std::vector<ShapeBox> shape_;
+  bool shapeApplied_ = false;
+  bool shapedWindow_ = false;  // the window was made by SDL_CreateShapedWindow
+
+  SDL_Window* window_ = nullptr;
+  SDL_Renderer* renderer_ = nullptr;
+  SDL_Texture* texture_ = nullptr;
+  std::array<SDL_Cursor*, kCursorCount> cursors_{};
+  std::array<bool, kCursorCount> customCursor_{};
+  SDL_Cursor* arrow_ = nullptr;
+};
+
+}  // namespace qlm

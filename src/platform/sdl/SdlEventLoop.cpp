@@ -1,0 +1,200 @@
+#include "platform/sdl/SdlEventLoop.h"
+
+#include <algorithm>
+
+#include "platform/KeyNames.h"
+#include "platform/sdl/SdlDisplay.h"
+#include "platform/sdl/SdlKeyMap.h"
+
+namespace qlm {
+
+SdlEventLoop::SdlEventLoop(Clock& clock, SdlDisplay& display, CodePage codePage)
+    : EventLoop(clock), display_(display), codePage_(std::move(codePage)) {
+  SDL_StartTextInput();
+}
+
+SdlEventLoop::~SdlEventLoop() {
+  SDL_StopTextInput();
+}
+
+void SdlEventLoop::PushModal(uint32_t windowId, ModalHandler handler) {
+  modals_.push_back({windowId, std::move(handler)});
+}
+
+void SdlEventLoop::PopModal(uint32_t windowId) {
+  std::erase_if(modals_, [windowId](const Modal& m) { return m.windowId == windowId; });
+}
+
+void SdlEventLoop::WaitForEvents(uint64_t deadline) {
+  const uint64_t now = TickCount();
+  uint64_t wait = deadline > now ? deadline - now : 0;
+  if (HasSources() || !modals_.empty())
+    wait = std::min(wait, kSourcePollMs);
+  // A null event only waits: what arrived stays queued for CollectEvents.
+  if (wait >= static_cast<uint64_t>(INT32_MAX))
+    SDL_WaitEvent(nullptr);
+  else
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(wait));
+}
+
+void SdlEventLoop::CollectEvents() {
+  SDL_Event event;
+  while (SDL_PollEvent(&event))
+    Translate(event);
+}
+
+uint32_t SdlEventLoop::EventWindow(const SDL_Event& event) {
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      return event.window.windowID;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      return event.key.windowID;
+    case SDL_TEXTINPUT:
+      return event.text.windowID;
+    case SDL_TEXTEDITING:
+      return event.edit.windowID;
+    case SDL_MOUSEMOTION:
+      return event.motion.windowID;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      return event.button.windowID;
+    case SDL_MOUSEWHEEL:
+      return event.wheel.windowID;
+    default:
+      return 0;
+  }
+}
+
+void SdlEventLoop::Translate(const SDL_Event& event) {
+  const uint32_t window = EventWindow(event);
+  if (!modals_.empty()) {
+    for (auto it = modals_.rbegin(); it != modals_.rend(); ++it) {
+      if (window != 0 && it->windowId == window) {
+        // A copy: the handler may close its window and pop itself.
+        const ModalHandler handler = it->handler;
+        handler(event);
+        return;
+      }
+    }
+    if (event.type == SDL_QUIT) {
+      const ModalHandler handler = modals_.back().handler;
+      handler(event);
+      return;
+    }
+    // The player window under a modal box keeps painting but takes no input.
+    if (event.type == SDL_WINDOWEVENT && window == display_.WindowId() &&
+        event.window.event != SDL_WINDOWEVENT_CLOSE)
+      TranslateWindowEvent(event.window);
+    else if (event.type == SDL_RENDER_TARGETS_RESET || event.type == SDL_RENDER_DEVICE_RESET)
+      display_.Reupload();
+    return;
+  }
+
+  switch (event.type) {
+    case SDL_QUIT:
+      PostInput(CloseEvent{});
+      return;
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+      display_.Reupload();
+      return;
+    default:
+      break;
+  }
+  if (window != display_.WindowId())
+    return;
+  switch (event.type) {
+    case SDL_WINDOWEVENT:
+      TranslateWindowEvent(event.window);
+      break;
+    case SDL_MOUSEMOTION: {
+      MouseEvent m{MouseAction::kMove, 0, 0, ModifiersFromSdl(SDL_GetModState())};
+      display_.WindowToClient(event.motion.x, event.motion.y, m.x, m.y);
+      PostInput(m);
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      TranslateMouseButton(event.button);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      TranslateKey(event.key);
+      break;
+    case SDL_TEXTINPUT: {
+      const std::string bytes = codePage_.FromUtf8(event.text.text);
+      for (char c : bytes)
+        PostInput(CharEvent{static_cast<uint8_t>(c)});
+      break;
+    }
+    default:
+      // The wheel has no meaning for the player's objects (scrolling objects use their own
+      // bars), so it is left out like every other event.
+      break;
+  }
+}
+
+void SdlEventLoop::TranslateWindowEvent(const SDL_WindowEvent& e) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      display_.Redraw();
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      display_.NoteMinimized(true);
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      display_.NoteMinimized(false);
+      display_.Redraw();
+      break;
+    case SDL_WINDOWEVENT_CLOSE:
+      PostInput(CloseEvent{});
+      break;
+    default:
+      break;
+  }
+}
+
+void SdlEventLoop::TranslateMouseButton(const SDL_MouseButtonEvent& e) {
+  const bool down = e.type == SDL_MOUSEBUTTONDOWN;
+  MouseEvent m{MouseAction::kMove, 0, 0, ModifiersFromSdl(SDL_GetModState())};
+  if (e.button == SDL_BUTTON_LEFT) {
+    leftDown_ = down;
+    // As on Windows: the second press of a double click is a double click, the third a press.
+    if (down)
+      m.action = e.clicks >= 2 && e.clicks % 2 == 0 ? MouseAction::kLeftDoubleClick
+                                                    : MouseAction::kLeftDown;
+    else
+      m.action = MouseAction::kLeftUp;
+  } else if (e.button == SDL_BUTTON_RIGHT) {
+    m.action = down ? MouseAction::kRightDown : MouseAction::kRightUp;
+  } else {
+    return;
+  }
+  display_.WindowToClient(e.x, e.y, m.x, m.y);
+  PostInput(m);
+}
+
+void SdlEventLoop::TranslateKey(const SDL_KeyboardEvent& e) {
+  const uint16_t mod = e.keysym.mod;
+  const Modifiers modifiers = ModifiersFromSdl(mod);
+  const uint32_t code = VirtualKeyFromSdl(e.keysym.scancode, e.keysym.sym, mod);
+  if (code == vk::kReturn && modifiers.alt && !modifiers.ctrl && !modifiers.shift) {
+    if (e.type == SDL_KEYDOWN && !e.repeat)
+      display_.ToggleFullScreen();
+    return;
+  }
+  if (code == 0)
+    return;
+  const bool down = e.type == SDL_KEYDOWN;
+  PostInput(KeyEvent{down ? KeyAction::kDown : KeyAction::kUp, code, modifiers});
+  // SDL types no character for these keys; Windows does.
+  if (down) {
+    if (const uint8_t c = ControlCharFromKey(code, modifiers))
+      PostInput(CharEvent{c});
+  }
+}
+
+}  // namespace qlm
