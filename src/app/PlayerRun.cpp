@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/DesktopRun.h"
 #include "platform/HostFileSystem.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
@@ -212,15 +213,18 @@ int RunPlayerProcess(const PlayerProcess& process) {
     return kExitOk;
   }
 
-  // Until the desktop frontend exists every run is headless; a desktop run says so and leaves
-  // a screenshot of what it would have shown.
+  // With a display the presentation plays in a window. Without one (or when no window can be
+  // opened) the run is headless and leaves a screenshot of what it would have shown.
   std::optional<std::string> screenshot = options.screenshotPath;
   if (!options.headless) {
+    std::string why = "no display (DISPLAY is not set)";
+    if (process.hasDisplay) {
+      if (const std::optional<int> code = RunDesktop(process, options, why))
+        return *code;
+      why = "no window can be opened (" + why + ")";
+    }
     const std::filesystem::path shot = process.environment.TempRoot() / "qlmplayer-screenshot.png";
-    err << "qlmplayer: "
-        << (process.hasDisplay ? "the desktop window is not available yet"
-                               : "no display (DISPLAY is not set)")
-        << "; playing headless, screenshot in " << shot.string() << '\n';
+    err << "qlmplayer: " << why << "; playing headless, screenshot in " << shot.string() << '\n';
     screenshot = shot.string();
   }
 

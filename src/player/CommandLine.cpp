@@ -216,6 +216,8 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       flag(o.blank);
     } else if (name == "--trace-files") {
       flag(o.traceFiles);
+    } else if (name == "--json") {
+      flag(o.json);
     } else if (name == "--help") {
       flag(o.help);
     } else if (name == "--version") {
@@ -308,6 +310,7 @@ std::string PlayerUsage(std::string_view programName) {
          "  --profile-dir DIR     where per-user settings are kept\n"
          "  --scale N|fit         window scale factor 1 to 8, or fit the screen\n"
          "  --trace-files         print every file lookup to stderr\n"
+         "  --json                in a window too: pages, launches and the exit as JSON lines\n"
          "  --seed N              seed of the random numbers\n"
          "  --start-time T        headless: the clock's start, YYYY-MM-DDTHH:MM:SS\n"
          "  --help                this text\n"

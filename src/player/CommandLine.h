@@ -87,6 +87,7 @@ struct PlayerOptions {
   int scale = 1;  // window scale factor, 1 to 8
   bool scaleFit = false;
   bool traceFiles = false;
+  bool json = false;  // JSON lines on stdout in a desktop run as well
   std::optional<uint32_t> seed;
   std::optional<LocalDateTime> startTime;  // headless: the virtual clock's start
   bool help = false;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "graphics/Font.h"
+#include "graphics/Geometry.h"
+#include "graphics/Surface.h"
+#include "platform/sdl/MessageBoxControl.h"
+
+namespace qlm {
+
+// Where the parts of a message box go, in pixels of its window.
+struct MessageBoxLayout {
+  int width = 0;
+  int height = 0;
+  uint32_t icon = 0;  // the style's icon bits (mb::kIcon...), 0 for none
+  IntRect iconRect;
+  std::vector<std::string> lines;  // UTF-8, wrapped
+  int textX = 0;
+  int textY = 0;
+  int lineHeight = 0;
+  std::vector<IntRect> buttons;  // one per button of the control
+};
+
+// Lays out and draws message boxes with the player's own renderer.
+class MessageBoxPainter {
+ public:
+  static constexpr int kMaxTextWidth = 420;
+
+  MessageBoxPainter();
+
+  // text: UTF-8. The box is as wide as its longest line or its buttons need.
+  MessageBoxLayout Layout(const std::string& text, uint32_t style,
+                          const MessageBoxControl& control);
+  // pressed: the index of the button held down, -1 for none.
+  void Paint(Surface& target, const MessageBoxLayout& layout, const MessageBoxControl& control,
+             int pressed);
+  // The button under a point, -1 for none.
+  static int ButtonAt(const MessageBoxLayout& layout, int x, int y);
+
+ private:
+  FontCache fonts_;
+  FontSpec textFont_;
+};
+
+}  // namespace qlm
