@@ -9,7 +9,7 @@ ctest --test-dir build --output-on-failure -j "$(nproc)"
 
 if [ "${QLM_SKIP_SANITIZE:-0}" != "1" ]; then
   echo "== damaged-input sweeps under AddressSanitizer + UBSan =="
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQLM_SANITIZE=ON \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQLM_SANITIZE=ON \
     -DQLM_BUILD_BENCH=OFF >/dev/null
   cmake --build build-asan --target test_document test_graphics
   ASAN_OPTIONS=detect_leaks=1 ./build-asan/test_document --gtest_brief=1
