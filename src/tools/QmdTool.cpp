@@ -4,12 +4,20 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "document/ArchiveWriter.h"
+#include "document/CompressedBlock.h"
+#include "document/LoadContext.h"
+#include "document/ProjectReader.h"
+#include "document/ProjectWriter.h"
 #include "document/StandaloneContainer.h"
 #include "platform/CodePage.h"
 #include "tools/Guid.h"
+#include "tools/ProjectFolder.h"
+#include "tools/ProjectFolderReader.h"
 #include "tools/ProjectJson.h"
 #include "tools/ProjectSummary.h"
 #include "tools/ScriptCheck.h"
+#include "tools/StoredConversions.h"
 #include "tools/ToolInput.h"
 
 namespace qlm {
@@ -26,6 +34,16 @@ constexpr const char* kUsage =
     "  dump FILE [--codepage NAME]\n"
     "      Every field as JSON (texts in UTF-8, scripts as statement lists, images as\n"
     "      size and format).\n"
+    "  unpack FILE DIR [--codepage NAME]\n"
+    "      An editable project folder: project.json with every stored field, images\n"
+    "      as PNG (or their stored JPEG/PNG/TIFF files), scripts as text, embedded\n"
+    "      files as files. DIR must not exist or be empty.\n"
+    "  build DIR -o OUT [--format-version N] [--secure] [--bundle [--one-instance]]\n"
+    "        [--player PATH]\n"
+    "      The project folder back into a document (format version N from 2 to 29,\n"
+    "      default the folder's; --secure wraps it in the packed secure layer), or\n"
+    "      with --bundle into a stand-alone executable. Scripts are compiled with the\n"
+    "      player's compiler; errors name the file and line, and nothing is written.\n"
     "  bundle DOCUMENT -o OUT [--one-instance] [--player PATH]\n"
     "      A stand-alone executable: a copy of the player with DOCUMENT and a trailer\n"
     "      appended. The player defaults to the qlmplayer beside qmdtool.\n"
@@ -47,6 +65,9 @@ class UsageError : public std::runtime_error {
 
 struct Options {
   std::vector<std::string> positional;
+  std::optional<int32_t> formatVersion;
+  bool secure = false;
+  bool bundle = false;
   std::optional<std::string> output;
   std::optional<std::string> player;
   std::optional<std::string> codePage;
@@ -56,7 +77,9 @@ struct Options {
 
 Options ParseOptions(const std::string& command, const std::vector<std::string>& args) {
   Options options;
-  const bool bundle = command == "bundle";
+  const bool build = command == "build";
+  const bool bundle = command == "bundle" || build;
+  const bool unpack = command == "unpack";
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     auto value = [&](const char* name) {
@@ -75,17 +98,41 @@ Options ParseOptions(const std::string& command, const std::vector<std::string>&
       options.oneInstance = true;
     } else if (!bundle && arg == "--codepage") {
       options.codePage = value("--codepage");
+    } else if (build && arg == "--format-version") {
+      const std::string text = value("--format-version");
+      const bool digits = !text.empty() && text.size() <= 2 &&
+                          text.find_first_not_of("0123456789") == std::string::npos;
+      if (!digits || std::stoi(text) < 2 || std::stoi(text) > 29) {
+        throw UsageError("--format-version takes a number from 2 to 29");
+      }
+      options.formatVersion = std::stoi(text);
+    } else if (build && arg == "--secure") {
+      options.secure = true;
+    } else if (build && arg == "--bundle") {
+      options.bundle = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       throw UsageError("unknown option " + arg + " for " + command);
     } else {
       options.positional.push_back(arg);
     }
   }
-  if (!options.help && options.positional.size() != 1) {
-    throw UsageError(command + " takes exactly one file");
+  if (options.help) {
+    return options;
   }
-  if (!options.help && bundle && !options.output) {
-    throw UsageError("bundle needs -o OUT");
+  if (unpack && options.positional.size() != 2) {
+    throw UsageError("unpack takes a file and a folder");
+  }
+  if (!unpack && options.positional.size() != 1) {
+    throw UsageError(command + (build ? " takes exactly one folder" : " takes exactly one file"));
+  }
+  if (bundle && !options.output) {
+    throw UsageError(command + " needs -o OUT");
+  }
+  if (build && !options.bundle && (options.oneInstance || options.player)) {
+    throw UsageError("--one-instance and --player go with --bundle");
+  }
+  if (build && options.secure && options.formatVersion && *options.formatVersion < 13) {
+    throw UsageError("the secure layer needs format version 13 or later");
   }
   return options;
 }
@@ -156,6 +203,130 @@ int RunBundle(const Options& options, std::ostream& out, std::ostream& err,
   return kToolOk;
 }
 
+int RunUnpack(const Options& options, std::ostream& out, std::ostream& err) {
+  const std::string& path = options.positional[0];
+  const CodePage codePage(options.codePage.value_or("WINDOWS-1252"));
+  if (options.codePage && codePage.Name() != *options.codePage) {
+    err << "qmdtool: unknown code page " << *options.codePage << "\n";
+    return kToolFailed;
+  }
+  const ToolInput input = ReadToolInput(path);
+  std::vector<std::string> messages;
+  const Project project =
+      LoadToolProject(input, std::filesystem::path(path).filename().string(), messages, &codePage);
+  PrintMessages(messages, err);
+  DocumentForm form = DetectDocumentForm(input.document, project.version);
+  form.codePage = codePage.Name();
+  form.oneInstance = input.oneInstance;
+  form.identifier = input.oneInstance ? input.identifier : std::string();
+  const FolderFiles files = UnpackProject(project, form);
+  WriteFolder(files, options.positional[1]);
+  out << "Unpacked " << path << " (version " << project.version << ", " << project.pages.size()
+      << " pages) into " << options.positional[1] << " (" << files.size() << " files)\n";
+  return kToolOk;
+}
+
+// Keeps the reader's messages when a built document is read back.
+class ListDialogs : public Dialogs {
+ public:
+  int MessageBox(const std::string& text, const std::string&, uint32_t) override {
+    messages.push_back(text);
+    return idb::kOk;
+  }
+  std::vector<std::string> messages;
+};
+
+int RunBuild(const Options& options, std::ostream& out, std::ostream& err,
+             const ToolEnvironment& env) {
+  const std::filesystem::path dir = options.positional[0];
+  FolderProject folder = ReadProjectFolder(dir);
+  for (const FolderMessage& m : folder.warnings) {
+    err << FormatFolderMessage({m.file, m.line, "warning: " + m.text}) << "\n";
+  }
+  if (!folder.errors.empty()) {
+    for (const FolderMessage& m : folder.errors) {
+      err << FormatFolderMessage(m) << "\n";
+    }
+    err << "qmdtool: " << folder.errors.size() << (folder.errors.size() == 1 ? " error" : " errors")
+        << " in " << dir.string() << "; nothing written\n";
+    return kToolFailed;
+  }
+  Project& project = folder.project;
+  const DocumentForm& form = folder.form;
+  const int32_t version = options.formatVersion.value_or(project.version);
+  SecureLayer secure = options.secure ? SecureLayer::Packed : form.secure;
+  const bool keepWrapper = !options.formatVersion && !options.secure && form.outerVersion != 0;
+  if (secure != SecureLayer::None && version < 13 && !keepWrapper) {
+    err << "qmdtool: warning: format version " << version
+        << " has no secure layer; the document is written without it\n";
+    secure = SecureLayer::None;
+  }
+  project.version = version;
+  const Project stored = UndoReadConversions(project, version);
+  std::vector<uint8_t> document;
+  try {
+    if (keepWrapper) {
+      // A secure wrapper of another version than the project inside it.
+      ArchiveWriter w;
+      w.WriteString("Quillmark" + std::to_string(form.outerVersion));
+      w.WriteU32(1);
+      WriteCompressedBlock(w, WriteProject(stored, version), secure == SecureLayer::Packed);
+      document = w.Take();
+    } else {
+      document = WriteProject(stored, version, secure);
+    }
+  } catch (const std::exception& e) {
+    err << "qmdtool: " << dir.string() << ": " << e.what() << "; nothing written\n";
+    return kToolFailed;
+  }
+
+  // Read the document back as the player will, so that nothing is lost unnoticed.
+  ListDialogs dialogs;
+  LoadContext ctx(dialogs);
+  const CodePage codePage(form.codePage);
+  ctx.codePage = &codePage;
+  ctx.sourceName = std::filesystem::path(*options.output).filename().string();
+  const LoadResult back = LoadProjectFromMemory(document, ctx);
+  for (const std::string& m : dialogs.messages) {
+    err << "qmdtool: warning: reading the document back: " << codePage.ToUtf8(m) << "\n";
+  }
+  if (!back.Ok()) {
+    err << "qmdtool: the built document does not read back; nothing written\n";
+    return kToolFailed;
+  }
+  const std::string difference = FirstDifference(project, back.project);
+  if (!difference.empty()) {
+    err << "qmdtool: warning: format version " << version << " does not hold everything in "
+        << codePage.ToUtf8(difference) << "\n";
+  }
+
+  const std::filesystem::path output = *options.output;
+  if (options.bundle) {
+    const std::filesystem::path player =
+        options.player ? std::filesystem::path(*options.player) : env.executableDir / "qlmplayer";
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(player, error)) {
+      err << "qmdtool: no player program at " << player.string()
+          << (options.player ? "" : " (name one with --player PATH)") << "\n";
+      return kToolFailed;
+    }
+    const bool oneInstance = options.oneInstance || form.oneInstance;
+    std::string identifier = form.identifier;
+    if (identifier.empty()) {
+      identifier = env.newGuid ? env.newGuid() : NewGuid();
+    }
+    WriteStandalone(player, document, oneInstance, identifier, output);
+    using std::filesystem::perms;
+    std::filesystem::permissions(output, perms::owner_exec | perms::group_exec | perms::others_exec,
+                                 std::filesystem::perm_options::add, error);
+  } else {
+    WriteFileAtomically(output, document);
+  }
+  out << "Wrote " << output.string() << " (format version " << version << ", " << document.size()
+      << " bytes of project" << (options.bundle ? ", stand-alone" : "") << ")\n";
+  return kToolOk;
+}
+
 }  // namespace
 
 int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -172,7 +343,8 @@ int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (command == "check") {
     return RunScriptCheck(args, out, err);
   }
-  if (command != "info" && command != "dump" && command != "bundle") {
+  if (command != "info" && command != "dump" && command != "bundle" && command != "unpack" &&
+      command != "build") {
     err << "qmdtool: unknown command " << command << "\n\n" << kUsage;
     return kToolUsage;
   }
@@ -190,6 +362,12 @@ int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ost
   try {
     if (command == "bundle") {
       return RunBundle(options, out, err, env);
+    }
+    if (command == "unpack") {
+      return RunUnpack(options, out, err);
+    }
+    if (command == "build") {
+      return RunBuild(options, out, err, env);
     }
     return RunInfoOrDump(command, options, out, err);
   } catch (const std::exception& e) {

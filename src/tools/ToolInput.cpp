@@ -63,9 +63,10 @@ ToolInput ReadToolInput(const std::filesystem::path& path) {
 }
 
 Project LoadToolProject(const ToolInput& input, const std::string& sourceName,
-                        std::vector<std::string>& messages) {
+                        std::vector<std::string>& messages, const CodePage* codePage) {
   CollectingDialogs dialogs(messages);
   LoadContext ctx(dialogs);
+  ctx.codePage = codePage;
   ctx.sourceName = sourceName;
   LoadResult result = LoadProjectFromMemory(input.document, ctx);
   if (result.Ok()) {

@@ -9,6 +9,8 @@
 
 namespace qlm {
 
+class CodePage;
+
 // A file handed to info or dump: a document, or a stand-alone file with a document inside.
 struct ToolInput {
   std::vector<uint8_t> document;  // the project stream
@@ -25,8 +27,9 @@ struct ToolInput {
 ToolInput ReadToolInput(const std::filesystem::path& path);
 
 // The project of `input`, read in full. Messages the reader shows are appended to `messages`;
-// a load that does not complete throws std::runtime_error with the last of them.
+// a load that does not complete throws std::runtime_error with the last of them. Wide strings
+// are converted to `codePage` (Windows-1252 when null).
 Project LoadToolProject(const ToolInput& input, const std::string& sourceName,
-                        std::vector<std::string>& messages);
+                        std::vector<std::string>& messages, const CodePage* codePage = nullptr);
 
 }  // namespace qlm
