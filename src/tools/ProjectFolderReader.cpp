@@ -522,7 +522,12 @@ class FolderReader {
     if (!ok && !failed && dialogs.messages.size() <= lineMessages) {
       errors_.push_back({file, 0, "the script does not compile"});
     }
-    body.ifBalance = 0;  // a compiler counter, not stored
+    // Compiler working state is not stored: keep the body as a document gives it back.
+    body.ifBalance = 0;
+    for (ScriptStatement& s : body.statements) {
+      s.inComment = false;
+      s.errorText.clear();
+    }
   }
 
   // ---- blocks ------------------------------------------------------------------------------

@@ -8,7 +8,9 @@
 #include <map>
 #include <sstream>
 
+#include <nlohmann/json.hpp>
 #include "../document/DocumentFixtures.h"
+
 #include "document/LoadContext.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
@@ -379,6 +381,72 @@ TEST_F(ProjectFolderTest, DemoBuildsWithoutMessagesAndRoundTrips) {
   run = Tool({"build", Path("demo").string(), "-o", Path("again.qmd").string()});
   ASSERT_EQ(run.code, kToolOk) << run.err;
   EXPECT_EQ(ReadBytes(Path("again.qmd")), ReadBytes(Path("demo.qmd")));
+}
+
+}  // namespace
+}  // namespace qlm
+
+namespace qlm {
+namespace {
+
+// The demo played headless by the real player: its page changes, enter script and click
+// scripts run, and it shows no message box on the way.
+TEST_F(ProjectFolderTest, DemoPlaysHeadlessThroughItsPages) {
+  const fs::path player = fs::path(QLM_BINARY_DIR) / "qlmplayer";
+  if (!fs::exists(player)) {
+    GTEST_SKIP() << "qlmplayer is not built";
+  }
+  const fs::path demo = fs::path(QLM_SOURCE_DIR) / "examples/demo";
+  ASSERT_EQ(Tool({"build", demo.string(), "-o", Path("demo.qmd").string()}).code, kToolOk);
+  WriteText(Path("events.txt"),
+            "wait 200\n"
+            "script NextPage()\n"
+            "wait 200\n"
+            "script NextPage()\n"
+            "wait 200\n"
+            "script RunScript(\"Sum\")\n"
+            "script RunScript(\"CountUp\")\n"
+            "script RunScript(\"CountUp\")\n"
+            "dump\n"
+            "script NextPage()\n"
+            "wait 200\n"
+            "screenshot " +
+                Path("pictures.png").string() +
+                "\n"
+                "script Page(\"Scripts\")\n"
+                "wait 200\n"
+                "dump\n"
+                "quit\n");
+  const std::string command = player.string() + " --headless --events " +
+                              Path("events.txt").string() + " " + Path("demo.qmd").string() +
+                              " > " + Path("out.jsonl").string() + " 2>&1";
+  ASSERT_EQ(std::system(command.c_str()), 0) << ReadText(Path("out.jsonl"));
+
+  std::vector<std::string> pages;
+  std::vector<nlohmann::json> states;
+  std::istringstream lines(ReadText(Path("out.jsonl")));
+  for (std::string line; std::getline(lines, line);) {
+    const nlohmann::json event = nlohmann::json::parse(line);
+    EXPECT_NE(event["event"], "messagebox") << line;
+    if (event["event"] == "page") {
+      pages.push_back(event["name"]);
+    } else if (event["event"] == "state") {
+      states.push_back(event);
+    }
+  }
+  EXPECT_EQ(pages,
+            (std::vector<std::string>{"Welcome", "Shapes", "Scripts", "Pictures", "Scripts"}));
+  ASSERT_EQ(states.size(), 2u);
+  EXPECT_EQ(states[0]["vars"]["visits"], 1);
+  EXPECT_EQ(states[1]["vars"]["visits"], 2);  // the enter script ran again
+  EXPECT_EQ(states[1]["vars"]["total"], 55);
+  EXPECT_EQ(states[1]["vars"]["count"], 2);
+  std::map<std::string, std::string> texts;
+  for (const auto& object : states[0]["objects"]) {
+    texts[object["name"]] = object["text"];
+  }
+  EXPECT_EQ(texts["CBK_PageName"], "Scripts");
+  EXPECT_TRUE(fs::exists(Path("pictures.png")));
 }
 
 }  // namespace
