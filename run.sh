@@ -8,10 +8,14 @@ if [ ! -x build/qlmplayer ]; then
   echo "The player is not built yet; would play: ${1:-the bundled demo}"
   exit 0
 fi
-if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] || [ $# -eq 0 ]; then
-  # No desktop (or nothing to play yet): run headless and leave a screenshot.
+if [ $# -eq 0 ]; then
+  # The bundled demo, built from its project folder (examples/demo).
+  build/qmdtool build examples/demo -o build/demo.qmd >/dev/null
+  set -- build/demo.qmd
+fi
+if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+  # No desktop: run headless and leave a screenshot.
   shot=build/run-screenshot.png
-  if [ $# -eq 0 ]; then set -- --blank; fi
   rc=0
   build/qlmplayer --headless --screenshot "$shot" "$@" || rc=$?
   echo "Screenshot: $shot" >&2
