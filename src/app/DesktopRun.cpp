@@ -30,6 +30,41 @@ class JsonEvents : public PlayerEvents {
   JsonLinesWriter& out_;
 };
 
+// The loop's events go to the application's window from the moment it exists: a message box
+// during start-up runs the loop, and what it dispatches (the first paint, timers) must not be
+// lost.
+class AppWindowHandler : public EventHandler {
+ public:
+  explicit AppWindowHandler(PlayerApp& app) : app_(app) {}
+  void OnTimer(uint32_t id) override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnTimer(id);
+  }
+  void OnMessage(const WindowMessage& message) override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnMessage(message);
+  }
+  void OnMouse(const MouseEvent& event) override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnMouse(event);
+  }
+  void OnKey(const KeyEvent& event) override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnKey(event);
+  }
+  void OnChar(const CharEvent& event) override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnChar(event);
+  }
+  void OnClose() override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnClose();
+  }
+
+ private:
+  PlayerApp& app_;
+};
+
 }  // namespace
 
 std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions& options,
@@ -76,6 +111,8 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   int code = kExitOk;
   {
     PlayerApp app(context, process.executable);
+    AppWindowHandler handler(app);
+    loop.SetHandler(&handler);
     const PlayerApp::StartResult start =
         options.blank ? app.StartWith(BlankProject()) : app.StartUp(options.commandLine);
     if (start == PlayerApp::StartResult::kHandedOver) {
@@ -83,14 +120,13 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
     } else if (start == PlayerApp::StartResult::kNoProject) {
       code = kExitNoProject;
     } else {
-      loop.SetHandler(app.Window());
       // The window's modal loop: the program ends when it returns.
       while (!loop.WaitUntil(EventLoop::kForever)) {
       }
       code = loop.ExitCode();
       app.Finish();
-      loop.SetHandler(nullptr);
     }
+    loop.SetHandler(nullptr);
   }
   if (options.json)
     json.Exit(code);
