@@ -1,0 +1,64 @@
+#include "platform/sdl/MessageBoxControl.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Dialogs.h"
+#include "platform/KeyNames.h"
+
+namespace qlm {
+namespace {
+
+std::vector<int> Ids(const MessageBoxControl& c) {
+  std::vector<int> ids;
+  for (const MessageBoxButton& b : c.Buttons())
+    ids.push_back(b.id);
+  return ids;
+}
+
+TEST(MessageBoxControlTest, ButtonsDefaultAndEscapeByStyle) {
+  struct Case {
+    uint32_t style;
+    std::vector<int> buttons;
+    int enter;  // what Enter returns at once
+    std::optional<int> escape;
+  } cases[] = {
+      {mb::kOk | mb::kIconWarning, {idb::kOk}, idb::kOk, idb::kOk},
+      {mb::kOkCancel, {idb::kOk, idb::kCancel}, idb::kOk, idb::kCancel},
+      {mb::kOkCancel | 0x100, {idb::kOk, idb::kCancel}, idb::kCancel, idb::kCancel},
+      {mb::kAbortRetryIgnore, {idb::kAbort, idb::kRetry, idb::kIgnore}, idb::kAbort, std::nullopt},
+      {mb::kYesNoCancel | 0x200, {idb::kYes, idb::kNo, idb::kCancel}, idb::kCancel, idb::kCancel},
+      {mb::kYesNo, {idb::kYes, idb::kNo}, idb::kYes, idb::kNo},
+      {mb::kYesNo | 0x200, {idb::kYes, idb::kNo}, idb::kYes, idb::kNo},  // no third button
+      {mb::kRetryCancel, {idb::kRetry, idb::kCancel}, idb::kRetry, idb::kCancel},
+      {mb::kCancelTryContinue,
+       {idb::kCancel, idb::kTryAgain, idb::kContinue},
+       idb::kCancel,
+       idb::kCancel},
+      {0xF, {idb::kOk}, idb::kOk, idb::kOk},  // unknown button bits
+  };
+  for (const Case& c : cases) {
+    MessageBoxControl control(c.style);
+    EXPECT_EQ(Ids(control), c.buttons) << c.style;
+    EXPECT_EQ(control.EscapeAnswer(), c.escape) << c.style;
+    EXPECT_EQ(control.Key(vk::kEscape, false), c.escape) << c.style;
+    EXPECT_EQ(control.Key(vk::kReturn, false), c.enter) << c.style;
+  }
+}
+
+TEST(MessageBoxControlTest, TabAndArrowsMoveTheFocusRound) {
+  MessageBoxControl control(mb::kYesNoCancel);
+  EXPECT_EQ(control.Key(vk::kTab, false), std::nullopt);
+  EXPECT_EQ(control.Focus(), 1);
+  EXPECT_EQ(control.Key(vk::kReturn, false), idb::kNo);
+  control.Key(vk::kRight, false);
+  control.Key(vk::kRight, false);
+  EXPECT_EQ(control.Focus(), 0);  // past the last button back to the first
+  control.Key(vk::kTab, true);
+  EXPECT_EQ(control.Focus(), 2);  // Shift+Tab backwards
+  EXPECT_EQ(control.Key(vk::kSpace, false), idb::kCancel);
+  control.SetFocus(7);  // no such button: unchanged
+  EXPECT_EQ(control.Focus(), 2);
+}
+
+}  // namespace
+}  // namespace qlm
