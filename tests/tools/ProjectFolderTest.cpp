@@ -236,6 +236,15 @@ TEST_F(ProjectFolderTest, BuildChangesVersionAndMakesStandaloneFiles) {
   LoadContext ctx(dialogs);
   EXPECT_TRUE(LoadProjectFromMemory(container.container->Project(), ctx).project ==
               Load(Path("rich.qmd")));
+
+  // A one-instance file unpacks with its identifier, and bundling the folder again keeps it.
+  run = Tool({"unpack", Path("show").string(), Path("from-show").string()});
+  ASSERT_EQ(run.code, kToolOk) << run.err;
+  EXPECT_NE(ReadText(Path("from-show/project.json"))
+                .find("\"identifier\": \"{11111111-2222-3333-4444-555555555555}\""),
+            std::string::npos);
+  EXPECT_NE(ReadText(Path("from-show/project.json")).find("\"secure\": \"packed\""),
+            std::string::npos);
 }
 
 TEST_F(ProjectFolderTest, UnpackRefusesAFolderThatHoldsFiles) {
