@@ -91,11 +91,10 @@ class FolderReader {
       root = json::parse(text_);
     } catch (const json::parse_error& e) {
       const size_t offset = e.byte > 0 ? e.byte - 1 : 0;
-      std::string what = e.what();
-      const size_t cut = what.find("; last read");
+      // "[json.exception.parse_error.101] parse error at line 8, column 5: syntax error ..."
+      const std::string what = e.what();
       const size_t colon = what.find(": ", what.find("parse error"));
-      std::string why = colon == std::string::npos ? what : what.substr(colon + 2);
-      (void)cut;
+      const std::string why = colon == std::string::npos ? what : what.substr(colon + 2);
       out.errors.push_back({projectFile_, LineOfOffset(text_, offset), "JSON: " + why});
       return out;
     }
