@@ -1,16 +1,54 @@
 #pragma once
 
-#include "document/ObjectRecord.h"
+#include "document/PageManager.h"
+#include "graphics/Font.h"
+#include "graphics/Geometry.h"
+#include "graphics/Surface.h"
+#include "platform/CodePage.h"
+#include "player/ObjectPainter.h"
+#include "player/ObjectStates.h"
+#include "player/PagePainter.h"
+#include "player/PaintRuntime.h"
 
 namespace qlm {
 
-class CPageManager;
-class Surface;
+class CBubble;
 
-// Composes the part `clip` of a frame the size of the client area: the background of the page
-// the page manager chooses (colour, then the image at the top-left corner or tiled). Objects
-// are drawn by the page painter once it is in place; this is the part of the frame that needs
-// no object painting.
-void ComposeFrame(Surface& frame, const CPageManager& pages, const Rect& clip);
+// The player's side of drawing: run-time object state, and aliases found by qualified name
+// across the pages.
+class PlayerPaintRuntime : public PaintRuntime {
+ public:
+  PlayerPaintRuntime(CPageManager& pages, const ObjectStates& states)
+      : pages_(pages), states_(states) {}
+
+  ObjectPaintState StateOf(const ObjectRecord& object) override;
+  const ObjectRecord* FindAliasSource(const PageRecord& page, const std::string& name) override;
+
+ private:
+  CPageManager& pages_;
+  const ObjectStates& states_;
+};
+
+// Composes the update box of a frame off-screen, in a surface exactly that large, and copies
+// it into the frame in one step: the page background, the objects of the three layers, the
+// frame border and the tool-tip bubble above all.
+class FrameComposer {
+ public:
+  explicit FrameComposer(CodePage codePage);
+
+  // Composes `box` (clipped to the frame) and returns what was composed; an empty box when
+  // nothing was (no current page, nothing to update).
+  IntRect Compose(Surface& frame, const IntRect& box, CPageManager& pages,
+                  const FrameSettings& settings, PaintRuntime& runtime, CBubble* bubble);
+
+  FontCache& Fonts() { return fonts_; }
+  ObjectPainter& Objects() { return objects_; }
+
+ private:
+  FontCache fonts_;
+  ObjectPainter objects_;
+  PagePainter painter_;
+  Surface scratch_;
+};
 
 }  // namespace qlm

@@ -10,8 +10,9 @@
 #include "platform/FileSystem.h"
 #include "platform/KeyNames.h"
 #include "platform/ProfileStore.h"
+#include "player/ClickAction.h"
 #include "player/EmbeddedFiles.h"
-#include "player/FrameComposer.h"
+#include "player/KeyShortcut.h"
 #include "script/ScriptCompiler.h"
 
 namespace qlm {
@@ -74,7 +75,14 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       evaluator_(&context.loop.GetClock()),
       macros_(ctx_.folders, ""),
       runner_(std::make_unique<ScriptRunner>(*this)),
-      bound_(std::make_unique<BoundObject>(*this)) {
+      bound_(std::make_unique<BoundObject>(*this)),
+      composer_(context.codePage),
+      paintRuntime_(pages_, objectStates_),
+      pageInput_(pages_, objectStates_, *this),
+      mouseOver_(objectStates_, *this),
+      bubble_(context.loop, composer_.Fonts(), ctx_.codePage, [this](const IntRect& r) {
+        Invalidate(Rect{r.left, r.top, r.right, r.bottom}, false);
+      }) {
   load_.profile = &ctx_.profile;
   load_.codePage = &ctx_.codePage;
   evaluator_.SetOwner(this);
@@ -136,6 +144,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
     LeaveCurrentPage();
   pages_.StopPages();
   EmbeddedFiles::Remove(embedded_);
+  ForgetInput();
   pages_.SetProject(std::move(result.project));
   hasProject_ = true;
   lastAnnounced_ = nullptr;
@@ -143,6 +152,8 @@ bool PlayerWindow::Adopt(LoadResult result) {
   embedded_ = EmbeddedFiles::Write(pages_.GetProject(), ctx_.files.ToHost(ctx_.folders.embedded),
                                    ctx_.codePage, ctx_.dialogs);
   macros_.Reset();
+  if (initialized_)
+    cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   return true;
 }
 
@@ -166,13 +177,16 @@ void PlayerWindow::ApplySettings() {
   lowColourFallback_ = static_cast<int>(s.paletteDisplayAction);
   lowColourDocument_ = s.paletteProjectPath;
   lowColourPage_ = s.palettePageName;
+  bodyDragAllowed_ = s.dragWindow != 0;
   pages_.SetPageArea(clientWidth_, clientHeight_);
+  bubble_.SetClientSize(clientWidth_, clientHeight_);
   if (initialized_) {
     // Another project in a running window: the window takes its size and title.
     ctx_.display.SetClientSize(clientWidth_, clientHeight_);
     ctx_.display.SetTitle(title_);
     ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
     frame_ = Surface(clientWidth_, clientHeight_);
+    ApplyWindowShape();
     InvalidateAll(true);
   }
 }
@@ -239,13 +253,16 @@ void PlayerWindow::Initialize() {
   pages_.SetPageArea(clientWidth_, clientHeight_);
   // 9.
   PlaceWindow();
-  // 10. The window shape from the page manager's region is the frontend's (shaped windows).
+  // 10. The window shape from the page manager's region.
+  ApplyWindowShape();
   ctx_.display.SetTitle(title_);
   // 11.
   if (!startPage_.empty())
     pages_.GoToPageByName(startPage_, false);
   // 12. Process priority is kept as a setting: a player has no business renicing itself.
-  // 13. Low-colour fallback on a palette display; then the first page is shown.
+  // 13. The project's cursors; the low-colour fallback on a palette display; then the first
+  // page is shown.
+  cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   if (ctx_.display.Screen().colorBits <= 8) {
     if (lowColourFallback_ == 1 && !lowColourDocument_.empty()) {
       OpenDocument(ctx_.files.ToHost(macros_.Expand(lowColourDocument_)));
@@ -336,8 +353,10 @@ BoundTextObject* PlayerWindow::FindBoundObject(const std::string& name) {
   return bound_.get();
 }
 
-void PlayerWindow::RunObjectScript(const ObjectRecord& object) {
-  auto body = std::make_shared<ScriptBody>(object.scripts[2]);
+void PlayerWindow::RunObjectScript(const ObjectRecord& object, size_t slot) {
+  if (object.scripts[slot].statements.empty())
+    return;
+  auto body = std::make_shared<ScriptBody>(object.scripts[slot]);
   body->ownerName = object.name;
   const std::string previous = runningObject_;
   runningObject_ = object.name;
@@ -446,32 +465,51 @@ void PlayerWindow::Paint() {
   paintPosted_ = false;
   if (!invalid_ || destroyed_ || frame_.Empty())
     return;
-  Rect r = *invalid_;
-  invalid_.reset();
-  r.left = std::max(0, r.left);
-  r.top = std::max(0, r.top);
-  r.right = std::min(frame_.Width(), r.right);
-  r.bottom = std::min(frame_.Height(), r.bottom);
-  if (r.left >= r.right || r.top >= r.bottom)
+  // A minimised window shows nothing; what is invalid waits until it is restored.
+  if (ctx_.display.IsMinimized())
     return;
-  ComposeFrame(frame_, pages_, r);
-  ctx_.display.Present(frame_, r.left, r.top, r.right - r.left, r.bottom - r.top);
+  const Rect r = *invalid_;
+  invalid_.reset();
+  const FrameSettings settings{clientWidth_, clientHeight_, noBackground_, frameBorder_};
+  const IntRect done = composer_.Compose(frame_, {r.left, r.top, r.right, r.bottom}, pages_,
+                                         settings, paintRuntime_, &bubble_);
+  if (!done.Empty())
+    ctx_.display.Present(frame_, done.left, done.top, done.Width(), done.Height());
+}
+
+void PlayerWindow::Repaint(const IntRect& rect) {
+  Invalidate(Rect{rect.left, rect.top, rect.right, rect.bottom}, true);
+}
+
+void PlayerWindow::ApplyWindowShape() {
+  if (showTitleBar_ || !shapedWindow_)
+    return;
+  const std::optional<std::vector<Rect>> region = pages_.BuildWindowRegion();
+  if (!region || region->empty())
+    return;  // an empty region leaves the window rectangular
+  std::vector<ShapeBox> boxes;
+  boxes.reserve(region->size());
+  for (const Rect& r : *region)
+    boxes.push_back({r.left, r.top, r.right, r.bottom});
+  ctx_.display.SetShape(boxes);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Events
 
 void PlayerWindow::OnTimer(uint32_t id) {
-  if (runner_->OnTimer(id))
+  if (runner_->OnTimer(id) || bubble_.OnTimer(id))
     return;
   using namespace player_timer;
-  if (id == kDateTime) {
+  if (id == kOneShot) {
+    FireTimedHides();
+  } else if (id == kDateTime) {
     RefreshDateTime();
   } else if (id == kOpenProject) {
     // The reload waits until no script loop runs.
     if (!runner_->IsRunning())
       OpenPendingProject();
-  } else if (id == kOneShot || id == kAnimatedRegion || id == kVideoTime ||
+  } else if (id == kAnimatedRegion || id == kVideoTime ||
              (id >= kFirstAnimation && id <= kLastAnimation)) {
     // One-shot timers, and timers whose animation or video is not running here, stop.
     ctx_.loop.KillTimer(id);
@@ -602,10 +640,13 @@ void PlayerWindow::OnMouse(const MouseEvent& event) {
   switch (event.action) {
     case MouseAction::kLeftDown:
     case MouseAction::kLeftDoubleClick:
+      // A double click counts as a press (input fields select their text themselves).
       leftDown_ = true;
+      OnLeftDown(event.x, event.y);
       break;
     case MouseAction::kLeftUp:
       leftDown_ = false;
+      OnLeftUp(event.x, event.y);
       break;
     case MouseAction::kRightDown:
       rightDown_ = true;
@@ -614,13 +655,24 @@ void PlayerWindow::OnMouse(const MouseEvent& event) {
       rightDown_ = false;
       break;
     case MouseAction::kMove:
+      OnMouseMove(event.x, event.y);
       break;
   }
 }
 
 void PlayerWindow::OnKey(const KeyEvent& event) {
+  const bool known = event.vk < keysDown_.size();
+  if (event.action == KeyAction::kUp) {
+    if (known)
+      keysDown_[event.vk] = false;
+    return;
+  }
+  if (known)
+    keysDown_[event.vk] = true;
+  if (OnKeyDown(event))
+    return;
   // Escape reaches the dialog's own handling: the Cancel path.
-  if (event.action == KeyAction::kDown && event.vk == vk::kEscape)
+  if (event.vk == vk::kEscape)
     CloseCancel();
 }
 

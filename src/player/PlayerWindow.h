@@ -18,7 +18,14 @@
 #include "expr/SystemVariables.h"
 #include "graphics/Surface.h"
 #include "platform/EventLoop.h"
+#include "player/CBubble.h"
 #include "player/CommandLine.h"
+#include "player/CursorTable.h"
+#include "player/FrameComposer.h"
+#include "player/HitTest.h"
+#include "player/MouseOver.h"
+#include "player/ObjectStates.h"
+#include "player/PageInput.h"
 #include "player/PlayerContext.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptHost.h"
@@ -39,7 +46,7 @@ inline constexpr uint32_t kActivation = 0xC001;   // "QLMPlayerMsgActivate": tex
 
 // Window timers of the player window besides the executor's (0, 4, 105, 1001..2000).
 namespace player_timer {
-inline constexpr uint32_t kOneShot = 8;
+inline constexpr uint32_t kOneShot = 8;  // also the timed hide of mouse-over targets
 inline constexpr uint32_t kFirstAnimation = 10;
 inline constexpr uint32_t kLastAnimation = 99;
 inline constexpr uint32_t kAnimatedRegion = 100;
@@ -79,7 +86,9 @@ class PlayerWindow : public ScriptHost,
                      public EvaluatorOwner,
                      public BoundTextObjectFinder,
                      public EventHandler,
-                     private PageManagerOwner {
+                     private PageManagerOwner,
+                     private PageInputHost,
+                     private MouseOverHost {
  public:
   explicit PlayerWindow(PlayerContext& context);
   ~PlayerWindow() override;
@@ -144,6 +153,19 @@ class PlayerWindow : public ScriptHost,
   // Composes the invalid area and presents it now.
   void Paint();
 
+  // Input state, for tests.
+  ObjectStates& States() { return objectStates_; }
+  CBubble& Bubble() { return bubble_; }
+  const CursorTable& Cursors() const { return cursors_; }
+  // The cursor entry last shown over the client area (-1: the default arrow).
+  int ShownCursor() const { return shownCursor_; }
+  // Whether a click on an object with the exit action may close the player.
+  void SetExitAllowed(bool allowed) { exitAllowed_ = allowed; }
+  void SetFrameBorder(bool on) { frameBorder_ = on; }
+  void SetNoBackground(bool on) { noBackground_ = on; }
+  // Starts a program or document as the Run command does; CBK_ReturnVal receives the result.
+  void Launch(const std::string& program, const std::string& options) override;
+
   // State for tests and the automation output.
   CPageManager& Pages() { return pages_; }
   const CPageManager& Pages() const { return pages_; }
@@ -205,11 +227,33 @@ class PlayerWindow : public ScriptHost,
   // The object of that name on the current page, the Master Page or the Master Layer.
   ObjectRecord* FindNamedObject(const std::string& name);
   const ObjectRecord* FindNamedObject(const std::string& name) const;
-  // Runs script 2 of an object with its name as owner.
-  void RunObjectScript(const ObjectRecord& object);
+  // Runs a script of an object (script 2 unless told) with its name as owner.
+  void RunObjectScript(const ObjectRecord& object, size_t slot = 2);
   // Leaves the current page as closing does: media stop, exit script.
   void LeaveCurrentPage();
   void FinishClose();
+
+  // PageInputHost and MouseOverHost.
+  void Repaint(const IntRect& rect) override;
+  void ShowMessage(const std::string& text) override;
+  void RunObjectScript(ObjectRecord& object) override;
+  void TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) override;
+
+  // Mouse and keys.
+  void OnLeftDown(int x, int y);
+  void OnLeftUp(int x, int y);
+  void OnMouseMove(int x, int y);
+  bool OnKeyDown(const KeyEvent& event);
+  void SetLayersCaptured(bool captured);
+  // The pressed object if it is still where the press found it.
+  ObjectHit PressedObject();
+  void CarryOutClick(const ClickResult& click, int x, int y);
+  void OpenProjectAction(const std::string& target, const std::string& parameters);
+  void SetGridCell(const ObjectRecord& grid, int x, int y);
+  void ApplyCursor(int entry);
+  void FireTimedHides();
+  void ApplyWindowShape();
+  void ForgetInput();
 
   PlayerContext& ctx_;
   LoadContext load_;
@@ -261,6 +305,11 @@ class PlayerWindow : public ScriptHost,
   const PageRecord* lastAnnounced_ = nullptr;
 
   // Painting: the area to compose and whether a paint message is on its way.
+  ObjectStates objectStates_;
+  FrameComposer composer_;
+  PlayerPaintRuntime paintRuntime_;
+  bool noBackground_ = false;
+  bool frameBorder_ = false;
   Surface frame_;
   std::optional<Rect> invalid_;
   bool paintPosted_ = false;
@@ -269,6 +318,33 @@ class PlayerWindow : public ScriptHost,
   int mouseX_ = 0, mouseY_ = 0;
   bool leftDown_ = false, rightDown_ = false;
   std::string runningObject_;
+
+  // Press, click, drags, mouse-over, tool-tip and cursors.
+  PageInput pageInput_;
+  MouseOver mouseOver_;
+  CBubble bubble_;
+  CursorTable cursors_;
+  struct Pressed {
+    PageRecord* page = nullptr;
+    size_t index = 0;
+    std::string name;
+  } pressed_;
+  int pressX_ = 0, pressY_ = 0;
+  bool buttonPressed_ = false;  // a button or text button holds the mouse
+  bool objectDrag_ = false;
+  int dragStartOffsetX_ = 0, dragStartOffsetY_ = 0;
+  bool bodyDrag_ = false;
+  bool bodyDragAllowed_ = true;
+  int dragOffsetX_ = 0, dragOffsetY_ = 0;
+  bool exitAllowed_ = true;
+  int shownCursor_ = -1;
+  std::array<bool, 256> keysDown_{};
+  struct PendingHide {
+    PageRecord* page;
+    std::string name;
+    uint64_t due;
+  };
+  std::vector<PendingHide> timedHides_;
 };
 
 }  // namespace qlm

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <unordered_map>
+
+#include "document/ObjectRecord.h"
+#include "graphics/Geometry.h"
+#include "player/PaintRuntime.h"
+
+namespace qlm {
+
+// What an object is at run time beyond its record: where it was moved to and how it is lit.
+struct ObjectRunState {
+  int32_t offsetX = 0;  // added to the rectangle whenever the object is drawn or hit
+  int32_t offsetY = 0;
+  Highlight highlight = Highlight::Normal;
+  // Image objects that play and may be dragged with the mouse.
+  bool playing = false;
+  bool draggable = false;
+};
+
+// Run-time state of the objects of the loaded project, by object. An object without an entry
+// is in its load state. The table is cleared whenever the project is replaced.
+class ObjectStates {
+ public:
+  ObjectRunState& Of(const ObjectRecord& object) { return states_[&object]; }
+  const ObjectRunState* Find(const ObjectRecord& object) const;
+
+  Highlight HighlightOf(const ObjectRecord& object) const;
+  // True when the state changed.
+  bool SetHighlight(const ObjectRecord& object, Highlight highlight);
+
+  // The rectangle moved by the offset, where the object is drawn and hit.
+  IntRect RectOf(const ObjectRecord& object) const;
+
+  void Clear() { states_.clear(); }
+
+ private:
+  std::unordered_map<const ObjectRecord*, ObjectRunState> states_;
+};
+
+// Object value 10: the object is neither drawn nor found by the mouse.
+inline bool IsHidden(const ObjectRecord& object) {
+  return object.values[10] != 0;
+}
+
+}  // namespace qlm
