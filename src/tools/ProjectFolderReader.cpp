@@ -482,7 +482,10 @@ class FolderReader {
 
   // Compiles a script file with the player's compiler. Messages of a line go out with its
   // number; block-balance messages with the file alone.
-  void CompileFile(const std::string& utf8, const std::string& file, ScriptBody& body) {
+  void CompileFile(std::string utf8, const std::string& file, ScriptBody& body) {
+    if (utf8.starts_with("\xEF\xBB\xBF")) {
+      utf8.erase(0, 3);  // the byte-order mark some editors put first
+    }
     std::string text;
     if (auto problem = Utf8ToCodePage(utf8, *codePage_, text)) {
       throw FileError{{file, LineOfOffset(utf8, problem->offset), problem->message}};

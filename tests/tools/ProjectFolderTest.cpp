@@ -197,6 +197,15 @@ TEST_F(ProjectFolderTest, ScriptsBecomeSourceTextThatCompilesBackExactly) {
   const ToolRun run = Tool({"build", dir.string(), "-o", Path("out.qmd").string()});
   ASSERT_EQ(run.code, kToolOk) << run.err;
   EXPECT_TRUE(Load(Path("out.qmd")) == Load(Path("scripts.qmd")));
+
+  // Edited on another system: a byte-order mark and CR LF line ends compile the same.
+  std::string edited = "\xEF\xBB\xBF";
+  for (char c : source) {
+    edited += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  }
+  WriteText(dir / "pages/01-Only/enter.txt", edited);
+  ASSERT_EQ(Tool({"build", dir.string(), "-o", Path("edited.qmd").string()}).code, kToolOk);
+  EXPECT_EQ(ReadBytes(Path("edited.qmd")), ReadBytes(Path("out.qmd")));
 }
 
 TEST_F(ProjectFolderTest, TextsOutsideTheCodePageKeepTheirBytes) {
