@@ -158,6 +158,31 @@ TEST_F(ProjectFolderTest, FolderHoldsImagesScriptsAndBlocksAsFiles) {
   EXPECT_EQ(files.at("pages/04-Fourth/background.png"), read.pages[3].image.encoded);
 }
 
+TEST_F(ProjectFolderTest, EveryImageFormSurvives) {
+  Project p = test::RichProject();
+  const Bytes jpeg = EncodeJpeg(test::Gradient(8, 6, 1));
+  p.settings.backdropImage = {ImageForm::Encoded, {}, jpeg};
+  ObjectRecord& o = p.pages[0].objects[2];  // an image object
+  o.stateImages[1] = test::MarkedImage(1, ImageForm::Encoded, 0, 0, 0);
+  o.stateImages[1].stored.data.encoded = jpeg;
+  o.stateImages[2] = test::MarkedImage(1, ImageForm::Raw, 3, 3, 7);
+  // Method 0 keeps any number of bytes, also fewer than its size asks for.
+  o.stateImages[3] = test::MarkedImage(0, ImageForm::Raw, 5, 5, 2);
+  o.stateImages[3].stored.data.image.pixels.resize(10);
+  p.pages[1].image = {ImageForm::Encoded, {}, jpeg};
+  const fs::path dir = Unpacked(p, "images");
+  const auto files = FolderContents(dir);
+  EXPECT_EQ(files.at("backdrop.jpg"), jpeg);
+  EXPECT_EQ(files.at("pages/01-First/03-Obj3.state1.jpg"), jpeg);
+  EXPECT_EQ(files.at("pages/02-Second/background.jpg"), jpeg);
+  EXPECT_EQ(files.at("pages/01-First/03-Obj3.state3.raw").size(), 10u);
+
+  const ToolRun run = Tool({"build", dir.string(), "-o", Path("out.qmd").string()});
+  ASSERT_EQ(run.code, kToolOk) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_TRUE(Load(Path("out.qmd")) == Load(Path("images.qmd")));
+}
+
 TEST_F(ProjectFolderTest, ScriptsBecomeSourceTextThatCompilesBackExactly) {
   const std::string source =
       "a=1\n"
