@@ -35,11 +35,11 @@ def clamp(v):
 
 
 def logo(x, y):
-    # A disc with a radial gradient on white; the white corners are the transparent key.
+    # A disc with a radial gradient on the pages' background colour.
     cx, cy, r = 48, 48, 44
     d = math.hypot(x - cx, y - cy)
     if d > r:
-        return (255, 255, 255)
+        return (244, 247, 252)
     t = d / r
     ring = 1.0 if abs(d - 30) < 3 else 0.0
     return (clamp(40 + 180 * (1 - t) + 35 * ring), clamp(90 + 120 * (1 - t)), clamp(200 - 60 * t))

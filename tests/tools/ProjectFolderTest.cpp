@@ -441,22 +441,28 @@ TEST_F(ProjectFolderTest, DemoPlaysHeadlessThroughItsPages) {
   }
   const fs::path demo = fs::path(QLM_SOURCE_DIR) / "examples/demo";
   ASSERT_EQ(Tool({"build", demo.string(), "-o", Path("demo.qmd").string()}).code, kToolOk);
+  // Buttons of the Master Page (Next at 520,458), the arrow-key shortcuts of the Master Layer
+  // and the click scripts of the Scripts page.
   WriteText(Path("events.txt"),
             "wait 200\n"
-            "script NextPage()\n"
+            "click 520 458\n"
             "wait 200\n"
-            "script NextPage()\n"
+            "move 330 220\n"
             "wait 200\n"
-            "script RunScript(\"Sum\")\n"
-            "script RunScript(\"CountUp\")\n"
-            "script RunScript(\"CountUp\")\n"
             "dump\n"
-            "script NextPage()\n"
+            "key RIGHT\n"
+            "wait 200\n"
+            "click 160 118\n"
+            "click 160 118\n"
+            "click 160 168\n"
+            "wait 200\n"
+            "dump\n"
+            "click 520 458\n"
             "wait 200\n"
             "screenshot " +
                 Path("pictures.png").string() +
                 "\n"
-                "script Page(\"Scripts\")\n"
+                "key LEFT\n"
                 "wait 200\n"
                 "dump\n"
                 "quit\n");
@@ -479,13 +485,19 @@ TEST_F(ProjectFolderTest, DemoPlaysHeadlessThroughItsPages) {
   }
   EXPECT_EQ(pages,
             (std::vector<std::string>{"Welcome", "Shapes", "Scripts", "Pictures", "Scripts"}));
-  ASSERT_EQ(states.size(), 2u);
-  EXPECT_EQ(states[0]["vars"]["visits"], 1);
-  EXPECT_EQ(states[1]["vars"]["visits"], 2);  // the enter script ran again
-  EXPECT_EQ(states[1]["vars"]["total"], 55);
-  EXPECT_EQ(states[1]["vars"]["count"], 2);
-  std::map<std::string, std::string> texts;
+  ASSERT_EQ(states.size(), 3u);
+  // Pointing at the mouse-over button showed its hidden target.
+  int secretShown = 0;
   for (const auto& object : states[0]["objects"]) {
+    secretShown += object["name"] == "Secret" && object["hidden"] == false;
+  }
+  EXPECT_EQ(secretShown, 1);
+  EXPECT_EQ(states[1]["vars"]["visits"], 1);
+  EXPECT_EQ(states[2]["vars"]["visits"], 2);  // the enter script ran again
+  EXPECT_EQ(states[2]["vars"]["total"], 55);
+  EXPECT_EQ(states[2]["vars"]["count"], 2);
+  std::map<std::string, std::string> texts;
+  for (const auto& object : states[1]["objects"]) {
     texts[object["name"]] = object["text"];
   }
   EXPECT_EQ(texts["CBK_PageName"], "Scripts");
