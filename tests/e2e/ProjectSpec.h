@@ -12,6 +12,10 @@
 //   object KIND NAME L T R B [TEXT]
 //   script LINE                 a line of the last object's main script
 //   hidden                      the last object starts hidden
+//   value N V                   object value N of the last object (action code 0, cursor 18 ...)
+//   string N TEXT               object string N of the last object (action target 1 ...)
+//   imagevalue N V              image value N of the last object (shortcut fields 1 to 3)
+//   tooltip TEXT                the last object's tool-tip text
 //   sound KIND NAME TEXT        an embedded-sound entry holding TEXT
 //
 // Scripts are compiled with the player's compiler; a line that does not compile fails the test.
@@ -114,6 +118,27 @@ inline Project BuildProjectFromSpec(const std::string& spec) {
       if (!object)
         throw std::runtime_error("hidden before any object");
       object->values[10] = 1;
+    } else if (key == "value" || key == "string" || key == "imagevalue" || key == "tooltip") {
+      if (!object)
+        throw std::runtime_error(key + " before any object");
+      std::istringstream f(rest);
+      size_t n = 0;
+      if (key != "tooltip" && !(f >> n))
+        throw std::runtime_error("no field number: " + raw);
+      std::string value;
+      std::getline(f >> std::ws, value);
+      if (key == "tooltip") {
+        object->hasSecondText = 1;
+        object->secondText = value;
+      } else if (key == "string" && n >= 1 && n < object->strings.size()) {
+        object->strings[n] = value;
+      } else if (key == "value" && n < object->values.size()) {
+        object->values[n] = static_cast<uint32_t>(std::stoul(value, nullptr, 0));
+      } else if (key == "imagevalue" && n >= 1 && n < object->imageValues.size()) {
+        object->imageValues[n] = static_cast<uint32_t>(std::stoul(value, nullptr, 0));
+      } else {
+        throw std::runtime_error("no such field: " + raw);
+      }
     } else if (key == "sound") {
       EmbeddedSound s;
       std::istringstream f(rest);
