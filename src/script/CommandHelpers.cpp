@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "document/PageManager.h"
 #include "expr/ExpandArgument.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
 #include "script/ScriptHost.h"
+#include "script/ScriptText.h"
 
 namespace qlm {
 
@@ -25,6 +27,15 @@ std::string Expand(const CommandContext& context, const std::string& argument) {
   return ExpandArgument(context.host.Evaluator().Variables(), argument);
 }
 
+std::string AsciiUpper(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
 int32_t EvaluateInteger(const CommandContext& context, const std::string& expression) {
   return TruncateToInt32(context.host.Evaluator().ExecuteStatement(expression));
 }
@@ -36,12 +47,60 @@ int64_t ReadInterval(const CommandContext& context, const std::string& text) {
   return interval;
 }
 
+PageRecord* PageOf(CPageManager& pages, const ObjectRecord* object) {
+  if (!object)
+    return nullptr;
+  auto holds = [object](PageRecord& page) {
+    const ObjectRecord* first = page.objects.data();
+    return object >= first && object < first + page.objects.size();
+  };
+  for (PageRecord& page : pages.Pages()) {
+    if (holds(page))
+      return &page;
+  }
+  if (holds(pages.MasterPage()))
+    return &pages.MasterPage();
+  if (holds(pages.MasterLayer()))
+    return &pages.MasterLayer();
+  return nullptr;
+}
+
+Rect MovedRect(const Rect& rect, int64_t x, int64_t y) {
+  auto clamp = [](int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  };
+  const int64_t width = int64_t{rect.right} - rect.left;
+  const int64_t height = int64_t{rect.bottom} - rect.top;
+  return {clamp(x), clamp(y), clamp(x + width), clamp(y + height)};
+}
+
+uint32_t ReadColour(const CommandContext& context, const std::string& text) {
+  std::string value = text;
+  if (Trim(value) == "CBK_SelColor")
+    context.host.Evaluator().GetText("CBK_SelColor", value);
+  const std::vector<std::string> pieces = SplitList(value, 3);
+  uint32_t colour = 0;
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    if (Trim(pieces[i]).empty())
+      continue;
+    const int32_t component = std::clamp(EvaluateInteger(context, pieces[i]), 0, 255);
+    colour |= static_cast<uint32_t>(component) << (8 * i);
+  }
+  return colour;
+}
+
 void RegisterCoreCommands(ScriptRunner& runner) {
   RegisterObjectCommands(runner);
   RegisterPageCommands(runner);
   RegisterTimerCommands(runner);
   RegisterScriptCommands(runner);
   RegisterMessageCommands(runner);
+  RegisterWindowCommands(runner);
+  RegisterPlacementCommands(runner);
+  RegisterTextCommands(runner);
+  RegisterMessageExCommands(runner);
+  RegisterCreateCommands(runner);
+  RegisterParamCommands(runner);
 }
 
 }  // namespace qlm

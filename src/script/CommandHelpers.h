@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "document/ObjectRecord.h"
 #include "script/ScriptRunner.h"
@@ -22,6 +23,9 @@ void MarkRect(Rect& dirty, const Rect& rect, int grow);
 // The argument expanded as a string variable when it names one, else as written.
 std::string Expand(const CommandContext& context, const std::string& argument);
 
+// Upper-cases a-z only.
+std::string AsciiUpper(std::string_view text);
+
 // The integer part of the evaluated expression.
 int32_t EvaluateInteger(const CommandContext& context, const std::string& expression);
 
@@ -34,11 +38,35 @@ int64_t ReadInterval(const CommandContext& context, const std::string& text);
 // its first character is cut to the text after the "=".
 uint32_t ScriptTimerId(std::string& target);
 
+class CPageManager;
+
+// The page whose object list holds `object` (a list page, the Master Page or the Master
+// Layer), or null.
+PageRecord* PageOf(CPageManager& pages, const ObjectRecord* object);
+
+// `rect` moved so that its top-left corner is (x, y), keeping its size; coordinates saturate
+// at the 32-bit range.
+Rect MovedRect(const Rect& rect, int64_t x, int64_t y);
+
+// A colour argument: "red,green,blue" of evaluated numbers clamped to 0..255 (missing pieces
+// 0), or the word CBK_SelColor for that string variable's text in the same form. 0x00BBGGRR.
+uint32_t ReadColour(const CommandContext& context, const std::string& text);
+
+// The message-box style MessageEx shows for a type: buttons, icon, default button, modality,
+// topmost and right alignment; every other bit and any impossible default button dropped.
+uint32_t MessageExStyle(int64_t type);
+
 // The groups of core commands.
 void RegisterObjectCommands(ScriptRunner& runner);
 void RegisterPageCommands(ScriptRunner& runner);
 void RegisterTimerCommands(ScriptRunner& runner);
 void RegisterScriptCommands(ScriptRunner& runner);
 void RegisterMessageCommands(ScriptRunner& runner);
+void RegisterWindowCommands(ScriptRunner& runner);
+void RegisterPlacementCommands(ScriptRunner& runner);
+void RegisterTextCommands(ScriptRunner& runner);
+void RegisterMessageExCommands(ScriptRunner& runner);
+void RegisterCreateCommands(ScriptRunner& runner);
+void RegisterParamCommands(ScriptRunner& runner);
 
 }  // namespace qlm

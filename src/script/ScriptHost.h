@@ -1,8 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "document/ObjectRecord.h"
+#include "document/PageRecord.h"
 
 namespace qlm {
 
@@ -10,7 +16,19 @@ class CPageManager;
 class Dialogs;
 class EventLoop;
 class ExpressionEvaluator;
-struct PageRecord;
+class ScriptHost;
+struct WindowMessage;
+
+// Window messages the command handlers post to the player window.
+namespace script_message {
+// DeleteObject: texts {page name, object name}; wParam 0 for a list page, 1 the Master Page,
+// 2 the Master Layer; lParam the list position of the page.
+inline constexpr uint32_t kDeleteObject = 2250;
+}  // namespace script_message
+
+// Carries out a message that a command handler posted (the deferred DeleteObject). False when
+// the message is not one of theirs. The window calls it from its message handler.
+bool HandleScriptMessage(ScriptHost& host, const WindowMessage& message);
 
 // What the script executor needs from the player window. The window implements it and hands
 // it to its ScriptRunner; tests implement it over a virtual event loop and recording dialogs.
@@ -55,6 +73,42 @@ class ScriptHost {
   virtual std::string WindowTitle() const = 0;
   // The text the Page command uses for the page name "<File>".
   virtual std::string FileText() const { return {}; }
+
+  // ---- Object and window commands ----
+
+  // Minimize and Restore: the platform's minimise and restore of the window.
+  virtual void MinimizeWindow() {}
+  virtual void RestoreWindow() {}
+
+  // Changes the object list of a page. `edit` changes the list and returns, for each object of
+  // the new list, the index it had before (kNewObject for one it added), so that the window
+  // keeps the run-time state (offset, highlight, hover) of every object that stayed.
+  static constexpr size_t kNewObject = SIZE_MAX;
+  using ObjectListEdit = std::function<std::vector<size_t>(std::vector<ObjectRecord>&)>;
+  virtual void EditObjectList(PageRecord& page, const ObjectListEdit& edit) { edit(page.objects); }
+
+  // A script moved or resized an object (or changed its drawing order): objects that own a
+  // child window move it along.
+  virtual void ObjectMoved(PageRecord& /*page*/, ObjectRecord& /*object*/, bool /*resized*/) {}
+  // A script replaced an object's text: an edit box shows it in its window.
+  virtual void ObjectTextChanged(PageRecord& /*page*/, ObjectRecord& /*object*/) {}
+  // A script changed the look of an object (colours, font, border).
+  virtual void ObjectStyleChanged(PageRecord& /*page*/, ObjectRecord& /*object*/) {}
+
+  // Path macros ("<SrcDir>", "<Temp>" ...) applied to a file argument.
+  virtual std::string ExpandPathMacros(const std::string& text) { return text; }
+  // The bytes of a file named as scripts name files, or nullopt when it cannot be read.
+  virtual std::optional<std::string> ReadFile(const std::string& /*windowsPath*/) {
+    return std::nullopt;
+  }
+  // Entry `number` (counted from 1) of the song list, or nullopt outside the list.
+  virtual std::optional<std::string> SongListEntry(int64_t /*number*/) const {
+    return std::nullopt;
+  }
+  // Vertical resolution of the screen in dots per inch; font sizes in points use it.
+  virtual int ScreenDpiY() const { return 96; }
+  // The full-screen background behind the window changed (colour, image or placement).
+  virtual void BackdropChanged() {}
 };
 
 }  // namespace qlm

@@ -353,6 +353,13 @@ bool ScriptRunner::PumpMessages() {
   return !pageChanged_;
 }
 
+bool ScriptRunner::WaitMessages(uint64_t tick) {
+  pageChanged_ = false;
+  if (host_.Loop().WaitUntil(tick))
+    return false;
+  return !pageChanged_;
+}
+
 bool ScriptRunner::RunPageExitScript(PageRecord& page) {
   page.exitScript.ownerName = page.name;
   return ExecuteScript(page.exitScript);

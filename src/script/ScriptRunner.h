@@ -104,6 +104,9 @@ class ScriptRunner {
   // Pumps pending window messages for a waiting command. False when a quit was requested or a
   // Page command ran meanwhile.
   bool PumpMessages();
+  // The same for a command that waits until `tick` (Pause, MoveTo): dispatches what comes
+  // meanwhile and returns at the tick, the next timer or input. False as PumpMessages answers.
+  bool WaitMessages(uint64_t tick);
 
   int PageTimerModeValue() const { return pageTimerMode_; }
   const std::string& PageTimerTarget() const { return pageTimerTarget_; }

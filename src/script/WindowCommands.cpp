@@ -1,0 +1,60 @@
+#include "platform/EventLoop.h"
+#include "script/CommandHelpers.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptText.h"
+
+namespace qlm {
+
+namespace {
+
+constexpr int32_t kMinimize = 19;
+constexpr int32_t kPause = 86;
+constexpr int32_t kRefresh = 87;
+constexpr int32_t kRestore = 241;
+
+bool IsEmpty(const Rect& r) {
+  return r.right <= r.left || r.bottom <= r.top;
+}
+
+// "FORCED" repaints the whole window; anything else what the run has changed so far. The
+// pump lets the paint happen before the script goes on.
+CommandResult Refresh(CommandContext& context) {
+  if (EqualsIgnoreAsciiCase(context.statement.arg1, "FORCED")) {
+    context.host.InvalidateAll(true);
+  } else if (!IsEmpty(context.dirtyRect)) {
+    const Rect& d = context.dirtyRect;
+    context.host.Invalidate({d.left - 1, d.top - 1, d.right + 1, d.bottom + 1}, true);
+  }
+  return context.runner.PumpMessages() ? CommandResult::kContinue : CommandResult::kEndFalse;
+}
+
+// Waits on the window's clock while timers, input and other scripts go on.
+CommandResult Pause(CommandContext& context) {
+  const int32_t ms = EvaluateInteger(context, Expand(context, context.statement.arg1));
+  if (ms <= 0)
+    return CommandResult::kContinue;
+  EventLoop& loop = context.host.Loop();
+  const uint64_t deadline = loop.TickCount() + static_cast<uint64_t>(ms);
+  while (loop.TickCount() < deadline) {
+    if (context.runner.StopFlag() || !context.runner.WaitMessages(deadline))
+      return CommandResult::kEndFalse;
+  }
+  return context.runner.StopFlag() ? CommandResult::kEndFalse : CommandResult::kContinue;
+}
+
+}  // namespace
+
+void RegisterWindowCommands(ScriptRunner& runner) {
+  runner.SetHandler(kMinimize, [](CommandContext& c) {
+    c.host.MinimizeWindow();
+    return CommandResult::kContinue;
+  });
+  runner.SetHandler(kRestore, [](CommandContext& c) {
+    c.host.RestoreWindow();
+    return CommandResult::kContinue;
+  });
+  runner.SetHandler(kRefresh, Refresh);
+  runner.SetHandler(kPause, Pause);
+}
+
+}  // namespace qlm
