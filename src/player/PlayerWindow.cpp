@@ -543,6 +543,7 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       OnActivation(message);
       break;
     default:
+      HandleScriptMessage(*this, message);
       break;
   }
 }

@@ -188,6 +188,12 @@ class PlayerWindow : public ScriptHost,
   void ShowPage() override;
   std::string WindowTitle() const override { return title_; }
   std::string FileText() const override { return macros_.File(); }
+  // Object and window commands (PlayerWindowCommands.cpp).
+  void MinimizeWindow() override;
+  void RestoreWindow() override;
+  void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
+  std::string ExpandPathMacros(const std::string& text) override;
+  std::optional<std::string> ReadFile(const std::string& windowsPath) override;
 
   // ---- EvaluatorOwner ----
   void MousePosition(int& x, int& y) const override;

@@ -1,0 +1,84 @@
+// What the object and window commands of scripts ask of the player window.
+#include <fstream>
+#include <iterator>
+
+#include "platform/Display.h"
+#include "platform/FileSystem.h"
+#include "player/PlayerWindow.h"
+
+namespace qlm {
+namespace {
+
+// Files scripts load as text or pictures; larger ones are refused rather than read whole.
+constexpr uintmax_t kMaxFileBytes = 256u << 20;
+
+}  // namespace
+
+void PlayerWindow::MinimizeWindow() {
+  ctx_.display.SetMinimized(true);
+}
+
+void PlayerWindow::RestoreWindow() {
+  ctx_.display.SetMinimized(false);
+  InvalidateAll(true);
+}
+
+// Run-time state is kept by object address and hover marks by list position: both follow the
+// objects through the edit, and whatever was removed is forgotten.
+void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) {
+  std::vector<std::optional<ObjectRunState>> before;
+  before.reserve(page.objects.size());
+  for (const ObjectRecord& object : page.objects) {
+    const ObjectRunState* state = objectStates_.Find(object);
+    before.push_back(state ? std::optional(*state) : std::nullopt);
+  }
+  const std::vector<size_t> from = edit(page.objects);
+
+  auto newIndexOf = [&](std::optional<size_t> old) -> std::optional<size_t> {
+    if (!old)
+      return std::nullopt;
+    for (size_t j = 0; j < from.size(); ++j) {
+      if (from[j] == *old)
+        return j;
+    }
+    return std::nullopt;
+  };
+  for (size_t j = 0; j < page.objects.size(); ++j) {
+    const bool kept = j < from.size() && from[j] < before.size() && before[from[j]];
+    objectStates_.Of(page.objects[j]) = kept ? *before[from[j]] : ObjectRunState{};
+  }
+  if (PageRuntime* runtime = pages_.Runtime(page)) {
+    runtime->hoveredObject = newIndexOf(runtime->hoveredObject);
+    runtime->mouseOverTarget = newIndexOf(runtime->mouseOverTarget);
+  }
+  if (pressed_.page == &page) {
+    const std::optional<size_t> index = newIndexOf(pressed_.index);
+    if (index)
+      pressed_.index = *index;
+    else
+      pressed_ = {};
+  }
+}
+
+std::string PlayerWindow::ExpandPathMacros(const std::string& text) {
+  return macros_.Expand(text);
+}
+
+std::optional<std::string> PlayerWindow::ReadFile(const std::string& windowsPath) {
+  const std::filesystem::path path = ctx_.files.ToHost(windowsPath);
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error))
+    return std::nullopt;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxFileBytes)
+    return std::nullopt;
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad())
+    return std::nullopt;
+  return bytes;
+}
+
+}  // namespace qlm
