@@ -1,5 +1,7 @@
 #pragma once
 
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -92,6 +94,20 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
     log.push_back("shown:" + CurrentName());
   }
   std::string WindowTitle() const override { return "Title"; }
+  void MinimizeWindow() override { log.push_back("minimize"); }
+  void RestoreWindow() override { log.push_back("restore"); }
+  void ObjectMoved(PageRecord&, ObjectRecord& object, bool) override {
+    moves.push_back({object.rect.left, object.rect.top});
+  }
+  std::optional<std::string> ReadFile(const std::string& path) override {
+    const auto it = files.find(path);
+    return it == files.end() ? std::nullopt : std::optional(it->second);
+  }
+  std::optional<std::string> SongListEntry(int64_t number) const override {
+    if (number < 1 || static_cast<size_t>(number) > songs.size())
+      return std::nullopt;
+    return songs[static_cast<size_t>(number - 1)];
+  }
 
   // PageManagerOwner
   void StopPageMedia(PageRecord& page) override { log.push_back("stop:" + page.name); }
@@ -103,6 +119,8 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
   // EventHandler
   void OnTimer(uint32_t id) override { runner.OnTimer(id); }
   void OnMessage(const WindowMessage& message) override {
+    if (HandleScriptMessage(*this, message))
+      return;
     for (const std::string& text : message.texts)
       Run(text);
   }
@@ -117,6 +135,9 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
   int invalidatedAll = 0;
   std::vector<Rect> invalidated;
   std::vector<std::string> log;
+  std::vector<Point> moves;                  // top-left corners ObjectMoved reported
+  std::map<std::string, std::string> files;  // what ReadFile finds, by the path scripts give
+  std::vector<std::string> songs;            // the song list
 };
 
 }  // namespace qlm::test
