@@ -36,8 +36,8 @@ constexpr int kButtonL = 100, kButtonT = 80, kButtonR = 220, kButtonB = 160;
 // Parts of the player that these tests drive but that are not wired into the window yet. A gap
 // listed here turns its checks into expected failures; the day a check passes, the test fails
 // until the gap is removed from this list.
-constexpr bool kObjectsPaintedInWindow = false;  // the window composes page backgrounds only
-constexpr bool kClicksRunObjectActions = false;  // mouse input is recorded, not acted on
+constexpr bool kObjectsPaintedInWindow = true;
+constexpr bool kClicksRunObjectActions = true;
 
 std::optional<std::string> FindXvfb() {
   for (const char* dir : {"/usr/bin", "/usr/local/bin", "/bin"}) {
