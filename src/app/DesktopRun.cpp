@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "app/JsonPlayerEvents.h"
 #include "platform/HostFileSystem.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
@@ -16,19 +17,6 @@
 
 namespace qlm {
 namespace {
-
-// Pages and launches as JSON lines, when asked for with --json.
-class JsonEvents : public PlayerEvents {
- public:
-  explicit JsonEvents(JsonLinesWriter& out) : out_(out) {}
-  void OnPage(const std::string& name) override { out_.Page(name); }
-  void OnLaunch(const std::string& program, const std::string& options) override {
-    out_.Launch(program, options);
-  }
-
- private:
-  JsonLinesWriter& out_;
-};
 
 // The loop's events go to the application's window from the moment it exists: a message box
 // during start-up runs the loop, and what it dispatches (the first paint, timers) must not be
@@ -87,7 +75,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   SdlEventLoop loop(clock, *display, codePage);
   SdlDialogs dialogs(loop, *display, codePage);
   JsonLinesWriter json(out, codePage);
-  JsonEvents events(json);
+  JsonPlayerEvents events(json);
   HostFileSystem files(process.environment, codePage);
   for (const DriveMount& m : options.mounts)
     files.AddMount(m.letter, m.hostPath, m.cdrom);

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "app/DesktopRun.h"
+#include "app/JsonPlayerEvents.h"
 #include "platform/HostFileSystem.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
@@ -24,19 +25,6 @@
 
 namespace qlm {
 namespace {
-
-// Pages and launches as JSON lines.
-class JsonPlayerEvents : public PlayerEvents {
- public:
-  explicit JsonPlayerEvents(JsonLinesWriter& out) : out_(out) {}
-  void OnPage(const std::string& name) override { out_.Page(name); }
-  void OnLaunch(const std::string& program, const std::string& options) override {
-    out_.Launch(program, options);
-  }
-
- private:
-  JsonLinesWriter& out_;
-};
 
 // The commands of an events file that reach into the player.
 class WindowAutomation : public AutomationTarget {

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "platform/headless/JsonLinesWriter.h"
+#include "player/PlayerContext.h"
+
+namespace qlm {
+
+// Pages and launches as JSON lines: always in headless runs, with --json in a window.
+class JsonPlayerEvents : public PlayerEvents {
+ public:
+  explicit JsonPlayerEvents(JsonLinesWriter& out) : out_(out) {}
+  void OnPage(const std::string& name) override { out_.Page(name); }
+  void OnLaunch(const std::string& program, const std::string& options) override {
+    out_.Launch(program, options);
+  }
+
+ private:
+  JsonLinesWriter& out_;
+};
+
+}  // namespace qlm
