@@ -3,46 +3,12 @@
 #include <utility>
 
 #include "document/WindowRegion.h"
+#include "expr/NumberText.h"
 #include "expr/SystemVariables.h"
 #include "expr/VariableStore.h"
+#include "platform/AsciiText.h"
 
 namespace qlm {
-
-namespace {
-
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
-}
-
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out)
-    c = LowerAscii(c);
-  return out;
-}
-
-bool EqualsIgnoreCaseAscii(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i]))
-      return false;
-  }
-  return true;
-}
-
-std::string FormatInt(double value) {
-  // "%d" of the stored number; values outside 32 bits saturate rather than wrap.
-  if (!(value == value))
-    return "0";
-  if (value >= 2147483647.0)
-    return "2147483647";
-  if (value <= -2147483648.0)
-    return "-2147483648";
-  return std::to_string(static_cast<int32_t>(value));
-}
-
-}  // namespace
 
 CPageManager::CPageManager() = default;
 
@@ -103,11 +69,11 @@ bool CPageManager::GoToPageByName(const std::string& name, bool ignoreCase) {
     owner_->StopPageMedia(*page);
   std::string wanted = name == kLastPage ? previousPageName_ : name;
   if (ignoreCase)
-    wanted = Lower(wanted);
+    wanted = AsciiLower(wanted);
   std::optional<size_t> target;
   for (size_t i = 0; i < project_.pages.size(); ++i) {
     const std::string& pageName = project_.pages[i].name;
-    if (ignoreCase ? Lower(pageName) == wanted : pageName == wanted) {
+    if (ignoreCase ? AsciiLower(pageName) == wanted : pageName == wanted) {
       target = i;
       break;
     }
@@ -147,7 +113,7 @@ std::optional<size_t> CPageManager::FindPageNode(const PageRecord* page) const {
 
 PageRecord* CPageManager::FindPageIgnoreCase(std::string_view name) {
   for (PageRecord& page : project_.pages) {
-    if (EqualsIgnoreCaseAscii(page.name, name))
+    if (EqualsIgnoreAsciiCase(page.name, name))
       return &page;
   }
   return nullptr;
@@ -175,7 +141,7 @@ ObjectRecord* CPageManager::FindObjectByQualifiedName(std::string_view text) {
   }
   project_.masterPage.name = kMasterPageName;
   project_.masterLayer.name = kMasterLayerName;
-  const std::string lower = Lower(pagePart);
+  const std::string lower = AsciiLower(pagePart);
   PageRecord* page = nullptr;
   if (pagePart == kMasterPageName || pagePart == "Master Page" || lower == "master page") {
     page = &project_.masterPage;
@@ -184,7 +150,7 @@ ObjectRecord* CPageManager::FindObjectByQualifiedName(std::string_view text) {
     page = &project_.masterLayer;
   } else {
     for (PageRecord& candidate : project_.pages) {
-      if (Lower(candidate.name) == lower) {
+      if (AsciiLower(candidate.name) == lower) {
         page = &candidate;
         break;
       }
@@ -247,7 +213,8 @@ void CPageManager::ShowCurrentPage(VariableStore& variables, BoundTextObjectFind
   PublishSystemVariable(variables, boundObjects, "CBK_PageName", pageName, pageName);
   double error = 0;
   variables.GetNumber("CBK_Error", error);
-  PublishSystemVariable(variables, boundObjects, "CBK_Error", error, FormatInt(error));
+  PublishSystemVariable(variables, boundObjects, "CBK_Error", error,
+                        std::to_string(TruncateToInt32(error)));
   PublishSystemVariable(variables, boundObjects, "CBK_AppFileName", appFileName, appFileName);
 }
 

@@ -15,9 +15,6 @@ bool IsSpace(char c) {
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
 }
-char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
 
 }  // namespace
 
@@ -137,16 +134,6 @@ std::string_view TrimBlanks(std::string_view text) {
   while (e > b && IsSpace(text[e - 1]))
     --e;
   return text.substr(b, e - b);
-}
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size())
-    return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i]))
-      return false;
-  }
-  return true;
 }
 
 }  // namespace qlm

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/AsciiText.h"
+
 namespace qlm {
 
 // Conversions between script texts and numbers, independent of the C locale.
@@ -27,8 +29,5 @@ std::string FormatNumber(double value);
 
 // Text with blanks, tabs and line breaks removed at both ends.
 std::string_view TrimBlanks(std::string_view text);
-
-// ASCII case-insensitive equality.
-bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 }  // namespace qlm

@@ -43,7 +43,7 @@ const VariableRecord* VariableStore::FindIgnoreCase(std::string_view name) const
     return it == byLowerName_.end() ? nullptr : it->second;
   }
   for (const auto& record : records_) {
-    if (EqualsIgnoreCase(record->name, name))
+    if (EqualsIgnoreAsciiCase(record->name, name))
       return record.get();
   }
   return nullptr;

@@ -24,24 +24,6 @@ std::string_view Trim(std::string_view text) {
   return TrimRight(TrimLeft(text));
 }
 
-namespace {
-constexpr char LowerAscii(char c) {
-  return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-}  // namespace
-
-std::string AsciiLower(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(), LowerAscii);
-  return out;
-}
-
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return LowerAscii(x) == LowerAscii(y);
-         });
-}
-
 size_t SplitList(std::string_view text, std::span<std::string> outputs) {
   size_t count = 0;
   size_t pos = 0;

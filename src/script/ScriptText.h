@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/AsciiText.h"
+
 namespace qlm {
 
 // Byte-string helpers shared by the script compiler and the command handlers. White space is
@@ -19,10 +21,6 @@ constexpr bool IsScriptSpace(char c) {
 std::string_view TrimLeft(std::string_view text);
 std::string_view TrimRight(std::string_view text);
 std::string_view Trim(std::string_view text);
-
-// Lower-cases A-Z only, so the result never depends on a locale.
-std::string AsciiLower(std::string_view text);
-bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
 
 // Cuts `text` at each comma into at most `outputs.size()` pieces, left to right, untrimmed.
 // An empty piece between two commas counts, a trailing comma adds none, text after the last
