@@ -140,6 +140,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
     return false;
   // The project is complete: only now does the old one go, so a failed read loses nothing.
   runner_->KillScriptTimers();
+  StopTransition();
   if (hasProject_ && initialized_)
     LeaveCurrentPage();
   pages_.StopPages();
@@ -431,6 +432,8 @@ void PlayerWindow::ShutDown() {
   }
   ctx_.loop.KillTimers(player_timer::kFirstAnimation, player_timer::kLastAnimation);
   runner_->KillScriptTimers();
+  if (transition_)
+    transition_->Stop();
   if (displayChanged_) {
     ctx_.display.RequestFullScreen(0, 0);
     displayChanged_ = false;
@@ -468,6 +471,9 @@ void PlayerWindow::Paint() {
   // A minimised window shows nothing; what is invalid waits until it is restored.
   if (ctx_.display.IsMinimized())
     return;
+  // A running transition owns the screen; the page is painted again when it ends.
+  if (TransitionRunning())
+    return;
   const Rect r = *invalid_;
   invalid_.reset();
   const FrameSettings settings{clientWidth_, clientHeight_, noBackground_, frameBorder_};
@@ -498,7 +504,7 @@ void PlayerWindow::ApplyWindowShape() {
 // Events
 
 void PlayerWindow::OnTimer(uint32_t id) {
-  if (runner_->OnTimer(id) || bubble_.OnTimer(id))
+  if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)))
     return;
   using namespace player_timer;
   if (id == kOneShot) {

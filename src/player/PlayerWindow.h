@@ -27,6 +27,7 @@
 #include "player/ObjectStates.h"
 #include "player/PageInput.h"
 #include "player/PlayerContext.h"
+#include "player/TransitionWindow.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptRunner.h"
@@ -186,6 +187,14 @@ class PlayerWindow : public ScriptHost,
   void InvalidateAll(bool erase) override;
   void ClosePlayer() override { CloseOk(); }
   void ShowPage() override;
+  // Page transitions (PlayerWindowTransition.cpp).
+  void PrepareTransition() override;
+  bool StartTransition() override;
+  // Ends a running transition at once; the current page is painted again.
+  void StopTransition();
+  bool TransitionRunning() const { return transition_ && transition_->Running(); }
+  // The transition window once a page asked for a transition; null before.
+  const TransitionWindow* Transition() const { return transition_.get(); }
   std::string WindowTitle() const override { return title_; }
   std::string FileText() const override { return macros_.File(); }
   // Object and window commands (PlayerWindowCommands.cpp).
@@ -351,6 +360,11 @@ class PlayerWindow : public ScriptHost,
     uint64_t due;
   };
   std::vector<PendingHide> timedHides_;
+
+  // Page transitions: the settings of the page being left and the window that runs them.
+  int transitionType_ = 0;
+  int32_t transitionDuration_ = 0;
+  std::unique_ptr<TransitionWindow> transition_;
 };
 
 }  // namespace qlm
