@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qlm {
@@ -35,6 +36,22 @@ inline constexpr int kContinue = 11;
 inline constexpr int kTimedOut = -1;
 }  // namespace idb
 
+// What a file dialog asks for.
+enum class FileDialogMode { kOpen = 0, kSave = 1, kFolder = 2 };
+
+// A font chosen in the font dialog, as Windows logical fonts describe it.
+struct FontChoice {
+  std::string faceName;
+  int32_t height = -16;  // logical height: negative for the character height in pixels
+  int32_t weight = 400;  // 400 regular, 700 bold
+  bool italic = false;
+  bool underline = false;
+  bool strikeOut = false;
+  int32_t charSet = 0;
+
+  bool operator==(const FontChoice&) const = default;
+};
+
 // Modal dialogs of the machine the player runs on. Texts are 8-bit strings in the
 // presentation's code page; implementations convert them for display.
 class Dialogs {
@@ -50,6 +67,21 @@ class Dialogs {
                                 uint32_t style, uint32_t /*timeoutMs*/) {
     return MessageBox(text, caption, style);
   }
+
+  // Pickers. Each returns the user's choice, or nullopt when the dialog was cancelled or
+  // cannot be shown. Paths are Windows-style, as scripts see them.
+
+  // Open (the file must exist), save, or a folder. `filter` is the script's filter text
+  // ("Text|*.txt|" pairs) and `initial` the proposed file name; for folders they are the
+  // title and the start folder.
+  virtual std::optional<std::string> ChooseFile(FileDialogMode /*mode*/,
+                                                const std::string& /*filter*/,
+                                                const std::string& /*initial*/) {
+    return std::nullopt;
+  }
+  // A colour 0x00BBGGRR.
+  virtual std::optional<uint32_t> ChooseColour() { return std::nullopt; }
+  virtual std::optional<FontChoice> ChooseFont() { return std::nullopt; }
 
   // The common case: an informational box with an OK button.
   void Message(const std::string& text) { MessageBox(text, caption_, mb::kOk); }

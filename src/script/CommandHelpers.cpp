@@ -6,6 +6,7 @@
 #include "expr/ExpandArgument.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
+#include "script/FindObject.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
 
@@ -89,6 +90,19 @@ uint32_t ReadColour(const CommandContext& context, const std::string& text) {
   return colour;
 }
 
+void PublishText(CommandContext& context, const std::string& name, const std::string& text) {
+  ScriptHost& host = context.host;
+  host.Evaluator().SetText(name, text);
+  const ObjectTarget target = FindObject(host.PageManager(), host.Evaluator().Variables(), name);
+  if (!target.object)
+    return;
+  target.object->text = text;
+  if (PageRecord* page = PageOf(host.PageManager(), target.object))
+    host.ObjectTextChanged(*page, *target.object);
+  const Rect& r = target.object->rect;
+  host.Invalidate({r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}, true);
+}
+
 void RegisterCoreCommands(ScriptRunner& runner) {
   RegisterObjectCommands(runner);
   RegisterPageCommands(runner);
@@ -101,6 +115,9 @@ void RegisterCoreCommands(ScriptRunner& runner) {
   RegisterMessageExCommands(runner);
   RegisterCreateCommands(runner);
   RegisterParamCommands(runner);
+  RegisterSystemCommands(runner);
+  RegisterFileCommands(runner);
+  RegisterDialogCommands(runner);
 }
 
 }  // namespace qlm

@@ -56,6 +56,15 @@ uint32_t ReadColour(const CommandContext& context, const std::string& text);
 // topmost and right alignment; every other bit and any impossible default button dropped.
 uint32_t MessageExStyle(int64_t type);
 
+// Stores a result text in the string variable `name` and shows it in the object of that very
+// name (found as FindObject finds it), repainting the object.
+void PublishText(CommandContext& context, const std::string& name, const std::string& text);
+
+struct FontChoice;
+// A font as CBK_Font holds it: "Face|STYLE|points|charset|EFFECT|", the size converted from the
+// logical height with the screen's vertical resolution.
+std::string FontChoiceText(const FontChoice& font, int dpiY);
+
 // The groups of core commands.
 void RegisterObjectCommands(ScriptRunner& runner);
 void RegisterPageCommands(ScriptRunner& runner);
@@ -68,5 +77,8 @@ void RegisterTextCommands(ScriptRunner& runner);
 void RegisterMessageExCommands(ScriptRunner& runner);
 void RegisterCreateCommands(ScriptRunner& runner);
 void RegisterParamCommands(ScriptRunner& runner);
+void RegisterSystemCommands(ScriptRunner& runner);
+void RegisterFileCommands(ScriptRunner& runner);
+void RegisterDialogCommands(ScriptRunner& runner);
 
 }  // namespace qlm

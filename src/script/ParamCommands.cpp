@@ -93,7 +93,30 @@ void SetFaceName(ObjectFont& font, std::string_view name) {
 
 // A whole font as text: "Face,Size,WORD|WORD|" with the size in points and the style and
 // effect words of the font dialog.
+//
+// The font dialog's own form, "Face|STYLE|points|charset|EFFECT|" (what CBK_Font holds), is
+// told apart by a bar before any comma.
 void ApplyFontText(ObjectFont& font, const std::string& text, int dpi) {
+  const size_t bar = text.find('|');
+  if (bar != std::string::npos && bar < text.find(',')) {
+    std::vector<std::string> fields;
+    for (std::string_view rest = text; !rest.empty();) {
+      const size_t end = rest.find('|');
+      fields.emplace_back(rest.substr(0, end));
+      rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+    }
+    if (fields.size() > 0)
+      SetFaceName(font, fields[0]);
+    if (fields.size() > 1)
+      ApplyStyleWord(font, Trim(fields[1]));
+    if (fields.size() > 2 && !Trim(fields[2]).empty())
+      font.height = PointsToHeight(ParseDecimal(fields[2]), dpi);
+    if (fields.size() > 3 && !Trim(fields[3]).empty())
+      font.charSet = static_cast<uint8_t>(std::clamp<int64_t>(ParseInteger(fields[3]), 0, 255));
+    if (fields.size() > 4)
+      ApplyStyleWord(font, Trim(fields[4]));
+    return;
+  }
   const std::vector<std::string> pieces = SplitList(text, 3);
   if (pieces.size() > 0)
     SetFaceName(font, pieces[0]);

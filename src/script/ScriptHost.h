@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,6 +17,8 @@ class CPageManager;
 class Dialogs;
 class EventLoop;
 class ExpressionEvaluator;
+class FileSystem;
+class ProfileStore;
 class ScriptHost;
 struct WindowMessage;
 
@@ -109,6 +112,31 @@ class ScriptHost {
   virtual int ScreenDpiY() const { return 96; }
   // The full-screen background behind the window changed (colour, image or placement).
   virtual void BackdropChanged() {}
+
+  // ---- System and file commands ----
+
+  // Starts a program or document as Run does: applies the path macros, starts it (or records
+  // what it would start), publishes CBK_ReturnVal and repaints.
+  virtual void Launch(const std::string& /*program*/, const std::string& /*options*/) {}
+  // The files scripts name, or null when the host reaches none.
+  virtual FileSystem* Files() { return nullptr; }
+  // The per-user profile (null when there is none) and the project's section in it.
+  virtual ProfileStore* Profile() { return nullptr; }
+  virtual std::string ProfileSection() const { return "QLM"; }
+  // A file dialog chose a path: "<File>" stands for it from now on.
+  virtual void SetFileText(const std::string& /*path*/) {}
+  // SysCommand's window placement; a size below 1 keeps that dimension.
+  virtual void ResizeWindow(int /*width*/, int /*height*/) {}
+  virtual void MoveWindow(int /*x*/, int /*y*/) {}
+  virtual void CenterWindow() {}
+  virtual void SetTopmost(bool /*topmost*/) {}
+  // The clipboard's text; nullopt when it holds none.
+  virtual void SetClipboardText(const std::string& /*text*/) {}
+  virtual std::optional<std::string> ClipboardText() { return std::nullopt; }
+  // SearchForFiles: the song list becomes these files (Windows paths), in order.
+  virtual void SetSongList(std::vector<std::string> /*files*/) {}
+  // Adds a font file (a host path) to the fonts the player draws with; false on failure.
+  virtual bool InstallFont(const std::filesystem::path& /*file*/) { return false; }
 };
 
 }  // namespace qlm

@@ -23,6 +23,7 @@ inline constexpr uint32_t kScript = 4;        // ScriptTimer without a timer nam
 inline constexpr uint32_t kPageScript = 105;  // deferred page enter script
 inline constexpr uint32_t kFirstNamed = 1001;
 inline constexpr uint32_t kLastNamed = 2000;
+inline constexpr uint32_t kOpenProject = 999;  // RunQMD's reload, carried out by the window
 }  // namespace script_timer
 
 // How a command handler lets the run go on.

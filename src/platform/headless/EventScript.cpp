@@ -168,6 +168,12 @@ std::vector<EventCommand> ParseEventScript(std::string_view text) {
       if (p.rest.empty())
         throw EventScriptError(lineNumber, "usage: type TEXT");
       c.text = p.rest;
+    } else if (name == "answer" && p.rest.size() >= 2 && p.rest.front() == '"' &&
+               p.rest.back() == '"') {
+      // A picker's choice: the text between the quotes, taken as written.
+      c.kind = EventCommand::Kind::kAnswer;
+      c.textAnswer = true;
+      c.text = std::string(p.rest.substr(1, p.rest.size() - 2));
     } else if (name == "answer") {
       c.kind = EventCommand::Kind::kAnswer;
       p.Count(1, "answer N");

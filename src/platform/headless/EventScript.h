@@ -23,7 +23,8 @@ struct EventCommand {
     kRightUp,
     kKey,         // key, modifiers
     kType,        // text (UTF-8, as written)
-    kAnswer,      // number: the button the next message box returns
+    kAnswer,      // number: the button the next message box returns; or, written in
+                  // double quotes, text: the choice of the next picker ("" cancels it)
     kScript,      // text: one or more script lines, joined with CR LF
     kScreenshot,  // text: the PNG path
     kDump,
@@ -38,6 +39,7 @@ struct EventCommand {
   uint32_t key = 0;  // virtual-key code
   Modifiers modifiers;
   std::string text;
+  bool textAnswer = false;  // kAnswer: the quoted form
 
   bool operator==(const EventCommand&) const = default;
 };

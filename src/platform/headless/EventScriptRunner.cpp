@@ -54,7 +54,10 @@ void EventScriptRunner::Execute(const EventCommand& c) {
       }
       break;
     case K::kAnswer:
-      dialogs_.PushAnswer(static_cast<int>(c.number));
+      if (c.textAnswer)
+        dialogs_.PushChoice(codePage_.FromUtf8(c.text));
+      else
+        dialogs_.PushAnswer(static_cast<int>(c.number));
       return;
     case K::kScript:
       target_.RunScript(codePage_.FromUtf8(c.text));

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <iostream>
 #include <optional>
 
 #include "graphics/Surface.h"
@@ -173,6 +174,33 @@ int SdlDialogs::MessageBoxTimeout(const std::string& text, const std::string& ca
   --open_;
   loop_.PopModal(id);
   return answer;
+}
+
+namespace {
+
+void NoteCancelled(const char* what) {
+  std::cerr << "qlmplayer: the " << what
+            << " dialog is not available on the desktop yet; it was cancelled\n";
+}
+
+}  // namespace
+
+std::optional<std::string> SdlDialogs::ChooseFile(FileDialogMode mode, const std::string&,
+                                                  const std::string&) {
+  NoteCancelled(mode == FileDialogMode::kFolder ? "folder"
+                : mode == FileDialogMode::kSave ? "save-file"
+                                                : "open-file");
+  return std::nullopt;
+}
+
+std::optional<uint32_t> SdlDialogs::ChooseColour() {
+  NoteCancelled("colour");
+  return std::nullopt;
+}
+
+std::optional<FontChoice> SdlDialogs::ChooseFont() {
+  NoteCancelled("font");
+  return std::nullopt;
 }
 
 }  // namespace qlm

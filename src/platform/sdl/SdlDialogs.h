@@ -26,6 +26,13 @@ class SdlDialogs : public Dialogs {
   int MessageBoxTimeout(const std::string& text, const std::string& caption, uint32_t style,
                         uint32_t timeoutMs) override;
 
+  // The desktop has no pickers of its own yet: each one is cancelled, with a note on the
+  // standard error stream so the user knows why nothing opened.
+  std::optional<std::string> ChooseFile(FileDialogMode mode, const std::string& filter,
+                                        const std::string& initial) override;
+  std::optional<uint32_t> ChooseColour() override;
+  std::optional<FontChoice> ChooseFont() override;
+
   // Boxes open right now (nested boxes count each).
   int OpenBoxes() const { return open_; }
 

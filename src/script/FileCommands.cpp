@@ -1,0 +1,132 @@
+// File tests and folder listings of scripts.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "expr/ExpressionEvaluator.h"
+#include "platform/FileSystem.h"
+#include "script/CommandHelpers.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptText.h"
+
+namespace qlm {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int32_t kFileString = 41;
+constexpr int32_t kFileExist = 71;
+constexpr int32_t kSearchForFiles = 80;
+
+constexpr std::string_view kMediaExtensions = "mpg,mp1,mp2,ogg,wma,asf";
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+void SetResult(CommandContext& context, double value) {
+  const std::string name(Trim(context.statement.arg1));
+  if (name.empty())
+    return;
+  ExpressionEvaluator& evaluator = context.host.Evaluator();
+  evaluator.SetNumber(evaluator.NormalizeName(name), value);
+}
+
+// 1 when the named file (or folder) exists, 0 otherwise.
+CommandResult FileExist(CommandContext& context) {
+  ScriptHost& host = context.host;
+  const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg2));
+  bool exists = false;
+  if (const FileSystem* files = host.Files(); files && !Trim(path).empty()) {
+    std::error_code error;
+    exists = fs::exists(files->ToHost(path), error);
+  }
+  SetResult(context, exists ? 1 : 0);
+  return CommandResult::kContinue;
+}
+
+// -1 when no file was chosen, else whether the chosen path contains the text, ignoring case.
+CommandResult FileString(CommandContext& context) {
+  const std::string file = context.host.FileText();
+  double result = -1;
+  if (!file.empty()) {
+    const std::string text = Expand(context, context.statement.arg2);
+    result = AsciiLower(file).find(AsciiLower(text)) != std::string::npos ? 1 : 0;
+  }
+  SetResult(context, result);
+  return CommandResult::kContinue;
+}
+
+// The extensions of a comma list, lower-cased, without blanks or a leading dot.
+std::vector<std::string> ExtensionList(std::string_view list) {
+  std::vector<std::string> out;
+  for (;;) {
+    const size_t comma = list.find(',');
+    std::string_view piece = Trim(list.substr(0, comma));
+    if (piece.starts_with('.'))
+      piece.remove_prefix(1);
+    if (!piece.empty())
+      out.push_back(AsciiLower(piece));
+    if (comma == std::string_view::npos)
+      return out;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+// The song list becomes the files of one folder (not its subfolders) with the given
+// extensions, in name order.
+CommandResult SearchForFiles(CommandContext& context) {
+  ScriptHost& host = context.host;
+  const ScriptStatement& s = context.statement;
+  std::string folder(Trim(Expand(context, s.arg1)));
+  if (folder.empty())
+    folder = "<SrcDir>";
+  folder = host.ExpandPathMacros(folder);
+  std::string extensions(Trim(Expand(context, s.arg2)));
+  if (extensions.empty())
+    extensions = kMediaExtensions;
+  const std::vector<std::string> wanted = ExtensionList(extensions);
+
+  std::vector<fs::path> found;
+  if (const FileSystem* files = host.Files()) {
+    std::error_code error;
+    for (fs::directory_iterator it(files->ToHost(folder), error), end; !error && it != end;
+         it.increment(error)) {
+      std::error_code typeError;
+      if (!it->is_regular_file(typeError))
+        continue;
+      std::string extension = it->path().extension().string();
+      if (extension.empty())
+        continue;
+      extension = AsciiLower(std::string_view(extension).substr(1));
+      if (std::find(wanted.begin(), wanted.end(), extension) != wanted.end())
+        found.push_back(it->path());
+    }
+    std::sort(found.begin(), found.end());
+    std::vector<std::string> songs;
+    songs.reserve(found.size());
+    for (const fs::path& path : found)
+      songs.push_back(files->ToWindows(path));
+    host.SetSongList(std::move(songs));
+  } else {
+    host.SetSongList({});
+  }
+  return CommandResult::kContinue;
+}
+
+}  // namespace
+
+void RegisterFileCommands(ScriptRunner& runner) {
+  runner.SetHandler(kFileExist, FileExist);
+  runner.SetHandler(kFileString, FileString);
+  runner.SetHandler(kSearchForFiles, SearchForFiles);
+}
+
+}  // namespace qlm

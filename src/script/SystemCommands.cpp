@@ -1,0 +1,187 @@
+// Commands that reach the machine: starting programs and projects, window placement, the
+// clipboard, fonts and saved variables.
+#include <string>
+
+#include "document/PageManager.h"
+#include "expr/ExpressionEvaluator.h"
+#include "expr/ProfileVariables.h"
+#include "platform/Dialogs.h"
+#include "platform/EventLoop.h"
+#include "platform/FileCopy.h"
+#include "platform/FileSystem.h"
+#include "platform/ProfileStore.h"
+#include "script/CommandHelpers.h"
+#include "script/ScriptHost.h"
+#include "script/ScriptText.h"
+
+namespace qlm {
+
+namespace {
+
+constexpr int32_t kRunQmd = 5;
+constexpr int32_t kRun = 6;
+constexpr int32_t kSaveVariable = 48;
+constexpr int32_t kLoadVariable = 49;
+constexpr int32_t kInstallFont = 51;
+constexpr int32_t kSysCommand = 82;
+constexpr int32_t kClipboard = 90;
+
+constexpr std::string_view kNewWindow = "NEW_WINDOW";
+constexpr uint32_t kOpenProjectDelayMs = 100;
+
+std::string AsciiLower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  }
+  return out;
+}
+
+CommandResult Run(CommandContext& context) {
+  const ScriptStatement& s = context.statement;
+  context.host.Launch(Expand(context, s.arg1), Expand(context, s.arg2));
+  return CommandResult::kContinue;
+}
+
+// In a new window the project starts as another player through the launcher and the script
+// goes on; otherwise the window loads it from timer 999 once no script runs, and every script
+// stops now.
+CommandResult RunQmd(CommandContext& context) {
+  const ScriptStatement& s = context.statement;
+  if (s.arg1.empty())
+    return CommandResult::kEndFalse;
+  ScriptHost& host = context.host;
+  const std::string file = host.ExpandPathMacros(Expand(context, s.arg1));
+  const std::string options = Expand(context, s.arg2);
+  if (options.starts_with(kNewWindow)) {
+    std::string rest = options.substr(kNewWindow.size());
+    if (rest.starts_with(','))
+      rest.erase(0, 1);
+    host.Launch(file, rest);
+    return CommandResult::kContinue;
+  }
+  ScriptRunner& runner = context.runner;
+  if (PageRecord* page = host.PageManager().CurrentPage())
+    runner.RunPageExitScript(*page);
+  runner.SetStopFlag(true);
+  runner.pendingProject = file;
+  runner.pendingPage = options;
+  host.Loop().SetTimer(script_timer::kOpenProject, kOpenProjectDelayMs);
+  return CommandResult::kEndFalse;
+}
+
+// The two evaluated numbers of "a,b"; a missing piece counts 0.
+std::pair<int32_t, int32_t> TwoNumbers(CommandContext& context, const std::string& values) {
+  const std::vector<std::string> pieces = SplitList(values, 2);
+  auto number = [&](size_t i) {
+    return i < pieces.size() && !Trim(pieces[i]).empty() ? EvaluateInteger(context, pieces[i]) : 0;
+  };
+  return {number(0), number(1)};
+}
+
+void CopyNamedFile(CommandContext& context, const std::string& values) {
+  ScriptHost& host = context.host;
+  const std::vector<std::string> pieces = SplitList(values, 2);
+  const std::string source =
+      host.ExpandPathMacros(std::string(Trim(pieces.size() > 0 ? pieces[0] : std::string())));
+  const std::string target =
+      host.ExpandPathMacros(std::string(Trim(pieces.size() > 1 ? pieces[1] : std::string())));
+  const FileSystem* files = host.Files();
+  const bool copied = files && !source.empty() && !target.empty() &&
+                      CopyRegularFile(files->ToHost(source), files->ToHost(target));
+  if (!copied)
+    host.GetDialogs().Message("Can't copy\n" + source);
+}
+
+CommandResult SysCommand(CommandContext& context) {
+  const ScriptStatement& s = context.statement;
+  ScriptHost& host = context.host;
+  const std::string keyword = AsciiLower(Expand(context, s.arg1));
+  const std::string values = Expand(context, s.arg2);
+  if (keyword == "resizewindow") {
+    const auto [width, height] = TwoNumbers(context, values);
+    host.ResizeWindow(width, height);
+  } else if (keyword == "movewindow") {
+    const auto [x, y] = TwoNumbers(context, values);
+    host.MoveWindow(x, y);
+  } else if (keyword == "centerwindow") {
+    host.CenterWindow();
+  } else if (keyword == "alwaysontop") {
+    host.SetTopmost(true);
+  } else if (keyword == "notalwaysontop") {
+    host.SetTopmost(false);
+  } else if (keyword == "copyfile") {
+    CopyNamedFile(context, values);
+  }
+  return CommandResult::kContinue;
+}
+
+// "send" puts a string variable's text, or the evaluated number, on the clipboard; any other
+// first argument names the string variable that receives the clipboard's text.
+CommandResult Clipboard(CommandContext& context) {
+  const ScriptStatement& s = context.statement;
+  ScriptHost& host = context.host;
+  const std::string_view first = Trim(s.arg1);
+  if (AsciiLower(first) == "send") {
+    std::string text = Expand(context, s.arg2);
+    if (text == s.arg2)
+      text = std::to_string(EvaluateInteger(context, s.arg2));
+    host.SetClipboardText(text);
+    return CommandResult::kContinue;
+  }
+  if (first.empty())
+    return CommandResult::kContinue;
+  if (std::optional<std::string> text = host.ClipboardText()) {
+    ExpressionEvaluator& evaluator = host.Evaluator();
+    evaluator.SetText(evaluator.NormalizeName(std::string(first)), *text);
+  }
+  return CommandResult::kContinue;
+}
+
+CommandResult InstallFont(CommandContext& context) {
+  ScriptHost& host = context.host;
+  const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg1));
+  const FileSystem* files = host.Files();
+  if (!files || Trim(path).empty() || !host.InstallFont(files->ToHost(path))) {
+    host.GetDialogs().Message("Error, Cannot create Font resource \n" + path);
+    return CommandResult::kContinue;
+  }
+  host.InvalidateAll(true);
+  return CommandResult::kContinue;
+}
+
+CommandResult SaveProfileVariable(CommandContext& context) {
+  ScriptHost& host = context.host;
+  if (ProfileStore* profile = host.Profile()) {
+    SaveVariable(host.Evaluator(), *profile, host.ProfileSection(), context.statement.arg1,
+                 std::string(Trim(context.statement.arg2)));
+  }
+  return CommandResult::kContinue;
+}
+
+CommandResult LoadProfileVariable(CommandContext& context) {
+  ScriptHost& host = context.host;
+  if (const ProfileStore* profile = host.Profile()) {
+    LoadVariable(host.Evaluator(), *profile, host.ProfileSection(), context.statement.arg1,
+                 std::string(Trim(context.statement.arg2)));
+  }
+  return CommandResult::kContinue;
+}
+
+}  // namespace
+
+// Printing (PrintText, PrintPage, PrintRect), Browser and SendCommand have no handler: the
+// player has no printing service, web-browser objects or components of kind 24 to drive, so
+// they do nothing, as codes without a handler do.
+void RegisterSystemCommands(ScriptRunner& runner) {
+  runner.SetHandler(kRun, Run);
+  runner.SetHandler(kRunQmd, RunQmd);
+  runner.SetHandler(kSysCommand, SysCommand);
+  runner.SetHandler(kClipboard, Clipboard);
+  runner.SetHandler(kInstallFont, InstallFont);
+  runner.SetHandler(kSaveVariable, SaveProfileVariable);
+  runner.SetHandler(kLoadVariable, LoadProfileVariable);
+}
+
+}  // namespace qlm
