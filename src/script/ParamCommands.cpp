@@ -97,8 +97,8 @@ void SetFaceName(ObjectFont& font, std::string_view name) {
 // The font dialog's own form, "Face|STYLE|points|charset|EFFECT|" (what CBK_Font holds), is
 // told apart by a bar before any comma.
 void ApplyFontText(ObjectFont& font, const std::string& text, int dpi) {
-  const size_t bar = text.find('|');
-  if (bar != std::string::npos && bar < text.find(',')) {
+  const size_t firstBar = text.find('|');
+  if (firstBar != std::string::npos && firstBar < text.find(',')) {
     std::vector<std::string> fields;
     for (std::string_view rest = text; !rest.empty();) {
       const size_t end = rest.find('|');
