@@ -303,7 +303,7 @@ void TransitionEffect::DrawWaves(const Surface& o, const Surface& n, double prog
   std::vector<int> edge(static_cast<size_t>(along));
   for (int i = 0; i < along; ++i) {
     const double e = front + amplitude * std::sin(2.0 * std::numbers::pi * i / wavelength + roll);
-    edge[static_cast<size_t>(i)] = std::clamp(static_cast<int>(std::floor(e)), 0, across);
+    edge[static_cast<size_t>(i)] = std::clamp(static_cast<int>(std::lround(e)), 0, across);
   }
   for (int y = 0; y < height_; ++y) {
     if (down) {
