@@ -184,6 +184,22 @@ FontCache::~FontCache() {
     FcConfigDestroy(config_);
 }
 
+bool FontCache::AddFontFile(const std::string& path) {
+  if (!config_)
+    return false;
+  // fontconfig accepts any readable file here; a font it cannot read adds no face.
+  FcFontSet* before = FcConfigGetFonts(config_, FcSetApplication);
+  const int count = before ? before->nfont : 0;
+  if (!FcConfigAppFontAddFile(config_, reinterpret_cast<const FcChar8*>(path.c_str())))
+    return false;
+  FcFontSet* after = FcConfigGetFonts(config_, FcSetApplication);
+  if (!after || after->nfont <= count)
+    return false;
+  matches_.clear();
+  fonts_.clear();
+  return true;
+}
+
 FontCache::Match FontCache::Find(const std::string& face, int weight, bool italic) {
   const auto key = std::make_tuple(Lower(face), weight, italic);
   if (auto it = matches_.find(key); it != matches_.end())

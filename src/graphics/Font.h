@@ -98,6 +98,10 @@ class FontCache {
   // The family a Windows face name is drawn with.
   std::string MatchFamily(const std::string& face);
 
+  // Adds a font file to the faces this cache draws with (for this cache only). Matches made
+  // before are forgotten so the new face can win. False when fontconfig finds no font in it.
+  bool AddFontFile(const std::string& path);
+
   // Cell height used for a logical height of 0.
   static constexpr int kDefaultCellHeight = 16;
   // Fonts kept before the cache starts over.

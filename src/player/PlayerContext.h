@@ -14,6 +14,7 @@ class Display;
 class EventLoop;
 class FileSystem;
 class ProfileStore;
+class Processes;
 
 // What the player reports to whoever runs it: the automation output in headless runs, nothing
 // on the desktop.
@@ -38,6 +39,8 @@ struct PlayerContext {
   SystemFolders folders;
   CodePage codePage;
   PlayerEvents* events = nullptr;
+  // Starts programs and documents; without it launches are only reported (headless runs).
+  Processes* processes = nullptr;
   // The seed of rnd; without one the evaluator seeds itself from the clock's tick.
   std::optional<uint32_t> seed;
 };

@@ -610,6 +610,9 @@ void PlayerWindow::OpenPendingProject() {
     path = newProjectPath_;
     page = newProjectPage_;
   } else if (!runner_->pendingProject.empty()) {
+    // RunQMD stopped every script to hand over; from here on they may run again, whether the
+    // project loads or the current one stays.
+    runner_->SetStopFlag(false);
     // RunQMD names the project as scripts see paths.
     path = ctx_.files.ToHost(macros_.Expand(runner_->pendingProject));
     page = runner_->pendingPage;

@@ -203,6 +203,20 @@ class PlayerWindow : public ScriptHost,
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
   std::string ExpandPathMacros(const std::string& text) override;
   std::optional<std::string> ReadFile(const std::string& windowsPath) override;
+  // System and file commands (PlayerWindowSystem.cpp).
+  FileSystem* Files() override { return &ctx_.files; }
+  ProfileStore* Profile() override { return &ctx_.profile; }
+  std::string ProfileSection() const override { return positionSection_; }
+  void SetFileText(const std::string& path) override { macros_.SetFile(path); }
+  void ResizeWindow(int width, int height) override;
+  void MoveWindow(int x, int y) override;
+  void CenterWindow() override;
+  void SetTopmost(bool topmost) override;
+  void SetClipboardText(const std::string& text) override;
+  std::optional<std::string> ClipboardText() override;
+  bool InstallFont(const std::filesystem::path& file) override;
+  // Font files scripts added, in order.
+  const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
 
   // ---- EvaluatorOwner ----
   void MousePosition(int& x, int& y) const override;
@@ -360,6 +374,7 @@ class PlayerWindow : public ScriptHost,
     uint64_t due;
   };
   std::vector<PendingHide> timedHides_;
+  std::vector<std::filesystem::path> addedFonts_;
 
   // Page transitions: the settings of the page being left and the window that runs them.
   int transitionType_ = 0;

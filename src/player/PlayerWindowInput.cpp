@@ -15,9 +15,6 @@ namespace {
 // The slot of an object's press (mouse-down) script; script 2 answers the click.
 constexpr size_t kPressScript = 1;
 constexpr size_t kClickScript = 2;
-// The launch result of a program or document handed to the launcher: the value the shell
-// reports for a successful start.
-constexpr uint32_t kLaunchStarted = 42;
 
 }  // namespace
 
@@ -236,16 +233,6 @@ bool PlayerWindow::OnKeyDown(const KeyEvent& event) {
     return false;
   RunObjectScript(*match, kClickScript);
   return true;
-}
-
-void PlayerWindow::Launch(const std::string& program, const std::string& options) {
-  const std::string expandedProgram = macros_.Expand(program);
-  const std::string expandedOptions = macros_.Expand(options);
-  if (ctx_.events)
-    ctx_.events->OnLaunch(expandedProgram, expandedOptions);
-  PublishSystemVariable(Variables(), this, "CBK_ReturnVal", double{kLaunchStarted},
-                        std::to_string(kLaunchStarted));
-  InvalidateAll(true);
 }
 
 void PlayerWindow::ShowMessage(const std::string& text) {

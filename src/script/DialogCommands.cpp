@@ -92,8 +92,10 @@ CommandResult FontPicker(CommandContext& context) {
 }  // namespace
 
 void RegisterDialogCommands(ScriptRunner& runner) {
-  runner.SetHandler(kOpenFile, [](CommandContext& c) { return ChooseFile(c, FileDialogMode::kOpen); });
-  runner.SetHandler(kSaveFile, [](CommandContext& c) { return ChooseFile(c, FileDialogMode::kSave); });
+  runner.SetHandler(kOpenFile,
+                    [](CommandContext& c) { return ChooseFile(c, FileDialogMode::kOpen); });
+  runner.SetHandler(kSaveFile,
+                    [](CommandContext& c) { return ChooseFile(c, FileDialogMode::kSave); });
   runner.SetHandler(kBrowseForFolder, BrowseForFolder);
   runner.SetHandler(kColorPicker, ColorPicker);
   runner.SetHandler(kFontPicker, FontPicker);

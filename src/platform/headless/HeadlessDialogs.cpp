@@ -140,8 +140,7 @@ std::optional<FontChoice> HeadlessDialogs::ParseFont(const std::string& text, in
   font.height = -static_cast<int32_t>(std::lround(*points * dpiY / 72.0));
   font.charSet = *charSet;
   const std::string_view effect = TrimSpaces(fields[4]);
-  if (effect != "NONE" && effect != "UNDERLINE" && effect != "STRIKEOUT" &&
-      effect != "STRIKEUNDER")
+  if (effect != "NONE" && effect != "UNDERLINE" && effect != "STRIKEOUT" && effect != "STRIKEUNDER")
     return std::nullopt;
   font.underline = effect == "UNDERLINE" || effect == "STRIKEUNDER";
   font.strikeOut = effect == "STRIKEOUT" || effect == "STRIKEUNDER";

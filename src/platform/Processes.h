@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace qlm {
+
+// How a launch is asked to go, read from the options text of Run: up to three comma fields,
+// each "WAIT", "HIDE", "MAXIMIZE", "MINIMIZE" or "TOPMOST(ms)" / "TOP(ms)"; a first field that
+// is none of these is the program's command-line parameters.
+struct LaunchOptions {
+  enum class Raise { kNone, kTop, kTopmost };
+  std::string parameters;
+  bool wait = false;
+  bool hide = false;
+  bool maximize = false;
+  bool minimize = false;
+  Raise raise = Raise::kNone;
+  uint32_t raiseWaitMs = 0;
+
+  bool operator==(const LaunchOptions&) const = default;
+};
+
+LaunchOptions ParseLaunchOptions(std::string_view options);
+
+// Launch results as scripts read them in CBK_ReturnVal: the shell's numbers, above 32 when the
+// program or document was started.
+namespace launch_result {
+inline constexpr uint32_t kStarted = 42;
+inline constexpr uint32_t kOutOfResources = 0;
+inline constexpr uint32_t kFileNotFound = 2;
+inline constexpr uint32_t kPathNotFound = 3;
+inline constexpr uint32_t kAccessDenied = 5;
+inline constexpr uint32_t kOutOfMemory = 8;
+inline constexpr uint32_t kBadFormat = 11;
+inline constexpr uint32_t kSharingViolation = 26;
+inline constexpr uint32_t kAssociationIncomplete = 27;
+inline constexpr uint32_t kDdeTimeout = 28;
+inline constexpr uint32_t kDdeFailed = 29;
+inline constexpr uint32_t kDdeBusy = 30;
+inline constexpr uint32_t kNoAssociation = 31;
+inline constexpr uint32_t kDllNotFound = 32;
+// The extended launcher's error numbers.
+inline constexpr uint32_t kNoAssociationEx = 1155;
+inline constexpr uint32_t kLibraryMissing = 1157;
+inline constexpr uint32_t kCancelled = 1223;
+}  // namespace launch_result
+
+// The message a failed launch shows (caption "Error"); empty for a result that is no failure
+// or has no message of its own.
+std::string_view LaunchErrorText(uint32_t result);
+
+// Starting programs and documents.
+class Processes {
+ public:
+  virtual ~Processes() = default;
+
+  // Starts `program` (a host path: a program, a document or a folder) and returns a launch
+  // result. With options.wait it returns when the program has ended, calling `whileWaiting`
+  // now and then so the caller can repaint.
+  virtual uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
+                          const std::function<void()>& whileWaiting) = 0;
+};
+
+}  // namespace qlm

@@ -1,0 +1,83 @@
+// What the system and file commands of scripts ask of the player window: launching, window
+// placement, the clipboard and fonts.
+#include <algorithm>
+#include <string>
+
+#include "expr/SystemVariables.h"
+#include "platform/Dialogs.h"
+#include "platform/Display.h"
+#include "platform/FileSystem.h"
+#include "platform/Processes.h"
+#include "player/PlayerWindow.h"
+
+namespace qlm {
+
+void PlayerWindow::Launch(const std::string& program, const std::string& options) {
+  const std::string expandedProgram = macros_.Expand(program);
+  const std::string expandedOptions = macros_.Expand(options);
+  if (ctx_.events)
+    ctx_.events->OnLaunch(expandedProgram, expandedOptions);
+  uint32_t result = launch_result::kStarted;
+  if (ctx_.processes) {
+    // A launch that waits keeps the window painted and nothing else.
+    result = ctx_.processes->Launch(ctx_.files.ToHost(expandedProgram),
+                                    ParseLaunchOptions(expandedOptions), [this] {
+                                      if (invalid_)
+                                        Paint();
+                                    });
+  }
+  const std::string_view error = LaunchErrorText(result);
+  if (!error.empty())
+    ctx_.dialogs.MessageBox(std::string(error), "Error", mb::kOk | mb::kIconError);
+  PublishSystemVariable(Variables(), this, "CBK_ReturnVal", static_cast<double>(result),
+                        std::to_string(result));
+  InvalidateAll(true);
+}
+
+void PlayerWindow::ResizeWindow(int width, int height) {
+  // Sizes stay within what a frame can hold.
+  clientWidth_ = width < 1 ? clientWidth_ : std::min(width, 16384);
+  clientHeight_ = height < 1 ? clientHeight_ : std::min(height, 16384);
+  ctx_.display.SetClientSize(clientWidth_, clientHeight_);
+  frame_ = Surface(clientWidth_, clientHeight_);
+  pages_.SetPageArea(clientWidth_, clientHeight_);
+  bubble_.SetClientSize(clientWidth_, clientHeight_);
+  ApplyWindowShape();
+  InvalidateAll(true);
+}
+
+void PlayerWindow::MoveWindow(int x, int y) {
+  ctx_.display.SetPosition(x, y);
+}
+
+void PlayerWindow::CenterWindow() {
+  const ScreenMetrics screen = ctx_.display.Screen();
+  ctx_.display.SetPosition((screen.width - clientWidth_) / 2, (screen.height - clientHeight_) / 2);
+}
+
+void PlayerWindow::SetTopmost(bool topmost) {
+  alwaysOnTop_ = topmost;
+  ctx_.display.SetTopmost(topmost);
+}
+
+void PlayerWindow::SetClipboardText(const std::string& text) {
+  ctx_.display.SetClipboardText(text);
+}
+
+std::optional<std::string> PlayerWindow::ClipboardText() {
+  std::string text = ctx_.display.ClipboardText();
+  if (text.empty())
+    return std::nullopt;
+  return text;
+}
+
+bool PlayerWindow::InstallFont(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error) ||
+      !composer_.Fonts().AddFontFile(file.string()))
+    return false;
+  addedFonts_.push_back(file);
+  return true;
+}
+
+}  // namespace qlm
