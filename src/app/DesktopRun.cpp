@@ -5,6 +5,7 @@
 
 #include "app/JsonPlayerEvents.h"
 #include "platform/HostFileSystem.h"
+#include "platform/HostProcesses.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
 #include "platform/headless/JsonLinesWriter.h"
@@ -88,6 +89,9 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
                         files,       MakeSystemFolders(files, process.environment),
                         codePage,    options.json ? &events : nullptr,
                         options.seed};
+  // The desktop starts what Run and launching objects name; headless runs only report it.
+  HostProcesses processes(process.executable);
+  context.processes = &processes;
 
   // Relative paths of the presentation start in its folder.
   std::error_code ec;

@@ -39,10 +39,10 @@ struct PlayerContext {
   SystemFolders folders;
   CodePage codePage;
   PlayerEvents* events = nullptr;
-  // Starts programs and documents; without it launches are only reported (headless runs).
-  Processes* processes = nullptr;
   // The seed of rnd; without one the evaluator seeds itself from the clock's tick.
   std::optional<uint32_t> seed;
+  // Starts programs and documents; without it launches are only reported (headless runs).
+  Processes* processes = nullptr;
 };
 
 }  // namespace qlm
