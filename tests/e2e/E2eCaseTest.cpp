@@ -6,6 +6,8 @@
 //                   the written project, "{dir}" for the case's sandbox folder
 //   events.txt      the events played with --events; optional
 //   expected.jsonl  the JSON lines the run must print, in order
+//   *.png           screenshots the events take (by that name, in the sandbox folder) must
+//                   match these, with the tolerance of the golden images
 //   manifest        optional: "exit N" (the expected exit status, default 0) and
 //                   "known-failure REASON" (the case is expected to fail; passing is an error,
 //                   so the mark goes the day the fault is fixed)
@@ -18,6 +20,7 @@
 #include "document/ProjectWriter.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectSpec.h"
+#include "support/GoldenImage.h"
 
 namespace qlm::test {
 namespace {
@@ -79,6 +82,14 @@ TEST_P(E2eCase, PlaysAsExpected) {
   EXPECT_EQ(status, expectedExit) << ReadText(box.root / "out.err");
   EXPECT_EQ(actual, expected) << "actual output: " << (box.root / "out.jsonl").string() << "\n"
                               << ReadText(box.root / "out.err");
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path().extension() != ".png")
+      continue;
+    const std::string shot = entry.path().filename().string();
+    const std::optional<Surface> taken = ReadPng(box.root / shot);
+    ASSERT_TRUE(taken) << "the events took no screenshot " << shot;
+    EXPECT_TRUE(MatchesGoldenFile(*taken, entry.path(), "e2e/" + GetParam() + "/" + shot));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, E2eCase, ::testing::ValuesIn(CaseNames()), [](const auto& param) {

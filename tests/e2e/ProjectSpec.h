@@ -8,6 +8,7 @@
 //   page Intro                  a new page (later lines fill it)
 //   masterpage | masterlayer    later lines fill the Master Page or the Master Layer
 //   color 0x0000FF              background colour (0x00BBGGRR) of the page being filled
+//   transition T D              transition type and duration (ms) used when that page is left
 //   enter LINE | leave LINE     a line of the page's enter or exit script
 //   object KIND NAME L T R B [TEXT]
 //   script LINE                 a line of the last object's main script
@@ -99,6 +100,11 @@ inline Project BuildProjectFromSpec(const std::string& spec) {
       object = nullptr;
     } else if (key == "color") {
       pageRef()->backgroundColour = static_cast<uint32_t>(std::stoul(rest, nullptr, 0));
+    } else if (key == "transition") {
+      int32_t type = 0, duration = 0;
+      std::istringstream(rest) >> type >> duration;
+      pageRef()->transitionType = static_cast<uint32_t>(type);
+      pageRef()->transitionDuration = static_cast<uint32_t>(duration);
     } else if (key == "enter" || key == "leave") {
       addLine(-1, key == "enter" ? 0 : 1, rest);
     } else if (key == "object") {
