@@ -109,6 +109,33 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
     return songs[static_cast<size_t>(number - 1)];
   }
 
+  // System and file commands: launches, window placement and fonts are logged; files and the
+  // profile are whatever the test plugs in.
+  void Launch(const std::string& program, const std::string& options) override {
+    launches.emplace_back(program, options);
+    evaluator.SetNumber("CBK_ReturnVal", 42);
+  }
+  FileSystem* Files() override { return fileSystem; }
+  ProfileStore* Profile() override { return profile; }
+  std::string ProfileSection() const override { return profileSection; }
+  void SetFileText(const std::string& path) override { fileText = path; }
+  std::string FileText() const override { return fileText; }
+  void ResizeWindow(int width, int height) override {
+    log.push_back("resize:" + std::to_string(width) + "," + std::to_string(height));
+  }
+  void MoveWindow(int x, int y) override {
+    log.push_back("move:" + std::to_string(x) + "," + std::to_string(y));
+  }
+  void CenterWindow() override { log.push_back("center"); }
+  void SetTopmost(bool topmost) override { log.push_back(topmost ? "topmost" : "not topmost"); }
+  void SetClipboardText(const std::string& text) override { clipboard = text; }
+  std::optional<std::string> ClipboardText() override { return clipboard; }
+  void SetSongList(std::vector<std::string> list) override { songs = std::move(list); }
+  bool InstallFont(const std::filesystem::path& file) override {
+    fonts.push_back(file);
+    return fontsInstall;
+  }
+
   // PageManagerOwner
   void StopPageMedia(PageRecord& page) override { log.push_back("stop:" + page.name); }
   void RunPageExitScript(PageRecord& page) override {
@@ -138,6 +165,14 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
   std::vector<Point> moves;                  // top-left corners ObjectMoved reported
   std::map<std::string, std::string> files;  // what ReadFile finds, by the path scripts give
   std::vector<std::string> songs;            // the song list
+  std::vector<std::pair<std::string, std::string>> launches;  // program, options
+  FileSystem* fileSystem = nullptr;
+  ProfileStore* profile = nullptr;
+  std::string profileSection = "QLM";
+  std::string fileText;  // "<File>"
+  std::optional<std::string> clipboard;
+  std::vector<std::filesystem::path> fonts;  // InstallFont's files
+  bool fontsInstall = true;
 };
 
 }  // namespace qlm::test

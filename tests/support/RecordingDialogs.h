@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,12 +43,43 @@ class RecordingDialogs : public Dialogs {
 
   std::vector<std::string> Texts() const {
     std::vector<std::string> out;
-    for (const auto& b : boxes) out.push_back(b.text);
+    for (const auto& b : boxes)
+      out.push_back(b.text);
     return out;
+  }
+
+  // Pickers answer from `choices` (file dialogs), `colour` and `font`; nothing queued cancels.
+  struct Picker {
+    std::string kind;  // "open", "save", "folder", "colour", "font"
+    std::string filter;
+    std::string initial;
+  };
+
+  std::optional<std::string> ChooseFile(FileDialogMode mode, const std::string& filter,
+                                        const std::string& initial) override {
+    static constexpr const char* kKinds[] = {"open", "save", "folder"};
+    pickers.push_back({kKinds[static_cast<int>(mode)], filter, initial});
+    if (choices.empty())
+      return std::nullopt;
+    std::optional<std::string> choice = choices.front();
+    choices.pop_front();
+    return choice;
+  }
+  std::optional<uint32_t> ChooseColour() override {
+    pickers.push_back({"colour", {}, {}});
+    return colour;
+  }
+  std::optional<FontChoice> ChooseFont() override {
+    pickers.push_back({"font", {}, {}});
+    return font;
   }
 
   std::vector<Box> boxes;
   std::deque<int> answers;
+  std::vector<Picker> pickers;
+  std::deque<std::optional<std::string>> choices;
+  std::optional<uint32_t> colour;
+  std::optional<FontChoice> font;
 };
 
 }  // namespace qlm::test
