@@ -68,6 +68,8 @@ class ExpressionEvaluator {
   void SetFileSystem(const FileSystem* files) { files_ = files; }
 
   void SeedRandom(uint32_t seed) { random_.Seed(seed); }
+  // The generator behind rnd; commands that shuffle draw from it too.
+  ClassicRandom& Random() { return random_; }
 
  private:
   friend class BuiltinFunctions;

@@ -118,6 +118,7 @@ void RegisterCoreCommands(ScriptRunner& runner) {
   RegisterSystemCommands(runner);
   RegisterFileCommands(runner);
   RegisterDialogCommands(runner);
+  RegisterListCommands(runner);
 }
 
 }  // namespace qlm

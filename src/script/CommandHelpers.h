@@ -80,5 +80,6 @@ void RegisterParamCommands(ScriptRunner& runner);
 void RegisterSystemCommands(ScriptRunner& runner);
 void RegisterFileCommands(ScriptRunner& runner);
 void RegisterDialogCommands(ScriptRunner& runner);
+void RegisterListCommands(ScriptRunner& runner);
 
 }  // namespace qlm

@@ -18,6 +18,7 @@ class Dialogs;
 class EventLoop;
 class ExpressionEvaluator;
 class FileSystem;
+class ListBoxControl;
 class ProfileStore;
 class ScriptHost;
 struct WindowMessage;
@@ -137,6 +138,21 @@ class ScriptHost {
   virtual void SetSongList(std::vector<std::string> /*files*/) {}
   // Adds a font file (a host path) to the fonts the player draws with; false on failure.
   virtual bool InstallFont(const std::filesystem::path& /*file*/) { return false; }
+
+  // ---- List-object commands ----
+
+  // The list control of a list-box object (kind 29), made from its stored strings the first
+  // time it is asked for; null for other objects and where no list controls exist.
+  virtual ListBoxControl* ListBoxOf(ObjectRecord& /*object*/) { return nullptr; }
+  // Appends entries to the song list and updates its display. The default rebuilds the list
+  // through SongListEntry and SetSongList.
+  virtual void AppendToSongList(const std::vector<std::string>& entries) {
+    std::vector<std::string> list;
+    for (int64_t n = 1; std::optional<std::string> entry = SongListEntry(n); ++n)
+      list.push_back(std::move(*entry));
+    list.insert(list.end(), entries.begin(), entries.end());
+    SetSongList(std::move(list));
+  }
 };
 
 }  // namespace qlm
