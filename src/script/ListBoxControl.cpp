@@ -1,6 +1,7 @@
 #include "script/ListBoxControl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <limits>
@@ -22,11 +23,18 @@ bool LessIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 // The leading number of a text, or nullopt when it does not start with one.
+// Words such as "nancy" or "info" are no numbers, and no key may be NaN.
 std::optional<double> LeadingNumber(const std::string& text) {
-  const char* begin = text.c_str();
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos)
+    return std::nullopt;
+  const char c = text[first];
+  if (!(c >= '0' && c <= '9') && c != '+' && c != '-' && c != '.')
+    return std::nullopt;
+  const char* begin = text.c_str() + first;
   char* end = nullptr;
   const double value = std::strtod(begin, &end);
-  if (end == begin)
+  if (end == begin || !std::isfinite(value))
     return std::nullopt;
   return value;
 }
