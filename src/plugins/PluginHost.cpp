@@ -138,8 +138,9 @@ bool PluginHost::Draw(Canvas& canvas, const IntRect& rect) {
     return false;
   auto method = Slot(&qlm_plugin_vtable::Draw);
   auto function = object_ ? nullptr : ExportAs<qlm_draw_fn>(*this, "Draw");
+  // A library without Draw leaves the rectangle as it is: it was still drawn by its plug-in.
   if (!method && !function)
-    return false;
+    return true;
   const int64_t w = rect.Width();
   const int64_t h = rect.Height();
   // The buffer is exactly the rectangle; one too large to back is not handed out at all.

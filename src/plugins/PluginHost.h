@@ -66,7 +66,7 @@ class PluginHost {
 
   // Lets the plug-in draw the rectangle `rect` (window coordinates) of `canvas`: it receives a
   // buffer of exactly the rectangle holding what is there now, and what lies inside the
-  // canvas's clip is copied back. False when nothing was drawn (no library or no Draw).
+  // canvas's clip is copied back. False only when no library is loaded.
   bool Draw(Canvas& canvas, const IntRect& rect);
 
   // Mouse events at a position relative to the object's top-left corner. The capture level
