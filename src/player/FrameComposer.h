@@ -24,9 +24,19 @@ class PlayerPaintRuntime : public PaintRuntime {
   ObjectPaintState StateOf(const ObjectRecord& object) override;
   const ObjectRecord* FindAliasSource(const PageRecord& page, const std::string& name) override;
 
+  // Plug-in objects are drawn by whoever hosts their libraries (the window).
+  void SetPlugInPainter(PaintRuntime* painter) { plugIns_ = painter; }
+  bool DrawPlugIn(const ObjectRecord& object, Canvas& canvas, const IntRect& rect) override {
+    return plugIns_ && plugIns_->DrawPlugIn(object, canvas, rect);
+  }
+  std::string PlugInFileName(const ObjectRecord& object) override {
+    return plugIns_ ? plugIns_->PlugInFileName(object) : object.text;
+  }
+
  private:
   CPageManager& pages_;
   const ObjectStates& states_;
+  PaintRuntime* plugIns_ = nullptr;
 };
 
 // Composes the update box of a frame off-screen, in a surface exactly that large, and copies

@@ -18,6 +18,15 @@ std::filesystem::path Absolute(const std::filesystem::path& path) {
   return ec ? path : result;
 }
 
+// Plug-in libraries live beside the player (and in its "Plugins" folder): the player's folder
+// as scripts see it, without a trailing backslash.
+std::string PluginFolderOf(const FileSystem& files, const std::filesystem::path& executable) {
+  std::string folder = files.ToWindows(Absolute(executable).parent_path());
+  while (!folder.empty() && folder.back() == '\\')
+    folder.pop_back();
+  return folder;
+}
+
 // The command line without its first parameter.
 std::string WithoutFirstParameter(std::string_view raw) {
   CommandLineParams params;
@@ -41,6 +50,7 @@ PlayerApp::~PlayerApp() {
 
 PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
   window_ = std::make_unique<PlayerWindow>(ctx_);
+  window_->SetPluginFolders({PluginFolderOf(ctx_.files, ownExecutable_)});
   std::string raw(rawCommandLine);
   StartupCommand command = ParseStartupCommand(raw);
 
@@ -119,6 +129,7 @@ PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
 
 PlayerApp::StartResult PlayerApp::StartWith(Project project, std::string_view rawCommandLine) {
   window_ = std::make_unique<PlayerWindow>(ctx_);
+  window_->SetPluginFolders({PluginFolderOf(ctx_.files, ownExecutable_)});
   StartupCommand command = ParseStartupCommand(rawCommandLine);
   window_->SetCommandLine(command.params);
   window_->SetExeFileName(ownExecutable_.filename().string());

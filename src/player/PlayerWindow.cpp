@@ -92,6 +92,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
     evaluator_.SeedRandom(*ctx_.seed);
   pages_.SetOwner(this);
   RegisterCoreCommands(*runner_);
+  InitPlugins();
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -146,6 +147,8 @@ bool PlayerWindow::Adopt(LoadResult result) {
   pages_.StopPages();
   EmbeddedFiles::Remove(embedded_);
   ForgetInput();
+  // Plug-ins go with the objects that hold them.
+  plugins_.Clear();
   pages_.SetProject(std::move(result.project));
   hasProject_ = true;
   lastAnnounced_ = nullptr;
@@ -296,6 +299,7 @@ void PlayerWindow::PublishCommandLine() {
 
 void PlayerWindow::ShowPage() {
   pages_.ShowCurrentPage(Variables(), this, exeFileName_);
+  SetUpPlugins();
   const PageRecord* page = pages_.CurrentPage();
   if (page && page != lastAnnounced_ && ctx_.events)
     ctx_.events->OnPage(page->name);
@@ -434,6 +438,7 @@ void PlayerWindow::ShutDown() {
   runner_->KillScriptTimers();
   if (transition_)
     transition_->Stop();
+  plugins_.Clear();
   if (displayChanged_) {
     ctx_.display.RequestFullScreen(0, 0);
     displayChanged_ = false;
@@ -660,9 +665,11 @@ void PlayerWindow::OnMouse(const MouseEvent& event) {
       break;
     case MouseAction::kRightDown:
       rightDown_ = true;
+      ForwardPluginRightButton(PluginMouse::kRightDown, event.x, event.y);
       break;
     case MouseAction::kRightUp:
       rightDown_ = false;
+      ForwardPluginRightButton(PluginMouse::kRightUp, event.x, event.y);
       break;
     case MouseAction::kMove:
       OnMouseMove(event.x, event.y);

@@ -28,6 +28,9 @@
 #include "player/PageInput.h"
 #include "player/PlayerContext.h"
 #include "player/TransitionWindow.h"
+#include "plugins/Libraries.h"
+#include "plugins/PluginHosts.h"
+#include "plugins/TransitionPlugin.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptRunner.h"
@@ -218,6 +221,23 @@ class PlayerWindow : public ScriptHost,
   // Font files scripts added, in order.
   const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
 
+  // ---- Plug-ins (PlayerWindowPlugins.cpp) ----
+
+  // Windows folders plug-in libraries are looked for in, before the presentation's folder:
+  // the player's own folder (its "Plugins" sub-folder is searched too).
+  void SetPluginFolders(std::vector<std::string> windowsFolders) {
+    pluginFolders_ = std::move(windowsFolders);
+  }
+  // Every folder a library is looked for in, in order: those set above, then "<SrcDir>".
+  std::vector<std::string> PluginFolders();
+  // The loader of plug-in libraries (dlopen unless a test gives another).
+  void SetLibraries(Libraries& libraries) { libraries_ = &libraries; }
+  // The host of a plug-in object once its page was shown, or null.
+  PluginHost* PluginHostOf(const ObjectRecord& object) const { return plugins_.Find(object); }
+  // A transition plug-in over this window's loader and files, for effect 18: Start it with
+  // PluginFolders(), the old and the new picture, then Step it on every frame.
+  std::unique_ptr<TransitionPlugin> MakeTransitionPlugin();
+
   // ---- EvaluatorOwner ----
   void MousePosition(int& x, int& y) const override;
   bool IsMouseButtonDown(MouseButton button) const override;
@@ -375,6 +395,23 @@ class PlayerWindow : public ScriptHost,
   };
   std::vector<PendingHide> timedHides_;
   std::vector<std::filesystem::path> addedFonts_;
+
+  // Plug-in objects: their hosts, the loader and the folders libraries come from.
+  class PluginPainter;
+  void InitPlugins();
+  // Creates and sets up the hosts of the plug-in objects of the shown layers that have none.
+  void SetUpPlugins();
+  void SetUpPlugin(ObjectRecord& object);
+  // Forwards a mouse event to the plug-in of `object` when its capture level asks for it and
+  // repaints the object. No-op for other kinds.
+  enum class PluginMouse { kDown, kUp, kRightDown, kRightUp, kMove };
+  void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y);
+  void ForwardPluginRightButton(PluginMouse event, int x, int y);
+  HostLibraries hostLibraries_;
+  Libraries* libraries_ = &hostLibraries_;
+  std::vector<std::string> pluginFolders_;
+  PluginHosts plugins_;
+  std::unique_ptr<PaintRuntime> pluginPainter_;
 
   // Page transitions: the settings of the page being left and the window that runs them.
   int transitionType_ = 0;

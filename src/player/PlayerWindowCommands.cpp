@@ -27,12 +27,15 @@ void PlayerWindow::RestoreWindow() {
 // objects through the edit, and whatever was removed is forgotten.
 void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) {
   std::vector<std::optional<ObjectRunState>> before;
+  std::vector<const ObjectRecord*> records;
   before.reserve(page.objects.size());
   for (const ObjectRecord& object : page.objects) {
+    records.push_back(&object);
     const ObjectRunState* state = objectStates_.Find(object);
     before.push_back(state ? std::optional(*state) : std::nullopt);
   }
   const std::vector<size_t> from = edit(page.objects);
+  plugins_.Rebind(records, page.objects, from);
 
   auto newIndexOf = [&](std::optional<size_t> old) -> std::optional<size_t> {
     if (!old)

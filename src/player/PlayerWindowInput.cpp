@@ -76,6 +76,7 @@ void PlayerWindow::OnLeftDown(int x, int y) {
     buttonPressed_ = true;
   if (object.typeCode == kObjGrid)
     SetGridCell(object, x, y);
+  ForwardPluginMouse(object, PluginMouse::kDown, x, y);
   // The press may have changed nothing of the list, but the script below can: run it last.
   RunObjectScript(object, kPressScript);
 }
@@ -115,6 +116,7 @@ void PlayerWindow::OnMouseMove(int x, int y) {
     ApplyCursor(-1);
     return;
   }
+  ForwardPluginMouse(*found, PluginMouse::kMove, x, y);
   if (found->hasSecondText != 0 && !found->secondText.empty())
     bubble_.Show(found->secondText, x, y);
   const std::optional<int> entry = CursorTable::EntryOf(*found);
@@ -158,6 +160,7 @@ void PlayerWindow::OnLeftUp(int x, int y) {
       Repaint(objectStates_.RectOf(*pressed.object).Inflate(2));
     return;
   }
+  ForwardPluginMouse(*pressed.object, PluginMouse::kUp, x, y);
   CarryOutClick(pageInput_.Click(*pressed.object, exitAllowed_), x, y);
 }
 
