@@ -300,6 +300,8 @@ MciReply MciDevices::Open(const std::vector<std::string>& words, const std::vect
     const std::string keyword = AsciiLower(words[i]);
     if (keyword == "shareable" || keyword == "wait" || keyword == "notify")
       continue;
+    if (!IsOpenKeyword(keyword))
+      return {mci_error::kUnrecognizedKeyword, {}};
     if (i + 1 >= words.size())
       return {mci_error::kMissingParameter, {}};
     const std::string& value = words[++i];
@@ -309,8 +311,6 @@ MciReply MciDevices::Open(const std::vector<std::string>& words, const std::vect
       int64_t handle = 0;
       if (!ParseWhole(value, handle))
         return {mci_error::kBadInteger, {}};
-    } else if (keyword != "type" && keyword != "style" && keyword != "buffer") {
-      return {mci_error::kUnrecognizedKeyword, {}};
     }
   }
   if (devices_.contains(alias))
