@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/JsonPlayerEvents.h"
+#include "media/MpvMediaBackend.h"
 #include "platform/HostFileSystem.h"
 #include "platform/HostProcesses.h"
 #include "platform/IniProfileStore.h"
@@ -89,6 +90,8 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
                         files,       MakeSystemFolders(files, process.environment),
                         codePage,    options.json ? &events : nullptr,
                         options.seed};
+  MpvMediaBackend media(MpvMediaBackend::Options{});
+  context.media = &media;
   // The desktop starts what Run and launching objects name; headless runs only report it.
   HostProcesses processes(process.executable);
   context.processes = &processes;

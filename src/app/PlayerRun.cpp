@@ -11,6 +11,7 @@
 
 #include "app/DesktopRun.h"
 #include "app/JsonPlayerEvents.h"
+#include "media/MpvMediaBackend.h"
 #include "platform/HostFileSystem.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
@@ -250,6 +251,9 @@ int RunPlayerProcess(const PlayerProcess& process) {
   PlayerContext context{loop,     display, dialogs,
                         profile,  files,   MakeSystemFolders(files, process.environment),
                         codePage, &events, options.seed};
+  // Headless media play to a null audio output; their time is the virtual clock's.
+  MpvMediaBackend media(MpvMediaBackend::Options{.nullAudio = true});
+  context.media = &media;
 
   // Relative paths of the presentation start in its folder.
   std::error_code ec;

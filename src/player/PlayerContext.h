@@ -13,6 +13,7 @@ class Dialogs;
 class Display;
 class EventLoop;
 class FileSystem;
+class MediaBackend;
 class ProfileStore;
 class Processes;
 
@@ -43,6 +44,8 @@ struct PlayerContext {
   std::optional<uint32_t> seed;
   // Starts programs and documents; without it launches are only reported (headless runs).
   Processes* processes = nullptr;
+  // Plays the media-control devices; without it every device fails to open.
+  MediaBackend* media = nullptr;
 };
 
 }  // namespace qlm

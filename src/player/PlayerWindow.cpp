@@ -92,6 +92,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
     evaluator_.SeedRandom(*ctx_.seed);
   pages_.SetOwner(this);
   RegisterCoreCommands(*runner_);
+  InitMedia();
   InitPlugins();
 }
 
@@ -145,6 +146,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
   if (hasProject_ && initialized_)
     LeaveCurrentPage();
   pages_.StopPages();
+  media_->CloseAll();
   EmbeddedFiles::Remove(embedded_);
   ForgetInput();
   // Plug-ins go with the objects that hold them.
@@ -300,6 +302,7 @@ void PlayerWindow::PublishCommandLine() {
 void PlayerWindow::ShowPage() {
   pages_.ShowCurrentPage(Variables(), this, exeFileName_);
   SetUpPlugins();
+  StartPageMedia();
   const PageRecord* page = pages_.CurrentPage();
   if (page && page != lastAnnounced_ && ctx_.events)
     ctx_.events->OnPage(page->name);
@@ -444,6 +447,7 @@ void PlayerWindow::ShutDown() {
     displayChanged_ = false;
   }
   commandLine_.Clear();
+  ShutDownMedia();
   EmbeddedFiles::Remove(embedded_);
   embedded_.clear();
   pages_.SetProject(Project());
@@ -509,7 +513,8 @@ void PlayerWindow::ApplyWindowShape() {
 // Events
 
 void PlayerWindow::OnTimer(uint32_t id) {
-  if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)))
+  if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)) ||
+      media_->devices.OnTimer(id))
     return;
   using namespace player_timer;
   if (id == kOneShot) {

@@ -17,6 +17,7 @@
 #include "expr/PathMacros.h"
 #include "expr/SystemVariables.h"
 #include "graphics/Surface.h"
+#include "media/MediaSession.h"
 #include "platform/EventLoop.h"
 #include "player/CBubble.h"
 #include "player/CommandLine.h"
@@ -218,6 +219,10 @@ class PlayerWindow : public ScriptHost,
   void SetClipboardText(const std::string& text) override;
   std::optional<std::string> ClipboardText() override;
   bool InstallFont(const std::filesystem::path& file) override;
+  // Media (PlayerWindowMedia.cpp).
+  std::optional<std::string> SongListEntry(int64_t number) const override;
+  void SetSongList(std::vector<std::string> files) override;
+  MediaSession& Media() { return *media_; }
   // Font files scripts added, in order.
   const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
 
@@ -245,8 +250,9 @@ class PlayerWindow : public ScriptHost,
   bool IsMinimized() const override;
   SystemInformation SystemInfo() const override;
   std::optional<ObjectInfo> FindObjectInfo(const std::string& name) const override;
-  int PlayListCount() const override { return 0; }
-  std::string PlayListItem(int) const override { return {}; }
+  // The song list (PlayerWindowMedia.cpp).
+  int PlayListCount() const override;
+  std::string PlayListItem(int index) const override;
   std::string RunningObjectName() const override { return runningObject_; }
 
   // ---- BoundTextObjectFinder ----
@@ -264,6 +270,12 @@ class PlayerWindow : public ScriptHost,
 
   // PageManagerOwner.
   void RunPageExitScript(PageRecord& page) override;
+  void StopPageMedia(PageRecord& page) override;
+
+  // Media: the session, the MCI objects of a page that becomes current, and the end of it all.
+  void InitMedia();
+  void StartPageMedia();
+  void ShutDownMedia();
 
   bool Adopt(LoadResult result);
   void ApplySettings();
@@ -417,6 +429,8 @@ class PlayerWindow : public ScriptHost,
   int transitionType_ = 0;
   int32_t transitionDuration_ = 0;
   std::unique_ptr<TransitionWindow> transition_;
+
+  std::unique_ptr<MediaSession> media_;
 };
 
 }  // namespace qlm

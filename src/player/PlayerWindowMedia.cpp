@@ -1,0 +1,55 @@
+// The player window's media: MCI devices and objects, the song list and the temporary files
+// of embedded sounds.
+#include "media/EmbeddedSoundFiles.h"
+#include "platform/FileSystem.h"
+#include "player/PlayerWindow.h"
+
+namespace qlm {
+
+void PlayerWindow::InitMedia() {
+  media_ = std::make_unique<MediaSession>(ctx_.loop, ctx_.media, &ctx_.files);
+  media_->boundObjects = this;
+  // No device gets a native window here: "<This>" and child devices name none.
+  media_->windowHandle = 0;
+  RegisterMediaCommands(*runner_, *media_);
+}
+
+void PlayerWindow::StartPageMedia() {
+  PageRecord* page = pages_.CurrentPage();
+  if (!page)
+    return;
+  for (const ObjectRecord& object : page->objects) {
+    if (object.typeCode == kObjMci && !object.text.empty()) {
+      media_->objects.Command(object, "open", ExpandPathMacros(object.text), media_->windowHandle);
+    }
+  }
+}
+
+void PlayerWindow::StopPageMedia(PageRecord& page) {
+  media_->objects.ClosePage(page);
+}
+
+void PlayerWindow::ShutDownMedia() {
+  media_->CloseAll();
+  EmbeddedSoundFiles::Remove(pages_.GetProject().sounds, ctx_.files.ToHost(ctx_.folders.embedded),
+                             ctx_.codePage);
+}
+
+std::optional<std::string> PlayerWindow::SongListEntry(int64_t number) const {
+  return media_->songs.Entry(number);
+}
+
+void PlayerWindow::SetSongList(std::vector<std::string> files) {
+  media_->songs.Replace(std::move(files));
+  media_->songs.Publish(Variables(), this);
+}
+
+int PlayerWindow::PlayListCount() const {
+  return static_cast<int>(std::min<size_t>(media_->songs.Count(), INT32_MAX));
+}
+
+std::string PlayerWindow::PlayListItem(int index) const {
+  return media_->songs.Entry(index).value_or(std::string());
+}
+
+}  // namespace qlm
