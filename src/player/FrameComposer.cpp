@@ -10,6 +10,8 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
     paint.offsetX = s->offsetX;
     paint.offsetY = s->offsetY;
     paint.highlight = s->highlight;
+    if (s->listBox)
+      paint.listBox = &*s->listBox;
   }
   return paint;
 }

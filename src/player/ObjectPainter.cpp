@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "graphics/TextLayout.h"
+#include "script/ListBoxControl.h"
 
 namespace qlm {
 namespace {
@@ -170,7 +171,7 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
       DrawInputField(canvas, o, r);
       break;
     case kObjListBox:
-      DrawListBox(canvas, o, r);
+      DrawListBox(canvas, o, r, s);
       break;
     case kObjProgram:
     case kObjBrowser:
@@ -508,17 +509,45 @@ void ObjectPainter::DrawInputField(Canvas& canvas, const ObjectRecord& o, const 
   canvas.DrawText(font, ToUtf8(TextLines(o.text).front()), inside.left + 2, top, kBlack);
 }
 
-void ObjectPainter::DrawListBox(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
-  DrawControlFrame(canvas, r);
-  const IntRect inside = r.Inflate(-2);
+int ObjectPainter::ListBoxRowHeight(const ObjectRecord& object) {
+  return std::max(1, fonts_.Get(FontOf(object.font)).Metrics().height);
+}
+
+void ObjectPainter::DrawListBox(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                                const ObjectPaintState& s) {
+  const ListBoxControl* list = s.listBox;
+  canvas.Edge(r, EdgeStyle::Sunken);
+  const IntRect inside = ListBoxInside(r);
+  canvas.FillRect(inside, list ? list->background & 0xFFFFFF : kWhite);
   const Font& font = fonts_.Get(FontOf(o.font));
-  const int lineHeight = std::max(1, font.Metrics().height);
+  const int lineHeight = ListBoxRowHeight(o);
+  const size_t count = list ? list->Size() : o.stringList.size();
+  const size_t first = list ? list->TopIndex() : 0;
+  const uint32_t textColour = list ? list->textColour & 0xFFFFFF : kBlack;
   Canvas::ClipScope clip(canvas, inside);
-  for (size_t i = 0; i < o.stringList.size(); ++i) {
-    const int64_t top = inside.top + static_cast<int64_t>(i) * lineHeight;
+  for (size_t i = first; i < count; ++i) {
+    const int64_t top = inside.top + static_cast<int64_t>(i - first) * lineHeight;
     if (top >= canvas.Clip().bottom)
       break;
-    canvas.DrawText(font, ToUtf8(o.stringList[i]), inside.left + 2, Clamp(top), kBlack);
+    const IntRect row{inside.left, Clamp(top), inside.right, Clamp(top + lineHeight)};
+    if (!list) {
+      canvas.DrawText(font, ToUtf8(o.stringList[i]), inside.left + 2, row.top, kBlack);
+      continue;
+    }
+    const ListBoxItem& item = list->Items()[i];
+    uint32_t colour = textColour;
+    if (item.selected) {
+      canvas.FillRect(row, kSelectionColor);
+      colour = kSelectedTextColor;
+    }
+    std::string text = ToUtf8(item.text);
+    if (!list->hideNumbers)
+      text = std::to_string(i + 1) + ". " + text;
+    canvas.DrawText(font, text, inside.left + 2, row.top, colour);
+    if (!list->hideTimes && !item.info.empty()) {
+      const std::string info = ToUtf8(item.info);
+      canvas.DrawText(font, info, inside.right - 2 - font.TextWidth(info), row.top, colour);
+    }
   }
 }
 

@@ -49,6 +49,14 @@ class ObjectPainter {
   // The lines of a text object: cut at LF (a CR before it goes too) and at backslash-n.
   static std::vector<std::string> TextLines(const std::string& text);
 
+  // Height of one row of a list box in its font.
+  int ListBoxRowHeight(const ObjectRecord& object);
+  // Where a list box's rows lie: its rectangle less the sunken frame.
+  static IntRect ListBoxInside(const IntRect& rect) { return rect.Inflate(-2); }
+  // Fill and text colour of selected list rows.
+  static constexpr uint32_t kSelectionColor = 0x800000;
+  static constexpr uint32_t kSelectedTextColor = 0xFFFFFF;
+
   // Paragraph lines after word wrap, as drawn (UTF-8). Made once per object and text.
   const std::vector<std::string>& ParagraphLines(const ObjectRecord& object, int width);
 
@@ -70,7 +78,7 @@ class ObjectPainter {
   void DrawPicture(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawPlugIn(Canvas&, const ObjectRecord&, const IntRect&, PaintRuntime&, bool shown);
   void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&);
-  void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawControlFrame(Canvas&, const IntRect&);
   // One line of text centred in `rect` both ways.
   void DrawCentredLine(Canvas&, const Font&, const std::string& utf8, const IntRect&,

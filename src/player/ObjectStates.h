@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
 #include "player/PaintRuntime.h"
+#include "script/ListBoxControl.h"
 
 namespace qlm {
 
@@ -17,6 +19,8 @@ struct ObjectRunState {
   // Image objects that play and may be dragged with the mouse.
   bool playing = false;
   bool draggable = false;
+  // List boxes: the list control, made from the stored strings when first needed.
+  std::optional<ListBoxControl> listBox;
 };
 
 // Run-time state of the objects of the loaded project, by object. An object without an entry

@@ -13,6 +13,7 @@
 namespace qlm {
 
 class Canvas;
+class ListBoxControl;
 
 // Highlight states of an object: the mouse-over step sets Hover, the press step Pressed.
 enum class Highlight : int { Normal = 0, Hover = 1, Pressed = 2 };
@@ -32,6 +33,9 @@ struct ObjectPaintState {
   const std::vector<uint8_t>* gridCells = nullptr;
   // Animated GIFs and replaced images: the picture to show instead of state image A.
   const Image24* picture = nullptr;
+  // List boxes: rows, selection, first visible row and colours at run time; without it the
+  // stored string list is shown.
+  const ListBoxControl* listBox = nullptr;
 };
 
 // The player's side of drawing: run-time state and the parts that live outside the renderer.

@@ -219,6 +219,8 @@ class PlayerWindow : public ScriptHost,
   void SetClipboardText(const std::string& text) override;
   std::optional<std::string> ClipboardText() override;
   bool InstallFont(const std::filesystem::path& file) override;
+  // List-object commands (PlayerWindowLists.cpp).
+  ListBoxControl* ListBoxOf(ObjectRecord& object) override;
   // Media (PlayerWindowMedia.cpp).
   std::optional<std::string> SongListEntry(int64_t number) const override;
   void SetSongList(std::vector<std::string> files) override;
@@ -311,6 +313,8 @@ class PlayerWindow : public ScriptHost,
   void CarryOutClick(const ClickResult& click, int x, int y);
   void OpenProjectAction(const std::string& target, const std::string& parameters);
   void SetGridCell(const ObjectRecord& grid, int x, int y);
+  // A press on a list box selects the row under the mouse.
+  void SelectListRow(ObjectRecord& list, int x, int y);
   void ApplyCursor(int entry);
   void FireTimedHides();
   void ApplyWindowShape();

@@ -76,6 +76,8 @@ void PlayerWindow::OnLeftDown(int x, int y) {
     buttonPressed_ = true;
   if (object.typeCode == kObjGrid)
     SetGridCell(object, x, y);
+  if (object.typeCode == kObjListBox)
+    SelectListRow(object, x, y);
   ForwardPluginMouse(object, PluginMouse::kDown, x, y);
   // The press may have changed nothing of the list, but the script below can: run it last.
   RunObjectScript(object, kPressScript);
