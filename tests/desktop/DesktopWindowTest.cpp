@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "document/ProjectWriter.h"
-#include "e2e/ProjectSpec.h"
+#include "e2e/ProjectText.h"
 // X11 headers last: they define macros such as None that the project's headers use as names.
 #include "desktop/ChildProcess.h"
 #include "desktop/XSession.h"

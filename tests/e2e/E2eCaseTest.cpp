@@ -1,7 +1,7 @@
 // Plays every folder under tests/e2e/cases through the real qlmplayer binary.
 //
 // A case folder holds:
-//   project.txt     the project (see ProjectSpec.h), written as project.qmd; optional
+//   project.txt     the project (see ProjectText.h), written as project.qmd; optional
 //   args            the player's arguments after --headless, one a line; "{project}" stands for
 //                   the written project, "{dir}" for the case's sandbox folder
 //   events.txt      the events played with --events; optional
@@ -19,7 +19,7 @@
 
 #include "document/ProjectWriter.h"
 #include "e2e/E2eSupport.h"
-#include "e2e/ProjectSpec.h"
+#include "e2e/ProjectText.h"
 #include "support/GoldenImage.h"
 
 namespace qlm::test {

@@ -12,7 +12,7 @@
 #include "document/ProjectWriter.h"
 #include "document/StandaloneContainer.h"
 #include "e2e/E2eSupport.h"
-#include "e2e/ProjectSpec.h"
+#include "e2e/ProjectText.h"
 
 namespace qlm::test {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "document/ProjectWriter.h"
 #include "e2e/E2eSupport.h"
-#include "e2e/ProjectSpec.h"
+#include "e2e/ProjectText.h"
 
 namespace qlm::test {
 namespace {
