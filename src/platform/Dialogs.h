@@ -52,6 +52,23 @@ struct FontChoice {
   bool operator==(const FontChoice&) const = default;
 };
 
+// The first button of a message box style: what Enter answers and what unattended runs take.
+inline int FirstButton(uint32_t style) {
+  switch (style & 0xF) {
+    case mb::kAbortRetryIgnore:
+      return idb::kAbort;
+    case mb::kYesNoCancel:
+    case mb::kYesNo:
+      return idb::kYes;
+    case mb::kRetryCancel:
+      return idb::kRetry;
+    case mb::kCancelTryContinue:
+      return idb::kCancel;
+    default:
+      return idb::kOk;
+  }
+}
+
 // Modal dialogs of the machine the player runs on. Texts are 8-bit strings in the
 // presentation's code page; implementations convert them for display.
 class Dialogs {
@@ -63,8 +80,8 @@ class Dialogs {
 
   // The same box closing by itself after `timeoutMs` (0: never) with idb::kTimedOut. Dialogs
   // that are answered at once need no timeout and show the plain box.
-  virtual int MessageBoxTimeout(const std::string& text, const std::string& caption,
-                                uint32_t style, uint32_t /*timeoutMs*/) {
+  virtual int MessageBoxTimeout(const std::string& text, const std::string& caption, uint32_t style,
+                                uint32_t /*timeoutMs*/) {
     return MessageBox(text, caption, style);
   }
 

@@ -26,19 +26,7 @@ class RecordingDialogs : public Dialogs {
       answers.pop_front();
       return a;
     }
-    switch (style & 0xF) {
-      case mb::kAbortRetryIgnore:
-        return idb::kAbort;
-      case mb::kYesNoCancel:
-      case mb::kYesNo:
-        return idb::kYes;
-      case mb::kRetryCancel:
-        return idb::kRetry;
-      case mb::kCancelTryContinue:
-        return idb::kCancel;
-      default:
-        return idb::kOk;
-    }
+    return FirstButton(style);
   }
 
   std::vector<std::string> Texts() const {

@@ -40,19 +40,7 @@ std::optional<int> ReadInt(std::string_view text, int low, int high) {
 }  // namespace
 
 int HeadlessDialogs::DefaultAnswer(uint32_t style) {
-  switch (style & 0xF) {
-    case mb::kAbortRetryIgnore:
-      return idb::kAbort;
-    case mb::kYesNoCancel:
-    case mb::kYesNo:
-      return idb::kYes;
-    case mb::kRetryCancel:
-      return idb::kRetry;
-    case mb::kCancelTryContinue:
-      return idb::kCancel;
-    default:
-      return idb::kOk;
-  }
+  return FirstButton(style);
 }
 
 int HeadlessDialogs::MessageBox(const std::string& text, const std::string& caption,
