@@ -17,16 +17,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kMciCommand = 39;
-constexpr int32_t kSongListReset = 63;
-constexpr int32_t kSongListAdd = 64;
-constexpr int32_t kSongListLoad = 68;
-constexpr int32_t kSongListRnd = 69;
-constexpr int32_t kSongListEdit = 72;
-constexpr int32_t kMciObject = 83;
-constexpr int32_t kSongListDel = 209;
-constexpr int32_t kSongListSave = 210;
-
 // Answers longer than this are cut, as the platform's answer buffer cuts them.
 constexpr size_t kMaxAnswer = 255;
 constexpr std::string_view kListPrefix = "<List>";
@@ -164,25 +154,25 @@ void RegisterMediaCommands(ScriptRunner& runner, MediaSession& media) {
   auto bind = [m](CommandResult (*handler)(CommandContext&, MediaSession&)) {
     return [m, handler](CommandContext& context) { return handler(context, *m); };
   };
-  runner.SetHandler(kMciObject, bind(MciObjectCommand));
-  runner.SetHandler(kMciCommand, bind(MciCommand));
-  runner.SetHandler(kSongListAdd, bind(SongListAdd));
-  runner.SetHandler(kSongListDel, bind(SongListDel));
-  runner.SetHandler(kSongListLoad, bind(SongListLoad));
-  runner.SetHandler(kSongListSave, bind(SongListSave));
-  runner.SetHandler(kSongListReset, [m](CommandContext& context) {
+  runner.SetHandler(CommandCode::kMCIObject, bind(MciObjectCommand));
+  runner.SetHandler(CommandCode::kMCICommand, bind(MciCommand));
+  runner.SetHandler(CommandCode::kSongListAdd, bind(SongListAdd));
+  runner.SetHandler(CommandCode::kSongListDel, bind(SongListDel));
+  runner.SetHandler(CommandCode::kSongListLoad, bind(SongListLoad));
+  runner.SetHandler(CommandCode::kSongListSave, bind(SongListSave));
+  runner.SetHandler(CommandCode::kSongListReset, [m](CommandContext& context) {
     m->songs.Reset();
     Publish(context, *m);
     return CommandResult::kContinue;
   });
-  runner.SetHandler(kSongListRnd, [m](CommandContext& context) {
+  runner.SetHandler(CommandCode::kSongListRND, [m](CommandContext& context) {
     m->songs.Shuffle(context.host.Evaluator().Random());
     Publish(context, *m);
     return CommandResult::kContinue;
   });
   // The editor needs a list dialog the platform does not offer: it ends as if cancelled, so
   // the list stays and only the variables are published, as the editor does when cancelled.
-  runner.SetHandler(kSongListEdit, [m](CommandContext& context) {
+  runner.SetHandler(CommandCode::kSongListEdit, [m](CommandContext& context) {
     Publish(context, *m);
     return CommandResult::kContinue;
   });

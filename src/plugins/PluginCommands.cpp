@@ -11,9 +11,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kPluginSet = 76;
-constexpr int32_t kPluginGet = 77;
-constexpr int32_t kPluginRun = 78;
 constexpr std::string_view kFileMacro = "<File>";
 
 // A number cut to an int32 toward zero; out-of-range values saturate and NaN is 0.
@@ -94,9 +91,12 @@ CommandResult PluginRun(CommandContext& context, PluginHosts& hosts) {
 }  // namespace
 
 void RegisterPluginCommands(ScriptRunner& runner, PluginHosts& hosts) {
-  runner.SetHandler(kPluginSet, [&hosts](CommandContext& c) { return PluginSet(c, hosts); });
-  runner.SetHandler(kPluginGet, [&hosts](CommandContext& c) { return PluginGet(c, hosts); });
-  runner.SetHandler(kPluginRun, [&hosts](CommandContext& c) { return PluginRun(c, hosts); });
+  runner.SetHandler(CommandCode::kPluginSet,
+                    [&hosts](CommandContext& c) { return PluginSet(c, hosts); });
+  runner.SetHandler(CommandCode::kPluginGet,
+                    [&hosts](CommandContext& c) { return PluginGet(c, hosts); });
+  runner.SetHandler(CommandCode::kPluginRun,
+                    [&hosts](CommandContext& c) { return PluginRun(c, hosts); });
 }
 
 }  // namespace qlm

@@ -25,22 +25,22 @@ enum class Shape {
 };
 
 struct CreateCommand {
-  int32_t code;
+  CommandCode code;
   Shape shape;
   int32_t kind;
   const char* defaultName;
 };
 
 constexpr CreateCommand kCommands[] = {
-    {250, Shape::kCircle, kObjCircle, "Circle"},
-    {251, Shape::kHotSpot, kObjHotSpot, "HotSpot"},
-    {252, Shape::kLine, kObjLine, "Line"},
-    {253, Shape::kRectangle, kObjRectangle, "Rectangle"},
-    {254, Shape::kScript, kObjScript, "Script"},
-    {255, Shape::kText, kObjText, "Text"},
-    {256, Shape::kTextButton, kObjTextButton, "TextBTN"},
-    {257, Shape::kLineAB, kObjLine, "Line"},
-    {258, Shape::kParagraph, kObjParagraph, "Paragraph"},
+    {CommandCode::kCreateCircle, Shape::kCircle, kObjCircle, "Circle"},
+    {CommandCode::kCreateHotSpot, Shape::kHotSpot, kObjHotSpot, "HotSpot"},
+    {CommandCode::kCreateLine, Shape::kLine, kObjLine, "Line"},
+    {CommandCode::kCreateRectangle, Shape::kRectangle, kObjRectangle, "Rectangle"},
+    {CommandCode::kCreateScript, Shape::kScript, kObjScript, "Script"},
+    {CommandCode::kCreateText, Shape::kText, kObjText, "Text"},
+    {CommandCode::kCreateTextButton, Shape::kTextButton, kObjTextButton, "TextBTN"},
+    {CommandCode::kCreateLineAB, Shape::kLineAB, kObjLine, "Line"},
+    {CommandCode::kCreateParagraph, Shape::kParagraph, kObjParagraph, "Paragraph"},
 };
 
 constexpr uint32_t kBlack = 0x000000;

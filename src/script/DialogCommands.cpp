@@ -12,12 +12,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kOpenFile = 40;
-constexpr int32_t kSaveFile = 235;
-constexpr int32_t kBrowseForFolder = 236;
-constexpr int32_t kColorPicker = 238;
-constexpr int32_t kFontPicker = 245;
-
 // OpenFile$ holds the full path, CBK_OpenFile the name after the last backslash and
 // CBK_OpenDir the folder up to and with it. All three are emptied while the dialog is open, so
 // a cancelled dialog leaves them empty.
@@ -92,13 +86,13 @@ CommandResult FontPicker(CommandContext& context) {
 }  // namespace
 
 void RegisterDialogCommands(ScriptRunner& runner) {
-  runner.SetHandler(kOpenFile,
+  runner.SetHandler(CommandCode::kOpenFile,
                     [](CommandContext& c) { return ChooseFile(c, FileDialogMode::kOpen); });
-  runner.SetHandler(kSaveFile,
+  runner.SetHandler(CommandCode::kSaveFile,
                     [](CommandContext& c) { return ChooseFile(c, FileDialogMode::kSave); });
-  runner.SetHandler(kBrowseForFolder, BrowseForFolder);
-  runner.SetHandler(kColorPicker, ColorPicker);
-  runner.SetHandler(kFontPicker, FontPicker);
+  runner.SetHandler(CommandCode::kBrowseForFolder, BrowseForFolder);
+  runner.SetHandler(CommandCode::kColorPicker, ColorPicker);
+  runner.SetHandler(CommandCode::kFontPicker, FontPicker);
 }
 
 }  // namespace qlm

@@ -16,10 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int32_t kFileString = 41;
-constexpr int32_t kFileExist = 71;
-constexpr int32_t kSearchForFiles = 80;
-
 constexpr std::string_view kMediaExtensions = "mpg,mp1,mp2,ogg,wma,asf";
 
 std::string AsciiLower(std::string_view text) {
@@ -124,9 +120,9 @@ CommandResult SearchForFiles(CommandContext& context) {
 }  // namespace
 
 void RegisterFileCommands(ScriptRunner& runner) {
-  runner.SetHandler(kFileExist, FileExist);
-  runner.SetHandler(kFileString, FileString);
-  runner.SetHandler(kSearchForFiles, SearchForFiles);
+  runner.SetHandler(CommandCode::kFileExist, FileExist);
+  runner.SetHandler(CommandCode::kFileString, FileString);
+  runner.SetHandler(CommandCode::kSearchForFiles, SearchForFiles);
 }
 
 }  // namespace qlm

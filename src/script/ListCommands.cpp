@@ -14,16 +14,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kListBoxAddItem = 203;
-constexpr int32_t kListBoxDeleteItem = 204;
-constexpr int32_t kListBoxSelectItem = 205;
-constexpr int32_t kListBoxGetItems = 206;
-constexpr int32_t kListBoxGetSelectedItems = 207;
-constexpr int32_t kListBoxDeselectItem = 208;
-constexpr int32_t kListBoxMoveItem = 229;
-constexpr int32_t kListBoxSortItems = 230;
-constexpr int32_t kListBoxParam = 237;
-
 constexpr std::string_view kSongList = "<List>";
 
 // The list control of the statement's object; null when there is none or arg2 is empty, and
@@ -234,15 +224,15 @@ CommandResult Param(CommandContext& context) {
 }  // namespace
 
 void RegisterListCommands(ScriptRunner& runner) {
-  runner.SetHandler(kListBoxAddItem, AddItem);
-  runner.SetHandler(kListBoxDeleteItem, NumberedItem<&ListBoxControl::Delete>);
-  runner.SetHandler(kListBoxSelectItem, NumberedItem<&ListBoxControl::Select>);
-  runner.SetHandler(kListBoxDeselectItem, NumberedItem<&ListBoxControl::Deselect>);
-  runner.SetHandler(kListBoxMoveItem, NumberedItem<&ListBoxControl::Move>);
-  runner.SetHandler(kListBoxSortItems, SortItems);
-  runner.SetHandler(kListBoxGetItems, GetItems<false>);
-  runner.SetHandler(kListBoxGetSelectedItems, GetItems<true>);
-  runner.SetHandler(kListBoxParam, Param);
+  runner.SetHandler(CommandCode::kListBoxAddItem, AddItem);
+  runner.SetHandler(CommandCode::kListBoxDeleteItem, NumberedItem<&ListBoxControl::Delete>);
+  runner.SetHandler(CommandCode::kListBoxSelectItem, NumberedItem<&ListBoxControl::Select>);
+  runner.SetHandler(CommandCode::kListBoxDeselectItem, NumberedItem<&ListBoxControl::Deselect>);
+  runner.SetHandler(CommandCode::kListBoxMoveItem, NumberedItem<&ListBoxControl::Move>);
+  runner.SetHandler(CommandCode::kListBoxSortItems, SortItems);
+  runner.SetHandler(CommandCode::kListBoxGetItems, GetItems<false>);
+  runner.SetHandler(CommandCode::kListBoxGetSelectedItems, GetItems<true>);
+  runner.SetHandler(CommandCode::kListBoxParam, Param);
 }
 
 }  // namespace qlm

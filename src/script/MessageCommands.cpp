@@ -10,8 +10,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kMessage = 30;
-
 // "%d " with a trailing blank for whole numbers, the evaluator's formatting otherwise.
 std::string MessageValue(double value) {
   if (std::isfinite(value) && value == std::trunc(value) && value >= -2147483648.0 &&
@@ -41,7 +39,7 @@ CommandResult ShowMessage(CommandContext& context) {
 }  // namespace
 
 void RegisterMessageCommands(ScriptRunner& runner) {
-  runner.SetHandler(kMessage, ShowMessage);
+  runner.SetHandler(CommandCode::kMessage, ShowMessage);
 }
 
 }  // namespace qlm

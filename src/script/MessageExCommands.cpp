@@ -11,8 +11,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kMessageEx = 247;
-
 constexpr uint32_t kButtonMask = 0xF;
 constexpr uint32_t kIconMask = 0xF0;
 constexpr uint32_t kDefaultSecond = 256;
@@ -103,7 +101,7 @@ CommandResult MessageEx(CommandContext& context) {
 }  // namespace
 
 void RegisterMessageExCommands(ScriptRunner& runner) {
-  runner.SetHandler(kMessageEx, MessageEx);
+  runner.SetHandler(CommandCode::kMessageEx, MessageEx);
 }
 
 }  // namespace qlm

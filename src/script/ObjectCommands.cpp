@@ -6,22 +6,18 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kHide = 0;
-constexpr int32_t kShow = 1;
-constexpr int32_t kInvert = 2;
-
 // Hide, Show and Invert do not repaint: they mark the object grown by 2 pixels and the run
 // repaints every mark at once when it ends.
-CommandResult SetHidden(CommandContext& context, int mode) {
+CommandResult SetHidden(CommandContext& context, CommandCode mode) {
   ObjectRecord* object = context.object;
   if (!object)
     return CommandResult::kContinue;
   uint32_t& hidden = object->values[kHiddenValue];
   const bool wasHidden = hidden != 0;
-  const bool hide = mode == kInvert ? !wasHidden : mode == kHide;
+  const bool hide = mode == CommandCode::kInvert ? !wasHidden : mode == CommandCode::kHide;
   hidden = hide ? 1 : 0;
   MarkRect(context.dirtyRect, object->rect, 2);
-  if (mode == kShow && object->typeCode == kObjInputField && !wasHidden) {
+  if (mode == CommandCode::kShow && object->typeCode == kObjInputField && !wasHidden) {
     PageRecord* page = context.page ? context.page : context.host.PageManager().CurrentPage();
     if (page)
       context.host.FocusObject(*page, *object);
@@ -32,7 +28,7 @@ CommandResult SetHidden(CommandContext& context, int mode) {
 }  // namespace
 
 void RegisterObjectCommands(ScriptRunner& runner) {
-  for (int32_t code : {kHide, kShow, kInvert}) {
+  for (CommandCode code : {CommandCode::kHide, CommandCode::kShow, CommandCode::kInvert}) {
     runner.SetHandler(code, [code](CommandContext& c) { return SetHidden(c, code); });
   }
 }

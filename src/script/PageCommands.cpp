@@ -6,13 +6,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kFirstPage = 7;
-constexpr int32_t kLastPage = 8;
-constexpr int32_t kNextPage = 9;
-constexpr int32_t kPrevPage = 10;
-constexpr int32_t kPage = 11;
-constexpr int32_t kExit = 12;
-
 CommandResult GoToPage(CommandContext& context) {
   if (context.statement.arg1.empty())
     return CommandResult::kContinue;
@@ -30,18 +23,19 @@ CommandResult GoToPage(CommandContext& context) {
 }  // namespace
 
 void RegisterPageCommands(ScriptRunner& runner) {
-  const std::pair<int32_t, int> directions[] = {{kFirstPage, CPageManager::kFirst},
-                                                {kLastPage, CPageManager::kLast},
-                                                {kNextPage, CPageManager::kNext},
-                                                {kPrevPage, CPageManager::kPrevious}};
+  const std::pair<CommandCode, int> directions[] = {
+      {CommandCode::kFirstPage, CPageManager::kFirst},
+      {CommandCode::kLastPage, CPageManager::kLast},
+      {CommandCode::kNextPage, CPageManager::kNext},
+      {CommandCode::kPrevPage, CPageManager::kPrevious}};
   for (const auto& [code, direction] : directions) {
     runner.SetHandler(code, [direction](CommandContext& c) {
       c.runner.ChangePage(direction);
       return CommandResult::kContinue;
     });
   }
-  runner.SetHandler(kPage, GoToPage);
-  runner.SetHandler(kExit, [](CommandContext& c) {
+  runner.SetHandler(CommandCode::kPage, GoToPage);
+  runner.SetHandler(CommandCode::kExit, [](CommandContext& c) {
     c.host.ClosePlayer();
     return CommandResult::kContinue;
   });

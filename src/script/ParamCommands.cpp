@@ -15,9 +15,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kSetObjectParam = 244;
-constexpr int32_t kSetProjectParam = 246;
-
 constexpr size_t kPressScript = 1;
 constexpr size_t kBackgroundFlag = 3;  // input fields: draw their own background
 constexpr size_t kPasswordFlag = 5;    // input fields: show bullets instead of the text
@@ -324,8 +321,8 @@ CommandResult SetProjectParam(CommandContext& context) {
 }  // namespace
 
 void RegisterParamCommands(ScriptRunner& runner) {
-  runner.SetHandler(kSetObjectParam, SetObjectParam);
-  runner.SetHandler(kSetProjectParam, SetProjectParam);
+  runner.SetHandler(CommandCode::kSetObjectParam, SetObjectParam);
+  runner.SetHandler(CommandCode::kSetProjectParam, SetProjectParam);
 }
 
 }  // namespace qlm

@@ -15,11 +15,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kMoveObject = 84;
-constexpr int32_t kMoveTo = 85;
-constexpr int32_t kReorderObject = 242;
-constexpr int32_t kDeleteObject = 249;
-
 // Kind 10 has no drawing of its own and keeps its size when moved.
 constexpr int32_t kFixedSizeKind = 10;
 constexpr int32_t kDefaultSteps = 100;
@@ -238,10 +233,10 @@ bool HandleScriptMessage(ScriptHost& host, const WindowMessage& message) {
 }
 
 void RegisterPlacementCommands(ScriptRunner& runner) {
-  runner.SetHandler(kMoveObject, MoveObject);
-  runner.SetHandler(kMoveTo, MoveTo);
-  runner.SetHandler(kReorderObject, ReorderObject);
-  runner.SetHandler(kDeleteObject, DeleteObject);
+  runner.SetHandler(CommandCode::kMoveObject, MoveObject);
+  runner.SetHandler(CommandCode::kMoveTo, MoveTo);
+  runner.SetHandler(CommandCode::kReorderObject, ReorderObject);
+  runner.SetHandler(CommandCode::kDeleteObject, DeleteObject);
 }
 
 }  // namespace qlm

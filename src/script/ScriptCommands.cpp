@@ -11,9 +11,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kRunScript = 35;
-constexpr int32_t kRunScriptCode = 248;
-
 CommandResult RunScript(CommandContext& context) {
   ObjectRecord* object = context.object;
   if (!object)
@@ -41,8 +38,8 @@ CommandResult RunScriptCode(CommandContext& context) {
 }  // namespace
 
 void RegisterScriptCommands(ScriptRunner& runner) {
-  runner.SetHandler(kRunScript, RunScript);
-  runner.SetHandler(kRunScriptCode, RunScriptCode);
+  runner.SetHandler(CommandCode::kRunScript, RunScript);
+  runner.SetHandler(CommandCode::kRunScriptCode, RunScriptCode);
 }
 
 }  // namespace qlm

@@ -194,7 +194,7 @@ bool ScriptCompiler::ParseLine(ScriptStatement& statement, std::string_view line
     statement.errorText += AsciiLower(name);
     return false;
   }
-  statement.code = command->code;
+  statement.code = StoredCode(command->code);
   statement.argCount = command->argCount;
   return true;
 }

@@ -1,6 +1,8 @@
 #include "script/ScriptRunner.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "document/PageManager.h"
@@ -9,6 +11,7 @@
 #include "expr/NumberText.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
+#include "script/CommandTable.h"
 #include "script/FindObject.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
@@ -17,17 +20,12 @@ namespace qlm {
 
 namespace {
 
-// Command codes the executor handles itself.
-constexpr int32_t kCodeReturn = 31;
-constexpr int32_t kCodeBreak = 239;
-constexpr int32_t kCodeMatrixSet = 74;
-constexpr int32_t kCodeMatrixGet = 75;
+constexpr size_t kHandlerSlots = kMaxCommandCode + 1;
 
-// A page enter script holding one of these (VideoPlay, Minimize, MoveTo, Refresh) runs from
-// timer 105 once the window is visible.
-constexpr int32_t kDeferredCodes[] = {3, 19, 85, 87};
-
-constexpr size_t kHandlerSlots = 1024;
+// The message of a nesting limit: "<what> reached <limit> levels."
+std::string LimitMessage(std::string_view what, int limit) {
+  return std::string(what) + " reached " + std::to_string(limit) + " levels.";
+}
 
 bool IsEmpty(const Rect& r) {
   return r.right <= r.left || r.bottom <= r.top;
@@ -56,15 +54,12 @@ ScriptRunner::ScriptRunner(ScriptHost& host) : host_(host), handlers_(kHandlerSl
 
 ScriptRunner::~ScriptRunner() = default;
 
-void ScriptRunner::SetHandler(int32_t code, CommandHandler handler) {
-  if (code < 0 || static_cast<size_t>(code) >= handlers_.size())
-    return;
-  handlers_[static_cast<size_t>(code)] = std::move(handler);
+void ScriptRunner::SetHandler(CommandCode code, CommandHandler handler) {
+  handlers_[static_cast<size_t>(StoredCode(code))] = std::move(handler);
 }
 
-bool ScriptRunner::HasHandler(int32_t code) const {
-  return code >= 0 && static_cast<size_t>(code) < handlers_.size() &&
-         static_cast<bool>(handlers_[static_cast<size_t>(code)]);
+bool ScriptRunner::HasHandler(CommandCode code) const {
+  return static_cast<bool>(handlers_[static_cast<size_t>(StoredCode(code))]);
 }
 
 void ScriptRunner::SetStopFlag(bool stop) {
@@ -109,7 +104,7 @@ bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin) {
   ++depth_;
   bool result = false;
   if (depth_ >= kMaxDepth) {
-    host_.GetDialogs().Message("Recursion in Script reached 50 levels.");
+    host_.GetDialogs().Message(LimitMessage("Recursion in Script", kMaxDepth));
   } else {
     const ScriptBody* saved = currentScript_;
     result = StatementLoop(body, origin);
@@ -147,6 +142,16 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
   CPageManager& pages = host_.PageManager();
   const auto& statements = body.statements;
 
+  // An If opens a level with this state unless the levels are used up.
+  auto openIfLevel = [&](bool active) {
+    if (ifLevel >= kMaxIfLevel) {
+      host_.GetDialogs().Message(LimitMessage("If .. Then", kMaxIfLevel));
+      return false;
+    }
+    ifActive[static_cast<size_t>(++ifLevel)] = active;
+    return true;
+  };
+
   // Every way out repaints what the run changed: grown by 1 pixel when it ran to its end.
   auto endTrue = [&] {
     if (!IsEmpty(dirty))
@@ -172,11 +177,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
     if (!executing) {
       switch (code) {
         case KindIf:
-          if (ifLevel < kMaxIfLevel) {
-            ifActive[static_cast<size_t>(++ifLevel)] = false;
-          } else {
-            host_.GetDialogs().Message("If .. Then reached 50 levels.");
-          }
+          openIfLevel(false);
           break;
         case KindEnd:
           if (ifLevel > 0)
@@ -206,12 +207,8 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
           const double value = ev.EvaluateCondition(statement.arg2);
           if (ev.HasError())
             ShowEvaluatorError();
-          if (ifLevel < kMaxIfLevel) {
+          if (openIfLevel(value != 0.0))
             executing = value != 0.0;
-            ifActive[static_cast<size_t>(++ifLevel)] = executing;
-          } else {
-            host_.GetDialogs().Message("If .. Then reached 50 levels.");
-          }
           break;
         }
         case KindEnd:
@@ -240,9 +237,9 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
         case KindCommentEnd:
         case KindMarked:
           break;
-        case kCodeReturn:
+        case StoredCode(CommandCode::kReturn):
           return endFalse();
-        case kCodeBreak:
+        case StoredCode(CommandCode::kBreak):
           breakFlag_ = true;
           break;
         default: {
@@ -252,7 +249,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
           if (!handler)
             break;
           const std::string name = ExpandArgument(ev.Variables(), statement.arg1);
-          const bool resolveIndex = code != kCodeMatrixSet && code != kCodeMatrixGet;
+          const bool resolveIndex = !CommandHasFlag(code, command_flag::kNameAsWritten);
           const ObjectTarget target = FindObject(pages, ev.Variables(), name, resolveIndex);
           CommandContext context{
               *this, host_, statement, target.object, FindPrefixPage(pages, name), dirty};
@@ -377,12 +374,10 @@ void ScriptRunner::StartPageScript(uint32_t delayMs) {
   const PageRecord* page = host_.PageManager().CurrentPage();
   if (!page)
     return;
-  const bool defer =
-      std::any_of(page->enterScript.statements.begin(), page->enterScript.statements.end(),
-                  [](const ScriptStatement& s) {
-                    return std::find(std::begin(kDeferredCodes), std::end(kDeferredCodes),
-                                     s.code) != std::end(kDeferredCodes);
-                  });
+  const bool defer = std::any_of(page->enterScript.statements.begin(),
+                                 page->enterScript.statements.end(), [](const ScriptStatement& s) {
+                                   return CommandHasFlag(s.code, command_flag::kDefersPageEnter);
+                                 });
   if (defer) {
     host_.Loop().SetTimer(script_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
   } else {

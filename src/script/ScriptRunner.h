@@ -9,6 +9,7 @@
 
 #include "document/ObjectRecord.h"
 #include "document/ScriptBody.h"
+#include "script/CommandCode.h"
 
 namespace qlm {
 
@@ -69,9 +70,9 @@ class ScriptRunner {
   // The same for a body the caller gives up; no copy is made.
   bool ExecuteScript(std::shared_ptr<const ScriptBody> body);
 
-  // The page-enter step: runs the current page's enter script now, or, when it holds a
-  // VideoPlay, Minimize, MoveTo or Refresh statement, from timer 105 after `delayMs` once the
-  // window is visible.
+  // The page-enter step: runs the current page's enter script now, or, when it holds a command
+  // whose row defers the page enter (VideoPlay, Minimize, MoveTo, Refresh), from timer 105
+  // after `delayMs` once the window is visible.
   void StartPageScript(uint32_t delayMs);
   // Runs a page's exit script with the page name as its owner (for the page manager's owner).
   bool RunPageExitScript(PageRecord& page);
@@ -121,8 +122,8 @@ class ScriptRunner {
   std::string pendingPage;
 
   // Handlers by command code; a later handler for a code replaces the earlier one.
-  void SetHandler(int32_t code, CommandHandler handler);
-  bool HasHandler(int32_t code) const;
+  void SetHandler(CommandCode code, CommandHandler handler);
+  bool HasHandler(CommandCode code) const;
 
   ScriptHost& Host() { return host_; }
   // Owner name of the innermost running script (for the evaluator's running-object name).

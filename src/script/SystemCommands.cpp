@@ -18,14 +18,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kRunQmd = 5;
-constexpr int32_t kRun = 6;
-constexpr int32_t kSaveVariable = 48;
-constexpr int32_t kLoadVariable = 49;
-constexpr int32_t kInstallFont = 51;
-constexpr int32_t kSysCommand = 82;
-constexpr int32_t kClipboard = 90;
-
 constexpr std::string_view kNewWindow = "NEW_WINDOW";
 constexpr uint32_t kOpenProjectDelayMs = 100;
 
@@ -175,13 +167,13 @@ CommandResult LoadProfileVariable(CommandContext& context) {
 // player has no printing service, web-browser objects or components of kind 24 to drive, so
 // they do nothing, as codes without a handler do.
 void RegisterSystemCommands(ScriptRunner& runner) {
-  runner.SetHandler(kRun, Run);
-  runner.SetHandler(kRunQmd, RunQmd);
-  runner.SetHandler(kSysCommand, SysCommand);
-  runner.SetHandler(kClipboard, Clipboard);
-  runner.SetHandler(kInstallFont, InstallFont);
-  runner.SetHandler(kSaveVariable, SaveProfileVariable);
-  runner.SetHandler(kLoadVariable, LoadProfileVariable);
+  runner.SetHandler(CommandCode::kRun, Run);
+  runner.SetHandler(CommandCode::kRunQMD, RunQmd);
+  runner.SetHandler(CommandCode::kSysCommand, SysCommand);
+  runner.SetHandler(CommandCode::kClipboard, Clipboard);
+  runner.SetHandler(CommandCode::kInstallFont, InstallFont);
+  runner.SetHandler(CommandCode::kSaveVariable, SaveProfileVariable);
+  runner.SetHandler(CommandCode::kLoadVariable, LoadProfileVariable);
 }
 
 }  // namespace qlm

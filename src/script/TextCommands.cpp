@@ -9,9 +9,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kDisplayValue = 29;
-constexpr int32_t kLoadText = 79;
-
 // Gives an object a new text and repaints it at once; an edit box also shows it in its window.
 void SetObjectText(CommandContext& context, ObjectRecord& object, std::string text) {
   object.text = std::move(text);
@@ -95,8 +92,8 @@ CommandResult LoadText(CommandContext& context) {
 }  // namespace
 
 void RegisterTextCommands(ScriptRunner& runner) {
-  runner.SetHandler(kDisplayValue, DisplayValue);
-  runner.SetHandler(kLoadText, LoadText);
+  runner.SetHandler(CommandCode::kDisplayValue, DisplayValue);
+  runner.SetHandler(CommandCode::kLoadText, LoadText);
 }
 
 }  // namespace qlm

@@ -10,10 +10,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kExitTimer = 27;
-constexpr int32_t kPageTimer = 28;
-constexpr int32_t kScriptTimer = 36;
-
 uint32_t ClampInterval(int64_t ms) {
   return static_cast<uint32_t>(std::clamp<int64_t>(ms, 0, UINT32_MAX));
 }
@@ -56,11 +52,11 @@ uint32_t ScriptTimerId(std::string& target) {
 }
 
 void RegisterTimerCommands(ScriptRunner& runner) {
-  runner.SetHandler(kPageTimer,
+  runner.SetHandler(CommandCode::kPageTimer,
                     [](CommandContext& c) { return ArmPageTimer(c, ScriptRunner::kTimerPage); });
-  runner.SetHandler(kExitTimer,
+  runner.SetHandler(CommandCode::kExitTimer,
                     [](CommandContext& c) { return ArmPageTimer(c, ScriptRunner::kTimerExit); });
-  runner.SetHandler(kScriptTimer, [](CommandContext& c) {
+  runner.SetHandler(CommandCode::kScriptTimer, [](CommandContext& c) {
     const ScriptStatement& s = c.statement;
     if (s.arg1.empty() || s.arg2.empty())
       return CommandResult::kContinue;

@@ -7,11 +7,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int32_t kMinimize = 19;
-constexpr int32_t kPause = 86;
-constexpr int32_t kRefresh = 87;
-constexpr int32_t kRestore = 241;
-
 bool IsEmpty(const Rect& r) {
   return r.right <= r.left || r.bottom <= r.top;
 }
@@ -45,16 +40,16 @@ CommandResult Pause(CommandContext& context) {
 }  // namespace
 
 void RegisterWindowCommands(ScriptRunner& runner) {
-  runner.SetHandler(kMinimize, [](CommandContext& c) {
+  runner.SetHandler(CommandCode::kMinimize, [](CommandContext& c) {
     c.host.MinimizeWindow();
     return CommandResult::kContinue;
   });
-  runner.SetHandler(kRestore, [](CommandContext& c) {
+  runner.SetHandler(CommandCode::kRestore, [](CommandContext& c) {
     c.host.RestoreWindow();
     return CommandResult::kContinue;
   });
-  runner.SetHandler(kRefresh, Refresh);
-  runner.SetHandler(kPause, Pause);
+  runner.SetHandler(CommandCode::kRefresh, Refresh);
+  runner.SetHandler(CommandCode::kPause, Pause);
 }
 
 }  // namespace qlm

@@ -118,6 +118,40 @@ TEST(PageFlowTest, PageTimerTargets) {
   }
 }
 
+// An enter script holding a command whose row defers the page enter waits for timer 105 and a
+// visible window, wherever the command stands; every other enter script runs at once.
+TEST(PageFlowTest, EnterScriptsThatDeferUntilTheWindowIsVisible) {
+  struct Case {
+    const char* line;
+    bool defers;
+  };
+  const Case cases[] = {
+      {"VideoPlay(\"Clip\")", true},
+      {"Minimize()", true},
+      {"MoveTo(\"Nothing\",\"5,5\")", true},
+      {"Refresh(\"\")", true},
+      {"VideoStop(\"Clip\")", false},
+      {"MoveObject(\"Nothing\",\"5,5\")", false},
+      {"Restore()", false},
+      {"Show(\"Nothing\")", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.line);
+    Project project;
+    project.pages.push_back(
+        MakePage("Only", std::string("ran=1\nIf (0) Then\n") + c.line + "\nend"));
+    TestScriptHost host(std::move(project));
+    host.visible = false;
+    host.runner.StartPageScript(10);
+    EXPECT_EQ(host.Number("ran"), c.defers ? 0 : 1);
+    host.loop.Advance(10);
+    EXPECT_EQ(host.Number("ran"), c.defers ? 0 : 1);
+    host.visible = true;
+    host.loop.Advance(10);
+    EXPECT_EQ(host.Number("ran"), 1);
+  }
+}
+
 // The exit script runs with the page's name as its owner; leaving for a missing page still
 // stops the page's media.
 TEST(PageFlowTest, MissingPageStopsMediaAndStays) {

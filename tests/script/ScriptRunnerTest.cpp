@@ -115,20 +115,26 @@ TEST(ScriptRunnerTest, EvaluatorErrorsAreShownAndTheRunGoesOn) {
   EXPECT_NE(host.dialogs.Texts()[0].find('\n'), std::string::npos);
 }
 
+// The 51st If gives the message whether it is run or skipped; the level stays, so the extra end
+// is ignored at level 0.
 TEST(ScriptRunnerTest, IfNestingStopsAtFiftyLevels) {
-  TestScriptHost host(OnePage());
-  std::string script;
-  for (int i = 0; i < 51; ++i)
-    script += "If (1) Then\n";
-  script += "deep=1\n";
-  for (int i = 0; i < 51; ++i)
-    script += "end\n";
-  script += "after=1";
-  ScriptBody body = Compile(script);
-  host.runner.ExecuteScript(body);
-  EXPECT_EQ(host.dialogs.Texts(), std::vector<std::string>{"If .. Then reached 50 levels."});
-  EXPECT_EQ(host.Number("deep"), 1);
-  EXPECT_EQ(host.Number("after"), 1);
+  const std::pair<const char*, double> cases[] = {{"If (1) Then\n", 1}, {"If (0) Then\n", 0}};
+  for (const auto& [first, deep] : cases) {
+    SCOPED_TRACE(first);
+    TestScriptHost host(OnePage());
+    std::string script = first;
+    for (int i = 1; i < 51; ++i)
+      script += "If (1) Then\n";
+    script += "deep=1\n";
+    for (int i = 0; i < 51; ++i)
+      script += "end\n";
+    script += "after=1";
+    ScriptBody body = Compile(script);
+    host.runner.ExecuteScript(body);
+    EXPECT_EQ(host.dialogs.Texts(), std::vector<std::string>{"If .. Then reached 50 levels."});
+    EXPECT_EQ(host.Number("deep"), deep);
+    EXPECT_EQ(host.Number("after"), 1);
+  }
 }
 
 TEST(ScriptRunnerTest, RecursionThroughRunScriptStopsAtFifty) {
@@ -274,7 +280,7 @@ TEST(ScriptRunnerTest, ScriptReplacingItsOwnBodyEndsTheRun) {
       MakeObject("Self", {}, "a=1\nSetObjectParam(\"Self\",\"x\")\nb=1"));
   project.pages[0].objects.push_back(MakeObject("Other", {}, "c=1"));
   TestScriptHost host(std::move(project));
-  host.runner.SetHandler(244, [](CommandContext& c) {
+  host.runner.SetHandler(CommandCode::kSetObjectParam, [](CommandContext& c) {
     ScriptBody& body = c.object->scripts[2];
     c.runner.NoteBodyReplaced(body);
     body = Compile("replaced=1");
