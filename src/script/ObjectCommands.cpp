@@ -16,10 +16,9 @@ CommandResult SetHidden(CommandContext& context, int mode) {
   ObjectRecord* object = context.object;
   if (!object)
     return CommandResult::kContinue;
-  uint32_t& hidden = object->values[kHiddenValue];
-  const bool wasHidden = hidden != 0;
+  const bool wasHidden = IsHidden(*object);
   const bool hide = mode == kInvert ? !wasHidden : mode == kHide;
-  hidden = hide ? 1 : 0;
+  SetHidden(*object, hide);
   MarkRect(context.dirtyRect, object->rect, 2);
   if (mode == kShow && object->typeCode == kObjInputField && !wasHidden) {
     PageRecord* page = context.page ? context.page : context.host.PageManager().CurrentPage();
