@@ -50,7 +50,7 @@ class BenchHost : public qlm::ScriptHost {
   qlm::Dialogs& GetDialogs() override { return dialogs; }
   qlm::EventLoop& Loop() override { return loop; }
   bool IsWindowVisible() const override { return true; }
-  void Invalidate(const qlm::Rect&, bool) override {}
+  void Invalidate(const qlm::IntRect&, bool) override {}
   void InvalidateAll(bool) override {}
   void ClosePlayer() override {}
   void ShowPage() override {}

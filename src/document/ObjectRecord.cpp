@@ -17,20 +17,20 @@ int32_t Shift(int32_t v, int32_t by) {  // wraps instead of overflowing on hosti
   return static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(by));
 }
 
-std::vector<Point> ReadPoints(ArchiveReader& reader) {
+std::vector<IntPoint> ReadPoints(ArchiveReader& reader) {
   const uint32_t n = reader.ReadU32();
   reader.RequireCount(n, 8);
-  std::vector<Point> points(n);
-  for (Point& p : points) {
+  std::vector<IntPoint> points(n);
+  for (IntPoint& p : points) {
     p.x = reader.ReadI32();
     p.y = reader.ReadI32();
   }
   return points;
 }
 
-void WritePoints(ArchiveWriter& writer, const std::vector<Point>& points) {
+void WritePoints(ArchiveWriter& writer, const std::vector<IntPoint>& points) {
   writer.WriteU32(static_cast<uint32_t>(points.size()));
-  for (const Point& p : points) {
+  for (const IntPoint& p : points) {
     writer.WriteI32(p.x);
     writer.WriteI32(p.y);
   }

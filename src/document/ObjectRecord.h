@@ -7,6 +7,7 @@
 
 #include "document/ScriptBody.h"
 #include "document/StoredImage.h"
+#include "graphics/Geometry.h"
 
 namespace qlm {
 
@@ -14,20 +15,6 @@ class ArchiveReader;
 class ArchiveWriter;
 class ProfileStore;
 struct LoadContext;
-
-struct Point {
-  int32_t x = 0;
-  int32_t y = 0;
-  bool operator==(const Point&) const = default;
-};
-
-struct Rect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
-  bool operator==(const Rect&) const = default;
-};
 
 // A Windows logical font as objects store it.
 struct ObjectFont {
@@ -90,14 +77,15 @@ enum ObjectKind : int32_t {
 };
 
 // One page object as stored. Numbered fields live in arrays indexed by their number; where
-// numbering starts at 1, slot 0 is unused.
+// numbering starts at 1, slot 0 is unused. Code outside the reader and writer uses the named
+// accessors of document/ObjectFields.h.
 struct ObjectRecord {
   std::array<std::string, 9> strings;  // object strings 1..8
   std::array<uint32_t, 21> values{};   // object values 0..20
   int32_t typeCode = 0;
   bool extended = false;  // stored with a negative marker before the type code
   int32_t extendedMarker = -1;
-  Rect rect;
+  IntRect rect;
   std::string name;
 
   // Image block (present when noImages is 0).
@@ -108,8 +96,8 @@ struct ObjectRecord {
   ObjectImage mask;
 
   // Point lists.
-  std::vector<Point> points1;
-  std::vector<Point> points2;
+  std::vector<IntPoint> points1;
+  std::vector<IntPoint> points2;
   uint32_t pointValue1 = 0;
   uint32_t pointValue2 = 0;
 

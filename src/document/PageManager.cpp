@@ -228,7 +228,7 @@ PageRuntime* CPageManager::Runtime(const PageRecord& page) {
   return index ? &runtime_[*index] : nullptr;
 }
 
-std::optional<std::vector<Rect>> CPageManager::BuildWindowRegion() const {
+std::optional<std::vector<IntRect>> CPageManager::BuildWindowRegion() const {
   if (project_.maskWidth >= 1 && project_.maskHeight >= 1 && !project_.mask.empty()) {
     return RegionFromMask(project_.mask, project_.maskWidth, project_.maskHeight);
   }

@@ -125,7 +125,7 @@ class CPageManager {
 
   // The window shape as rectangles in client coordinates: from the mask when there is one,
   // else from the polygon; nullopt when the project has neither.
-  std::optional<std::vector<Rect>> BuildWindowRegion() const;
+  std::optional<std::vector<IntRect>> BuildWindowRegion() const;
 
   // Run-time state of a page of this manager (list pages and the two masters); null for a
   // page it does not hold.

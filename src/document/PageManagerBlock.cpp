@@ -30,8 +30,8 @@ void ReadPageManagerBlock(ArchiveReader& reader, LoadContext& ctx, Project& proj
 
   const uint32_t points = reader.ReadU32();
   reader.RequireCount(points, 8);
-  project.shapePolygon.assign(points, Point{});
-  for (Point& p : project.shapePolygon) {
+  project.shapePolygon.assign(points, IntPoint{});
+  for (IntPoint& p : project.shapePolygon) {
     p.x = reader.ReadI32();
     p.y = reader.ReadI32();
   }
@@ -78,7 +78,7 @@ void WritePageManagerBlock(ArchiveWriter& writer, const Project& project, int32_
   for (const PageRecord& p : project.pages)
     WritePageRecord(writer, p, v);
   writer.WriteU32(static_cast<uint32_t>(project.shapePolygon.size()));
-  for (const Point& p : project.shapePolygon) {
+  for (const IntPoint& p : project.shapePolygon) {
     writer.WriteI32(p.x);
     writer.WriteI32(p.y);
   }

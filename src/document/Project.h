@@ -35,7 +35,7 @@ struct Project {
   // The page manager block.
   uint32_t storedPageCount = 0;
   std::vector<PageRecord> pages;
-  std::vector<Point> shapePolygon;
+  std::vector<IntPoint> shapePolygon;
   PageRecord masterPage;
   PageRecord masterLayer;
   uint32_t hasMask = 0;

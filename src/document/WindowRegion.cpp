@@ -31,11 +31,11 @@ class RegionBuilder {
       Flush();
   }
 
-  std::vector<Rect> Finish() {
+  std::vector<IntRect> Finish() {
     Flush();
     int count = 0;
     const pixman_box32_t* boxes = pixman_region32_rectangles(&result_, &count);
-    std::vector<Rect> out;
+    std::vector<IntRect> out;
     out.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
       out.push_back({boxes[i].x1, boxes[i].y1, boxes[i].x2, boxes[i].y2});
@@ -64,7 +64,8 @@ bool Opaque(uint8_t value) {
 
 }  // namespace
 
-std::vector<Rect> RegionFromMask(std::span<const uint8_t> mask, uint32_t width, uint32_t height) {
+std::vector<IntRect> RegionFromMask(std::span<const uint8_t> mask, uint32_t width,
+                                    uint32_t height) {
   RegionBuilder builder;
   for (uint64_t y = 0; y < height; ++y) {
     const uint64_t rowStart = y * width;
@@ -88,11 +89,11 @@ std::vector<Rect> RegionFromMask(std::span<const uint8_t> mask, uint32_t width, 
   return builder.Finish();
 }
 
-std::vector<Rect> RegionFromPolygon(std::span<const Point> points) {
+std::vector<IntRect> RegionFromPolygon(std::span<const IntPoint> points) {
   if (points.empty())
     return {};
   int64_t minX = points[0].x, maxX = points[0].x, minY = points[0].y, maxY = points[0].y;
-  for (const Point& p : points) {
+  for (const IntPoint& p : points) {
     minX = std::min<int64_t>(minX, p.x);
     maxX = std::max<int64_t>(maxX, p.x);
     minY = std::min<int64_t>(minY, p.y);
@@ -104,8 +105,8 @@ std::vector<Rect> RegionFromPolygon(std::span<const Point> points) {
   const size_t n = points.size();
   int64_t work = 0;
   for (size_t i = 0; i < n; ++i) {
-    const Point& a = points[i];
-    const Point& b = points[(i + 1) % n];
+    const IntPoint& a = points[i];
+    const IntPoint& b = points[(i + 1) % n];
     const int64_t dx = std::llabs(int64_t{b.x} - a.x);
     const int64_t dy = std::llabs(int64_t{b.y} - a.y);
     work += dy + std::max(dx, dy) + 1;
@@ -116,8 +117,8 @@ std::vector<Rect> RegionFromPolygon(std::span<const Point> points) {
   // Interior: a pixel belongs to the fill when its centre lies inside by the even-odd rule.
   std::vector<std::pair<int64_t, double>> crossings;  // (row, x)
   for (size_t i = 0; i < n; ++i) {
-    const Point& a = points[i];
-    const Point& b = points[(i + 1) % n];
+    const IntPoint& a = points[i];
+    const IntPoint& b = points[(i + 1) % n];
     if (a.y == b.y)
       continue;
     const double ax = a.x, ay = a.y, bx = b.x, by = b.y;
@@ -152,8 +153,8 @@ std::vector<Rect> RegionFromPolygon(std::span<const Point> points) {
   // Outline: each edge stepped along its longer axis, one pixel a step, rounded by adding 0.5.
   std::vector<std::pair<int64_t, int64_t>> outline;  // (row, column)
   for (size_t i = 0; i < n; ++i) {
-    const Point& a = points[i];
-    const Point& b = points[(i + 1) % n];
+    const IntPoint& a = points[i];
+    const IntPoint& b = points[(i + 1) % n];
     const int64_t dx = int64_t{b.x} - a.x;
     const int64_t dy = int64_t{b.y} - a.y;
     const int64_t steps = std::max(std::llabs(dx), std::llabs(dy));

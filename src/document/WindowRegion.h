@@ -16,11 +16,11 @@ inline constexpr int kMaskTolerance = 5;
 
 // Every maximal run of opaque bytes in each row of a width x height mask becomes a one-row
 // rectangle. Rows the byte array does not fully hold are read as far as it goes.
-std::vector<Rect> RegionFromMask(std::span<const uint8_t> mask, uint32_t width, uint32_t height);
+std::vector<IntRect> RegionFromMask(std::span<const uint8_t> mask, uint32_t width, uint32_t height);
 
 // The polygon filled with the even-odd rule, united with its one-pixel outline.
 // Polygons wider or taller than kMaxPolygonExtent give no rectangles.
 inline constexpr int64_t kMaxPolygonExtent = 65536;
-std::vector<Rect> RegionFromPolygon(std::span<const Point> points);
+std::vector<IntRect> RegionFromPolygon(std::span<const IntPoint> points);
 
 }  // namespace qlm

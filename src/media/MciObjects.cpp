@@ -30,7 +30,7 @@ void MciObjects::Command(const ObjectRecord& object, std::string_view verb, cons
       // hidden at once.
       send_("open " + path + " alias " + alias + " style child parent " +
             std::to_string(parentHandle));
-      const Rect& r = object.rect;
+      const IntRect& r = object.rect;
       char place[96];
       std::snprintf(place, sizeof place, "%d %d %lld %lld", r.left, r.top,
                     static_cast<long long>(r.right) - r.left,

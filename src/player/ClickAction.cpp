@@ -1,5 +1,6 @@
 #include "player/ClickAction.h"
 
+#include "document/ObjectFields.h"
 #include "document/PageManager.h"
 
 namespace qlm {
@@ -28,8 +29,8 @@ std::string StartPageOf(const std::string& parameters) {
 
 std::optional<GridCell> GridCellAt(const ObjectRecord& grid, int x, int y, int offsetX,
                                    int offsetY) {
-  const int64_t columns = grid.values[1];
-  const int64_t rows = grid.values[2];
+  const int64_t columns = GridColumns(grid);
+  const int64_t rows = GridRows(grid);
   if (columns <= 0 || rows <= 0)
     return std::nullopt;
   const int64_t left = int64_t{grid.rect.left} + offsetX;

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "document/ObjectFields.h"
 #include "expr/PathMacros.h"
 #include "platform/Display.h"
 #include "platform/FileSystem.h"
@@ -144,7 +145,7 @@ bool CursorTable::Has(int index) const {
 }
 
 std::optional<int> CursorTable::EntryOf(const ObjectRecord& object) {
-  const uint32_t n = object.values[18];
+  const uint32_t n = CursorNumber(object);
   if (n == 0 || n > static_cast<uint32_t>(kSize))
     return std::nullopt;
   switch (object.typeCode) {

@@ -68,13 +68,13 @@ std::string FormKeyName(uint32_t virtualKey, const HeldArrows& arrows) {
 ObjectRecord* FindShortcut(PageRecord& page, const std::string& keyName, const Modifiers& modifiers,
                            bool nameOnly) {
   for (ObjectRecord& o : page.objects) {
-    if (o.typeCode != kObjScript || o.strings[6] != keyName)
+    if (o.typeCode != kObjScript || ShortcutKeyName(o) != keyName)
       continue;
     if (nameOnly)
       return &o;
-    if (o.imageValues[1] != 0 && o.imageValues[2] == (modifiers.shift ? 1u : 0u) &&
-        o.imageValues[3] == (modifiers.ctrl ? 1u : 0u) &&
-        o.values[13] == (modifiers.alt ? 1u : 0u)) {
+    if (ShortcutEnabled(o) && ShortcutShift(o) == (modifiers.shift ? 1u : 0u) &&
+        ShortcutControl(o) == (modifiers.ctrl ? 1u : 0u) &&
+        ShortcutAlt(o) == (modifiers.alt ? 1u : 0u)) {
       return &o;
     }
   }

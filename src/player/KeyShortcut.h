@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "document/ObjectFields.h"
 #include "document/PageRecord.h"
 #include "platform/EventLoop.h"
 

@@ -21,11 +21,11 @@ void MouseOver::Unhover(PageRecord& page, PageRuntime& runtime) {
   if (!target || *target >= page.objects.size())
     return;
   ObjectRecord& shown = page.objects[*target];
-  if (old.values[6] == mouse_over::kShowHideOnLeave) {
-    shown.values[10] = 1;
+  if (MouseOverAction(old) == mouse_over::kShowHideOnLeave) {
+    SetHidden(shown, true);
     RepaintObject(shown);
-  } else if (old.values[6] == mouse_over::kShowTimedHide) {
-    host_.TimedHide(page, shown, shown.values[19]);
+  } else if (MouseOverAction(old) == mouse_over::kShowTimedHide) {
+    host_.TimedHide(page, shown, TimedHideDelay(shown));
   }
 }
 
@@ -48,23 +48,23 @@ ObjectRecord* MouseOver::Step(PageRecord& page, PageRuntime& runtime, int x, int
   RepaintObject(object);
   runtime.hoveredObject = found;
 
-  const std::string& targetName = object.strings[6];
+  const std::string& targetName = MouseOverTarget(object);
   if (targetName.empty() || buttonHeld)
     return &object;
   ObjectRecord* target = CPageManager::FindObjectOnPage(page, targetName);
   if (!target)
     return &object;
   const size_t targetIndex = static_cast<size_t>(target - page.objects.data());
-  switch (object.values[6]) {
+  switch (MouseOverAction(object)) {
     case mouse_over::kShowHideOnLeave:
     case mouse_over::kShowTimedHide:
     case mouse_over::kShowKeep:
-      target->values[10] = 0;
+      SetHidden(*target, false);
       runtime.mouseOverTarget = targetIndex;
       RepaintObject(*target);
       break;
     case mouse_over::kHide:
-      target->values[10] = 1;
+      SetHidden(*target, true);
       runtime.mouseOverTarget = targetIndex;
       RepaintObject(*target);
       break;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "document/ObjectFields.h"
 #include "graphics/TextLayout.h"
 #include "script/ListBoxControl.h"
 
@@ -19,8 +20,12 @@ int32_t Clamp(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, -kCoordLimit, kCoordLimit));
 }
 
-uint32_t Colour(const ObjectRecord& o, int n) {
-  return o.colours[static_cast<size_t>(n)] & 0xFFFFFF;
+uint32_t Colour(const ObjectRecord& o, ColourSlot slot) {
+  return ObjectColour(o, slot) & 0xFFFFFF;
+}
+
+uint32_t KeyColour(const ObjectRecord& o, size_t stateImage) {
+  return ImageKeyColour(o, stateImage) & 0xFFFFFF;
 }
 
 const Image24* StateImage(const ObjectRecord& o, int n) {
@@ -52,7 +57,7 @@ IntRect ObjectPainter::ObjectRect(const ObjectRecord& o, const ObjectPaintState&
 }
 
 bool ObjectPainter::IsShown(const ObjectRecord& o) {
-  return o.values[10] == 0 && o.values[12] != 0;
+  return !IsHidden(o) && IsDrawable(o);
 }
 
 bool ObjectPainter::IsWindowedKind(int32_t kind) {
@@ -121,8 +126,7 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
   // Rectangle borders lie on the right and bottom coordinates, one pixel outside.
   if (!r.Inflate(1).Intersects(canvas.Clip()))
     return;
-  const bool shown =
-      flags.force || ((flags.ignoreHidden || o.values[10] == 0) && o.values[12] != 0);
+  const bool shown = flags.force || ((flags.ignoreHidden || !IsHidden(o)) && IsDrawable(o));
   if (o.typeCode == kObjPlugIn) {
     // A plug-in draws itself whenever it is asked to.
     DrawPlugIn(canvas, o, r, runtime, shown);
@@ -189,14 +193,14 @@ void ObjectPainter::DrawText(Canvas& canvas, const ObjectRecord& o, const IntRec
   if (o.text.empty())
     return;
   const Font& font = fonts_.Get(FontOf(o.font));
-  uint32_t color = Colour(o, 1);
+  uint32_t color = Colour(o, ColourSlot::kText);
   if (s.highlight == Highlight::Hover)
-    color = Colour(o, 2);
+    color = Colour(o, ColourSlot::kHoverText);
   else if (s.highlight == Highlight::Pressed)
-    color = Colour(o, 3);
+    color = Colour(o, ColourSlot::kPressedText);
   const std::vector<std::string> lines = TextLines(o.text);
   const int lineHeight = font.Metrics().height;
-  const bool centreEach = o.values[4] == 1;
+  const bool centreEach = CentresEachLine(o);
   const int box = lines.empty() ? 0 : r.Height() / static_cast<int>(lines.size());
   Canvas::ClipScope clip(canvas, r);
   for (size_t i = 0; i < lines.size(); ++i) {
@@ -210,29 +214,29 @@ void ObjectPainter::DrawText(Canvas& canvas, const ObjectRecord& o, const IntRec
       continue;
     const std::string text = ToUtf8(lines[i]);
     int x = r.left;
-    if (o.values[1] == 1)
+    if (TextAlign(o) == 1)
       x = r.left + (r.Width() - font.TextWidth(text)) / 2;
-    else if (o.values[1] == 2)
+    else if (TextAlign(o) == 2)
       x = r.right - font.TextWidth(text);
     canvas.DrawText(font, text, x, top, color);
   }
 }
 
 void ObjectPainter::DrawRectangle(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
-  canvas.FillRect(r, Colour(o, 1));
-  switch (o.values[1]) {
-    case 0: {
-      const uint32_t c = Colour(o, 2);
+  canvas.FillRect(r, Colour(o, ColourSlot::kFill));
+  switch (BorderStyle(o)) {
+    case object_border::kLine: {
+      const uint32_t c = Colour(o, ColourSlot::kBorder);
       canvas.Line({r.left, r.top}, {r.right, r.top}, c);
       canvas.Line({r.right, r.top}, {r.right, r.bottom}, c);
       canvas.Line({r.right, r.bottom}, {r.left, r.bottom}, c);
       canvas.Line({r.left, r.bottom}, {r.left, r.top}, c);
       break;
     }
-    case 1:
+    case object_border::kRaised:
       canvas.Edge(r, EdgeStyle::Raised);
       break;
-    case 2:
+    case object_border::kSunken:
       canvas.Edge(r, EdgeStyle::Sunken);
       break;
     default:
@@ -243,7 +247,7 @@ void ObjectPainter::DrawRectangle(Canvas& canvas, const ObjectRecord& o, const I
 void ObjectPainter::DrawImageObject(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                                     const ObjectPaintState& s) {
   const Image24* image = s.picture ? s.picture : StateImage(o, 1);
-  if (o.values[1] == 1 && StateImage(o, 2))
+  if (ImageState(o) == 1 && StateImage(o, 2))
     image = StateImage(o, 2);
   if (!image)
     return;
@@ -271,13 +275,14 @@ void ObjectPainter::DrawButton(Canvas& canvas, const ObjectRecord& o, const IntR
                                          inside.top + (inside.Height() - h) / 2 + shift, w, h);
     Canvas::ClipScope clip(canvas, inside);
     ImageDrawOptions options;
-    if (o.imageValues[1] != 0)
-      options.keyColor = Colour(o, 1);
+    if (HasImageKey(o, 1))
+      options.keyColor = KeyColour(o, 1);
     canvas.DrawImage(*image, at, options);
   } else if (!o.text.empty()) {
     const Font& font = fonts_.Get(FontOf(o.font));
     Canvas::ClipScope clip(canvas, inside);
-    DrawCentredLine(canvas, font, ToUtf8(o.text), inside.Offset(shift, shift), Colour(o, 2));
+    DrawCentredLine(canvas, font, ToUtf8(o.text), inside.Offset(shift, shift),
+                    Colour(o, ColourSlot::kLabel));
   }
   if (s.highlight != Highlight::Normal) {
     canvas.FocusRect(r.Inflate(-3));
@@ -286,26 +291,27 @@ void ObjectPainter::DrawButton(Canvas& canvas, const ObjectRecord& o, const IntR
 }
 
 void ObjectPainter::DrawLine(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
-  if (o.values[2] == 0)
-    canvas.Line({r.left, r.top}, {r.right - 1, r.bottom - 1}, Colour(o, 1));
+  if (!LineRises(o))
+    canvas.Line({r.left, r.top}, {r.right - 1, r.bottom - 1}, Colour(o, ColourSlot::kFill));
   else
-    canvas.Line({r.left, r.bottom - 1}, {r.right - 1, r.top}, Colour(o, 1));
+    canvas.Line({r.left, r.bottom - 1}, {r.right - 1, r.top}, Colour(o, ColourSlot::kFill));
 }
 
 void ObjectPainter::DrawEllipse(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
-  const uint32_t border = o.values[1];
-  if (border == 1 || border == 2) {
-    canvas.Ellipse(r, Colour(o, 1), std::nullopt);
+  const uint32_t border = BorderStyle(o);
+  const uint32_t fill = Colour(o, ColourSlot::kFill);
+  if (border == object_border::kRaised || border == object_border::kSunken) {
+    canvas.Ellipse(r, fill, std::nullopt);
     // Concentric outlines from the outside in; sunken swaps the light and the dark tones.
     const uint32_t raised[] = {0xFFFFFF, 0xE0E0E0, 0x404040, 0x808080};
     const uint32_t sunken[] = {0x404040, 0x808080, 0xFFFFFF, 0xE0E0E0};
-    const uint32_t* tones = border == 1 ? raised : sunken;
+    const uint32_t* tones = border == object_border::kRaised ? raised : sunken;
     for (int i = 0; i < 4; ++i)
       canvas.Ellipse(r.Inflate(-i), std::nullopt, tones[i]);
-  } else if (border == 0) {
-    canvas.Ellipse(r, Colour(o, 1), Colour(o, 2));
+  } else if (border == object_border::kLine) {
+    canvas.Ellipse(r, fill, Colour(o, ColourSlot::kBorder));
   } else {
-    canvas.Ellipse(r, Colour(o, 1), std::nullopt);
+    canvas.Ellipse(r, fill, std::nullopt);
   }
 }
 
@@ -313,12 +319,12 @@ void ObjectPainter::DrawPolygon(Canvas& canvas, const ObjectRecord& o, const Int
   // Points are relative to the rectangle's top-left corner, so the polygon moves with it.
   std::vector<IntPoint> points;
   points.reserve(o.points1.size());
-  for (const Point& p : o.points1)
+  for (const IntPoint& p : o.points1)
     points.push_back({Clamp(int64_t{p.x} + r.left), Clamp(int64_t{p.y} + r.top)});
   std::optional<uint32_t> outline;
-  if (o.values[1] == 0)
-    outline = Colour(o, 2);
-  canvas.Polygon(points, Colour(o, 1), outline);
+  if (BorderStyle(o) == object_border::kLine)
+    outline = Colour(o, ColourSlot::kBorder);
+  canvas.Polygon(points, Colour(o, ColourSlot::kFill), outline);
 }
 
 const std::vector<std::string>& ObjectPainter::ParagraphLines(const ObjectRecord& o, int width) {
@@ -349,7 +355,7 @@ void ObjectPainter::DrawParagraph(Canvas& canvas, const ObjectRecord& o, const I
   const std::vector<std::string>& lines = ParagraphLines(o, area.Width());
   const Font& font = fonts_.Get(FontOf(o.font));
   const int lineHeight = std::max(1, font.Metrics().height);
-  const int64_t scroll = s.scroll ? *s.scroll : static_cast<int32_t>(o.values[2]);
+  const int64_t scroll = s.scroll ? *s.scroll : ParagraphScroll(o);
   Canvas::ClipScope clip(canvas, area);
   if (canvas.Clip().Empty())
     return;
@@ -363,11 +369,11 @@ void ObjectPainter::DrawParagraph(Canvas& canvas, const ObjectRecord& o, const I
     if (lines[i].empty())
       continue;
     int x = area.left;
-    if (o.values[1] == 1)
+    if (TextAlign(o) == 1)
       x = area.left + (area.Width() - font.TextWidth(lines[i])) / 2;
-    else if (o.values[1] == 2)
+    else if (TextAlign(o) == 2)
       x = area.right - font.TextWidth(lines[i]);
-    canvas.DrawText(font, lines[i], x, Clamp(top), Colour(o, 1));
+    canvas.DrawText(font, lines[i], x, Clamp(top), Colour(o, ColourSlot::kText));
   }
 }
 
@@ -382,7 +388,7 @@ void ObjectPainter::DrawTextButton(Canvas& canvas, const ObjectRecord& o, const 
                                    const ObjectPaintState& s) {
   const IntRect r = outer.Inflate(-1);
   FontSpec spec;
-  if (o.values[1] != 0) {
+  if (UsesOwnFont(o)) {
     spec = FontOf(o.font);
   } else {
     spec.face = kButtonFace;
@@ -392,12 +398,12 @@ void ObjectPainter::DrawTextButton(Canvas& canvas, const ObjectRecord& o, const 
   const Font& font = fonts_.Get(spec);
   const std::string text = ToUtf8(o.text);
   const bool lit = s.highlight != Highlight::Normal;
-  if (o.values[2] == 1) {
+  if (IsFlatButton(o)) {
     // Flat: a coloured box under the pointer, text left-aligned 10 pixels in.
-    uint32_t color = Colour(o, 2);
+    uint32_t color = Colour(o, ColourSlot::kLabel);
     if (lit) {
-      canvas.FillRect(r, Colour(o, 3));
-      color = o.values[20] & 0xFFFFFF;
+      canvas.FillRect(r, Colour(o, ColourSlot::kHighlightFill));
+      color = HighlightTextColour(o) & 0xFFFFFF;
     }
     Canvas::ClipScope clip(canvas, r);
     const int top = r.top + (r.Height() - font.Metrics().height) / 2;
@@ -406,14 +412,14 @@ void ObjectPainter::DrawTextButton(Canvas& canvas, const ObjectRecord& o, const 
   }
   const bool pressed = s.highlight == Highlight::Pressed;
   canvas.Edge(r, pressed ? EdgeStyle::ButtonDown : EdgeStyle::ButtonUp);
-  canvas.FillRect(r.Inflate(-2), Colour(o, 1));
+  canvas.FillRect(r.Inflate(-2), Colour(o, ColourSlot::kFill));
   if (lit) {
     canvas.FocusRect(r.Inflate(-3));
     canvas.FrameRect(r, kBlack);
   }
   Canvas::ClipScope clip(canvas, r.Inflate(-2));
   const int shift = pressed ? 1 : 0;
-  DrawCentredLine(canvas, font, text, r.Offset(shift, shift), Colour(o, 2));
+  DrawCentredLine(canvas, font, text, r.Offset(shift, shift), Colour(o, ColourSlot::kLabel));
 }
 
 void ObjectPainter::DrawVideo(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
@@ -424,9 +430,9 @@ void ObjectPainter::DrawVideo(Canvas& canvas, const ObjectRecord& o, const IntRe
   if (!still)
     return;
   ImageDrawOptions options;
-  if (o.imageValues[1] != 0) {
-    options.keyColor = Colour(o, 1);
-  } else if (o.values[19] != 0) {
+  if (HasImageKey(o, 1)) {
+    options.keyColor = KeyColour(o, 1);
+  } else if (UsesMask(o)) {
     if (o.mask.present && !o.mask.Image().Empty())
       options.mask = &o.mask.Image();
     else if (const Image24* third = StateImage(o, 3))
@@ -440,7 +446,7 @@ void ObjectPainter::DrawGrid(Canvas& canvas, const ObjectRecord& o, const IntRec
   const Image24* a = StateImage(o, 1);
   if (!a || !s.gridCells)
     return;
-  const uint64_t columns = o.values[1], rows = o.values[2];
+  const uint64_t columns = GridColumns(o), rows = GridRows(o);
   const int64_t cellW = a->width, cellH = a->height;
   const uint64_t count = std::min<uint64_t>(s.gridCells->size(), columns * rows);
   if (columns == 0 || count == 0)
@@ -467,8 +473,8 @@ void ObjectPainter::DrawGrid(Canvas& canvas, const ObjectRecord& o, const IntRec
       if (x >= clip.right)
         break;
       ImageDrawOptions options;
-      if (o.imageValues[cell] != 0)
-        options.keyColor = Colour(o, cell);
+      if (HasImageKey(o, cell))
+        options.keyColor = KeyColour(o, cell);
       canvas.DrawImage(
           *image, IntRect::FromSize(Clamp(x), Clamp(y), Clamp(image->width), Clamp(image->height)),
           options);

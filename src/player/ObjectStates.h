@@ -4,6 +4,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "document/ObjectFields.h"
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
 #include "player/PaintRuntime.h"
@@ -42,10 +43,5 @@ class ObjectStates {
  private:
   std::unordered_map<const ObjectRecord*, ObjectRunState> states_;
 };
-
-// Object value 10: the object is neither drawn nor found by the mouse.
-inline bool IsHidden(const ObjectRecord& object) {
-  return object.values[10] != 0;
-}
 
 }  // namespace qlm

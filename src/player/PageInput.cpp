@@ -22,10 +22,6 @@ void PageInput::RepaintObject(const ObjectRecord& object, int grow) {
   host_.Repaint(states_.RectOf(object).Inflate(grow));
 }
 
-void PageInput::SetHidden(ObjectRecord& target, bool hidden) {
-  target.values[10] = hidden ? 1 : 0;
-}
-
 void PageInput::Press(PageRecord& page, size_t index) {
   // The page's pressed and hover marks go; the pressed object takes the pressed look.
   for (ObjectRecord& o : page.objects) {
@@ -38,10 +34,10 @@ void PageInput::Press(PageRecord& page, size_t index) {
   states_.SetHighlight(object, Highlight::Pressed);
   RepaintObject(object, HasPressedLook(object.typeCode) ? 2 : 1);
   // Copies: a target's effect may not outlive the object's strings.
-  const std::string first = object.strings[7];
-  const std::string second = object.strings[8];
-  const uint32_t firstCode = object.values[7];
-  const uint32_t secondCode = object.values[8];
+  const std::string first = PressTargetName(object, PressTarget::kFirst);
+  const std::string second = PressTargetName(object, PressTarget::kSecond);
+  const uint32_t firstCode = PressTargetEffect(object, PressTarget::kFirst);
+  const uint32_t secondCode = PressTargetEffect(object, PressTarget::kSecond);
   // Effect 9 of the first target hides at once only when a second target is named.
   ApplyTarget(first, firstCode, !second.empty());
   ApplyTarget(second, secondCode, false);
@@ -116,9 +112,9 @@ ClickResult PageInput::Click(ObjectRecord& object, bool allowExit) {
   result.object = &object;
   states_.SetHighlight(object, Highlight::Hover);
   RepaintObject(object, HasPressedLook(object.typeCode) ? 2 : 1);
-  const uint32_t code = object.values[0];
+  const uint32_t code = ClickAction(object);
   result.action = code;
-  result.target = object.strings[1];
+  result.target = ClickTarget(object);
   if (code == 6) {
     if (!allowExit) {
       host_.ShowMessage(kUnableToExit);
@@ -127,20 +123,20 @@ ClickResult PageInput::Click(ObjectRecord& object, bool allowExit) {
     return result;
   }
   if (code == 5) {
-    std::string& params = object.strings[2];
-    params = TrimText(params);
+    SetClickParameters(object, TrimText(ClickParameters(object)));
+    const std::string& params = ClickParameters(object);
     std::string head = params.substr(0, 10);
     for (char& c : head)
       c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (head == "NEW_WINDOW" && (params.size() == 10 || params[10] == ',')) {
       // Another player process opens the document; this one goes on.
-      host_.Launch(object.strings[1], params.size() > 10 ? params.substr(11) : std::string());
+      host_.Launch(ClickTarget(object), params.size() > 10 ? params.substr(11) : std::string());
       result.action = 0;
     }
     return result;
   }
   if (code >= 1 && code <= 4)
-    host_.Launch(object.strings[1], object.strings[2]);
+    host_.Launch(ClickTarget(object), ClickParameters(object));
   return result;
 }
 

@@ -77,7 +77,6 @@ class PageInput {
   };
 
   void ApplyTarget(const std::string& name, uint32_t code, bool hideAtOnceAllowed);
-  void SetHidden(ObjectRecord& target, bool hidden);
   void RepaintObject(const ObjectRecord& object, int grow);
 
   CPageManager& pages_;

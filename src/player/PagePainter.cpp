@@ -1,5 +1,7 @@
 #include "player/PagePainter.h"
 
+#include "document/ObjectFields.h"
+
 namespace qlm {
 
 void PagePainter::Paint(Surface& target, IntPoint origin, const IntRect& box,
@@ -51,7 +53,7 @@ void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRunti
       continue;
     }
     // An alias: the source is drawn at the alias's position, even when the source is hidden.
-    if (object.values[10] != 0)
+    if (IsHidden(object))
       continue;
     const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
     if (!source || source == &object)

@@ -18,15 +18,6 @@
 namespace qlm {
 namespace {
 
-Rect Grow(const Rect& r, int by) {
-  return {r.left - by, r.top - by, r.right + by, r.bottom + by};
-}
-
-Rect Union(const Rect& a, const Rect& b) {
-  return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-          std::max(a.bottom, b.bottom)};
-}
-
 std::string Format(const char* pattern, const LocalDateTime& now) {
   const std::tm tm = now.ToTm();
   char buffer[128];
@@ -61,7 +52,7 @@ class PlayerWindow::BoundObject : public BoundTextObject {
   }
   void RepaintRect() override {
     if (object_)
-      window_.Invalidate(Grow(object_->rect, 1), true);
+      window_.Invalidate(object_->rect.Inflate(1), true);
   }
 
  private:
@@ -80,9 +71,8 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       paintRuntime_(pages_, objectStates_),
       pageInput_(pages_, objectStates_, *this),
       mouseOver_(objectStates_, *this),
-      bubble_(context.loop, composer_.Fonts(), ctx_.codePage, [this](const IntRect& r) {
-        Invalidate(Rect{r.left, r.top, r.right, r.bottom}, false);
-      }) {
+      bubble_(context.loop, composer_.Fonts(), ctx_.codePage,
+              [this](const IntRect& r) { Invalidate(r, false); }) {
   load_.profile = &ctx_.profile;
   load_.codePage = &ctx_.codePage;
   evaluator_.SetOwner(this);
@@ -361,10 +351,11 @@ BoundTextObject* PlayerWindow::FindBoundObject(const std::string& name) {
   return bound_.get();
 }
 
-void PlayerWindow::RunObjectScript(const ObjectRecord& object, size_t slot) {
-  if (object.scripts[slot].statements.empty())
+void PlayerWindow::RunObjectScript(const ObjectRecord& object, ScriptSlot slot) {
+  const ScriptBody& script = ObjectScript(object, slot);
+  if (script.statements.empty())
     return;
-  auto body = std::make_shared<ScriptBody>(object.scripts[slot]);
+  auto body = std::make_shared<ScriptBody>(script);
   body->ownerName = object.name;
   const std::string previous = runningObject_;
   runningObject_ = object.name;
@@ -407,9 +398,9 @@ void PlayerWindow::CloseCancel() {
     return;
   if (ObjectRecord* exitObject = CPageManager::FindObjectOnPage(pages_.MasterLayer(), "CBK_EXIT")) {
     // The presentation decides: the window stays open and the object's script runs.
-    const Rect rect = exitObject->rect;
+    const IntRect rect = exitObject->rect;
     RunObjectScript(*exitObject);
-    Invalidate(Grow(rect, 1), true);
+    Invalidate(rect.Inflate(1), true);
     return;
   }
   closed_ = true;
@@ -459,10 +450,10 @@ void PlayerWindow::ShutDown() {
 // ---------------------------------------------------------------------------------------------
 // Painting
 
-void PlayerWindow::Invalidate(const Rect& rect, bool /*erase*/) {
+void PlayerWindow::Invalidate(const IntRect& rect, bool /*erase*/) {
   if (rect.left >= rect.right || rect.top >= rect.bottom)
     return;
-  invalid_ = invalid_ ? Union(*invalid_, rect) : rect;
+  invalid_ = invalid_ ? invalid_->Union(rect) : rect;
   if (!paintPosted_) {
     paintPosted_ = true;
     ctx_.loop.PostMessage(WindowMessage{player_message::kPaint, 0, 0, {}});
@@ -470,7 +461,7 @@ void PlayerWindow::Invalidate(const Rect& rect, bool /*erase*/) {
 }
 
 void PlayerWindow::InvalidateAll(bool erase) {
-  Invalidate(Rect{0, 0, clientWidth_, clientHeight_}, erase);
+  Invalidate(IntRect{0, 0, clientWidth_, clientHeight_}, erase);
 }
 
 void PlayerWindow::Paint() {
@@ -483,28 +474,27 @@ void PlayerWindow::Paint() {
   // A running transition owns the screen; the page is painted again when it ends.
   if (TransitionRunning())
     return;
-  const Rect r = *invalid_;
+  const IntRect r = *invalid_;
   invalid_.reset();
   const FrameSettings settings{clientWidth_, clientHeight_, noBackground_, frameBorder_};
-  const IntRect done = composer_.Compose(frame_, {r.left, r.top, r.right, r.bottom}, pages_,
-                                         settings, paintRuntime_, &bubble_);
+  const IntRect done = composer_.Compose(frame_, r, pages_, settings, paintRuntime_, &bubble_);
   if (!done.Empty())
     ctx_.display.Present(frame_, done.left, done.top, done.Width(), done.Height());
 }
 
 void PlayerWindow::Repaint(const IntRect& rect) {
-  Invalidate(Rect{rect.left, rect.top, rect.right, rect.bottom}, true);
+  Invalidate(rect, true);
 }
 
 void PlayerWindow::ApplyWindowShape() {
   if (showTitleBar_ || !shapedWindow_)
     return;
-  const std::optional<std::vector<Rect>> region = pages_.BuildWindowRegion();
+  const std::optional<std::vector<IntRect>> region = pages_.BuildWindowRegion();
   if (!region || region->empty())
     return;  // an empty region leaves the window rectangular
   std::vector<ShapeBox> boxes;
   boxes.reserve(region->size());
-  for (const Rect& r : *region)
+  for (const IntRect& r : *region)
     boxes.push_back({r.left, r.top, r.right, r.bottom});
   ctx_.display.SetShape(boxes);
 }
@@ -544,7 +534,7 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       break;
     case kRepaintObject:
       if (const ObjectRecord* object = FindNamedObject(text))
-        Invalidate(Grow(object->rect, 1), true);
+        Invalidate(object->rect.Inflate(1), true);
       break;
     case kRunScriptText:
       RunScriptText(text);
@@ -744,7 +734,7 @@ std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) 
   info.top = object->rect.top;
   info.right = object->rect.right;
   info.bottom = object->rect.bottom;
-  info.visible = object->values[10] == 0;
+  info.visible = !IsHidden(*object);
   info.kind = object->typeCode;
   return info;
 }
@@ -765,7 +755,7 @@ PlayerSnapshot PlayerWindow::Snapshot() const {
   }
   auto add = [&](const PageRecord& page, const std::string& pageName) {
     for (const ObjectRecord& o : page.objects) {
-      s.objects.push_back({pageName, o.name, o.typeCode, o.rect, o.values[10] != 0, o.text});
+      s.objects.push_back({pageName, o.name, o.typeCode, o.rect, IsHidden(o), o.text});
     }
   };
   add(pages_.MasterPage(), std::string(CPageManager::kMasterPageName));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/LoadContext.h"
+#include "document/ObjectFields.h"
 #include "document/PageManager.h"
 #include "document/ProjectReader.h"
 #include "expr/EvaluatorOwner.h"
@@ -75,7 +76,7 @@ struct PlayerSnapshot {
     std::string page;
     std::string name;
     int kind = 0;
-    Rect rect;
+    IntRect rect;
     bool hidden = false;
     std::string text;
   };
@@ -187,7 +188,7 @@ class PlayerWindow : public ScriptHost,
   EventLoop& Loop() override { return ctx_.loop; }
   bool WindowExists() const override { return !destroyed_; }
   bool IsWindowVisible() const override { return visible_; }
-  void Invalidate(const Rect& rect, bool erase) override;
+  void Invalidate(const IntRect& rect, bool erase) override;
   void InvalidateAll(bool erase) override;
   void ClosePlayer() override { CloseOk(); }
   void ShowPage() override;
@@ -291,7 +292,7 @@ class PlayerWindow : public ScriptHost,
   ObjectRecord* FindNamedObject(const std::string& name);
   const ObjectRecord* FindNamedObject(const std::string& name) const;
   // Runs a script of an object (script 2 unless told) with its name as owner.
-  void RunObjectScript(const ObjectRecord& object, size_t slot = 2);
+  void RunObjectScript(const ObjectRecord& object, ScriptSlot slot = ScriptSlot::kMain);
   // Leaves the current page as closing does: media stop, exit script.
   void LeaveCurrentPage();
   void FinishClose();
@@ -376,7 +377,7 @@ class PlayerWindow : public ScriptHost,
   bool noBackground_ = false;
   bool frameBorder_ = false;
   Surface frame_;
-  std::optional<Rect> invalid_;
+  std::optional<IntRect> invalid_;
   bool paintPosted_ = false;
 
   // Input state the information functions read.

@@ -10,14 +10,6 @@
 #include "player/PlayerWindow.h"
 
 namespace qlm {
-namespace {
-
-// The slot of an object's press (mouse-down) script; script 2 answers the click.
-constexpr size_t kPressScript = 1;
-constexpr size_t kClickScript = 2;
-
-}  // namespace
-
 void PlayerWindow::ForgetInput() {
   pageInput_.Reset();
   objectStates_.Clear();
@@ -80,7 +72,7 @@ void PlayerWindow::OnLeftDown(int x, int y) {
     SelectListRow(object, x, y);
   ForwardPluginMouse(object, PluginMouse::kDown, x, y);
   // The press may have changed nothing of the list, but the script below can: run it last.
-  RunObjectScript(object, kPressScript);
+  RunObjectScript(object, ScriptSlot::kMouseDown);
 }
 
 void PlayerWindow::OnMouseMove(int x, int y) {
@@ -176,7 +168,7 @@ void PlayerWindow::CarryOutClick(const ClickResult& click, int x, int y) {
   }
   switch (click.action) {
     case kOpenProject:
-      OpenProjectAction(click.target, click.object->strings[2]);
+      OpenProjectAction(click.target, ClickParameters(*click.object));
       return;
     case kClose:
       CloseOk();
@@ -192,7 +184,7 @@ void PlayerWindow::CarryOutClick(const ClickResult& click, int x, int y) {
   }
   if (click.object->typeCode == kObjGrid)
     SetGridCell(*click.object, x, y);
-  RunObjectScript(*click.object, kClickScript);
+  RunObjectScript(*click.object, ScriptSlot::kMain);
 }
 
 void PlayerWindow::OpenProjectAction(const std::string& target, const std::string& parameters) {
@@ -236,7 +228,7 @@ bool PlayerWindow::OnKeyDown(const KeyEvent& event) {
     match = FindShortcut(pages_.MasterLayer(), name, event.modifiers);
   if (!match)
     return false;
-  RunObjectScript(*match, kClickScript);
+  RunObjectScript(*match, ScriptSlot::kMain);
   return true;
 }
 
@@ -245,7 +237,7 @@ void PlayerWindow::ShowMessage(const std::string& text) {
 }
 
 void PlayerWindow::RunObjectScript(ObjectRecord& object) {
-  RunObjectScript(static_cast<const ObjectRecord&>(object), kClickScript);
+  RunObjectScript(static_cast<const ObjectRecord&>(object), ScriptSlot::kMain);
 }
 
 void PlayerWindow::TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) {
@@ -265,7 +257,7 @@ void PlayerWindow::FireTimedHides() {
   });
   for (const PendingHide& h : due) {
     if (ObjectRecord* o = CPageManager::FindObjectOnPage(*h.page, h.name)) {
-      o->values[10] = 1;
+      SetHidden(*o, true);
       Repaint(objectStates_.RectOf(*o).Inflate(2));
     }
   }

@@ -72,8 +72,7 @@ void PlayerWindow::SetUpPlugin(ObjectRecord& object) {
     const ObjectTarget target = FindObject(pages_, Variables(), name);
     if (!target.object)
       return std::nullopt;
-    const Rect& r = target.object->rect;
-    return IntRect{r.left, r.top, r.right, r.bottom};
+    return target.object->rect;
   };
   FillPluginParameters(object, setup);
   setup.frame = objectStates_.RectOf(object);
@@ -108,7 +107,7 @@ void PlayerWindow::ForwardPluginMouse(ObjectRecord& object, PluginMouse event, i
       host->MouseMove(px, py);
       break;
   }
-  Invalidate(Rect{r.left, r.top, r.right, r.bottom}, true);
+  Invalidate(r, true);
 }
 
 void PlayerWindow::ForwardPluginRightButton(PluginMouse event, int x, int y) {

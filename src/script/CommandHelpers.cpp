@@ -12,9 +12,9 @@
 
 namespace qlm {
 
-void MarkRect(Rect& dirty, const Rect& rect, int grow) {
-  const Rect r{rect.left - grow, rect.top - grow, rect.right + grow, rect.bottom + grow};
-  if (dirty.right <= dirty.left || dirty.bottom <= dirty.top) {
+void MarkRect(IntRect& dirty, const IntRect& rect, int grow) {
+  const IntRect r = rect.Inflate(grow);
+  if (dirty.Empty()) {
     dirty = r;
     return;
   }
@@ -66,7 +66,7 @@ PageRecord* PageOf(CPageManager& pages, const ObjectRecord* object) {
   return nullptr;
 }
 
-Rect MovedRect(const Rect& rect, int64_t x, int64_t y) {
+IntRect MovedRect(const IntRect& rect, int64_t x, int64_t y) {
   auto clamp = [](int64_t v) {
     return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
   };
@@ -99,8 +99,7 @@ void PublishText(CommandContext& context, const std::string& name, const std::st
   target.object->text = text;
   if (PageRecord* page = PageOf(host.PageManager(), target.object))
     host.ObjectTextChanged(*page, *target.object);
-  const Rect& r = target.object->rect;
-  host.Invalidate({r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}, true);
+  host.Invalidate(target.object->rect.Inflate(1), true);
 }
 
 void RegisterCoreCommands(ScriptRunner& runner) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "document/ObjectFields.h"
 #include "document/ObjectRecord.h"
 #include "script/ScriptRunner.h"
 
@@ -11,14 +12,9 @@ namespace qlm {
 
 // Shared pieces of the command handlers.
 
-// The object's hidden flag (object value 10).
-inline constexpr size_t kHiddenValue = 10;
-// The script slot the player runs for an object (clicks, RunScript, script timers).
-inline constexpr size_t kMainScript = 2;
-
 // Unites `rect` grown by `grow` pixels on every side into `dirty`; an empty dirty rectangle
 // takes it as it is.
-void MarkRect(Rect& dirty, const Rect& rect, int grow);
+void MarkRect(IntRect& dirty, const IntRect& rect, int grow);
 
 // The argument expanded as a string variable when it names one, else as written.
 std::string Expand(const CommandContext& context, const std::string& argument);
@@ -46,7 +42,7 @@ PageRecord* PageOf(CPageManager& pages, const ObjectRecord* object);
 
 // `rect` moved so that its top-left corner is (x, y), keeping its size; coordinates saturate
 // at the 32-bit range.
-Rect MovedRect(const Rect& rect, int64_t x, int64_t y);
+IntRect MovedRect(const IntRect& rect, int64_t x, int64_t y);
 
 // A colour argument: "red,green,blue" of evaluated numbers clamped to 0..255 (missing pieces
 // 0), or the word CBK_SelColor for that string variable's text in the same form. 0x00BBGGRR.

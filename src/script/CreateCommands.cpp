@@ -111,8 +111,8 @@ ObjectRecord Build(const CreateCommand& command, const Pieces& p) {
       w = p.Number(3);
       h = p.Number(4);
       Normalise(x, y, w, h);
-      object.colours[1] = p.Colour(5);
-      object.colours[2] = kBlack;
+      SetObjectColour(object, ColourSlot::kFill, p.Colour(5));
+      SetObjectColour(object, ColourSlot::kBorder, kBlack);
       break;
     case Shape::kHotSpot:
       w = p.Number(3, 50);
@@ -129,15 +129,15 @@ ObjectRecord Build(const CreateCommand& command, const Pieces& p) {
         h = int64_t{p.Number(4)} - y;
       }
       // A line going up or left is stored in a proper rectangle with the rising direction.
-      object.values[2] = (w < 0) != (h < 0) ? 1 : 0;
+      SetLineRises(object, (w < 0) != (h < 0));
       Normalise(x, y, w, h);
-      object.colours[1] = p.Colour(5);
+      SetObjectColour(object, ColourSlot::kFill, p.Colour(5));
       break;
     case Shape::kText:
       object.text = p.Text(3);
       if (object.text.empty())
         object.text = "Text";
-      object.colours = {0, kBlack, kBlack, kBlack};
+      SetAllColours(object, kBlack);
       break;
     case Shape::kTextButton:
     case Shape::kParagraph: {
@@ -149,10 +149,12 @@ ObjectRecord Build(const CreateCommand& command, const Pieces& p) {
       if (object.text.empty())
         object.text = button ? "Button" : "Paragraph";
       if (button) {
-        object.colours = {0, kButtonFace, kBlack, kButtonHighlight};
-        object.values[20] = kWhite;
+        SetObjectColour(object, ColourSlot::kFill, kButtonFace);
+        SetObjectColour(object, ColourSlot::kLabel, kBlack);
+        SetObjectColour(object, ColourSlot::kHighlightFill, kButtonHighlight);
+        SetHighlightTextColour(object, kWhite);
       } else {
-        object.colours = {0, kBlack, kBlack, kBlack};
+        SetAllColours(object, kBlack);
       }
       break;
     }

@@ -12,10 +12,9 @@ CommandResult SetHidden(CommandContext& context, CommandCode mode) {
   ObjectRecord* object = context.object;
   if (!object)
     return CommandResult::kContinue;
-  uint32_t& hidden = object->values[kHiddenValue];
-  const bool wasHidden = hidden != 0;
+  const bool wasHidden = IsHidden(*object);
   const bool hide = mode == CommandCode::kInvert ? !wasHidden : mode == CommandCode::kHide;
-  hidden = hide ? 1 : 0;
+  SetHidden(*object, hide);
   MarkRect(context.dirtyRect, object->rect, 2);
   if (mode == CommandCode::kShow && object->typeCode == kObjInputField && !wasHidden) {
     PageRecord* page = context.page ? context.page : context.host.PageManager().CurrentPage();

@@ -15,21 +15,23 @@ namespace qlm {
 
 namespace {
 
-constexpr size_t kPressScript = 1;
-constexpr size_t kBackgroundFlag = 3;  // input fields: draw their own background
-constexpr size_t kPasswordFlag = 5;    // input fields: show bullets instead of the text
-constexpr size_t kBorderValue = 1;
-
-// What a keyword changes in an object of some kind: colour slot n (1..3) of `colours`.
-struct ColourSlot {
+// The colours the keywords change in an object of some kind; none: the kind does not take it.
+struct KeywordColours {
   int32_t kind;
-  size_t bg, text, border;  // 0: the kind does not take that colour
+  std::optional<ColourSlot> bg, text, border;
 };
 
-constexpr ColourSlot kColourSlots[] = {
-    {kObjText, 0, 1, 0},      {kObjRectangle, 1, 0, 2},  {kObjLine, 1, 0, 1},
-    {kObjCircle, 1, 0, 2},    {kObjTextButton, 1, 2, 0}, {kObjPolygon, 1, 0, 2},
-    {kObjParagraph, 0, 1, 0}, {kObjInputField, 1, 3, 2}, {kObjListBox, 1, 2, 0},
+constexpr std::nullopt_t kNoColour = std::nullopt;
+constexpr KeywordColours kKeywordColours[] = {
+    {kObjText, kNoColour, ColourSlot::kText, kNoColour},
+    {kObjRectangle, ColourSlot::kFill, kNoColour, ColourSlot::kBorder},
+    {kObjLine, ColourSlot::kFill, kNoColour, ColourSlot::kFill},
+    {kObjCircle, ColourSlot::kFill, kNoColour, ColourSlot::kBorder},
+    {kObjTextButton, ColourSlot::kFill, ColourSlot::kLabel, kNoColour},
+    {kObjPolygon, ColourSlot::kFill, kNoColour, ColourSlot::kBorder},
+    {kObjParagraph, kNoColour, ColourSlot::kText, kNoColour},
+    {kObjInputField, ColourSlot::kFill, ColourSlot::kFieldText, ColourSlot::kBorder},
+    {kObjListBox, ColourSlot::kFill, ColourSlot::kLabel, kNoColour},
 };
 
 bool TakesScript(int32_t kind) {
@@ -53,13 +55,13 @@ bool IsTrue(std::string_view value) {
 // Border values as the drawing reads them: a line, the raised Windows bevel, sunken, none.
 std::optional<uint32_t> BorderType(std::string_view word) {
   if (word == "LINE")
-    return 0;
+    return object_border::kLine;
   if (word == "WINDOWS")
-    return 1;
+    return object_border::kRaised;
   if (word == "SUNKEN")
-    return 2;
+    return object_border::kSunken;
   if (word == "NONE")
-    return 3;
+    return object_border::kNone;
   return std::nullopt;
 }
 
@@ -148,21 +150,22 @@ bool ApplyObjectParam(CommandContext& context, ObjectRecord& object, const std::
   if (keyword == "SCRIPT" || keyword == "MOUSEUPSCRIPT" || keyword == "MOUSEDOWNSCRIPT") {
     const bool ok = keyword == "SCRIPT" ? kind == kObjScript : TakesScript(kind);
     if (ok) {
-      const size_t slot = keyword == "MOUSEDOWNSCRIPT" ? kPressScript : kMainScript;
-      ReplaceScript(context, object.scripts[slot], value);
+      const ScriptSlot slot =
+          keyword == "MOUSEDOWNSCRIPT" ? ScriptSlot::kMouseDown : ScriptSlot::kMain;
+      ReplaceScript(context, ObjectScript(object, slot), value);
     }
     return ok;
   }
   if (keyword == "BGCOLOR" || keyword == "TEXTCOLOR" || keyword == "BORDERCOLOR") {
-    for (const ColourSlot& slot : kColourSlots) {
-      if (slot.kind != kind)
+    for (const KeywordColours& colours : kKeywordColours) {
+      if (colours.kind != kind)
         continue;
-      const size_t n = keyword == "BGCOLOR"     ? slot.bg
-                       : keyword == "TEXTCOLOR" ? slot.text
-                                                : slot.border;
-      if (n == 0)
+      const std::optional<ColourSlot> slot = keyword == "BGCOLOR"     ? colours.bg
+                                             : keyword == "TEXTCOLOR" ? colours.text
+                                                                      : colours.border;
+      if (!slot)
         return false;
-      object.colours[n] = ReadColour(context, value);
+      SetObjectColour(object, *slot, ReadColour(context, value));
       return true;
     }
     return false;
@@ -170,14 +173,17 @@ bool ApplyObjectParam(CommandContext& context, ObjectRecord& object, const std::
   if (keyword == "BG" || keyword == "PASSWORD") {
     if (kind != kObjInputField)
       return false;
-    object.optionFlags[keyword == "BG" ? kBackgroundFlag : kPasswordFlag] = IsTrue(value);
+    if (keyword == "BG")
+      SetDrawsOwnBackground(object, IsTrue(value));
+    else
+      SetPasswordField(object, IsTrue(value));
     return true;
   }
   if (keyword == "BORDERTYPE") {
     const std::optional<uint32_t> border = BorderType(Trim(value));
     if (!TakesBorder(kind) || !border)
       return false;
-    object.values[kBorderValue] = *border;
+    SetBorderStyle(object, *border);
     return true;
   }
   if (!keyword.starts_with("FONT") || !TakesFont(kind))
@@ -206,7 +212,7 @@ bool ApplyObjectParam(CommandContext& context, ObjectRecord& object, const std::
   }
   // A text button draws with its own font only when told to.
   if (kind == kObjTextButton)
-    object.values[1] = 1;
+    SetUsesOwnFont(object, true);
   return true;
 }
 

@@ -40,7 +40,7 @@ CommandResult MoveObject(CommandContext& context) {
   for (size_t i = 0; i < pieces.size(); ++i)
     v[i] = EvaluateInteger(context, pieces[i]);
   MarkRect(context.dirtyRect, object->rect, 1);
-  Rect moved = MovedRect(object->rect, v[0], v[1]);
+  IntRect moved = MovedRect(object->rect, v[0], v[1]);
   const bool resize = pieces.size() == 4 && object->typeCode != kFixedSizeKind;
   if (resize)
     moved = MovedRect({0, 0, v[2], v[3]}, v[0], v[1]);
@@ -94,9 +94,8 @@ CommandResult MoveTo(CommandContext& context) {
       host.ObjectMoved(*page, object, false);
   };
   auto repaint = [&] {
-    const Rect& d = context.dirtyRect;
-    if (d.right > d.left && d.bottom > d.top)
-      host.Invalidate(d, true);
+    if (!context.dirtyRect.Empty())
+      host.Invalidate(context.dirtyRect, true);
   };
 
   ObjectRecord* object = context.object;
@@ -221,7 +220,7 @@ bool HandleScriptMessage(ScriptHost& host, const WindowMessage& message) {
   if (!object)
     return true;
   const size_t index = static_cast<size_t>(object - page->objects.data());
-  const Rect rect = object->rect;
+  const IntRect rect = object->rect;
   host.EditObjectList(*page, [index](std::vector<ObjectRecord>& objects) {
     objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(index));
     std::vector<size_t> order = Unchanged(objects.size() + 1);

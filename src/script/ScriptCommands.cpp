@@ -15,7 +15,7 @@ CommandResult RunScript(CommandContext& context) {
   ObjectRecord* object = context.object;
   if (!object)
     return CommandResult::kContinue;
-  ScriptBody& body = object->scripts[kMainScript];
+  ScriptBody& body = ObjectScript(*object, ScriptSlot::kMain);
   body.ownerName = object->name;
   context.runner.ExecuteScript(body);
   return CommandResult::kContinue;

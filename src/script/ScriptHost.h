@@ -53,7 +53,7 @@ class ScriptHost {
   virtual bool IsWindowVisible() const = 0;
 
   // Repaint requests in client coordinates.
-  virtual void Invalidate(const Rect& rect, bool erase) = 0;
+  virtual void Invalidate(const IntRect& rect, bool erase) = 0;
   virtual void InvalidateAll(bool erase) = 0;
 
   // Closes the player the OK way (Exit, the exit timer, No on a missing Next).

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <utility>
 
+#include "document/ObjectFields.h"
 #include "document/PageManager.h"
 #include "expr/ExpandArgument.h"
 #include "expr/ExpressionEvaluator.h"
@@ -25,14 +26,6 @@ constexpr size_t kHandlerSlots = kMaxCommandCode + 1;
 // The message of a nesting limit: "<what> reached <limit> levels."
 std::string LimitMessage(std::string_view what, int limit) {
   return std::string(what) + " reached " + std::to_string(limit) + " levels.";
-}
-
-bool IsEmpty(const Rect& r) {
-  return r.right <= r.left || r.bottom <= r.top;
-}
-
-Rect Grown(const Rect& r, int by) {
-  return {r.left - by, r.top - by, r.right + by, r.bottom + by};
 }
 
 // The loop variable of a For: the text before the first "=", trimmed; empty when "=" is
@@ -136,7 +129,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
   ifActive[0] = true;
   int ifLevel = 0;
   bool executing = true;
-  Rect dirty{};
+  IntRect dirty{};
   const size_t replacedMark = replacedBodies_.size();
   ExpressionEvaluator& ev = host_.Evaluator();
   CPageManager& pages = host_.PageManager();
@@ -154,13 +147,13 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
 
   // Every way out repaints what the run changed: grown by 1 pixel when it ran to its end.
   auto endTrue = [&] {
-    if (!IsEmpty(dirty))
-      host_.Invalidate(Grown(dirty, 1), true);
+    if (!dirty.Empty())
+      host_.Invalidate(dirty.Inflate(1), true);
     running_ = false;
     return true;
   };
   auto endFalse = [&] {
-    if (!IsEmpty(dirty))
+    if (!dirty.Empty())
       host_.Invalidate(dirty, true);
     running_ = false;
     return false;
@@ -508,7 +501,7 @@ void ScriptRunner::OnScriptTimer(uint32_t id) {
   const ObjectTarget target = FindObject(host_.PageManager(), ev.Variables(), name);
   if (!target.object)
     return;
-  ScriptBody& body = target.object->scripts[2];
+  ScriptBody& body = ObjectScript(*target.object, ScriptSlot::kMain);
   body.ownerName = target.object->name;
   ExecuteScript(body);
 }

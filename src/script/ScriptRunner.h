@@ -40,7 +40,7 @@ struct CommandContext {
   const ScriptStatement& statement;
   ObjectRecord* object;  // FindObject of the expanded arg1, or null
   PageRecord* page;      // the page a "Page::" prefix named, or null for the current page
-  Rect& dirtyRect;       // union of the areas this run changed; repainted when the run ends
+  IntRect& dirtyRect;    // union of the areas this run changed; repainted when the run ends
 };
 
 using CommandHandler = std::function<CommandResult(CommandContext&)>;

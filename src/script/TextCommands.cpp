@@ -14,8 +14,7 @@ void SetObjectText(CommandContext& context, ObjectRecord& object, std::string te
   object.text = std::move(text);
   if (PageRecord* page = PageOf(context.host.PageManager(), &object))
     context.host.ObjectTextChanged(*page, object);
-  const Rect& r = object.rect;
-  context.host.Invalidate({r.left - 1, r.top - 1, r.right + 1, r.bottom + 1}, true);
+  context.host.Invalidate(object.rect.Inflate(1), true);
 }
 
 // A string variable's text, or the value of the expression: "%d" when whole, the evaluator's

@@ -7,18 +7,14 @@ namespace qlm {
 
 namespace {
 
-bool IsEmpty(const Rect& r) {
-  return r.right <= r.left || r.bottom <= r.top;
-}
 
 // "FORCED" repaints the whole window; anything else what the run has changed so far. The
 // pump lets the paint happen before the script goes on.
 CommandResult Refresh(CommandContext& context) {
   if (EqualsIgnoreAsciiCase(context.statement.arg1, "FORCED")) {
     context.host.InvalidateAll(true);
-  } else if (!IsEmpty(context.dirtyRect)) {
-    const Rect& d = context.dirtyRect;
-    context.host.Invalidate({d.left - 1, d.top - 1, d.right + 1, d.bottom + 1}, true);
+  } else if (!context.dirtyRect.Empty()) {
+    context.host.Invalidate(context.dirtyRect.Inflate(1), true);
   }
   return context.runner.PumpMessages() ? CommandResult::kContinue : CommandResult::kEndFalse;
 }

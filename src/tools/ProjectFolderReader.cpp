@@ -261,8 +261,8 @@ class FolderReader {
     Fail(p, "expected an array or an object of numbered fields, found " + Describe(v));
   }
 
-  static std::vector<Point> Points(const json& v, const std::string& p) {
-    std::vector<Point> out;
+  static std::vector<IntPoint> Points(const json& v, const std::string& p) {
+    std::vector<IntPoint> out;
     for (size_t i = 0; i < Array(v, p).size(); ++i) {
       const std::string q = p + "/" + std::to_string(i);
       if (!v[i].is_array() || v[i].size() != 2) {

@@ -11,9 +11,9 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-json Points(const std::vector<Point>& points) {
+json Points(const std::vector<IntPoint>& points) {
   json out = json::array();
-  for (const Point& p : points) {
+  for (const IntPoint& p : points) {
     out.push_back({p.x, p.y});
   }
   return out;

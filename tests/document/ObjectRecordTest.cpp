@@ -221,11 +221,11 @@ TEST(ObjectConversions, OlderFilesAreConverted) {
        [](const ObjectRecord&, const ObjectRecord& r) { EXPECT_EQ(r.values[18], 1u); }},
       {"line before 25: shrinks by 4, then grows by 1", kObjLine, 24,
        [](const ObjectRecord&, const ObjectRecord& r) {
-         EXPECT_EQ(r.rect, (Rect{14, 24, 107, 217}));
+         EXPECT_EQ(r.rect, (IntRect{14, 24, 107, 217}));
        }},
       {"line at 25: grows by 1", kObjLine, 25,
        [](const ObjectRecord&, const ObjectRecord& r) {
-         EXPECT_EQ(r.rect, (Rect{10, 20, 111, 221}));
+         EXPECT_EQ(r.rect, (IntRect{10, 20, 111, 221}));
        }},
       {"line at 26: as stored", kObjLine, 26,
        [](const ObjectRecord& w, const ObjectRecord& r) { EXPECT_EQ(r.rect, w.rect); }},

@@ -244,9 +244,9 @@ TEST(PageManagerTest, StopPagesClearsRuntimeState) {
 
 // Covered pixels of a region, as "x,y" strings, for comparisons that do not depend on how
 // the rectangles are banded.
-std::vector<std::string> Pixels(const std::vector<Rect>& rects) {
+std::vector<std::string> Pixels(const std::vector<IntRect>& rects) {
   std::vector<std::string> out;
-  for (const Rect& r : rects) {
+  for (const IntRect& r : rects) {
     for (int y = r.top; y < r.bottom; ++y) {
       for (int x = r.left; x < r.right; ++x)
         out.push_back(std::to_string(x) + "," + std::to_string(y));
@@ -263,12 +263,12 @@ TEST(PageManagerTest, RegionFromMask) {
       255, 255, 255, 255, 255,  //
       0,   0,   0,   0,   0,    //
   };
-  const std::vector<Rect> rects = RegionFromMask(mask, 5, 3);
-  EXPECT_EQ(rects, (std::vector<Rect>{{1, 0, 3, 1}, {0, 2, 5, 3}}));
+  const std::vector<IntRect> rects = RegionFromMask(mask, 5, 3);
+  EXPECT_EQ(rects, (std::vector<IntRect>{{1, 0, 3, 1}, {0, 2, 5, 3}}));
 
   // A mask shorter than its size says is read as far as it goes.
   EXPECT_EQ(RegionFromMask(std::vector<uint8_t>{0, 0, 0, 255}, 3, 1000),
-            (std::vector<Rect>{{0, 0, 3, 1}}));
+            (std::vector<IntRect>{{0, 0, 3, 1}}));
 
   // More runs than one batch holds: a checkerboard of 3,000 opaque pixels.
   std::vector<uint8_t> board(100 * 60);
@@ -291,11 +291,11 @@ TEST(PageManagerTest, RegionFromMask) {
 
 TEST(PageManagerTest, RegionFromPolygon) {
   // A square: the interior by pixel centres plus the outline on the right and bottom edges.
-  const std::vector<Point> square = {{2, 2}, {6, 2}, {6, 6}, {2, 6}};
+  const std::vector<IntPoint> square = {{2, 2}, {6, 2}, {6, 6}, {2, 6}};
   EXPECT_EQ(Pixels(RegionFromPolygon(square)), Pixels({{2, 2, 7, 7}}));
 
   // A five-pointed star drawn in one stroke: the even-odd rule leaves its centre open.
-  const std::vector<Point> star = {{50, 0}, {79, 90}, {2, 35}, {97, 35}, {21, 90}};
+  const std::vector<IntPoint> star = {{50, 0}, {79, 90}, {2, 35}, {97, 35}, {21, 90}};
   const std::vector<std::string> pixels = Pixels(RegionFromPolygon(star));
   auto has = [&](int x, int y) {
     return std::binary_search(pixels.begin(), pixels.end(),
@@ -308,12 +308,13 @@ TEST(PageManagerTest, RegionFromPolygon) {
   EXPECT_FALSE(has(5, 80));   // outside
 
   // A single point is its outline; a degenerate line too.
-  EXPECT_EQ(RegionFromPolygon(std::vector<Point>{{3, 4}}), (std::vector<Rect>{{3, 4, 4, 5}}));
-  EXPECT_EQ(Pixels(RegionFromPolygon(std::vector<Point>{{0, 0}, {3, 0}})), Pixels({{0, 0, 4, 1}}));
+  EXPECT_EQ(RegionFromPolygon(std::vector<IntPoint>{{3, 4}}), (std::vector<IntRect>{{3, 4, 4, 5}}));
+  EXPECT_EQ(Pixels(RegionFromPolygon(std::vector<IntPoint>{{0, 0}, {3, 0}})),
+            Pixels({{0, 0, 4, 1}}));
 
   // A shape beyond any screen gives no region instead of a huge allocation.
   EXPECT_TRUE(
-      RegionFromPolygon(std::vector<Point>{{-2000000000, 0}, {2000000000, 5}, {0, 2000000000}})
+      RegionFromPolygon(std::vector<IntPoint>{{-2000000000, 0}, {2000000000, 5}, {0, 2000000000}})
           .empty());
 }
 

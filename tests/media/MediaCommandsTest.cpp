@@ -86,7 +86,7 @@ class MediaHost : public ScriptHost, public PageManagerOwner, public BoundTextOb
   Dialogs& GetDialogs() override { return dialogs; }
   EventLoop& Loop() override { return loop; }
   bool IsWindowVisible() const override { return true; }
-  void Invalidate(const Rect&, bool) override {}
+  void Invalidate(const IntRect&, bool) override {}
   void InvalidateAll(bool) override {}
   void ClosePlayer() override {}
   void ShowPage() override {}

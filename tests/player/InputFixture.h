@@ -139,7 +139,7 @@ inline ScriptBody CompileScript(const std::string& text) {
   return body;
 }
 
-inline ObjectRecord Object(int32_t kind, const std::string& name, Rect rect,
+inline ObjectRecord Object(int32_t kind, const std::string& name, IntRect rect,
                            const std::string& clickScript = {}) {
   ObjectRecord o = ObjectRecord::Fresh();
   o.typeCode = kind;

@@ -26,7 +26,7 @@ class ObjectPaintTest : public ::testing::Test, public PaintFixture {
   void State(const std::string& name, Highlight h) { runtime_.states[name].highlight = h; }
 };
 
-ObjectRecord TextObject(Rect r, std::string name, std::string text, uint32_t align = 0) {
+ObjectRecord TextObject(IntRect r, std::string name, std::string text, uint32_t align = 0) {
   ObjectRecord o = MakeObject(kObjText, r, std::move(name));
   o.text = std::move(text);
   o.values[1] = align;
@@ -313,7 +313,7 @@ TEST_F(ObjectPaintTest, HiddenAndNotDrawableObjectsStayAwayUnlessForced) {
 TEST_F(ObjectPaintTest, AbsurdFieldsDrawSafely) {
   const int32_t big = std::numeric_limits<int32_t>::max();
   const int32_t small = std::numeric_limits<int32_t>::min();
-  const Rect huge{small, small, big, big};
+  const IntRect huge{small, small, big, big};
   for (int kind = 1; kind <= 30; ++kind) {
     ObjectRecord& o = Add(MakeObject(kind, huge, "k" + std::to_string(kind)));
     o.text = "x";

@@ -45,7 +45,7 @@ class TestPaintRuntime : public PaintRuntime {
   }
 };
 
-inline ObjectRecord MakeObject(int32_t kind, Rect rect, std::string name) {
+inline ObjectRecord MakeObject(int32_t kind, IntRect rect, std::string name) {
   ObjectRecord o = ObjectRecord::Fresh();
   o.typeCode = kind;
   o.rect = rect;
@@ -53,7 +53,7 @@ inline ObjectRecord MakeObject(int32_t kind, Rect rect, std::string name) {
   return o;
 }
 
-inline ObjectRecord Box(Rect rect, uint32_t fill, std::string name = "Box") {
+inline ObjectRecord Box(IntRect rect, uint32_t fill, std::string name = "Box") {
   ObjectRecord o = MakeObject(kObjRectangle, rect, std::move(name));
   o.colours[1] = fill;
   o.values[1] = 3;  // no border

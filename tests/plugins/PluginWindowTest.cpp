@@ -6,9 +6,9 @@
 namespace qlm::test {
 namespace {
 
-constexpr Rect kPlugRect{10, 10, 60, 50};
+constexpr IntRect kPlugRect{10, 10, 60, 50};
 
-ObjectRecord PlugIn(const std::string& name, const std::string& file, Rect rect = kPlugRect) {
+ObjectRecord PlugIn(const std::string& name, const std::string& file, IntRect rect = kPlugRect) {
   ObjectRecord o = Object(kObjPlugIn, name, rect, "Clicked = Clicked + 1");
   o.text = file;
   o.values[1] = 255;  // fill: red

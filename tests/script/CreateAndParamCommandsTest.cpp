@@ -26,7 +26,7 @@ TEST(CreateCommandsTest, ShapesNamesAndPieces) {
     const char* line;
     const char* name;  // the name the result variable N$ receives
     int32_t kind;
-    Rect rect;
+    IntRect rect;
     uint32_t colour1;
     const char* text;
   } cases[] = {
@@ -93,10 +93,10 @@ TEST(CreateCommandsTest, LinesGoingUpAndOtherPages) {
                "CreateRectangle(\"Nowhere::Box\",\"\")"));
   const auto& a = host.pages.Pages()[0].objects;
   ASSERT_EQ(a.size(), 3u);
-  EXPECT_EQ(a[1].rect, (Rect{0, 0, 100, 100}));
+  EXPECT_EQ(a[1].rect, (IntRect{0, 0, 100, 100}));
   EXPECT_EQ(a[1].values[2], 1u);  // drawn from the bottom-left corner up
   EXPECT_EQ(a[2].name, "Line2");
-  EXPECT_EQ(a[2].rect, (Rect{0, 0, 100, 100}));
+  EXPECT_EQ(a[2].rect, (IntRect{0, 0, 100, 100}));
   EXPECT_EQ(a[2].values[2], 0u);
   const auto& b = host.pages.Pages()[1].objects;
   ASSERT_EQ(b.size(), 2u);
@@ -237,7 +237,7 @@ TEST(WindowCommandsTest, MinimizeRestoreRefreshAndPause) {
   host.invalidated.clear();
   EXPECT_TRUE(host.Run("Hide(\"R\")\nRefresh(\"\")\nShow(\"R\")"));
   ASSERT_EQ(host.invalidated.size(), 2u);
-  EXPECT_EQ(host.invalidated[0], (Rect{-3, -3, 13, 13}));
+  EXPECT_EQ(host.invalidated[0], (IntRect{-3, -3, 13, 13}));
   const int all = host.invalidatedAll;
   EXPECT_TRUE(host.Run("Refresh(\"forced\")"));
   EXPECT_EQ(host.invalidatedAll, all + 1);

@@ -86,7 +86,7 @@ class ListHost : public TestScriptHost {
   std::map<const ObjectRecord*, ListBoxControl> lists;
 };
 
-constexpr Rect kListRect{100, 50, 200, 150};
+constexpr IntRect kListRect{100, 50, 200, 150};
 
 // A page with the list "Songs" (stored rows as given) and an ordinary object "Label".
 Project ListPage(std::vector<std::string> rows = {}) {
@@ -159,7 +159,7 @@ TEST(ListCommandsTest, AddItemSources) {
     host.invalidated.clear();
     EXPECT_TRUE(host.Run(Quoted("ListBoxAddItem", c.items)));
     EXPECT_EQ(Rows(host.Songs()), c.rows) << c.items;
-    EXPECT_EQ(host.invalidated, std::vector<Rect>({{98, 48, 202, 152}})) << c.items;
+    EXPECT_EQ(host.invalidated, std::vector<IntRect>({{98, 48, 202, 152}})) << c.items;
   }
 }
 

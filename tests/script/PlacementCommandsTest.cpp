@@ -33,7 +33,7 @@ TEST(PlacementCommandsTest, MoveObjectTakesTwoOrFourPieces) {
   struct Case {
     const char* arg;
     int32_t kind;
-    Rect expected;
+    IntRect expected;
   } cases[] = {
       {"10,20", kObjScript, {10, 20, 50, 40}},
       {"10,20,5,6", kObjScript, {10, 20, 15, 26}},
@@ -51,10 +51,10 @@ TEST(PlacementCommandsTest, MoveObjectTakesTwoOrFourPieces) {
     host.invalidated.clear();
     EXPECT_TRUE(host.Run("MoveObject(\"Box\",\"" + std::string(c.arg) + "\")"));
     EXPECT_EQ(box.rect, c.expected) << c.arg;
-    if (box.rect != Rect{0, 0, 40, 20}) {
+    if (box.rect != IntRect{0, 0, 40, 20}) {
       // Old and new places are repainted once, at the end of the run.
       ASSERT_EQ(host.invalidated.size(), 1u) << c.arg;
-      const Rect& r = host.invalidated[0];
+      const IntRect& r = host.invalidated[0];
       EXPECT_EQ(r.left, -2);
       EXPECT_EQ(r.top, -2);
       EXPECT_EQ(r.right, std::max(40, c.expected.right) + 2) << c.arg;
@@ -81,7 +81,7 @@ TEST(PlacementCommandsTest, MoveToStepsEasingAndExactEnd) {
     const uint64_t start = host.loop.TickCount();
     EXPECT_TRUE(host.Run("MoveTo(\"Box\",\"" + std::string(c.arg) + "\")\nafter=1"));
     std::vector<int32_t> xs;
-    for (const Point& p : host.moves) {
+    for (const IntPoint& p : host.moves) {
       xs.push_back(p.x);
       EXPECT_EQ(p.y, 0);
     }
@@ -163,7 +163,7 @@ TEST(PlacementCommandsTest, DeleteObjectWaitsForTheScriptToReturn) {
   EXPECT_EQ(Names(a), (std::vector<std::string>{"Box", "Three", "Four"}));
   EXPECT_TRUE(host.pages.Pages()[1].objects.empty());
   ASSERT_FALSE(host.invalidated.empty());
-  EXPECT_EQ(host.invalidated[0], (Rect{4, 4, 7, 7}));
+  EXPECT_EQ(host.invalidated[0], (IntRect{4, 4, 7, 7}));
 
   // A request whose object went meanwhile does nothing.
   EXPECT_TRUE(host.Run("DeleteObject(\"Box\")\nDeleteObject(\"Box\")"));

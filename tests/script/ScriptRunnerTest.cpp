@@ -196,22 +196,22 @@ TEST(ScriptRunnerTest, ObjectCommandsBatchOneInvalidation) {
   auto& objects = host.pages.Pages()[0].objects;
 
   EXPECT_TRUE(host.Run("k=12\nHide(\"Logo\")\nHide(\"Pic[k]\")\nInvert(\"Logo\")"));
-  EXPECT_EQ(objects[0].values[kHiddenValue], 0u);
-  EXPECT_EQ(objects[1].values[kHiddenValue], 1u);
+  EXPECT_FALSE(IsHidden(objects[0]));
+  EXPECT_TRUE(IsHidden(objects[1]));
   ASSERT_EQ(host.invalidated.size(), 1u);
-  EXPECT_EQ(host.invalidated[0], (Rect{7, 7, 123, 113}));
+  EXPECT_EQ(host.invalidated[0], (IntRect{7, 7, 123, 113}));
 
   host.invalidated.clear();
   EXPECT_FALSE(host.Run("Show(\"Pic12\")\nReturn()"));
-  EXPECT_EQ(objects[1].values[kHiddenValue], 0u);
-  EXPECT_EQ(host.invalidated, std::vector<Rect>{(Rect{98, 98, 122, 112})});
+  EXPECT_FALSE(IsHidden(objects[1]));
+  EXPECT_EQ(host.invalidated, std::vector<IntRect>{(IntRect{98, 98, 122, 112})});
 
   // A string variable names the object; without the variable the name is taken literally.
   host.invalidated.clear();
   EXPECT_TRUE(host.Run("Hide(\"Name$\")"));
-  EXPECT_EQ(objects[2].values[kHiddenValue], 1u);
+  EXPECT_TRUE(IsHidden(objects[2]));
   EXPECT_TRUE(host.Run("Name$='Logo'\nHide(\"Name$\")"));
-  EXPECT_EQ(objects[0].values[kHiddenValue], 1u);
+  EXPECT_TRUE(IsHidden(objects[0]));
 
   host.invalidated.clear();
   EXPECT_TRUE(host.Run("Hide(\"Missing\")\na=1"));
@@ -308,7 +308,7 @@ TEST(ScriptRunnerTest, LongScriptsAndStrayQuotes) {
   host.dialogs.boxes.clear();
   host.Run("Hide(\"Logo)\nHide(\"\"\"Logo\")\nMessage(\"a\",\"\"b\")\nok=1");
   EXPECT_EQ(host.Number("ok"), 1);
-  EXPECT_EQ(host.pages.Pages()[0].objects[0].values[kHiddenValue], 0u);
+  EXPECT_FALSE(IsHidden(host.pages.Pages()[0].objects[0]));
 }
 
 // An endless loop keeps the window alive by pumping; a page change during the pump ends the

@@ -31,7 +31,7 @@ inline ScriptBody Compile(const std::string& text) {
   return Compile(text, dialogs);
 }
 
-inline ObjectRecord MakeObject(const std::string& name, Rect rect = {10, 10, 50, 30},
+inline ObjectRecord MakeObject(const std::string& name, IntRect rect = {10, 10, 50, 30},
                                const std::string& script = {}) {
   ObjectRecord object;
   object.typeCode = kObjScript;
@@ -83,7 +83,7 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
   Dialogs& GetDialogs() override { return dialogs; }
   EventLoop& Loop() override { return loop; }
   bool IsWindowVisible() const override { return visible; }
-  void Invalidate(const Rect& rect, bool) override { invalidated.push_back(rect); }
+  void Invalidate(const IntRect& rect, bool) override { invalidated.push_back(rect); }
   void InvalidateAll(bool) override { ++invalidatedAll; }
   void ClosePlayer() override {
     log.push_back("close");
@@ -160,9 +160,9 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
   bool visible = true;
   bool closed = false;
   int invalidatedAll = 0;
-  std::vector<Rect> invalidated;
+  std::vector<IntRect> invalidated;
   std::vector<std::string> log;
-  std::vector<Point> moves;                  // top-left corners ObjectMoved reported
+  std::vector<IntPoint> moves;               // top-left corners ObjectMoved reported
   std::map<std::string, std::string> files;  // what ReadFile finds, by the path scripts give
   std::vector<std::string> songs;            // the song list
   std::vector<std::pair<std::string, std::string>> launches;  // program, options

@@ -38,7 +38,7 @@ TEST(TextCommandsTest, DisplayValueShowsTextsAndNumbers) {
     EXPECT_EQ(host.pages.CurrentPage()->objects[0].text, c.text) << c.arg;
     // Repainted at once, not with the run's changes.
     ASSERT_FALSE(host.invalidated.empty());
-    EXPECT_EQ(host.invalidated[0], (Rect{9, 9, 51, 31}));
+    EXPECT_EQ(host.invalidated[0], (IntRect{9, 9, 51, 31}));
   }
 }
 
