@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/KeyNames.h"
 #include "platform/ProfileStore.h"
+#include "platform/SystemInformation.h"
 #include "player/ClickAction.h"
 #include "player/EmbeddedFiles.h"
 #include "player/KeyShortcut.h"
@@ -366,10 +367,7 @@ void PlayerWindow::RunObjectScript(const ObjectRecord& object, size_t slot) {
     return;
   auto body = std::make_shared<ScriptBody>(object.scripts[slot]);
   body->ownerName = object.name;
-  const std::string previous = runningObject_;
-  runningObject_ = object.name;
   runner_->ExecuteScript(std::shared_ptr<const ScriptBody>(std::move(body)));
-  runningObject_ = previous;
 }
 
 void PlayerWindow::RunPageExitScript(PageRecord& page) {
@@ -732,7 +730,7 @@ bool PlayerWindow::IsMinimized() const {
 }
 
 SystemInformation PlayerWindow::SystemInfo() const {
-  return SystemInformation{};
+  return ctx_.system ? ctx_.system->Read() : SystemInformation{};
 }
 
 std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) const {
@@ -746,6 +744,7 @@ std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) 
   info.bottom = object->rect.bottom;
   info.visible = object->values[10] == 0;
   info.kind = object->typeCode;
+  info.opacity = object->ratio;
   return info;
 }
 

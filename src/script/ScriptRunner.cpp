@@ -74,7 +74,7 @@ void ScriptRunner::SetStopFlag(bool stop) {
 }
 
 std::string ScriptRunner::RunningOwnerName() const {
-  return currentScript_ ? currentScript_->ownerName : std::string();
+  return owners_.empty() ? std::string() : owners_.back();
 }
 
 void ScriptRunner::NoteBodyReplaced(const ScriptBody& body) {
@@ -112,7 +112,12 @@ bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin) {
     host_.GetDialogs().Message("Recursion in Script reached 50 levels.");
   } else {
     const ScriptBody* saved = currentScript_;
+    const bool owned = !body.ownerName.empty();
+    if (owned)
+      owners_.push_back(body.ownerName);
     result = StatementLoop(body, origin);
+    if (owned)
+      owners_.pop_back();
     if (currentScript_ != nullptr || !stopFlag_)
       currentScript_ = saved;
   }
