@@ -7,6 +7,7 @@
 #include "media/MpvMediaBackend.h"
 #include "platform/HostFileSystem.h"
 #include "platform/HostProcesses.h"
+#include "platform/HostSystemInformation.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
 #include "platform/headless/JsonLinesWriter.h"
@@ -92,9 +93,12 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
                         options.seed};
   MpvMediaBackend media(MpvMediaBackend::Options{});
   context.media = &media;
-  // The desktop starts what Run and launching objects name; headless runs only report it.
+  // The desktop starts what Run and launching objects name; headless runs only check and
+  // report it.
   HostProcesses processes(process.executable);
   context.processes = &processes;
+  const HostSystemInformation system;
+  context.system = &system;
 
   // Relative paths of the presentation start in its folder.
   std::error_code ec;

@@ -13,12 +13,14 @@
 #include "app/JsonPlayerEvents.h"
 #include "media/MpvMediaBackend.h"
 #include "platform/HostFileSystem.h"
+#include "platform/HostSystemInformation.h"
 #include "platform/IniProfileStore.h"
 #include "platform/SystemFolders.h"
 #include "platform/headless/EventScript.h"
 #include "platform/headless/EventScriptRunner.h"
 #include "platform/headless/HeadlessDialogs.h"
 #include "platform/headless/HeadlessDisplay.h"
+#include "platform/headless/HeadlessProcesses.h"
 #include "platform/headless/JsonLinesWriter.h"
 #include "platform/headless/VirtualEventLoop.h"
 #include "player/CommandLine.h"
@@ -254,6 +256,11 @@ int RunPlayerProcess(const PlayerProcess& process) {
   // Headless media play to a null audio output; their time is the virtual clock's.
   MpvMediaBackend media(MpvMediaBackend::Options{.nullAudio = true});
   context.media = &media;
+  const HostSystemInformation system;
+  context.system = &system;
+  // Launches are checked and reported, never started.
+  HeadlessProcesses processes(process.executable);
+  context.processes = &processes;
 
   // Relative paths of the presentation start in its folder.
   std::error_code ec;

@@ -456,7 +456,8 @@ const NumericEntry kNumeric[] = {
     {"getimageopacity",
      [](FunctionContext& c) {
        return ObjectValue(c, 0, [](const ObjectInfo& o) {
-         return o.kind == 3 ? std::trunc(o.opacity * 100) : 0.0;
+         // A stored ratio that is no number reads as 0.
+         return o.kind == 3 && std::isfinite(o.opacity) ? std::trunc(o.opacity * 100) : 0.0;
        });
      }},
     {"getvideoparam", GetVideoParam},

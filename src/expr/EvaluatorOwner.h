@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/SystemInformation.h"
+
 namespace qlm {
 
 class Dialogs;
@@ -18,16 +20,6 @@ struct WindowMetrics {
   int screenWidth = 0, screenHeight = 0;
   int workAreaWidth = 0, workAreaHeight = 0;
   int screenColorBits = 0;
-};
-
-// What the host tells scripts about itself.
-struct SystemInformation {
-  bool ntFamily = true;
-  int osMajor = 0, osMinor = 0;
-  uint32_t osBuild = 0;
-  uint64_t totalMemoryBytes = 0, availableMemoryBytes = 0;
-  double processorClock = 0;
-  std::string processorName;
 };
 
 // Settings of an open video player.

@@ -219,21 +219,24 @@ double ExpressionEvaluator::Multiplicative() {
 }
 
 double ExpressionEvaluator::Power() {
-  double base = Unary();
-  if (token_ != '^')
+  bool assigned = false;
+  double base = Unary(&assigned);
+  // An assignment took the rest of the text as its value, with the one "^" it may hold: a
+  // further "^" is left over (x=2^3^2 is an error, not (x=2^3)^2).
+  if (token_ != '^' || assigned)
     return base;
   NextToken();
   double exponent = Unary();
   return IntegerPower(base, exponent);
 }
 
-double ExpressionEvaluator::Unary() {
+double ExpressionEvaluator::Unary(bool* assigned) {
   if (TokenIsDigit() || token_ == '-')
     return Number();
   if (token_ == '(')
     return ParenExpression();
   if (TokenIsNameChar())
-    return Primary();
+    return Primary(assigned);
   SetError(expr_error::kSyntax, "");
   return -1;
 }
@@ -278,7 +281,7 @@ double ExpressionEvaluator::ReadIndex() {
   return index;
 }
 
-double ExpressionEvaluator::Primary() {
+double ExpressionEvaluator::Primary(bool* assigned) {
   std::string name = CollectName();
   if (token_ == '$')
     return StringVariableInNumber(name);
@@ -297,6 +300,8 @@ double ExpressionEvaluator::Primary() {
     NextToken();
     double value = OrAnd();
     variables_.SetNumber(name, value);
+    if (assigned)
+      *assigned = true;
     return value;
   }
   const VariableRecord* record = variables_.Find(name);

@@ -93,9 +93,10 @@ class ExpressionEvaluator {
   double Additive();
   double Multiplicative();
   double Power();
-  double Unary();
+  // `assigned` is set when the operand was an assignment.
+  double Unary(bool* assigned = nullptr);
   double Number();
-  double Primary();
+  double Primary(bool* assigned = nullptr);
   double ParenExpression();
   double ReadIndex();
   double StringVariableInNumber(const std::string& name);

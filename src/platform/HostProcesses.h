@@ -21,6 +21,10 @@ class HostProcesses : public Processes {
 
   uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
                   const std::function<void()>& whileWaiting) override;
+  uint32_t Check(const std::filesystem::path& program,
+                 const LaunchOptions& options) const override {
+    return PlanLaunch(program, options).failure;
+  }
 
   // The command line a launch would run, or a failing launch result (no process is started).
   struct Plan {

@@ -63,6 +63,13 @@ class Processes {
   // now and then so the caller can repaint.
   virtual uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
                           const std::function<void()>& whileWaiting) = 0;
+
+  // The failure a launch of `program` meets before anything starts (a missing file, a program
+  // the host cannot run), or launch_result::kStarted when it would go ahead.
+  virtual uint32_t Check(const std::filesystem::path& /*program*/,
+                         const LaunchOptions& /*options*/) const {
+    return launch_result::kStarted;
+  }
 };
 
 }  // namespace qlm

@@ -16,6 +16,7 @@ class FileSystem;
 class MediaBackend;
 class ProfileStore;
 class Processes;
+class SystemInformationSource;
 
 // What the player reports to whoever runs it: the automation output in headless runs, nothing
 // on the desktop.
@@ -46,6 +47,8 @@ struct PlayerContext {
   Processes* processes = nullptr;
   // Plays the media-control devices; without it every device fails to open.
   MediaBackend* media = nullptr;
+  // The machine's version, memory and processor; without it they read as 0 and empty.
+  const SystemInformationSource* system = nullptr;
 };
 
 }  // namespace qlm

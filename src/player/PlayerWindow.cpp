@@ -10,6 +10,7 @@
 #include "platform/FileSystem.h"
 #include "platform/KeyNames.h"
 #include "platform/ProfileStore.h"
+#include "platform/SystemInformation.h"
 #include "player/ClickAction.h"
 #include "player/EmbeddedFiles.h"
 #include "player/KeyShortcut.h"
@@ -357,10 +358,7 @@ void PlayerWindow::RunObjectScript(const ObjectRecord& object, ScriptSlot slot) 
     return;
   auto body = std::make_shared<ScriptBody>(script);
   body->ownerName = object.name;
-  const std::string previous = runningObject_;
-  runningObject_ = object.name;
   runner_->ExecuteScript(std::shared_ptr<const ScriptBody>(std::move(body)));
-  runningObject_ = previous;
 }
 
 void PlayerWindow::RunPageExitScript(PageRecord& page) {
@@ -722,7 +720,7 @@ bool PlayerWindow::IsMinimized() const {
 }
 
 SystemInformation PlayerWindow::SystemInfo() const {
-  return SystemInformation{};
+  return ctx_.system ? ctx_.system->Read() : SystemInformation{};
 }
 
 std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) const {
@@ -736,6 +734,7 @@ std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) 
   info.bottom = object->rect.bottom;
   info.visible = !IsHidden(*object);
   info.kind = object->typeCode;
+  info.opacity = object->ratio;
   return info;
 }
 

@@ -256,7 +256,9 @@ class PlayerWindow : public ScriptHost,
   // The song list (PlayerWindowMedia.cpp).
   int PlayListCount() const override;
   std::string PlayListItem(int index) const override;
-  std::string RunningObjectName() const override { return runningObject_; }
+  std::string RunningObjectName() const override {
+    return runner_ ? runner_->RunningOwnerName() : std::string();
+  }
 
   // ---- BoundTextObjectFinder ----
   BoundTextObject* FindBoundObject(const std::string& name) override;
@@ -383,7 +385,6 @@ class PlayerWindow : public ScriptHost,
   // Input state the information functions read.
   int mouseX_ = 0, mouseY_ = 0;
   bool leftDown_ = false, rightDown_ = false;
-  std::string runningObject_;
 
   // Press, click, drags, mouse-over, tool-tip and cursors.
   PageInput pageInput_;

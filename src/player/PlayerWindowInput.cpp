@@ -204,10 +204,9 @@ void PlayerWindow::SetGridCell(const ObjectRecord& grid, int x, int y) {
   const ObjectRunState* s = objectStates_.Find(grid);
   const std::optional<GridCell> cell =
       GridCellAt(grid, x, y, s ? s->offsetX : 0, s ? s->offsetY : 0);
-  if (!cell)
-    return;
-  Variables().SetNumber("MXCOL", cell->column);
-  Variables().SetNumber("MXROW", cell->row);
+  // Scripts count cells from 1; a point of the object beyond its cells is -1 for both.
+  Variables().SetNumber("MXCOL", cell ? cell->column + 1 : -1);
+  Variables().SetNumber("MXROW", cell ? cell->row + 1 : -1);
 }
 
 bool PlayerWindow::OnKeyDown(const KeyEvent& event) {

@@ -15,16 +15,21 @@ namespace qlm {
 void PlayerWindow::Launch(const std::string& program, const std::string& options) {
   const std::string expandedProgram = macros_.Expand(program);
   const std::string expandedOptions = macros_.Expand(options);
-  if (ctx_.events)
-    ctx_.events->OnLaunch(expandedProgram, expandedOptions);
-  uint32_t result = launch_result::kStarted;
-  if (ctx_.processes) {
-    // A launch that waits keeps the window painted and nothing else.
-    result = ctx_.processes->Launch(ctx_.files.ToHost(expandedProgram),
-                                    ParseLaunchOptions(expandedOptions), [this] {
-                                      if (invalid_)
-                                        Paint();
-                                    });
+  const std::filesystem::path target = ctx_.files.ToHost(expandedProgram);
+  const LaunchOptions launchOptions = ParseLaunchOptions(expandedOptions);
+  // Only what would start is reported; a missing file fails here as the launcher fails.
+  uint32_t result =
+      ctx_.processes ? ctx_.processes->Check(target, launchOptions) : launch_result::kStarted;
+  if (result == launch_result::kStarted) {
+    if (ctx_.events)
+      ctx_.events->OnLaunch(expandedProgram, expandedOptions);
+    if (ctx_.processes) {
+      // A launch that waits keeps the window painted and nothing else.
+      result = ctx_.processes->Launch(target, launchOptions, [this] {
+        if (invalid_)
+          Paint();
+      });
+    }
   }
   const std::string_view error = LaunchErrorText(result);
   if (!error.empty())

@@ -16,6 +16,34 @@ F ExportAs(const PluginHost& host, const char* name) {
   return reinterpret_cast<F>(host.Export(name));
 }
 
+// The table is the virtual function table of a C++ object: one code pointer per slot.
+constexpr size_t SlotOffset(size_t slot) {
+  return slot * sizeof(void (*)());
+}
+static_assert(sizeof(qlm_plugin_vtable) == SlotOffset(QLM_PLUGIN_SLOTS));
+static_assert(offsetof(qlm_plugin_vtable, SetString) == SlotOffset(1));
+static_assert(offsetof(qlm_plugin_vtable, SetIntString) == SlotOffset(3));
+static_assert(offsetof(qlm_plugin_vtable, SetData) == SlotOffset(4));
+static_assert(offsetof(qlm_plugin_vtable, GetData) == SlotOffset(5));
+static_assert(offsetof(qlm_plugin_vtable, SetParentWindow) == SlotOffset(6));
+static_assert(offsetof(qlm_plugin_vtable, Draw) == SlotOffset(7));
+static_assert(offsetof(qlm_plugin_vtable, SetValue) == SlotOffset(8));
+static_assert(offsetof(qlm_plugin_vtable, SetFrame) == SlotOffset(9));
+static_assert(offsetof(qlm_plugin_vtable, SetParamC) == SlotOffset(10));
+static_assert(offsetof(qlm_plugin_vtable, SetParamB) == SlotOffset(11));
+static_assert(offsetof(qlm_plugin_vtable, SetParamA) == SlotOffset(12));
+static_assert(offsetof(qlm_plugin_vtable, MouseMove) == SlotOffset(14));
+static_assert(offsetof(qlm_plugin_vtable, MouseUp) == SlotOffset(15));
+static_assert(offsetof(qlm_plugin_vtable, MouseDown) == SlotOffset(16));
+static_assert(offsetof(qlm_plugin_vtable, CaptureMouse) == SlotOffset(19));
+static_assert(offsetof(qlm_plugin_vtable, Destroy) == SlotOffset(21));
+static_assert(offsetof(qlm_plugin_vtable, GetFile) == SlotOffset(22));
+static_assert(offsetof(qlm_plugin_vtable, SetFile) == SlotOffset(23));
+static_assert(offsetof(qlm_plugin_vtable, RMouseUp) == SlotOffset(24));
+static_assert(offsetof(qlm_plugin_vtable, RMouseDown) == SlotOffset(25));
+static_assert(offsetof(qlm_plugin_vtable, GetLinkName) == SlotOffset(26));
+static_assert(offsetof(qlm_plugin_vtable, SetLinkRect) == SlotOffset(27));
+
 }  // namespace
 
 std::string PluginText(const char* text) {
@@ -31,13 +59,12 @@ PluginHost::~PluginHost() {
 
 void PluginHost::Unload() {
   if (object_) {
-    // The object frees itself (and may free the table it came with): take what the call
-    // needs first.
+    // The object deletes itself: it is forgotten before the call.
     auto destroy = Slot(&qlm_plugin_vtable::Destroy);
-    void* self = object_->self;
+    qlm_plugin_object* object = object_;
     object_ = nullptr;
     if (destroy)
-      destroy(self, 1);
+      destroy(object, QLM_DESTROY_DELETE);
   }
   library_.reset();
   loadedPath_.clear();
@@ -51,13 +78,7 @@ template <typename F>
 F PluginHost::Slot(F qlm_plugin_vtable::*member) const {
   if (!object_ || !object_->vtable)
     return nullptr;
-  const qlm_plugin_vtable* table = object_->vtable;
-  const auto offset = static_cast<size_t>(reinterpret_cast<const char*>(&(table->*member)) -
-                                          reinterpret_cast<const char*>(table));
-  // A plug-in built against an older, shorter table does not have the later entries.
-  if (table->size < offset + sizeof(F))
-    return nullptr;
-  return table->*member;
+  return object_->vtable->*member;
 }
 
 bool PluginHost::Load(const std::string& fileName, const std::vector<std::string>& folders) {
@@ -86,7 +107,7 @@ void PluginHost::ReadInformation() {
     object_ = create();
     if (object_) {
       if (auto capture = Slot(&qlm_plugin_vtable::CaptureMouse))
-        mouseCapture_ = capture(object_->self);
+        mouseCapture_ = capture(object_);
     }
   } else if (auto capture = ExportAs<qlm_capture_mouse_fn>(*this, "CaptureMouse")) {
     mouseCapture_ = capture();
@@ -98,7 +119,7 @@ void PluginHost::SetUp(const PluginSetup& setup) {
     return;
   if (object_) {
     if (auto f = Slot(&qlm_plugin_vtable::SetParentWindow))
-      f(object_->self, setup.window);
+      f(object_, setup.window);
   } else if (auto f = ExportAs<qlm_set_parent_fn>(*this, "SetParentWindow")) {
     f(setup.window);
   }
@@ -108,13 +129,13 @@ void PluginHost::SetUp(const PluginSetup& setup) {
       if (std::optional<IntRect> r = setup.findLinkRect(link)) {
         if (auto f = Slot(&qlm_plugin_vtable::SetLinkRect)) {
           const qlm_rect rect{r->left, r->top, r->right, r->bottom};
-          f(object_->self, &rect);
+          f(object_, &rect);
         }
       }
     }
     auto params = [&](auto member, const std::array<int32_t, 3>& p) {
       if (auto f = Slot(member))
-        f(object_->self, p[0], p[1], p[2]);
+        f(object_, p[0], p[1], p[2]);
     };
     params(&qlm_plugin_vtable::SetParamA, setup.paramA);
     params(&qlm_plugin_vtable::SetParamB, setup.paramB);
@@ -127,9 +148,9 @@ void PluginHost::SetUp(const PluginSetup& setup) {
   if (object_) {
     const IntRect& r = setup.frame;
     if (auto f = Slot(&qlm_plugin_vtable::SetFrame))
-      f(object_->self, r.Width(), r.Height(), r.left, r.top, 0, 0);
+      f(object_, r.Width(), r.Height(), r.left, r.top, 0, 0);
     if (auto f = Slot(&qlm_plugin_vtable::SetValue))
-      f(object_->self, 0.0f);
+      f(object_, 0.0f);
   }
 }
 
@@ -155,10 +176,10 @@ bool PluginHost::Draw(Canvas& canvas, const IntRect& rect) {
     std::copy(src, src + onCanvas.Width(),
               pixels.data() + (y - rect.top) * w + (onCanvas.left - rect.left));
   }
-  const qlm_surface surface{pixels.data(), static_cast<int32_t>(w), static_cast<int32_t>(h),
-                            static_cast<int32_t>(w)};
+  qlm_surface surface{pixels.data(), static_cast<int32_t>(w), static_cast<int32_t>(h),
+                      static_cast<int32_t>(w)};
   if (method)
-    method(object_->self, &surface, rect.left, rect.top, rect.Width(), rect.Height());
+    method(object_, &surface, rect.left, rect.top, rect.Width(), rect.Height());
   else
     function(&surface, rect.left, rect.top, rect.Width(), rect.Height());
   const IntRect back = rect.Intersect(canvas.Clip());
@@ -171,11 +192,11 @@ bool PluginHost::Draw(Canvas& canvas, const IntRect& rect) {
   return true;
 }
 
-void PluginHost::Mouse(void (*qlm_plugin_vtable::*member)(void*, int32_t, int32_t),
+void PluginHost::Mouse(void (*qlm_plugin_vtable::*member)(qlm_plugin_object*, int32_t, int32_t),
                        const char* name, int32_t x, int32_t y) {
   if (object_) {
     if (auto f = Slot(member))
-      f(object_->self, x, y);
+      f(object_, x, y);
   } else if (auto f = ExportAs<qlm_mouse_fn>(*this, name)) {
     f(x, y);
   }
@@ -197,21 +218,21 @@ void PluginHost::MouseMove(int32_t x, int32_t y) {
   Mouse(&qlm_plugin_vtable::MouseMove, "MouseMove", x, y);
 }
 
-void PluginHost::SetText(void (*qlm_plugin_vtable::*member)(void*, const char*), const char* name,
-                         const std::string& text) {
+void PluginHost::SetText(void (*qlm_plugin_vtable::*member)(qlm_plugin_object*, const char*),
+                         const char* name, const std::string& text) {
   if (object_) {
     if (auto f = Slot(member))
-      f(object_->self, text.c_str());
+      f(object_, text.c_str());
   } else if (auto f = ExportAs<qlm_set_text_fn>(*this, name)) {
     f(text.c_str());
   }
 }
 
-std::string PluginHost::GetText(const char* (*qlm_plugin_vtable::*member)(void*),
+std::string PluginHost::GetText(const char* (*qlm_plugin_vtable::*member)(qlm_plugin_object*),
                                 const char* name) {
   if (object_) {
     auto f = Slot(member);
-    return f ? PluginText(f(object_->self)) : std::string();
+    return f ? PluginText(f(object_)) : std::string();
   }
   if (!name)
     return {};
@@ -230,7 +251,7 @@ std::string PluginHost::GetFile() {
 void PluginHost::SetData(int32_t value) {
   if (object_) {
     if (auto f = Slot(&qlm_plugin_vtable::SetData))
-      f(object_->self, value);
+      f(object_, value);
   } else if (auto f = ExportAs<qlm_set_data_fn>(*this, "SetData")) {
     f(value);
   }
@@ -239,7 +260,7 @@ void PluginHost::SetData(int32_t value) {
 int32_t PluginHost::GetData() {
   if (object_) {
     auto f = Slot(&qlm_plugin_vtable::GetData);
-    return f ? f(object_->self) : 0;
+    return f ? f(object_) : 0;
   }
   auto f = ExportAs<qlm_get_data_fn>(*this, "GetData");
   return f ? f() : 0;

@@ -90,14 +90,15 @@ class PluginHost {
   void* Export(const std::string& name) const;
 
  private:
-  // The object's operation `member`, or null when the table is too short or the entry empty.
+  // The object's slot `member`, or null when the entry is empty.
   template <typename F>
   F Slot(F qlm_plugin_vtable::*member) const;
-  void Mouse(void (*qlm_plugin_vtable::*member)(void*, int32_t, int32_t), const char* name,
-             int32_t x, int32_t y);
-  void SetText(void (*qlm_plugin_vtable::*member)(void*, const char*), const char* name,
-               const std::string& text);
-  std::string GetText(const char* (*qlm_plugin_vtable::*member)(void*), const char* name);
+  void Mouse(void (*qlm_plugin_vtable::*member)(qlm_plugin_object*, int32_t, int32_t),
+             const char* name, int32_t x, int32_t y);
+  void SetText(void (*qlm_plugin_vtable::*member)(qlm_plugin_object*, const char*),
+               const char* name, const std::string& text);
+  std::string GetText(const char* (*qlm_plugin_vtable::*member)(qlm_plugin_object*),
+                      const char* name);
   void ReadInformation();
 
   Libraries& libraries_;

@@ -62,7 +62,7 @@ void ScriptRunner::SetStopFlag(bool stop) {
 }
 
 std::string ScriptRunner::RunningOwnerName() const {
-  return currentScript_ ? currentScript_->ownerName : std::string();
+  return owners_.empty() ? std::string() : owners_.back();
 }
 
 void ScriptRunner::NoteBodyReplaced(const ScriptBody& body) {
@@ -100,7 +100,12 @@ bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin) {
     host_.GetDialogs().Message(LimitMessage("Recursion in Script", kMaxDepth));
   } else {
     const ScriptBody* saved = currentScript_;
+    const bool owned = !body.ownerName.empty();
+    if (owned)
+      owners_.push_back(body.ownerName);
     result = StatementLoop(body, origin);
+    if (owned)
+      owners_.pop_back();
     if (currentScript_ != nullptr || !stopFlag_)
       currentScript_ = saved;
   }

@@ -126,7 +126,8 @@ class ScriptRunner {
   bool HasHandler(CommandCode code) const;
 
   ScriptHost& Host() { return host_; }
-  // Owner name of the innermost running script (for the evaluator's running-object name).
+  // The owner of the innermost running script that has one (For bodies and compiled script
+  // texts run within the script that started them); empty when no script runs.
   std::string RunningOwnerName() const;
 
  private:
@@ -157,6 +158,7 @@ class ScriptRunner {
   std::array<std::string, kTimerSlots> timerSlots_;
   std::vector<CommandHandler> handlers_;  // by code
   std::vector<const ScriptBody*> replacedBodies_;
+  std::vector<std::string> owners_;  // owner names of the running scripts that have one
 };
 
 // Registers the command handlers of the core groups: objects, pages, timers, scripts and

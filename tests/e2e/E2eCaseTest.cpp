@@ -5,6 +5,7 @@
 //   args            the player's arguments after --headless, one a line; "{project}" stands for
 //                   the written project, "{dir}" for the case's sandbox folder
 //   events.txt      the events played with --events; optional
+//   files/          optional: copied into the sandbox folder, beside the written project
 //   expected.jsonl  the JSON lines the run must print, in order
 //   *.png           screenshots the events take (by that name, in the sandbox folder) must
 //                   match these, with the tolerance of the golden images
@@ -49,6 +50,8 @@ TEST_P(E2eCase, PlaysAsExpected) {
   const fs::path dir = fs::path(QLM_SOURCE_DIR) / "tests/e2e/cases" / GetParam();
   Sandbox box("case-" + GetParam());
 
+  if (fs::is_directory(dir / "files"))
+    fs::copy(dir / "files", box.root, fs::copy_options::recursive);
   const fs::path project = box.root / "project.qmd";
   if (fs::exists(dir / "project.txt")) {
     ASSERT_TRUE(WriteProjectFile(project, BuildProjectFromSpec(ReadText(dir / "project.txt")), 29));

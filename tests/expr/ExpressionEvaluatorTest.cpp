@@ -56,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Unary minus reads as 0 and subtracts; power multiplies while i <= e.
         ValueCase{"-3*2", S, -6}, ValueCase{"2*-3", S, -3}, ValueCase{"2^-1", S, 0},
         ValueCase{"2^3", S, 8}, ValueCase{"2^2.5", S, 4}, ValueCase{"2^0.5", S, 1},
-        ValueCase{"(0-2)^3", S, -8}, ValueCase{"1^1e12", S, 1},
+        ValueCase{"(0-2)^3", S, -8}, ValueCase{"1^1e12", S, 1}, ValueCase{"(x=2)^3", S, 8},
+        ValueCase{"2^(x=3)", S, 8}, ValueCase{"a[x=1]^2", S, 0},
         // Numbers: blanks vanish, d is an exponent letter, + is no exponent sign.
         ValueCase{"1 2", S, 12}, ValueCase{"1e+5", S, 6}, ValueCase{"1d2", S, 100},
         ValueCase{"1e-2", S, 0.01}, ValueCase{"2.5E1", S, 25}, ValueCase{"1.5.5", S, 1.5},
@@ -151,6 +152,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{".5", S, 1, "Syntax Error ", ". ?????"},
         ErrorCase{"1+", S, 1, "Syntax Error ", "1+ ?????"},
         ErrorCase{"2^3^2", S, 12, "Syntax error ", "2^3^2"},
+        // An assignment takes one "^" into its value; the next is left over as well.
+        ErrorCase{"x=2^3^2", S, 12, "Syntax error ", "x=2^3^2"},
+        ErrorCase{"x = y = 2 ^ 2 ^ 2", S, 12, "Syntax error ", "x = y = 2 ^ 2 ^ 2"},
         ErrorCase{"  1 1)x ", S, 4, nullptr, nullptr},
         ErrorCase{"1e300*1e300", S, 23, "Overflow  ", nullptr},
         ErrorCase{"1e302", S, 23, "Overflow  ", nullptr},

@@ -177,17 +177,34 @@ TEST(PlayerInput, NewWindowPassesTheStartPageOnAndKeepsTheProject) {
   EXPECT_EQ(p.events.launches.size(), 1u);
 }
 
-TEST(PlayerInput, ClickOnAGridSetsTheCell) {
-  Project project = Pages({"One"});
-  ObjectRecord grid = Object(kObjGrid, "Grid", {20, 30, 120, 90}, "clicked=MXCOL*10+MXROW");
-  grid.values[1] = 5;  // columns
-  grid.values[2] = 3;  // rows
-  project.pages[0].objects.push_back(std::move(grid));
-  InputPlayer p(std::move(project));
-  p.Click(20 + 2 * 20 + 3, 30 + 1 * 20 + 19);  // no image A: 20 x 20 cells
-  EXPECT_EQ(p.Number("MXCOL"), 2);
-  EXPECT_EQ(p.Number("MXROW"), 1);
-  EXPECT_EQ(p.Number("clicked"), 21);
+TEST(PlayerInput, ClickOnAGridSetsTheCellFromOne) {
+  // 5 x 3 cells of 20 x 20 (no image A: the rectangle split) leave a strip of the 101 x 61
+  // rectangle outside the grid.
+  struct Case {
+    int x, y;
+    double column, row;
+  } cases[] = {
+      {20, 30, 1, 1},
+      {20 + 2 * 20 + 3, 30 + 1 * 20 + 19, 3, 2},
+      {20 + 99, 30 + 59, 5, 3},
+      {20 + 100, 30 + 10, -1, -1},
+      {20 + 10, 30 + 60, -1, -1},
+  };
+  for (const Case& c : cases) {
+    Project project = Pages({"One"});
+    ObjectRecord grid = Object(kObjGrid, "Grid", {20, 30, 121, 91}, "clicked=MXCOL*10+MXROW");
+    grid.values[1] = 5;  // columns
+    grid.values[2] = 3;  // rows
+    grid.scripts[1] = CompileScript("pressed=MXCOL*10+MXROW");
+    project.pages[0].objects.push_back(std::move(grid));
+    InputPlayer p(std::move(project));
+    p.Down(c.x, c.y);
+    EXPECT_EQ(p.Number("pressed"), c.column * 10 + c.row) << c.x << "," << c.y;
+    p.Up(c.x, c.y);
+    EXPECT_EQ(p.Number("MXCOL"), c.column) << c.x << "," << c.y;
+    EXPECT_EQ(p.Number("MXROW"), c.row) << c.x << "," << c.y;
+    EXPECT_EQ(p.Number("clicked"), c.column * 10 + c.row) << c.x << "," << c.y;
+  }
 }
 
 TEST(PlayerInput, ClickCancelsAnIdlePageTimerOnly) {

@@ -72,6 +72,8 @@ class CallLog {
   CallLog(const CallLog&) = delete;
   CallLog& operator=(const CallLog&) = delete;
 
+  void* Symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
+
   std::string Text() const {
     auto log = handle_ ? reinterpret_cast<const char* (*)()>(dlsym(handle_, "TestLog")) : nullptr;
     return log ? log() : "";

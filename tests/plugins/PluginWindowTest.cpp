@@ -165,5 +165,80 @@ TEST(PluginWindow, ScriptsExchangeNumbersTextsAndFiles) {
             "SetData(7);GetData();SetFile(C:\\x.txt);GetFile();Ping();GetFile();");
 }
 
+// The C++ example of the author's guide, built in each calling style.
+struct SliderCase {
+  const char* library;
+  bool objectStyle;
+  uint32_t bar, background;  // object style takes its colours from SetParamA and SetParamB
+};
+
+class SliderPlugin : public ::testing::TestWithParam<SliderCase> {};
+
+TEST_P(SliderPlugin, WorksThroughThePlayer) {
+  const SliderCase& c = GetParam();
+  ObjectRecord slider = PlugIn("Slider", "C:\\Show\\Slider.dll");
+  slider.strings[4] = "40";  // the string parameter: the start value
+  PluginPlayer p({slider});
+  CallLog library(Install(p.root, c.library, std::string("App/Plugins/Slider.so")));
+  p.Start();
+  PluginHost* host = p.Host("Slider");
+  ASSERT_NE(host, nullptr);
+  ASSERT_TRUE(host->Loaded()) << host->LastError();
+  EXPECT_EQ(host->ObjectStyle(), c.objectStyle);
+  EXPECT_EQ(host->MouseCapture(), 2);
+  // The bar covers 40% of the 50 pixels from the left edge.
+  auto bar = [&](int from, int to) {
+    for (int x = kPlugRect.left; x < kPlugRect.right; ++x) {
+      for (int y : {kPlugRect.top, kPlugRect.bottom - 1}) {
+        const bool in = x - kPlugRect.left >= from && x - kPlugRect.left < to;
+        if (p.Pixel(x, y) != (in ? c.bar : c.background))
+          return testing::AssertionFailure() << "pixel " << x << "," << y;
+      }
+    }
+    return testing::AssertionSuccess();
+  };
+  EXPECT_TRUE(bar(0, 20));
+
+  // Pressed at 25 (of 50), dragged to 35, released: the value follows the pointer.
+  p.Mouse(MouseAction::kLeftDown, kPlugRect.left + 25, 30);
+  EXPECT_TRUE(bar(0, 25));
+  p.Mouse(MouseAction::kMove, kPlugRect.left + 35, 30);
+  p.Mouse(MouseAction::kLeftUp, kPlugRect.left + 35, 30);
+  EXPECT_TRUE(bar(0, 35));
+  EXPECT_EQ(p.Number("Clicked"), 1);
+  p.window->RunScriptText(
+      "PluginGet(\"Slider\",\"V\")\r\n"
+      "Caption$ = 'Volume'\r\n"
+      "PluginSet(\"Slider\",\"Caption$\")\r\n"
+      "PluginGet(\"Slider\",\"Back$\")");
+  EXPECT_EQ(p.Number("V"), 70);
+  EXPECT_EQ(p.Text("Back$"), "Volume");
+  // A right click goes back to 0; the export Center sets 50.
+  p.Mouse(MouseAction::kRightDown, kPlugRect.left + 5, 30);
+  p.Mouse(MouseAction::kRightUp, kPlugRect.left + 5, 30);
+  EXPECT_TRUE(bar(0, 0));
+  p.window->RunScriptText(
+      "N = 10\r\nPluginSet(\"Slider\",\"N\")\r\n"
+      "PluginRun(\"Slider\",\"Center\")\r\nPluginGet(\"Slider\",\"V\")");
+  EXPECT_EQ(p.Number("V"), 50);
+  p.window->Paint();
+  EXPECT_TRUE(bar(0, 25));
+
+  // Closing the player destroys an object-style slider through slot 21.
+  auto count = reinterpret_cast<int32_t (*)()>(library.Symbol("SliderCount"));
+  ASSERT_NE(count, nullptr);
+  EXPECT_EQ(count(), 1);
+  p.loop.SetHandler(nullptr);
+  p.window.reset();
+  EXPECT_EQ(count(), c.objectStyle ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothStyles, SliderPlugin,
+                         ::testing::Values(SliderCase{"Slider.so", true, 0xFF0000, 0x0000FF},
+                                           SliderCase{"SliderFn.so", false, 0x000080, 0xC0C0C0}),
+                         [](const auto& test) {
+                           return std::string(test.param.objectStyle ? "Object" : "Function");
+                         });
+
 }  // namespace
 }  // namespace qlm::test

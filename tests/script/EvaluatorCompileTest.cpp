@@ -55,6 +55,7 @@ TEST_F(EvaluatorCompileTest, ExpressionErrorsShowTheEvaluatorsMessageAndLocation
       {"x=.5", "Syntax Error \nx=. ?????"},
       {"Name$='abc", " Missing ' on the end of constant string.\nName$='abc ?????"},
       {"For i=1 To 2^3^2", "Syntax error \n2^3^2"},
+      {"x=2^3^2", "Syntax error \nx=2^3^2"},
       {"For i=(1 To 5", "Unmatched braces '()'  Expected ')'\ni=(1 ?????"},
       {"If (1+2))", "Unmatched braces '()'  : You have more ')' braces than '('\n1+2) ?????"},
       {"If (1+2)) Then", "Incorrect command format\nFormat is (example): If (i=1) Then"},

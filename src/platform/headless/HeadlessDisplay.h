@@ -42,6 +42,9 @@ class HeadlessDisplay : public Display {
     fullScreenHeight_ = height;
   }
   ScreenMetrics Screen() const override { return screen_; }
+  // The clipboard of the run: what a script puts there it reads back; nothing else sees it.
+  void SetClipboardText(const std::string& text) override { clipboard_ = text; }
+  std::string ClipboardText() const override { return clipboard_; }
   void SetScreen(const ScreenMetrics& screen) { screen_ = screen; }
   bool Topmost() const { return topmost_; }
   bool TitleBar() const { return titleBar_; }
@@ -73,6 +76,7 @@ class HeadlessDisplay : public Display {
   int left_ = 0, top_ = 0;
   bool titleBar_ = true, minimizeBox_ = true, topmost_ = false, minimized_ = false;
   int fullScreenWidth_ = 0, fullScreenHeight_ = 0;
+  std::string clipboard_;
 };
 
 }  // namespace qlm

@@ -48,7 +48,7 @@ QLM_PLUGIN_EXPORT void SetFile(const char* file) {
 QLM_PLUGIN_EXPORT const char* GetFile(void) {
   return g_file;
 }
-QLM_PLUGIN_EXPORT void Draw(const qlm_surface* s, int32_t left, int32_t top, int32_t width,
+QLM_PLUGIN_EXPORT void Draw(qlm_surface* s, int32_t left, int32_t top, int32_t width,
                             int32_t height) {
   LogCall("Draw(%d,%d,%d,%d,%dx%d);", left, top, width, height, s->width, s->height);
   const int32_t stripe = g_data > 0 ? g_data : 1;

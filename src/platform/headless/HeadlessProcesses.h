@@ -1,0 +1,31 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/HostProcesses.h"
+
+namespace qlm {
+
+// Launches of headless runs: nothing is started, but each target is checked as the desktop's
+// launcher checks it, so a missing file or a program the host cannot run fails with the same
+// result (and the player shows the same message) as on the desktop.
+class HeadlessProcesses : public Processes {
+ public:
+  // `selfExecutable`: the player that would start project documents.
+  explicit HeadlessProcesses(std::filesystem::path selfExecutable)
+      : host_(std::move(selfExecutable)) {}
+
+  uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
+                  const std::function<void()>& /*whileWaiting*/) override {
+    return Check(program, options);
+  }
+  uint32_t Check(const std::filesystem::path& program,
+                 const LaunchOptions& options) const override {
+    return host_.Check(program, options);
+  }
+
+ private:
+  HostProcesses host_;
+};
+
+}  // namespace qlm
