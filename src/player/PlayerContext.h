@@ -13,6 +13,8 @@ class Dialogs;
 class Display;
 class EventLoop;
 class FileSystem;
+class InstanceLocks;
+class Libraries;
 class MediaBackend;
 class ProfileStore;
 class Processes;
@@ -46,6 +48,10 @@ struct PlayerContext {
   Processes* processes = nullptr;
   // Plays the media-control devices; without it every device fails to open.
   MediaBackend* media = nullptr;
+  // Loads plug-in libraries; without it every plug-in is missing.
+  Libraries* libraries = nullptr;
+  // Keeps one-instance presentations to one process; without it every start is the first.
+  InstanceLocks* instanceLocks = nullptr;
 };
 
 }  // namespace qlm

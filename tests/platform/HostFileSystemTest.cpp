@@ -1,4 +1,4 @@
-#include "platform/HostFileSystem.h"
+#include "platform/host/HostFileSystem.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 
 #include "TempFolder.h"
 #include "platform/ShortNames.h"
-#include "platform/SystemFolders.h"
+#include "platform/host/HostSystemFolders.h"
 
 namespace qlm {
 namespace {
@@ -163,33 +163,33 @@ TEST_F(HostFileSystemTest, DriveCIsCreatedOnFirstUse) {
   EXPECT_TRUE(fs::is_directory(c / "Temp"));
 }
 
-TEST_F(HostFileSystemTest, MountOptions) {
+TEST(DriveMount, ReadsLetterFolderAndOptionWords) {
   struct Case {
-    const char* option;
-    bool ok;
-    bool cd;
+    const char* text;
+    std::optional<DriveMount> mount;
   };
   const Case cases[] = {
-      {"d=/media/cdrom,cd", true, true},
-      {"E=/srv/show", true, false},
-      {"F=/media/disc,cdrom", true, true},
-      {"1=/x", false, false},
-      {"G", false, false},
-      {"G=", false, false},
-      {"GH=/x", false, false},
-      {"G=,cd", false, false},
+      {"d=/media/cdrom:cdrom", DriveMount{'D', "/media/cdrom", true}},
+      {"E=/srv/show", DriveMount{'E', "/srv/show", false}},
+      // A ':' that no known word follows is part of the folder.
+      {"F=/mnt/a:b", DriveMount{'F', "/mnt/a:b", false}},
+      {"F=/mnt/a:b:cdrom", DriveMount{'F', "/mnt/a:b", true}},
+      {"1=/x", std::nullopt},
+      {"G", std::nullopt},
+      {"G=", std::nullopt},
+      {"GH=/x", std::nullopt},
+      {"G=:cdrom", std::nullopt},
   };
-  for (const auto& c : cases) {
-    const std::string error = files.AddMountOption(c.option);
-    EXPECT_EQ(error.empty(), c.ok) << c.option << ": " << error;
-    if (c.ok) {
-      const auto mount = files.FindMount(c.option[0]);
-      ASSERT_TRUE(mount.has_value()) << c.option;
-      EXPECT_EQ(mount->cd, c.cd) << c.option;
-    }
-  }
-  EXPECT_EQ(files.FindMount('d')->root, fs::path("/media/cdrom"));
-  EXPECT_EQ(files.FirstCdMount()->letter, 'D');
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseDriveMount(c.text), c.mount) << c.text;
+}
+
+TEST_F(HostFileSystemTest, MountsFromTheCommandLine) {
+  files.AddMount(DriveMount{'E', "/srv/show", false});
+  files.AddMount(DriveMount{'F', "/media/disc", true});
+  EXPECT_EQ(files.FindMount('e')->root, fs::path("/srv/show"));
+  EXPECT_FALSE(files.FindMount('E')->cd);
+  EXPECT_EQ(files.FirstCdMount()->letter, 'F');
 }
 
 TEST_F(HostFileSystemTest, TracesEveryLookup) {
@@ -236,7 +236,7 @@ TEST(ShortNamesTest, DerivesWindowsShortNames) {
 }
 
 TEST_F(HostFileSystemTest, SystemFoldersAreOwnedFolders) {
-  files.AddMountOption("E=" + drive.string() + ",cd");
+  files.AddMount(DriveMount{'E', drive.string(), true});
   const SystemFolders folders = MakeSystemFolders(files, env);
   EXPECT_EQ(folders.windows, "C:\\Windows\\");
   EXPECT_EQ(folders.system, "C:\\Windows\\System32\\");

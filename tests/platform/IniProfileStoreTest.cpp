@@ -1,4 +1,4 @@
-#include "platform/IniProfileStore.h"
+#include "platform/host/IniProfileStore.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

@@ -1,4 +1,4 @@
-#include "platform/IniProfileStore.h"
+#include "platform/host/IniProfileStore.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 #include <utility>
+
+#include "platform/host/HostFiles.h"
 
 namespace qlm {
 
@@ -135,19 +137,6 @@ bool ParseInt(std::string_view s, int& value) {
   if (n > INT_MAX)
     n = INT_MAX;
   value = static_cast<int>(n);
-  return true;
-}
-
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<std::size_t>(n);
-  }
   return true;
 }
 
@@ -378,31 +367,10 @@ bool IniProfileStore::Write(const std::string& section, const std::string& entry
   Set(lines, section, entry, value);
   const std::string data = Serialize(lines);
 
-  std::string tempName = (dir_ / (std::string(kFileName) + ".XXXXXX")).string();
-  Fd tempFd(::mkostemp(tempName.data(), O_CLOEXEC));
-  if (tempFd.Get() < 0) {
-    lastError_ = ErrnoText("create a file in", dir_);
+  // The file keeps its private mode: other users have no business reading a player's settings.
+  if (!ReplaceFile(
+          file_, 0600, [&data](int fd) { return WriteAllBytes(fd, data); }, lastError_))
     return false;
-  }
-  bool ok = WriteAll(tempFd.Get(), data);
-  if (!ok)
-    lastError_ = ErrnoText("write", tempName);
-  if (ok && ::fsync(tempFd.Get()) != 0) {
-    lastError_ = ErrnoText("flush", tempName);
-    ok = false;
-  }
-  if (::close(tempFd.Release()) != 0 && ok) {
-    lastError_ = ErrnoText("write", tempName);
-    ok = false;
-  }
-  if (ok && ::rename(tempName.c_str(), file_.c_str()) != 0) {
-    lastError_ = ErrnoText("replace", file_);
-    ok = false;
-  }
-  if (!ok) {
-    ::unlink(tempName.c_str());
-    return false;
-  }
   // The rename is durable only once the folder itself is on disk.
   ::fsync(dirFd.Get());
   loaded_ = false;
