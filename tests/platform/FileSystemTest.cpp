@@ -1,18 +1,16 @@
 #include "platform/FileSystem.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
-#include "platform/host/HostFileSystem.h"
+#include "DriveFixture.h"
+#include "FileSizeLimit.h"
 
 namespace qlm {
 namespace {
@@ -29,21 +27,13 @@ size_t EntriesIn(const fs::path& folder) {
 }
 
 // The real door over a drive D: whose names were written in mixed case.
-class FileSystemTest : public ::testing::Test {
+class FileSystemTest : public test::DriveFixture {
  protected:
-  FileSystemTest() : env(temp.Environment()), files(env) {
-    drive = temp.Path() / "d";
-    temp.Touch("d/Show/Readme.TXT", "read me");
-    temp.Touch("d/Show/Pics/Photo.BMP", "BM");
-    temp.Touch("d/Show/Program Files/app.exe", "MZ");
-    files.AddMount('D', drive);
-    files.SetCurrentFolder(drive / "Show");
+  FileSystemTest() {
+    Put("Show/Readme.TXT", "read me");
+    Put("Show/Pics/Photo.BMP", "BM");
+    Put("Show/Program Files/app.exe", "MZ");
   }
-
-  test::TempFolder temp;
-  HostEnvironment env;
-  HostFileSystem files;
-  fs::path drive;
 };
 
 TEST_F(FileSystemTest, ReadsWhateverCaseOrShortNameTheScriptWrites) {
@@ -122,17 +112,12 @@ TEST_F(FileSystemTest, WritesReplaceWholeFilesAndLeaveNothingBeside) {
 
 TEST_F(FileSystemTest, AWriteThatFailsHalfwayKeepsTheOldFile) {
   ASSERT_TRUE(files.WriteFile("big.txt", "old content"));
-  // A full disk, as the kernel reports it: writes beyond the limit fail with EFBIG.
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = files.WriteFile("BIG.TXT", std::string(100000, 'x'));
-  const bool copied = files.Copy("big.txt", "copy.txt");
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  bool written = false, copied = false;
+  {
+    test::FileSizeLimit full(4096);
+    written = files.WriteFile("BIG.TXT", std::string(100000, 'x'));
+    copied = files.Copy("big.txt", "copy.txt");
+  }
 
   EXPECT_FALSE(written);
   EXPECT_TRUE(copied) << "a small file still fits";

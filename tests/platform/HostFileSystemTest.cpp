@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "DriveFixture.h"
 #include "platform/ShortNames.h"
 #include "platform/host/HostSystemFolders.h"
 
@@ -22,27 +22,19 @@ bool PrefixOf(const fs::path& root, const fs::path& p) {
 }
 
 // A presentation on drive D: with names in mixed case, shown from D:\Show.
-class HostFileSystemTest : public ::testing::Test {
+class HostFileSystemTest : public test::DriveFixture {
  protected:
-  HostFileSystemTest() : env(temp.Environment()), files(env) {
-    drive = temp.Path() / "cdrom";
-    temp.Touch("cdrom/Show/Pics/Photo.BMP", "photo");
-    temp.Touch("cdrom/Show/Program Files/app.exe");
-    temp.Touch("cdrom/Show/Program Data/x.dat");
-    temp.Touch("cdrom/Show/LongFileName.txt");
-    temp.Touch("cdrom/Show/LongFileNumber.txt");
-    temp.Touch("cdrom/Show/Readme.TXT");
-    temp.Touch("cdrom/Show/Both/Data.txt");
-    temp.Touch("cdrom/Show/Both/data.txt");
-    temp.Touch("cdrom/Show/Caf\xC3\xA9.txt");  // UTF-8 on the host
-    files.AddMount('D', drive);
-    files.SetCurrentFolder(drive / "Show");
+  HostFileSystemTest() {
+    Put("Show/Pics/Photo.BMP", "photo");
+    Put("Show/Program Files/app.exe");
+    Put("Show/Program Data/x.dat");
+    Put("Show/LongFileName.txt");
+    Put("Show/LongFileNumber.txt");
+    Put("Show/Readme.TXT");
+    Put("Show/Both/Data.txt");
+    Put("Show/Both/data.txt");
+    Put("Show/Caf\xC3\xA9.txt");  // UTF-8 on the host
   }
-
-  test::TempFolder temp;
-  HostEnvironment env;
-  HostFileSystem files;
-  fs::path drive;
 };
 
 TEST_F(HostFileSystemTest, ResolvesWindowsPaths) {
@@ -97,8 +89,8 @@ TEST_F(HostFileSystemTest, ResolvesWindowsPaths) {
 TEST_F(HostFileSystemTest, NoticesFolderChanges) {
   EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/new.bmp");
   EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/PICTUR~1.BMP");
-  temp.Touch("cdrom/Show/Pics/NEW.BMP");
-  temp.Touch("cdrom/Show/Pics/Picture One.bmp");
+  Put("Show/Pics/NEW.BMP");
+  Put("Show/Pics/Picture One.bmp");
   EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/NEW.BMP");
   EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/Picture One.bmp");
   fs::rename(drive / "Show/Pics/NEW.BMP", drive / "Show/Pics/New2.bmp");

@@ -140,6 +140,21 @@ void HostFileSystem::Trace(const std::string& line) const {
     trace_(line);
 }
 
+const HostFileSystem::Mount* HostFileSystem::MountOfCurrentFolder() const {
+  const Mount* best = nullptr;
+  int bestLength = -1;
+  for (const auto& m : mounts_) {
+    if (!m)
+      continue;
+    const int n = PrefixLength(m->root, current_);
+    if (n > bestLength) {
+      bestLength = n;
+      best = &*m;
+    }
+  }
+  return best;
+}
+
 HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
   Parsed out;
   std::string s = codePage_.ToUtf8(input);
@@ -180,16 +195,9 @@ HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
     // Rooted without a drive: the root of the current folder's drive.
     out.root = "/";
     out.rootName = "/";
-    int best = -1;
-    for (const auto& m : mounts_) {
-      if (!m)
-        continue;
-      const int n = PrefixLength(m->root, current_);
-      if (n > best) {
-        best = n;
-        out.root = m->root;
-        out.rootName = std::string(1, m->letter) + ":";
-      }
+    if (const Mount* m = MountOfCurrentFolder()) {
+      out.root = m->root;
+      out.rootName = std::string(1, m->letter) + ":";
     }
   } else {
     out.root = "/";
@@ -199,24 +207,14 @@ HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
 
   if (fromCurrent) {
     // Start from the current folder; ".." may climb up to the root in use.
-    int best = -1;
     fs::path root = "/";
     std::string rootName = "/";
     if (!out.rootName.empty() && out.rootName != "/") {
       root = out.root;
       rootName = out.rootName;
-      best = PrefixLength(root, current_);
-    } else {
-      for (const auto& m : mounts_) {
-        if (!m)
-          continue;
-        const int n = PrefixLength(m->root, current_);
-        if (n > best) {
-          best = n;
-          root = m->root;
-          rootName = std::string(1, m->letter) + ":";
-        }
-      }
+    } else if (const Mount* m = MountOfCurrentFolder()) {
+      root = m->root;
+      rootName = std::string(1, m->letter) + ":";
     }
     out.root = root;
     out.rootName = rootName;

@@ -71,6 +71,8 @@ class HostFileSystem : public DiskFileSystem {
   };
 
   Parsed Parse(const std::string& input) const;
+  // The mount whose root holds the current folder most closely; null when none does.
+  const Mount* MountOfCurrentFolder() const;
   std::filesystem::path Resolve(const Parsed& parsed, std::string& notes) const;
   // The names of one folder, kept while the folder's modification time stays the same.
   struct Listing {

@@ -16,31 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class Descriptor {
- public:
-  explicit Descriptor(int fd = -1) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-  int Release() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd;
-  }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
-
 class DescriptorFile : public ReadableFile {
  public:
   DescriptorFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
@@ -48,7 +23,7 @@ class DescriptorFile : public ReadableFile {
   bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
     size_t done = 0;
     while (done < out.size()) {
-      const ssize_t n = ::pread(fd_.get(), out.data() + done, out.size() - done,
+      const ssize_t n = ::pread(fd_.Get(), out.data() + done, out.size() - done,
                                 static_cast<off_t>(offset + done));
       if (n < 0 && errno == EINTR)
         continue;
@@ -100,6 +75,22 @@ int CreateTemporary(const fs::path& target, mode_t mode, std::string& name) {
 
 }  // namespace
 
+Descriptor::~Descriptor() {
+  if (fd_ >= 0)
+    ::close(fd_);
+}
+
+int Descriptor::Release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
+bool Descriptor::Close() {
+  const int fd = Release();
+  return fd < 0 || ::close(fd) == 0;
+}
+
 bool WriteAllBytes(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -116,7 +107,7 @@ std::unique_ptr<ReadableFile> OpenReadableFile(const fs::path& path, std::string
   // Non-blocking, so that opening a pipe does not wait for a writer.
   Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
-  if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0) {
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) {
     error = std::strerror(errno);
     return nullptr;
   }
@@ -154,18 +145,18 @@ bool ReplaceFile(const fs::path& target, std::optional<mode_t> mode,
 
   std::string temporary;
   Descriptor out(CreateTemporary(real, createMode, temporary));
-  if (out.get() < 0) {
+  if (out.Get() < 0) {
     error = Reason("create a file beside", real);
     return false;
   }
-  bool ok = fill(out.get());
+  bool ok = fill(out.Get());
   if (!ok)
     error = Reason("write", temporary);
-  if (ok && mode && ::fchmod(out.get(), *mode) != 0) {
+  if (ok && mode && ::fchmod(out.Get(), *mode) != 0) {
     error = Reason("set the mode of", temporary);
     ok = false;
   }
-  if (ok && ::fsync(out.get()) != 0) {
+  if (ok && ::fsync(out.Get()) != 0) {
     error = Reason("flush", temporary);
     ok = false;
   }
@@ -190,21 +181,21 @@ bool WriteFileAtomically(const fs::path& target, std::string_view bytes) {
 
 bool AppendToFile(const fs::path& target, std::string_view bytes) {
   Descriptor fd(::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-  if (fd.get() < 0)
+  if (fd.Get() < 0)
     return false;
-  const bool ok = WriteAllBytes(fd.get(), bytes);
+  const bool ok = WriteAllBytes(fd.Get(), bytes);
   return fd.Close() && ok;
 }
 
 bool CopyRegularFile(const fs::path& from, const fs::path& to) {
   Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
-  if (in.get() < 0 || ::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))
+  if (in.Get() < 0 || ::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
     return false;
   std::string error;
   return ReplaceFile(
       to, static_cast<mode_t>(st.st_mode & 07777),
-      [&in](int fd) { return CopyBytes(in.get(), fd); }, error);
+      [&in](int fd) { return CopyBytes(in.Get(), fd); }, error);
 }
 
 }  // namespace qlm

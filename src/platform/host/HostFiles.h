@@ -13,6 +13,23 @@
 
 namespace qlm {
 
+// A file descriptor closed at the end of its scope.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  ~Descriptor();
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int Get() const { return fd_; }
+  // Hands the descriptor over; this one then closes nothing.
+  int Release();
+  // Closes now; false when closing reports an error (a write that failed late).
+  bool Close();
+
+ private:
+  int fd_;
+};
+
 // Writes all of `bytes` to a descriptor, going on after interruptions; false on an error.
 bool WriteAllBytes(int fd, std::string_view bytes);
 

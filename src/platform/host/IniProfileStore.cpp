@@ -167,23 +167,6 @@ std::string ErrnoText(const std::string& what, const fs::path& path) {
   return "Cannot " + what + " " + path.string() + ": " + std::strerror(errno);
 }
 
-// Closes a descriptor at the end of a scope.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 IniProfileStore::IniProfileStore(fs::path dir) : dir_(std::move(dir)), file_(dir_ / kFileName) {}
@@ -343,7 +326,7 @@ bool IniProfileStore::Write(const std::string& section, const std::string& entry
   lastError_.clear();
   std::error_code ec;
   fs::create_directories(dir_, ec);
-  Fd dirFd(::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor dirFd(::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirFd.Get() < 0) {
     lastError_ = ErrnoText("open the settings folder", dir_);
     return false;
