@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/HostFileSystem.h"
-#include "platform/IniProfileStore.h"
 #include "platform/TempFolder.h"
+#include "platform/host/HostFileSystem.h"
+#include "platform/host/IniProfileStore.h"
 
 namespace {
 

@@ -10,9 +10,10 @@
 #include "document/ProjectWriter.h"
 #include "platform/Display.h"
 #include "platform/EventLoop.h"
-#include "platform/FileSystem.h"
 #include "platform/ProfileStore.h"
+#include "platform/host/DiskFileSystem.h"
 #include "player/PlayerWindow.h"
+#include "support/ProjectFiles.h"
 #include "support/RecordingDialogs.h"
 
 namespace qlm {
@@ -63,9 +64,12 @@ class NoProfile : public ProfileStore {
   }
 };
 
-class TempFiles : public FileSystem {
+// Host paths as they are; anything else is the temporary folder.
+class TempFiles : public DiskFileSystem {
  public:
-  fs::path ToHost(const std::string&) const override { return fs::temp_directory_path(); }
+  fs::path ToHost(const std::string& path) const override {
+    return path.starts_with('/') ? fs::path(path) : fs::temp_directory_path();
+  }
   std::string ToWindows(const fs::path& p) const override { return p.string(); }
 };
 
@@ -96,7 +100,7 @@ const fs::path& Document() {
     first.image.image.pixels.assign(1024 * 768 * 3, 0x80);
     project.storedPageCount = static_cast<uint32_t>(project.pages.size());
     const fs::path file = fs::temp_directory_path() / "qlm-startup-bench.qmd";
-    WriteProjectFile(file, project, 29);
+    test::WriteProjectFile(file, project, 29);
     return file;
   }();
   return path;
@@ -106,7 +110,7 @@ void BM_ReadAndParseDocument(benchmark::State& state) {
   test::RecordingDialogs dialogs;
   for (auto _ : state) {
     LoadContext ctx(dialogs);
-    LoadResult result = LoadProjectFile(Document(), ctx);
+    LoadResult result = test::LoadProjectFile(Document(), ctx);
     benchmark::DoNotOptimize(result.project.pages.size());
     if (!result.Ok())
       state.SkipWithError("the document does not load");
@@ -124,7 +128,7 @@ void BM_StartUpToFirstFrame(benchmark::State& state) {
     PlayerContext context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u};
     PlayerWindow window(context);
     loop.SetHandler(&window);
-    if (!window.OpenDocument(Document()))
+    if (!window.OpenDocument(Document().string()))
       state.SkipWithError("the document does not load");
     window.Initialize();
     while (display.presents == 0 && loop.PendingEvents() > 0)

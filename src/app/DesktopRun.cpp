@@ -4,13 +4,9 @@
 #include <memory>
 
 #include "app/JsonPlayerEvents.h"
-#include "media/MpvMediaBackend.h"
-#include "platform/HostFileSystem.h"
-#include "platform/HostProcesses.h"
-#include "platform/HostSystemInformation.h"
-#include "platform/IniProfileStore.h"
-#include "platform/SystemFolders.h"
+#include "app/PlayerBuilder.h"
 #include "platform/headless/JsonLinesWriter.h"
+#include "platform/host/HostProcesses.h"
 #include "platform/sdl/SdlClock.h"
 #include "platform/sdl/SdlDialogs.h"
 #include "platform/sdl/SdlDisplay.h"
@@ -64,7 +60,6 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   if (!video)
     return std::nullopt;
   std::ostream& out = *process.out;
-  std::ostream& err = *process.err;
   const CodePage codePage(options.codePage);
   std::unique_ptr<SdlDisplay> display;
   try {
@@ -79,33 +74,11 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   SdlDialogs dialogs(loop, *display, codePage);
   JsonLinesWriter json(out, codePage);
   JsonPlayerEvents events(json);
-  HostFileSystem files(process.environment, codePage);
-  for (const DriveMount& m : options.mounts)
-    files.AddMount(m.letter, m.hostPath, m.cdrom);
-  if (options.traceFiles)
-    files.SetTrace([&err](const std::string& line) { err << line << '\n'; });
-  IniProfileStore profile(options.profileDir ? std::filesystem::path(*options.profileDir)
-                                             : process.environment.ConfigDir());
-  PlayerContext context{loop,        *display,
-                        dialogs,     profile,
-                        files,       MakeSystemFolders(files, process.environment),
-                        codePage,    options.json ? &events : nullptr,
-                        options.seed};
-  MpvMediaBackend media(MpvMediaBackend::Options{});
-  context.media = &media;
-  // The desktop starts what Run and launching objects name; headless runs only check and
-  // report it.
+  PlayerBuilder builder(process, options, MpvMediaBackend::Options{});
+  PlayerContext context = builder.Build(loop, *display, dialogs, options.json ? &events : nullptr);
+  // The desktop starts what Run and launching objects name; headless runs only report it.
   HostProcesses processes(process.executable);
   context.processes = &processes;
-  const HostSystemInformation system;
-  context.system = &system;
-
-  // Relative paths of the presentation start in its folder.
-  std::error_code ec;
-  if (!options.arguments.empty() && std::filesystem::is_regular_file(options.arguments[0], ec))
-    files.SetCurrentFolder(std::filesystem::absolute(options.arguments[0], ec).parent_path());
-  else
-    files.SetCurrentFolder(std::filesystem::current_path(ec));
 
   int code = kExitOk;
   {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "document/Project.h"
-#include "platform/HostEnvironment.h"
+#include "platform/host/HostEnvironment.h"
 
 namespace qlm {
 

@@ -4,28 +4,16 @@
 
 #include "document/ArchiveError.h"
 #include "document/WideText.h"
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 
 ArchiveReader::ArchiveReader(std::span<const uint8_t> memory)
     : cur_(memory.data()), end_(memory.data() + memory.size()), total_(memory.size()) {}
 
-std::optional<ArchiveReader> ArchiveReader::OpenFile(const std::filesystem::path& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr)
-    return std::nullopt;
-  ArchiveReader reader;
-  reader.file_.reset(f);
-  if (std::fseek(f, 0, SEEK_END) != 0)
-    return std::nullopt;
-  const long long size = ftello(f);
-  if (size < 0 || std::fseek(f, 0, SEEK_SET) != 0)
-    return std::nullopt;
-  reader.total_ = static_cast<uint64_t>(size);
-  reader.fileLeft_ = reader.total_;
-  reader.block_.resize(kBlockSize);
-  reader.cur_ = reader.end_ = reader.block_.data();
-  return reader;
+ArchiveReader::ArchiveReader(ReadableFile& file)
+    : total_(file.Size()), fileLeft_(total_), file_(&file), block_(kBlockSize) {
+  cur_ = end_ = block_.data();
 }
 
 void ArchiveReader::Require(uint64_t n) const {
@@ -40,15 +28,15 @@ void ArchiveReader::RequireCount(uint64_t count, uint64_t minBytesEach) const {
 
 void ArchiveReader::Refill() {
   const size_t want = static_cast<size_t>(std::min<uint64_t>(kBlockSize, fileLeft_));
-  const size_t got = std::fread(block_.data(), 1, want, file_.get());
-  if (got != want) {  // the file shrank while we read it
+  if (!file_->ReadAt(filePos_, std::span(block_.data(), want))) {  // the file shrank meanwhile
     fileLeft_ = 0;
     cur_ = end_ = block_.data();
     throw ArchiveEndOfData();
   }
-  fileLeft_ -= got;
+  filePos_ += want;
+  fileLeft_ -= want;
   cur_ = block_.data();
-  end_ = cur_ + got;
+  end_ = cur_ + want;
 }
 
 void ArchiveReader::ReadInto(std::span<uint8_t> out) {
@@ -58,10 +46,11 @@ void ArchiveReader::ReadInto(std::span<uint8_t> out) {
   while (n > 0) {
     if (cur_ == end_) {
       if (n >= kBlockSize) {  // large blocks bypass the buffer
-        if (std::fread(dst, 1, n, file_.get()) != n) {
+        if (!file_->ReadAt(filePos_, std::span(dst, n))) {
           fileLeft_ = 0;
           throw ArchiveEndOfData();
         }
+        filePos_ += n;
         fileLeft_ -= n;
         return;
       }
@@ -80,11 +69,8 @@ void ArchiveReader::Skip(uint64_t n) {
   const uint64_t inBuffer = std::min<uint64_t>(n, static_cast<uint64_t>(end_ - cur_));
   cur_ += inBuffer;
   n -= inBuffer;
-  if (n > 0) {
-    if (fseeko(file_.get(), static_cast<off_t>(n), SEEK_CUR) != 0)
-      throw ArchiveEndOfData();
-    fileLeft_ -= n;
-  }
+  filePos_ += n;
+  fileLeft_ -= n;
 }
 
 uint8_t ArchiveReader::ReadU8() {

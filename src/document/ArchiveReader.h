@@ -1,10 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -12,19 +8,19 @@
 namespace qlm {
 
 class CodePage;
+class ReadableFile;
 
-// Reads the little-endian primitives of a project stream from a memory block or a file (the
-// file is buffered in blocks of 4096 bytes). Every read either fills its result completely or
+// Reads the little-endian primitives of a project stream from a memory block or an open file
+// (read in blocks of 4096 bytes). Every read either fills its result completely or
 // throws ArchiveEndOfData; sizes and counts are checked against what the source still holds
 // before anything is reserved.
 class ArchiveReader {
  public:
   static constexpr size_t kBlockSize = 4096;
 
-  // The memory must outlive the reader.
+  // The memory (or the file) must outlive the reader.
   explicit ArchiveReader(std::span<const uint8_t> memory);
-  // Empty when the file cannot be opened.
-  static std::optional<ArchiveReader> OpenFile(const std::filesystem::path& path);
+  explicit ArchiveReader(ReadableFile& file);
 
   ArchiveReader(ArchiveReader&&) noexcept = default;
   ArchiveReader& operator=(ArchiveReader&&) noexcept = default;
@@ -52,11 +48,6 @@ class ArchiveReader {
   void RequireCount(uint64_t count, uint64_t minBytesEach) const;
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-
-  ArchiveReader() = default;
   uint64_t ReadLength();
   void Require(uint64_t n) const;
   void Refill();
@@ -65,7 +56,8 @@ class ArchiveReader {
   const uint8_t* end_ = nullptr;
   uint64_t total_ = 0;
   uint64_t fileLeft_ = 0;  // bytes of the file not yet in the buffer
-  std::unique_ptr<std::FILE, FileCloser> file_;
+  uint64_t filePos_ = 0;   // where they start
+  ReadableFile* file_ = nullptr;
   std::vector<uint8_t> block_;
   const CodePage* codePage_ = nullptr;
 };

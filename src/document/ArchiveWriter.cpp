@@ -1,6 +1,5 @@
 #include "document/ArchiveWriter.h"
 
-#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -53,14 +52,6 @@ void ArchiveWriter::WriteWideString(std::u16string_view units) {
   WriteLength(units.size());
   for (char16_t u : units)
     WriteU16(static_cast<uint16_t>(u));
-}
-
-bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr)
-    return false;
-  const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  return (std::fclose(f) == 0) && ok;
 }
 
 }  // namespace qlm

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,8 +31,5 @@ class ArchiveWriter {
 
   std::vector<uint8_t> bytes_;
 };
-
-// Writes bytes to a file; false when the file cannot be written completely.
-bool WriteFileBytes(const std::filesystem::path& path, std::span<const uint8_t> bytes);
 
 }  // namespace qlm

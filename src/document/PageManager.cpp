@@ -3,9 +3,6 @@
 #include <utility>
 
 #include "document/WindowRegion.h"
-#include "expr/NumberText.h"
-#include "expr/SystemVariables.h"
-#include "expr/VariableStore.h"
 #include "platform/AsciiText.h"
 
 namespace qlm {
@@ -197,8 +194,7 @@ void CPageManager::StopPages() {
   stop(project_.masterLayer);
 }
 
-void CPageManager::ShowCurrentPage(VariableStore& variables, BoundTextObjectFinder* boundObjects,
-                                   const std::string& appFileName) {
+void CPageManager::ShowCurrentPage() {
   if (!objectsPrepared_) {
     if (owner_)
       owner_->PrepareMasterObjects(project_.masterPage, project_.masterLayer);
@@ -209,13 +205,6 @@ void CPageManager::ShowCurrentPage(VariableStore& variables, BoundTextObjectFind
   PageRecord* current = CurrentPage();
   if (current && owner_)
     owner_->StartPage(*current);
-  const std::string pageName = current ? current->name : std::string();
-  PublishSystemVariable(variables, boundObjects, "CBK_PageName", pageName, pageName);
-  double error = 0;
-  variables.GetNumber("CBK_Error", error);
-  PublishSystemVariable(variables, boundObjects, "CBK_Error", error,
-                        std::to_string(TruncateToInt32(error)));
-  PublishSystemVariable(variables, boundObjects, "CBK_AppFileName", appFileName, appFileName);
 }
 
 PageRuntime* CPageManager::Runtime(const PageRecord& page) {

@@ -11,9 +11,6 @@
 
 namespace qlm {
 
-class BoundTextObjectFinder;
-class VariableStore;
-
 // What the window does for the page manager while pages change. Every hook but the exit
 // script has a do-nothing default, so a manager without a window still moves between pages.
 class PageManagerOwner {
@@ -117,11 +114,9 @@ class CPageManager {
   // Clears the state value and text of the current page, the Master Page and the Master Layer.
   void StopPages();
 
-  // Shows the current page: prepares the masters once, starts the page and publishes
-  // CBK_PageName, CBK_Error and CBK_AppFileName (bound objects show them). The enter script is
-  // the caller's.
-  void ShowCurrentPage(VariableStore& variables, BoundTextObjectFinder* boundObjects,
-                       const std::string& appFileName);
+  // Shows the current page: prepares the masters once and starts the page. Publishing the page
+  // variables and the enter script are the caller's.
+  void ShowCurrentPage();
 
   // The window shape as rectangles in client coordinates: from the mask when there is one,
   // else from the polygon; nullopt when the project has neither.

@@ -269,18 +269,17 @@ LoadResult LoadProjectFromMemory(std::span<const uint8_t> bytes, LoadContext& ct
   return ReadNamed(reader, ctx, previousSettings, ctx.sourceName);
 }
 
-LoadResult LoadProjectFile(const std::filesystem::path& path, LoadContext& ctx,
+LoadResult LoadProjectFile(ReadableFile* file, const std::string& name, LoadContext& ctx,
                            const ProjectSettings& previousSettings) {
-  std::optional<ArchiveReader> reader = ArchiveReader::OpenFile(path);
-  if (!reader) {
+  if (!file) {
     if (!ctx.quietOpen)
-      ctx.dialogs.Message(std::string(msg::kCannotFind) + path.string());
+      ctx.dialogs.Message(std::string(msg::kCannotFind) + name);
     LoadResult result;
     result.status = LoadStatus::CannotOpen;
     return result;
   }
-  const std::string name = ctx.sourceName.empty() ? path.string() : ctx.sourceName;
-  return ReadNamed(*reader, ctx, previousSettings, name);
+  ArchiveReader reader(*file);
+  return ReadNamed(reader, ctx, previousSettings, ctx.sourceName.empty() ? name : ctx.sourceName);
 }
 
 }  // namespace qlm

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <span>
 #include <string>
 
@@ -10,6 +9,7 @@
 namespace qlm {
 
 class ArchiveReader;
+class ReadableFile;
 struct LoadContext;
 
 enum class LoadStatus {
@@ -31,9 +31,11 @@ struct LoadResult {
   bool LoadFailedFlag() const { return status == LoadStatus::NotQmd; }
 };
 
-// Reads a project document. The fresh project starts from previousSettings, so settings a
-// lower version does not store keep their values. Messages go to ctx.dialogs.
-LoadResult LoadProjectFile(const std::filesystem::path& path, LoadContext& ctx,
+// Reads a project document from an open file; `name` names it in messages (unless
+// ctx.sourceName does). A null file could not be opened: "Cannot find the file" and the name.
+// The fresh project starts from previousSettings, so settings a lower version does not store
+// keep their values. Messages go to ctx.dialogs.
+LoadResult LoadProjectFile(ReadableFile* file, const std::string& name, LoadContext& ctx,
                            const ProjectSettings& previousSettings = {});
 LoadResult LoadProjectFromMemory(std::span<const uint8_t> bytes, LoadContext& ctx,
                                  const ProjectSettings& previousSettings = {});

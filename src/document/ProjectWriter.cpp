@@ -120,9 +120,4 @@ std::vector<uint8_t> WriteProject(const Project& project, int32_t version, Secur
   return w.Take();
 }
 
-bool WriteProjectFile(const std::filesystem::path& path, const Project& project, int32_t version,
-                      SecureLayer secure) {
-  return WriteFileBytes(path, WriteProject(project, version, secure));
-}
-
 }  // namespace qlm

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <vector>
 
 #include "document/Project.h"
@@ -20,7 +19,5 @@ enum class SecureLayer {
 // combination no document can hold.
 std::vector<uint8_t> WriteProject(const Project& project, int32_t version,
                                   SecureLayer secure = SecureLayer::None);
-bool WriteProjectFile(const std::filesystem::path& path, const Project& project, int32_t version,
-                      SecureLayer secure = SecureLayer::None);
 
 }  // namespace qlm

@@ -1,11 +1,9 @@
 #include "document/StandaloneContainer.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <stdexcept>
-#include <system_error>
+
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 
@@ -37,52 +35,6 @@ bool Equals(std::span<const uint8_t> bytes, std::string_view text) {
                     [](char c, uint8_t b) { return static_cast<uint8_t>(c) == b; });
 }
 
-// A read-only file with positioned reads; remembers the system's reason for a failure.
-class TrailerFile {
- public:
-  explicit TrailerFile(const std::filesystem::path& path) {
-    errno = 0;
-    stream_.open(path, std::ios::binary);
-    if (!stream_) {
-      cause_ = errno != 0 ? std::strerror(errno) : "the file cannot be opened";
-      return;
-    }
-    stream_.seekg(0, std::ios::end);
-    const std::streamoff end = stream_.tellg();
-    if (end < 0) {
-      cause_ = "the file size cannot be determined";
-      stream_.close();
-      return;
-    }
-    size_ = static_cast<uint64_t>(end);
-  }
-
-  bool IsOpen() const { return stream_.is_open(); }
-  uint64_t Size() const { return size_; }
-  const std::string& Cause() const { return cause_; }
-
-  // Reads exactly out.size() bytes at `offset`; false (with a cause) when that fails.
-  bool ReadAt(uint64_t offset, std::span<uint8_t> out) {
-    if (offset > size_ || out.size() > size_ - offset) {
-      cause_ = "read beyond the end of the file";
-      return false;
-    }
-    stream_.clear();
-    stream_.seekg(static_cast<std::streamoff>(offset));
-    stream_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    if (static_cast<size_t>(stream_.gcount()) != out.size()) {
-      cause_ = errno != 0 ? std::strerror(errno) : "read error";
-      return false;
-    }
-    return true;
-  }
-
- private:
-  std::ifstream stream_;
-  uint64_t size_ = 0;
-  std::string cause_;
-};
-
 struct TrailerInfo {
   StandaloneStatus status = StandaloneStatus::kOk;
   uint64_t blockOffset = 0;
@@ -90,7 +42,7 @@ struct TrailerInfo {
 };
 
 // Checks the trailer and the magic word at the start of the block.
-TrailerInfo CheckTrailer(TrailerFile& file) {
+TrailerInfo CheckTrailer(ReadableFile& file) {
   TrailerInfo info;
   const uint64_t end = file.Size();
   if (end < StandaloneContainer::kTrailerSize) {
@@ -136,15 +88,15 @@ std::span<const uint8_t> StandaloneContainer::Project() const {
   return all;
 }
 
-StandaloneReadResult ReadStandaloneContainer(const std::filesystem::path& path) {
+StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::string& shownPath,
+                                             const std::string& openError) {
   StandaloneReadResult result;
-  const std::string shownPath = path.string();
-  TrailerFile file(path);
+  std::string cause = openError.empty() ? "the file cannot be opened" : openError;
   auto fail = [&](StandaloneStatus status) {
     result.status = status;
     switch (status) {
       case StandaloneStatus::kCannotOpen:
-        result.message = std::string(kCannotOpen) + shownPath + "\n" + file.Cause();
+        result.message = std::string(kCannotOpen) + shownPath + "\n" + cause;
         break;
       case StandaloneStatus::kTooShort:
         result.message = WithPath(kTooShort, shownPath);
@@ -163,28 +115,29 @@ StandaloneReadResult ReadStandaloneContainer(const std::filesystem::path& path) 
     }
     return result;
   };
-  if (!file.IsOpen()) {
+  if (!file) {
     return fail(StandaloneStatus::kCannotOpen);
   }
-  const TrailerInfo trailer = CheckTrailer(file);
+  cause = "read error";
+  const TrailerInfo trailer = CheckTrailer(*file);
   if (trailer.status != StandaloneStatus::kOk) {
     return fail(trailer.status);
   }
 
   StandaloneContainer container;
-  const uint64_t end = file.Size();
+  const uint64_t end = file->Size();
   // Marker and identifier are read wherever the file is long enough to hold them; in files
   // without the marker they are project bytes.
   if (end >= StandaloneContainer::kMarkerOffset) {
     uint8_t marker[11];
-    if (!file.ReadAt(end - StandaloneContainer::kMarkerOffset, marker)) {
+    if (!file->ReadAt(end - StandaloneContainer::kMarkerOffset, marker)) {
       return fail(StandaloneStatus::kCannotOpen);
     }
     container.oneInstance = Equals(marker, StandaloneContainer::kOneInstanceMarker);
   }
   if (end >= StandaloneContainer::kIdentifierOffset) {
     uint8_t identifier[StandaloneContainer::kIdentifierSize];
-    if (!file.ReadAt(end - StandaloneContainer::kIdentifierOffset, identifier)) {
+    if (!file->ReadAt(end - StandaloneContainer::kIdentifierOffset, identifier)) {
       return fail(StandaloneStatus::kCannotOpen);
     }
     const uint8_t* stop = std::find(std::begin(identifier), std::end(identifier), uint8_t{0});
@@ -193,16 +146,15 @@ StandaloneReadResult ReadStandaloneContainer(const std::filesystem::path& path) 
   }
   // L has been checked against the file size, so this reserves no more than the file holds.
   container.block.resize(trailer.length);
-  if (!file.ReadAt(trailer.blockOffset, container.block)) {
+  if (!file->ReadAt(trailer.blockOffset, container.block)) {
     return fail(StandaloneStatus::kCannotOpen);
   }
   result.container = std::move(container);
   return result;
 }
 
-bool IsStandaloneFile(const std::filesystem::path& path) {
-  TrailerFile file(path);
-  return file.IsOpen() && CheckTrailer(file).status == StandaloneStatus::kOk;
+bool IsStandaloneFile(ReadableFile& file) {
+  return CheckTrailer(file).status == StandaloneStatus::kOk;
 }
 
 std::vector<uint8_t> StandaloneAppendix(std::span<const uint8_t> document, bool oneInstance,
@@ -241,50 +193,6 @@ std::vector<uint8_t> BuildStandalone(std::span<const uint8_t> player,
   out.insert(out.end(), player.begin(), player.end());
   out.insert(out.end(), appendix.begin(), appendix.end());
   return out;
-}
-
-void WriteStandalone(const std::filesystem::path& playerPath, std::span<const uint8_t> document,
-                     bool oneInstance, std::string_view identifier,
-                     const std::filesystem::path& outputPath) {
-  const std::vector<uint8_t> appendix = StandaloneAppendix(document, oneInstance, identifier);
-
-  std::ifstream player(playerPath, std::ios::binary);
-  if (!player) {
-    throw std::runtime_error("cannot open the player " + playerPath.string() + ": " +
-                             std::strerror(errno));
-  }
-  std::filesystem::path temporary = outputPath;
-  temporary += ".partial";
-  std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    throw std::runtime_error("cannot create " + temporary.string() + ": " + std::strerror(errno));
-  }
-  auto discard = [&](const std::string& what) {
-    out.close();
-    std::error_code ignored;
-    std::filesystem::remove(temporary, ignored);
-    throw std::runtime_error(what);
-  };
-  std::vector<char> buffer(1 << 20);
-  while (player) {
-    player.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-    out.write(buffer.data(), player.gcount());
-  }
-  if (player.bad()) {
-    discard("cannot read the player " + playerPath.string());
-  }
-  out.write(reinterpret_cast<const char*>(appendix.data()),
-            static_cast<std::streamsize>(appendix.size()));
-  out.close();
-  if (!out) {
-    discard("cannot write " + temporary.string());
-  }
-  std::error_code error;
-  std::filesystem::rename(temporary, outputPath, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
-    throw std::runtime_error("cannot write " + outputPath.string() + ": " + error.message());
-  }
 }
 
 }  // namespace qlm

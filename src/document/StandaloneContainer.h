@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
@@ -9,6 +8,8 @@
 #include <vector>
 
 namespace qlm {
+
+class ReadableFile;
 
 // The end of a stand-alone executable: the player program, the embedded block (the project,
 // followed in one-instance files by "ONEINSTANCE" and the identifier) and a 14-byte trailer,
@@ -57,13 +58,15 @@ struct StandaloneReadResult {
   std::optional<StandaloneContainer> container;
 };
 
-// Reads the trailer and the embedded block of `path` (the player's own executable or a
-// stand-alone file named on the command line). Only the trailer and the block are read, and L
-// is checked against the file size before anything is reserved. Never throws.
-StandaloneReadResult ReadStandaloneContainer(const std::filesystem::path& path);
+// Reads the trailer and the embedded block of an open file (the player's own executable or a
+// stand-alone file named on the command line); `shownPath` names it in messages. A null file
+// could not be opened, `openError` saying why. Only the trailer and the block are read, and L is
+// checked against the file size before anything is reserved. Never throws.
+StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::string& shownPath,
+                                             const std::string& openError = {});
 
-// True when `path` ends in a trailer whose length leads to the magic word.
-bool IsStandaloneFile(const std::filesystem::path& path);
+// True when the file ends in a trailer whose length leads to the magic word.
+bool IsStandaloneFile(ReadableFile& file);
 
 // The bytes to append to a player program: the document, in one-instance mode the marker and
 // the identifier, then the trailer. Throws std::invalid_argument when the document does not
@@ -76,13 +79,5 @@ std::vector<uint8_t> StandaloneAppendix(std::span<const uint8_t> document, bool 
 std::vector<uint8_t> BuildStandalone(std::span<const uint8_t> player,
                                      std::span<const uint8_t> document, bool oneInstance,
                                      std::string_view identifier);
-
-// Copies the player program at `playerPath` to `outputPath` and appends the document and the
-// trailer. The output is written to a temporary file beside the target and renamed into place,
-// so a failure leaves no half-written file. Throws std::invalid_argument (see
-// StandaloneAppendix) or std::runtime_error with a message naming the file that failed.
-void WriteStandalone(const std::filesystem::path& playerPath, std::span<const uint8_t> document,
-                     bool oneInstance, std::string_view identifier,
-                     const std::filesystem::path& outputPath);
 
 }  // namespace qlm

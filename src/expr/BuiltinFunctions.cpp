@@ -125,9 +125,8 @@ struct FunctionContext {
   bool Flag(const std::string& raw) const { return ev.ResolveFlag(raw); }
   std::string Macros(const std::string& text) const { return ev.ExpandMacros(text); }
   EvaluatorOwner* Owner() const { return ev.owner_; }
-  std::filesystem::path Host(const std::string& windowsPath) const {
-    return ev.files_ ? ev.files_->ToHost(windowsPath) : std::filesystem::path();
-  }
+  // Set whenever HasFiles() is.
+  const FileSystem& Files() const { return *ev.files_; }
   bool HasFiles() const { return ev.files_ != nullptr; }
   std::optional<ObjectInfo> Object(const std::string& raw) const {
     if (!ev.owner_)
@@ -179,7 +178,7 @@ double FileLines(FunctionContext& c) {
   std::string file = c.Macros(c.Text(arg));
   if (file.empty())
     return 0;
-  return static_cast<double>(line_file::CountLines(c.Host(file)));
+  return static_cast<double>(line_file::CountLines(c.Files(), file));
 }
 
 double StrToFile(FunctionContext& c) {
@@ -189,12 +188,11 @@ double StrToFile(FunctionContext& c) {
   std::string file = c.Macros(c.Text(args[0]));
   if (file.empty())
     return 0;
-  auto result =
-      line_file::WriteText(c.Host(file), c.Text(args[1]), c.Flag(args[2]), c.Flag(args[3]));
-  if (result == line_file::WriteResult::kCannotCreate) {
+  if (!line_file::WriteText(c.Files(), file, c.Text(args[1]), c.Flag(args[2]), c.Flag(args[3]))) {
     c.Owner()->GetDialogs().Message("Couldn't create the file!" + file);
+    return 0;
   }
-  return result == line_file::WriteResult::kOk ? 1 : 0;
+  return 1;
 }
 
 double StrToLine(FunctionContext& c) {
@@ -205,7 +203,7 @@ double StrToLine(FunctionContext& c) {
   if (file.empty())
     return 0;
   std::string temporary = file + ".tmp";
-  auto result = line_file::PutLine(c.Host(file), c.Host(temporary), c.Text(args[1]),
+  auto result = line_file::PutLine(c.Files(), file, temporary, c.Text(args[1]),
                                    TruncateIndex(c.Number(args[2])), c.Flag(args[3]));
   if (result == line_file::LineResult::kCannotCreateTemporary) {
     c.Owner()->GetDialogs().Message("Couldn't create temporary file!" + temporary);
@@ -654,7 +652,7 @@ std::string StrFromFile(FunctionContext& c) {
   std::string file = c.Macros(c.Text(args[0]));
   if (file.empty())
     return {};
-  return line_file::ReadLines(c.Host(file), c.Integer(args[1]), c.Integer(args[2]));
+  return line_file::ReadLines(c.Files(), file, c.Integer(args[1]), c.Integer(args[2]));
 }
 
 std::string CurrentObject(FunctionContext& c) {

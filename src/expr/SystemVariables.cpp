@@ -1,5 +1,6 @@
 #include "expr/SystemVariables.h"
 
+#include "expr/NumberText.h"
 #include "expr/VariableStore.h"
 
 namespace qlm {
@@ -27,6 +28,16 @@ void PublishSystemVariable(VariableStore& variables, BoundTextObjectFinder* obje
                            const std::string& boundText) {
   variables.SetText(name, text);
   ShowBound(objects, name, boundText);
+}
+
+void PublishPageVariables(VariableStore& variables, BoundTextObjectFinder* objects,
+                          const std::string& pageName, const std::string& appFileName) {
+  PublishSystemVariable(variables, objects, "CBK_PageName", pageName, pageName);
+  double error = 0;
+  variables.GetNumber("CBK_Error", error);
+  PublishSystemVariable(variables, objects, "CBK_Error", error,
+                        std::to_string(TruncateToInt32(error)));
+  PublishSystemVariable(variables, objects, "CBK_AppFileName", appFileName, appFileName);
 }
 
 }  // namespace qlm

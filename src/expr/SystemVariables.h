@@ -31,4 +31,10 @@ void PublishSystemVariable(VariableStore& variables, BoundTextObjectFinder* obje
                            const std::string& name, const std::string& text,
                            const std::string& boundText);
 
+// Publishes what a page shows once it became current: CBK_PageName (the page's name, empty
+// when there is none), CBK_Error (its number again, so a bound object shows it) and
+// CBK_AppFileName.
+void PublishPageVariables(VariableStore& variables, BoundTextObjectFinder* objects,
+                          const std::string& pageName, const std::string& appFileName);
+
 }  // namespace qlm

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,7 +8,7 @@
 
 namespace qlm {
 
-class CodePage;
+class FileSystem;
 
 // The temporary files of a project's embedded sounds in the player's temporary folder: sound
 // kinds 1 to 7 live there as "<prefix><name>.tmp" ("_qlt_wav_" for kind 1 ... "_qlt_rmi_" for
@@ -20,11 +19,10 @@ class EmbeddedSoundFiles {
   // are not plain file names (they could reach outside the folder).
   static std::optional<std::string> TemporaryName(const EmbeddedSound& entry);
 
-  // Deletes the temporary files of every sound entry of kind 1 to 7 that exist in `folder`.
-  // Returns the paths removed.
-  static std::vector<std::filesystem::path> Remove(const std::vector<EmbeddedSound>& sounds,
-                                                   const std::filesystem::path& folder,
-                                                   const CodePage& codePage);
+  // Deletes the temporary files of every sound entry of kind 1 to 7 that exist in `folder` (a
+  // Windows-style path). Returns the paths removed.
+  static std::vector<std::string> Remove(const std::vector<EmbeddedSound>& sounds,
+                                         const FileSystem& files, const std::string& folder);
 };
 
 }  // namespace qlm

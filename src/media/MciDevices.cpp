@@ -315,15 +315,14 @@ MciReply MciDevices::Open(const std::vector<std::string>& words, const std::vect
   }
   if (devices_.contains(alias))
     return {mci_error::kDuplicateAlias, {}};
-  const std::filesystem::path host =
-      files_ ? files_->ToHost(element) : std::filesystem::path(element);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(host, ec))
+  const std::optional<std::filesystem::path> host =
+      files_ ? files_->HostFileToRead(element) : std::nullopt;
+  if (!host)
     return {mci_error::kFileNotFound, {}};
   if (!backend_)
     return {mci_error::kCannotLoadDriver, {}};
   std::string why;
-  const auto info = backend_->Open(alias, host, why);
+  const auto info = backend_->Open(alias, *host, why);
   if (!info)
     return {mci_error::kInvalidFile, {}};
   Device device;

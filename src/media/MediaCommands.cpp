@@ -1,5 +1,3 @@
-#include <filesystem>
-#include <fstream>
 #include <string_view>
 
 #include "expr/ExpressionEvaluator.h"
@@ -32,25 +30,8 @@ std::optional<std::string> ReadListFile(ScriptHost& host, const std::string& pat
   const FileSystem* files = host.Files();
   if (!files || path.empty())
     return std::nullopt;
-  const std::filesystem::path hostPath = files->ToHost(path);
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(hostPath, ec))
-    return std::nullopt;
-  const uintmax_t size = std::filesystem::file_size(hostPath, ec);
-  if (ec)
-    return std::nullopt;
-  if (size >= PlayListFile::kMaxBytes) {
-    host.GetDialogs().Message(std::string(PlayListFile::kTooBig));
-    return std::nullopt;
-  }
-  std::ifstream in(hostPath, std::ios::binary);
-  if (!in)
-    return std::nullopt;
-  // Read at most the limit even if the file grew meanwhile.
-  std::string bytes(PlayListFile::kMaxBytes, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  bytes.resize(static_cast<size_t>(in.gcount()));
-  if (bytes.size() >= PlayListFile::kMaxBytes) {
+  std::optional<std::string> bytes = files->ReadFile(path, PlayListFile::kMaxBytes);
+  if (bytes && bytes->size() >= PlayListFile::kMaxBytes) {
     host.GetDialogs().Message(std::string(PlayListFile::kTooBig));
     return std::nullopt;
   }
@@ -141,9 +122,7 @@ CommandResult SongListSave(CommandContext& context, MediaSession& media) {
   const FileSystem* files = host.Files();
   if (!files)
     return CommandResult::kContinue;
-  std::ofstream out(files->ToHost(path), std::ios::binary | std::ios::trunc);
-  const std::string text = PlayListFile::Join(entries);
-  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  files->WriteFile(path, PlayListFile::Join(entries));
   return CommandResult::kContinue;
 }
 

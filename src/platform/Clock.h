@@ -45,17 +45,6 @@ class Clock {
   virtual LocalDateTime Now() const = 0;
 };
 
-// The machine's clocks: a monotonic tick and the local time of the host's zone.
-class SystemClock : public Clock {
- public:
-  SystemClock();
-  uint64_t TickCount() const override;
-  LocalDateTime Now() const override;
-
- private:
-  int64_t startNs_;
-};
-
 // Time that moves only when told: the tick starts at 0 and the date and time at a fixed start.
 class VirtualClock : public Clock {
  public:

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,10 +18,8 @@ struct ActivationRequest {
   bool operator==(const ActivationRequest&) const = default;
 };
 
-// A system-wide lock named by a project identifier, telling the second creator that it already
-// exists, with a local socket beside it over which later starts hand their command line to the
-// first. The lock is an flock on a file, so it goes away with the process that held it, however
-// that process ended.
+// A lock named by a project identifier: the first start of a one-instance presentation holds
+// it, and later starts hand their command line to that first one instead of playing.
 class InstanceLock {
  public:
   enum class State {
@@ -29,51 +27,30 @@ class InstanceLock {
     kAlreadyRunning,  // another process holds it
     kUnavailable,     // no lock could be made (see Error()); the player goes on as first
   };
+  // How long a second start waits for the first to take its command line.
+  static constexpr int kHandOverTimeoutMs = 2000;
 
-  // Larger hand-overs are refused.
-  static constexpr size_t kMaxRequestBytes = 64 * 1024;
+  virtual ~InstanceLock() = default;
 
-  // $XDG_RUNTIME_DIR/qlmplayer, or /tmp/qlmplayer-<uid> when that variable is not set.
-  static std::filesystem::path DefaultDirectory();
-  // The identifier as a file name: letters, digits, '-', '{' and '}' kept, any other byte
-  // written "_XX" in hex; a long result is replaced by a hash of the identifier.
-  static std::string FileStem(std::string_view identifier);
-
-  explicit InstanceLock(std::string_view identifier,
-                        std::filesystem::path directory = DefaultDirectory());
-  ~InstanceLock();
-  InstanceLock(const InstanceLock&) = delete;
-  InstanceLock& operator=(const InstanceLock&) = delete;
-
-  State GetState() const { return state_; }
-  bool AlreadyExisted() const { return state_ == State::kAlreadyRunning; }
-  const std::string& Error() const { return error_; }
+  virtual State GetState() const = 0;
+  bool AlreadyExisted() const { return GetState() == State::kAlreadyRunning; }
+  // Why the lock is unavailable or the last hand-over failed.
+  virtual const std::string& Error() const = 0;
 
   // Second start: sends `request` to the first and waits up to `timeoutMs` for its receipt.
   // False (with Error()) when no first instance took it.
-  bool HandOver(const ActivationRequest& request, int timeoutMs = 2000);
+  virtual bool HandOver(const ActivationRequest& request, int timeoutMs) = 0;
 
   // First start: the hand-overs that have arrived completely, without blocking.
-  std::vector<ActivationRequest> Poll();
+  virtual std::vector<ActivationRequest> Poll() = 0;
+};
 
-  // The listening socket, for loops that wait on descriptors; -1 unless first.
-  int ListenFd() const { return listenFd_; }
-
- private:
-  struct Connection {
-    int fd = -1;
-    std::string data;
-  };
-  bool ReadConnection(Connection& c, std::vector<ActivationRequest>& out);
-
-  State state_ = State::kUnavailable;
-  std::string error_;
-  std::filesystem::path directory_;
-  std::string stem_;
-  int dirFd_ = -1;
-  int lockFd_ = -1;
-  int listenFd_ = -1;
-  std::vector<Connection> connections_;
+// Makes the instance locks of the presentations a process plays.
+class InstanceLocks {
+ public:
+  virtual ~InstanceLocks() = default;
+  // The lock named by `identifier`, held by this process when no other holds it.
+  virtual std::unique_ptr<InstanceLock> Lock(std::string_view identifier) = 0;
 };
 
 // Makes `loop` check `lock` each time it pumps and post every hand-over as a message `messageId`

@@ -149,24 +149,10 @@ std::optional<T> ParseNumber(std::string_view text) {
 }
 
 DriveMount ParseMount(std::string_view text) {
-  const std::string message = "--mount expects D=PATH (a drive letter, '=' and a folder): ";
-  if (text.size() < 3 || text[1] != '=')
-    throw CommandLineError(message + std::string(text));
-  const char letter = UpperAscii(text[0]);
-  if (letter < 'A' || letter > 'Z')
-    throw CommandLineError(message + std::string(text));
-  DriveMount mount;
-  mount.letter = letter;
-  std::string_view path = text.substr(2);
-  constexpr std::string_view kCdSuffix = ":cdrom";
-  if (path.ends_with(kCdSuffix)) {
-    mount.cdrom = true;
-    path.remove_suffix(kCdSuffix.size());
-  }
-  if (path.empty())
-    throw CommandLineError(message + std::string(text));
-  mount.hostPath = path;
-  return mount;
+  if (std::optional<DriveMount> mount = ParseDriveMount(text))
+    return *mount;
+  throw CommandLineError("--mount expects D=PATH (a drive letter, '=' and a folder): " +
+                         std::string(text));
 }
 
 std::string CodePageName(const std::string& value) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "platform/DriveMount.h"
 
 namespace qlm {
 
@@ -66,13 +67,6 @@ struct StartupCommand {
 };
 
 StartupCommand ParseStartupCommand(std::string_view rawCommandLine);
-
-struct DriveMount {
-  char letter = 'C';     // 'A' to 'Z'
-  std::string hostPath;  // as given
-  bool cdrom = false;    // written "D=PATH:cdrom": the drive counts as the CD drive
-  bool operator==(const DriveMount&) const = default;
-};
 
 // The player's own options, given before the document; they are not part of the
 // presentation's command line.

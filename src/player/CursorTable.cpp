@@ -1,6 +1,5 @@
 #include "player/CursorTable.h"
 
-#include <fstream>
 #include <iterator>
 
 #include "document/ObjectFields.h"
@@ -115,17 +114,10 @@ void CursorTable::LoadProjectCursors(PathMacros& macros, const FileSystem& files
     const int entry = kFirstProjectEntry + n - 1;
     std::optional<CursorImage> image;
     const std::string path = macros.Expand("<Embedded>\\CURSOR_" + std::to_string(n) + ".CUR");
-    std::ifstream in(files.ToHost(path), std::ios::binary);
-    if (in) {
-      std::vector<uint8_t> data;
-      data.reserve(4096);
-      char buffer[4096];
-      while (in && data.size() <= kMaxFileSize) {
-        in.read(buffer, sizeof buffer);
-        data.insert(data.end(), buffer, buffer + in.gcount());
-      }
-      if (data.size() <= kMaxFileSize)
-        image = DecodeCursorFile(data);
+    const std::optional<std::string> bytes = files.ReadFile(path, kMaxFileSize + 1);
+    if (bytes && bytes->size() <= kMaxFileSize) {
+      image = DecodeCursorFile(
+          std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
     }
     project_[static_cast<size_t>(n - 1)] = image.has_value();
     if (image)

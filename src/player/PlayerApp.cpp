@@ -27,6 +27,18 @@ std::string PluginFolderOf(const FileSystem& files, const std::filesystem::path&
   return folder;
 }
 
+// The container of a stand-alone file named by a host path (relative to the working folder);
+// messages name it as given.
+StandaloneReadResult ReadContainer(const FileSystem& files, const std::filesystem::path& path) {
+  const FileSystem::Opened opened = files.OpenRead(Absolute(path).string());
+  return ReadStandaloneContainer(opened.file.get(), path.string(), opened.error);
+}
+
+bool IsStandalone(const FileSystem& files, const std::filesystem::path& path) {
+  const FileSystem::Opened opened = files.OpenRead(Absolute(path).string());
+  return opened.file && IsStandaloneFile(*opened.file);
+}
+
 // The command line without its first parameter.
 std::string WithoutFirstParameter(std::string_view raw) {
   CommandLineParams params;
@@ -38,11 +50,8 @@ std::string WithoutFirstParameter(std::string_view raw) {
 
 }  // namespace
 
-PlayerApp::PlayerApp(PlayerContext& context, std::filesystem::path ownExecutable,
-                     std::filesystem::path lockDirectory)
-    : ctx_(context),
-      ownExecutable_(std::move(ownExecutable)),
-      lockDirectory_(std::move(lockDirectory)) {}
+PlayerApp::PlayerApp(PlayerContext& context, std::filesystem::path ownExecutable)
+    : ctx_(context), ownExecutable_(std::move(ownExecutable)) {}
 
 PlayerApp::~PlayerApp() {
   Finish();
@@ -59,12 +68,12 @@ PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
   std::optional<StandaloneContainer> container;
   std::string containerMessage;
   std::filesystem::path exePath = ownExecutable_;
-  if (!command.documentPath.empty() && IsStandaloneFile(command.documentPath)) {
+  if (!command.documentPath.empty() && IsStandalone(ctx_.files, command.documentPath)) {
     exePath = command.documentPath;
     raw = WithoutFirstParameter(raw);
     command = ParseStartupCommand(raw);
   }
-  StandaloneReadResult read = ReadStandaloneContainer(exePath);
+  StandaloneReadResult read = ReadContainer(ctx_.files, exePath);
   if (read.container) {
     container = std::move(read.container);
   } else if (read.status != StandaloneStatus::kNoTrailer) {
@@ -81,10 +90,10 @@ PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
   window_->SetStarting(true);
 
   // One instance: the lock is named by the project identifier. A NEW_WINDOW start ignores it.
-  if (container && container->oneInstance && !window_->NewWindow()) {
-    lock_ = std::make_unique<InstanceLock>(container->identifier, lockDirectory_);
+  if (container && container->oneInstance && !window_->NewWindow() && ctx_.instanceLocks) {
+    lock_ = ctx_.instanceLocks->Lock(container->identifier);
     if (lock_->AlreadyExisted()) {
-      if (!lock_->HandOver({window_->ExeFileName(), raw})) {
+      if (!lock_->HandOver({window_->ExeFileName(), raw}, InstanceLock::kHandOverTimeoutMs)) {
         handOverError_ = lock_->Error();
         ctx_.dialogs.Message(
             "This presentation is already running, but it could not be reached:\n" +
@@ -101,7 +110,7 @@ PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
   // A document that opens wins over the embedded project.
   bool loaded = false;
   if (!command.documentPath.empty())
-    loaded = window_->OpenDocument(command.documentPath);
+    loaded = window_->OpenDocument(Absolute(command.documentPath).string(), command.documentPath);
   const LoadStatus documentStatus = window_->LastLoadStatus();
   if (loaded && !container) {
     presentationPath_ = Absolute(command.documentPath);

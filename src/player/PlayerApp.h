@@ -23,9 +23,7 @@ class PlayerApp {
   };
 
   // ownExecutable: the running program, whose trailer may carry a bundled project.
-  // lockDirectory: where one-instance presentations keep their lock and socket.
-  PlayerApp(PlayerContext& context, std::filesystem::path ownExecutable,
-            std::filesystem::path lockDirectory = InstanceLock::DefaultDirectory());
+  PlayerApp(PlayerContext& context, std::filesystem::path ownExecutable);
   ~PlayerApp();
   PlayerApp(const PlayerApp&) = delete;
   PlayerApp& operator=(const PlayerApp&) = delete;
@@ -55,7 +53,6 @@ class PlayerApp {
 
   PlayerContext& ctx_;
   std::filesystem::path ownExecutable_;
-  std::filesystem::path lockDirectory_;
   std::unique_ptr<PlayerWindow> window_;
   std::unique_ptr<InstanceLock> lock_;
   int watchHandle_ = 0;

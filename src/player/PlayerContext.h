@@ -13,6 +13,8 @@ class Dialogs;
 class Display;
 class EventLoop;
 class FileSystem;
+class InstanceLocks;
+class Libraries;
 class MediaBackend;
 class ProfileStore;
 class Processes;
@@ -49,6 +51,10 @@ struct PlayerContext {
   MediaBackend* media = nullptr;
   // The machine's version, memory and processor; without it they read as 0 and empty.
   const SystemInformationSource* system = nullptr;
+  // Loads plug-in libraries; without it every plug-in is missing.
+  Libraries* libraries = nullptr;
+  // Keeps one-instance presentations to one process; without it every start is the first.
+  InstanceLocks* instanceLocks = nullptr;
 };
 
 }  // namespace qlm

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
-#include <fstream>
+#include <system_error>
 
 #include "document/StandaloneContainer.h"
 #include "platform/Display.h"
@@ -28,16 +28,18 @@ std::string Format(const char* pattern, const LocalDateTime& now) {
 
 // True when the file starts like a project document (its header string holds the magic word)
 // or is a stand-alone file.
-bool LooksLikeProject(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
+bool LooksLikeProject(const FileSystem& files, const std::string& path) {
+  const FileSystem::Opened opened = files.OpenRead(path);
+  if (!opened.file)
     return false;
-  char head[64] = {};
-  in.read(head, sizeof head);
-  const std::string text(head, static_cast<size_t>(in.gcount()));
-  if (text.find(StandaloneContainer::kMagicWord) != std::string::npos)
+  uint8_t head[64] = {};
+  const size_t n = static_cast<size_t>(std::min<uint64_t>(sizeof head, opened.file->Size()));
+  if (!opened.file->ReadAt(0, std::span(head, n)))
+    return false;
+  const std::string_view text(reinterpret_cast<const char*>(head), n);
+  if (text.find(StandaloneContainer::kMagicWord) != std::string_view::npos)
     return true;
-  return IsStandaloneFile(path);
+  return IsStandaloneFile(*opened.file);
 }
 
 }  // namespace
@@ -100,16 +102,18 @@ void PlayerWindow::SetSourcePath(std::string windowsPath) {
 // ---------------------------------------------------------------------------------------------
 // Projects
 
-bool PlayerWindow::OpenDocument(const std::filesystem::path& path) {
+bool PlayerWindow::OpenDocument(const std::string& path, const std::string& shownName) {
   load_.quietOpen = quietOpen_;
   load_.sourceName.clear();
+  const FileSystem::Opened opened = ctx_.files.OpenRead(path);
+  const std::string name = shownName.empty() ? opened.hostPath.string() : shownName;
   // A stand-alone file opens through its container, as if it were the player's own executable.
-  if (IsStandaloneFile(path)) {
-    StandaloneReadResult container = ReadStandaloneContainer(path);
+  if (opened.file && IsStandaloneFile(*opened.file)) {
+    StandaloneReadResult container = ReadStandaloneContainer(opened.file.get(), name);
     if (container.container)
-      return OpenProjectBytes(container.container->Project(), path.string());
+      return OpenProjectBytes(container.container->Project(), name);
   }
-  return Adopt(LoadProjectFile(path, load_, pages_.GetProject().settings));
+  return Adopt(LoadProjectFile(opened.file.get(), name, load_, pages_.GetProject().settings));
 }
 
 bool PlayerWindow::OpenProjectBytes(std::span<const uint8_t> bytes, const std::string& sourceName) {
@@ -138,7 +142,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
     LeaveCurrentPage();
   pages_.StopPages();
   media_->CloseAll();
-  EmbeddedFiles::Remove(embedded_);
+  EmbeddedFiles::Remove(ctx_.files, embedded_);
   ForgetInput();
   // Plug-ins go with the objects that hold them.
   plugins_.Clear();
@@ -146,8 +150,8 @@ bool PlayerWindow::Adopt(LoadResult result) {
   hasProject_ = true;
   lastAnnounced_ = nullptr;
   ApplySettings();
-  embedded_ = EmbeddedFiles::Write(pages_.GetProject(), ctx_.files.ToHost(ctx_.folders.embedded),
-                                   ctx_.codePage, ctx_.dialogs);
+  embedded_ =
+      EmbeddedFiles::Write(pages_.GetProject(), ctx_.files, ctx_.folders.embedded, ctx_.dialogs);
   macros_.Reset();
   if (initialized_)
     cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
@@ -262,7 +266,7 @@ void PlayerWindow::Initialize() {
   cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   if (ctx_.display.Screen().colorBits <= 8) {
     if (lowColourFallback_ == 1 && !lowColourDocument_.empty()) {
-      OpenDocument(ctx_.files.ToHost(macros_.Expand(lowColourDocument_)));
+      OpenDocument(macros_.Expand(lowColourDocument_));
     } else if (lowColourFallback_ == 2 && !lowColourPage_.empty()) {
       pages_.GoToPageByName(lowColourPage_, false);
     }
@@ -291,7 +295,9 @@ void PlayerWindow::PublishCommandLine() {
 }
 
 void PlayerWindow::ShowPage() {
-  pages_.ShowCurrentPage(Variables(), this, exeFileName_);
+  pages_.ShowCurrentPage();
+  const PageRecord* shown = pages_.CurrentPage();
+  PublishPageVariables(Variables(), this, shown ? shown->name : std::string(), exeFileName_);
   SetUpPlugins();
   StartPageMedia();
   const PageRecord* page = pages_.CurrentPage();
@@ -437,7 +443,7 @@ void PlayerWindow::ShutDown() {
   }
   commandLine_.Clear();
   ShutDownMedia();
-  EmbeddedFiles::Remove(embedded_);
+  EmbeddedFiles::Remove(ctx_.files, embedded_);
   embedded_.clear();
   pages_.SetProject(Project());
   lastAnnounced_ = nullptr;
@@ -588,10 +594,11 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
     activationLine_.reset();
     return;
   }
-  std::string path = *first;
-  if (path.find('\\') == std::string::npos && path.find('/') == std::string::npos)
-    path = "./" + path;
-  if (LooksLikeProject(path)) {
+  // A host path as the second start was given it, relative to the working folder.
+  std::error_code error;
+  std::filesystem::path hostPath = std::filesystem::absolute(*first, error);
+  const std::string path = error ? *first : hostPath.string();
+  if (LooksLikeProject(ctx_.files, path)) {
     newProjectPath_ = path;
     newProjectPage_.clear();
     ctx_.loop.SetTimer(player_timer::kOpenProject, 100);
@@ -602,7 +609,7 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
 
 void PlayerWindow::OpenPendingProject() {
   ctx_.loop.KillTimer(player_timer::kOpenProject);
-  std::filesystem::path path;
+  std::string path;
   std::string page;
   if (!newProjectPath_.empty()) {
     path = newProjectPath_;
@@ -612,7 +619,7 @@ void PlayerWindow::OpenPendingProject() {
     // project loads or the current one stays.
     runner_->SetStopFlag(false);
     // RunQMD names the project as scripts see paths.
-    path = ctx_.files.ToHost(macros_.Expand(runner_->pendingProject));
+    path = macros_.Expand(runner_->pendingProject);
     page = runner_->pendingPage;
   }
   newProjectPath_.clear();
@@ -754,7 +761,8 @@ PlayerSnapshot PlayerWindow::Snapshot() const {
   }
   auto add = [&](const PageRecord& page, const std::string& pageName) {
     for (const ObjectRecord& o : page.objects) {
-      s.objects.push_back({pageName, o.name, o.typeCode, o.rect, IsHidden(o), o.text});
+      s.objects.push_back({pageName, o.name, o.typeCode, o.rect.left, o.rect.top, o.rect.right,
+                           o.rect.bottom, IsHidden(o), o.text});
     }
   };
   add(pages_.MasterPage(), std::string(CPageManager::kMasterPageName));

@@ -20,6 +20,8 @@
 #include "graphics/Surface.h"
 #include "media/MediaSession.h"
 #include "platform/EventLoop.h"
+#include "platform/Libraries.h"
+#include "platform/PlayerSnapshot.h"
 #include "player/CBubble.h"
 #include "player/CommandLine.h"
 #include "player/CursorTable.h"
@@ -30,7 +32,6 @@
 #include "player/PageInput.h"
 #include "player/PlayerContext.h"
 #include "player/TransitionWindow.h"
-#include "plugins/Libraries.h"
 #include "plugins/PluginHosts.h"
 #include "plugins/TransitionPlugin.h"
 #include "script/EvaluatorSyntaxChecker.h"
@@ -64,27 +65,6 @@ inline constexpr uint32_t kOpenProject = 999;
 // A deferred action of the pending-action field (timer 0).
 enum class PendingAction { kNone = 0, kExit = 2, kChange = 3 };
 
-// What "dump" shows of the player.
-struct PlayerSnapshot {
-  struct Variable {
-    std::string name;
-    bool isText = false;
-    std::string text;
-    double number = 0;
-  };
-  struct Object {
-    std::string page;
-    std::string name;
-    int kind = 0;
-    IntRect rect;
-    bool hidden = false;
-    std::string text;
-  };
-  std::string page;
-  std::vector<Variable> variables;  // store order
-  std::vector<Object> objects;      // Master Page, current page, Master Layer
-};
-
 // The main window: owns the loaded project and its page manager, the live evaluator with the
 // variable store, the script runner, the command line and the window timers. It is driven only
 // by the events of its EventLoop, so the same window runs on the desktop and headless.
@@ -116,10 +96,11 @@ class PlayerWindow : public ScriptHost,
   void SetStarting(bool on) { starting_ = on; }
   bool Starting() const { return starting_; }
 
-  // Reads a document: stops the script timers and the pending action, stops media, and swaps
-  // the new project in. A failed read leaves the current project as it was. "Cannot find the
-  // file\n" and the path when it cannot be opened, unless quiet open is on.
-  bool OpenDocument(const std::filesystem::path& path);
+  // Reads a document (a path as scripts write them, or a host path): stops the script timers
+  // and the pending action, stops media, and swaps the new project in. A failed read leaves the
+  // current project as it was. "Cannot find the file\n" and the path when it cannot be opened,
+  // unless quiet open is on. Messages name the file by its host path, or by `shownName`.
+  bool OpenDocument(const std::string& path, const std::string& shownName = {});
   // The same for a project held in memory (the block of a stand-alone file).
   bool OpenProjectBytes(std::span<const uint8_t> bytes, const std::string& sourceName);
   // Takes a project made in memory (the --blank console, tests).
@@ -179,7 +160,7 @@ class PlayerWindow : public ScriptHost,
   VariableStore& Variables() { return evaluator_.Variables(); }
   bool DisplayChanged() const { return displayChanged_; }
   const std::string& NewProjectPath() const { return newProjectPath_; }
-  const std::vector<std::filesystem::path>& WrittenEmbeddedFiles() const { return embedded_; }
+  const std::vector<std::string>& WrittenEmbeddedFiles() const { return embedded_; }
 
   // ---- ScriptHost ----
   CPageManager& PageManager() override { return pages_; }
@@ -239,7 +220,6 @@ class PlayerWindow : public ScriptHost,
   // Every folder a library is looked for in, in order: those set above, then "<SrcDir>".
   std::vector<std::string> PluginFolders();
   // The loader of plug-in libraries (dlopen unless a test gives another).
-  void SetLibraries(Libraries& libraries) { libraries_ = &libraries; }
   // The host of a plug-in object once its page was shown, or null.
   PluginHost* PluginHostOf(const ObjectRecord& object) const { return plugins_.Find(object); }
   // A transition plug-in over this window's loader and files, for effect 18: Start it with
@@ -368,7 +348,7 @@ class PlayerWindow : public ScriptHost,
   bool closed_ = false;
   bool destroyed_ = false;
   int placeX_ = 0, placeY_ = 0;
-  std::vector<std::filesystem::path> embedded_;
+  std::vector<std::string> embedded_;
   // The page last reported to the events sink, so that a page is reported once when it comes.
   const PageRecord* lastAnnounced_ = nullptr;
 
@@ -425,8 +405,8 @@ class PlayerWindow : public ScriptHost,
   enum class PluginMouse { kDown, kUp, kRightDown, kRightUp, kMove };
   void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y);
   void ForwardPluginRightButton(PluginMouse event, int x, int y);
-  HostLibraries hostLibraries_;
-  Libraries* libraries_ = &hostLibraries_;
+  NoLibraries noLibraries_;
+  Libraries* libraries_ = ctx_.libraries ? ctx_.libraries : &noLibraries_;
   std::vector<std::string> pluginFolders_;
   PluginHosts plugins_;
   std::unique_ptr<PaintRuntime> pluginPainter_;

@@ -1,6 +1,6 @@
 // What the object and window commands of scripts ask of the player window.
-#include <fstream>
-#include <iterator>
+#include <optional>
+#include <string>
 
 #include "platform/Display.h"
 #include "platform/FileSystem.h"
@@ -68,18 +68,8 @@ std::string PlayerWindow::ExpandPathMacros(const std::string& text) {
 }
 
 std::optional<std::string> PlayerWindow::ReadFile(const std::string& windowsPath) {
-  const std::filesystem::path path = ctx_.files.ToHost(windowsPath);
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error))
-    return std::nullopt;
-  const uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > kMaxFileBytes)
-    return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-    return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad())
+  std::optional<std::string> bytes = ctx_.files.ReadFile(windowsPath, kMaxFileBytes + 1);
+  if (bytes && bytes->size() > kMaxFileBytes)
     return std::nullopt;
   return bytes;
 }

@@ -191,7 +191,7 @@ void PlayerWindow::OpenProjectAction(const std::string& target, const std::strin
   const std::string page = StartPageOf(parameters);
   // The running page is left (media, exit script) once the new project has been read; a
   // document that does not open leaves everything as it was.
-  if (!OpenDocument(ctx_.files.ToHost(macros_.Expand(target))))
+  if (!OpenDocument(macros_.Expand(target)))
     return;
   runner_->KillScriptTimers();
   if (!page.empty())

@@ -31,8 +31,7 @@ void PlayerWindow::StopPageMedia(PageRecord& page) {
 
 void PlayerWindow::ShutDownMedia() {
   media_->CloseAll();
-  EmbeddedSoundFiles::Remove(pages_.GetProject().sounds, ctx_.files.ToHost(ctx_.folders.embedded),
-                             ctx_.codePage);
+  EmbeddedSoundFiles::Remove(pages_.GetProject().sounds, ctx_.files, ctx_.folders.embedded);
 }
 
 std::optional<std::string> PlayerWindow::SongListEntry(int64_t number) const {

@@ -77,9 +77,7 @@ std::optional<std::string> PlayerWindow::ClipboardText() {
 }
 
 bool PlayerWindow::InstallFont(const std::filesystem::path& file) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(file, error) ||
-      !composer_.Fonts().AddFontFile(file.string()))
+  if (!composer_.Fonts().AddFontFile(file.string()))
     return false;
   addedFonts_.push_back(file);
   return true;

@@ -1,10 +1,11 @@
 #include "plugins/PluginFileName.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/AsciiText.h"
 #include "platform/FileSystem.h"
-#include "plugins/Libraries.h"
+#include "platform/Libraries.h"
 
 namespace qlm {
 
@@ -28,8 +29,7 @@ std::vector<std::string> PluginPathCandidates(const std::string& fileName,
   };
 }
 
-std::vector<std::filesystem::path> PluginHostFiles(const FileSystem& files,
-                                                   const std::string& windowsPath) {
+std::vector<std::string> PluginFileNames(const std::string& windowsPath) {
   const size_t slash = windowsPath.rfind('\\');
   const std::string dir =
       slash == std::string::npos ? std::string() : windowsPath.substr(0, slash + 1);
@@ -43,13 +43,10 @@ std::vector<std::filesystem::path> PluginHostFiles(const FileSystem& files,
   } else {
     names = {name, name + ".so", "lib" + name + ".so"};
   }
-  std::vector<std::filesystem::path> out;
+  std::vector<std::string> out;
   for (const std::string& n : names) {
-    if (n.empty() || n == "lib")
-      continue;
-    std::filesystem::path host = files.ToHost(dir + n);
-    if (std::find(out.begin(), out.end(), host) == out.end())
-      out.push_back(std::move(host));
+    if (!n.empty() && n != "lib")
+      out.push_back(dir + n);
   }
   return out;
 }
@@ -63,21 +60,25 @@ std::unique_ptr<LoadedLibrary> LoadPluginLibrary(Libraries& libraries, const Fil
   if (fileName.empty())
     return nullptr;
   std::vector<std::string> tried;
+  std::vector<std::filesystem::path> triedFiles;
   for (const std::string& folder : folders) {
     for (const std::string& windowsPath : PluginPathCandidates(fileName, folder)) {
       if (std::find(tried.begin(), tried.end(), windowsPath) != tried.end())
         continue;
       tried.push_back(windowsPath);
-      for (const std::filesystem::path& host : PluginHostFiles(files, windowsPath)) {
-        std::error_code code;
-        if (!std::filesystem::is_regular_file(host, code)) {
-          error = "not found: " + host.string();
+      for (const std::string& candidate : PluginFileNames(windowsPath)) {
+        const std::optional<std::filesystem::path> host = files.HostFileToRead(candidate);
+        if (!host) {
+          error = "not found: " + candidate;
           continue;
         }
-        if (std::unique_ptr<LoadedLibrary> library = libraries.Load(host, error)) {
+        if (std::find(triedFiles.begin(), triedFiles.end(), *host) != triedFiles.end())
+          continue;
+        triedFiles.push_back(*host);
+        if (std::unique_ptr<LoadedLibrary> library = libraries.Load(*host, error)) {
           error.clear();
           if (loadedPath)
-            *loadedPath = host;
+            *loadedPath = *host;
           return library;
         }
       }

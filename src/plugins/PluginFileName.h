@@ -17,17 +17,15 @@ class LoadedLibrary;
 std::vector<std::string> PluginPathCandidates(const std::string& fileName,
                                               const std::string& folder);
 
-// The host files one Windows library path may stand for: "X.dll" is looked for as "X.so",
-// "libX.so" and "X.dll"; "X.so" as written and as "libX.so"; any other name as written, then
-// with ".so" appended and as "lib" + name + ".so". Each is resolved through `files` (case-
-// insensitive components, drive letters); duplicates are dropped.
-std::vector<std::filesystem::path> PluginHostFiles(const FileSystem& files,
-                                                   const std::string& windowsPath);
+// The files one Windows library path may stand for on this system: "X.dll" is looked for as
+// "X.so", "libX.so" and "X.dll"; "X.so" as written and as "libX.so"; any other name as written,
+// then with ".so" appended and as "lib" + name + ".so".
+std::vector<std::string> PluginFileNames(const std::string& windowsPath);
 
 // Tries the places of PluginPathCandidates for each folder in turn (a name with a backslash is
-// tried as written once) and the host files of each, and returns the first library that
-// loads, or null with the reason for the last failure in `error`. `loadedPath` receives the
-// host file that loaded.
+// tried as written once) and the file names of each, found through `files`, and returns the
+// first library that loads, or null with the reason for the last failure in `error`.
+// `loadedPath` receives the host file that loaded.
 std::unique_ptr<LoadedLibrary> LoadPluginLibrary(Libraries& libraries, const FileSystem& files,
                                                  const std::string& fileName,
                                                  const std::vector<std::string>& folders,

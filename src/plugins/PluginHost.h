@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "graphics/Geometry.h"
-#include "plugins/Libraries.h"
+#include "platform/Libraries.h"
 #include "plugins/qlm_plugin.h"
 
 namespace qlm {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plugins/Libraries.h"
+#include "platform/Libraries.h"
 #include "plugins/qlm_plugin.h"
 
 namespace qlm {

@@ -1,6 +1,5 @@
 // File tests and folder listings of scripts.
 #include <algorithm>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,6 @@ namespace qlm {
 
 namespace {
 
-namespace fs = std::filesystem;
 
 constexpr std::string_view kMediaExtensions = "mpg,mp1,mp2,ogg,wma,asf";
 
@@ -40,10 +38,8 @@ CommandResult FileExist(CommandContext& context) {
   ScriptHost& host = context.host;
   const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg2));
   bool exists = false;
-  if (const FileSystem* files = host.Files(); files && !Trim(path).empty()) {
-    std::error_code error;
-    exists = fs::exists(files->ToHost(path), error);
-  }
+  if (const FileSystem* files = host.Files(); files && !Trim(path).empty())
+    exists = files->Exists(path);
   SetResult(context, exists ? 1 : 0);
   return CommandResult::kContinue;
 }
@@ -90,30 +86,23 @@ CommandResult SearchForFiles(CommandContext& context) {
     extensions = kMediaExtensions;
   const std::vector<std::string> wanted = ExtensionList(extensions);
 
-  std::vector<fs::path> found;
-  if (const FileSystem* files = host.Files()) {
-    std::error_code error;
-    for (fs::directory_iterator it(files->ToHost(folder), error), end; !error && it != end;
-         it.increment(error)) {
-      std::error_code typeError;
-      if (!it->is_regular_file(typeError))
+  const FileSystem* files = host.Files();
+  std::vector<std::string> songs;
+  if (files) {
+    for (const FolderEntry& entry :
+         files->ListFolder(folder).value_or(std::vector<FolderEntry>{})) {
+      if (entry.kind != FileKind::kFile)
         continue;
-      std::string extension = it->path().extension().string();
-      if (extension.empty())
+      // A name that only starts with a dot (".hidden") has no extension.
+      const size_t dot = entry.name.rfind('.');
+      if (dot == std::string::npos || dot == 0)
         continue;
-      extension = AsciiLower(std::string_view(extension).substr(1));
+      const std::string extension = AsciiLower(std::string_view(entry.name).substr(dot + 1));
       if (std::find(wanted.begin(), wanted.end(), extension) != wanted.end())
-        found.push_back(it->path());
+        songs.push_back(entry.path);
     }
-    std::sort(found.begin(), found.end());
-    std::vector<std::string> songs;
-    songs.reserve(found.size());
-    for (const fs::path& path : found)
-      songs.push_back(files->ToWindows(path));
-    host.SetSongList(std::move(songs));
-  } else {
-    host.SetSongList({});
   }
+  host.SetSongList(std::move(songs));
   return CommandResult::kContinue;
 }
 

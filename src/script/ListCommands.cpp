@@ -1,6 +1,5 @@
 // The commands of list objects: filling, deleting, selecting, moving and sorting their rows,
 // reading them into variables or the song list, and their display parameters.
-#include <filesystem>
 #include <string_view>
 
 #include "expr/ExpressionEvaluator.h"
@@ -40,8 +39,7 @@ bool IsFile(ScriptHost& host, const std::string& path) {
   const FileSystem* files = host.Files();
   if (!files || Trim(path).empty())
     return false;
-  std::error_code error;
-  return std::filesystem::is_regular_file(files->ToHost(path), error);
+  return files->IsFile(path);
 }
 
 // "<List>n": entry n of the song list, or every entry when n is below 1 or missing.

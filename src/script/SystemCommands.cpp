@@ -1,5 +1,7 @@
 // Commands that reach the machine: starting programs and projects, window placement, the
 // clipboard, fonts and saved variables.
+#include <filesystem>
+#include <optional>
 #include <string>
 
 #include "document/PageManager.h"
@@ -7,7 +9,6 @@
 #include "expr/ProfileVariables.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
-#include "platform/FileCopy.h"
 #include "platform/FileSystem.h"
 #include "platform/ProfileStore.h"
 #include "script/CommandHelpers.h"
@@ -80,8 +81,7 @@ void CopyNamedFile(CommandContext& context, const std::string& values) {
   const std::string target =
       host.ExpandPathMacros(std::string(Trim(pieces.size() > 1 ? pieces[1] : std::string())));
   const FileSystem* files = host.Files();
-  const bool copied = files && !source.empty() && !target.empty() &&
-                      CopyRegularFile(files->ToHost(source), files->ToHost(target));
+  const bool copied = files && !source.empty() && !target.empty() && files->Copy(source, target);
   if (!copied)
     host.GetDialogs().Message("Can't copy\n" + source);
 }
@@ -135,7 +135,9 @@ CommandResult InstallFont(CommandContext& context) {
   ScriptHost& host = context.host;
   const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg1));
   const FileSystem* files = host.Files();
-  if (!files || Trim(path).empty() || !host.InstallFont(files->ToHost(path))) {
+  const std::optional<std::filesystem::path> file =
+      files && !Trim(path).empty() ? files->HostFileToRead(path) : std::nullopt;
+  if (!file || !host.InstallFont(*file)) {
     host.GetDialogs().Message("Error, Cannot create Font resource \n" + path);
     return CommandResult::kContinue;
   }

@@ -17,6 +17,7 @@
 #include "tools/ProjectJson.h"
 #include "tools/ProjectSummary.h"
 #include "tools/ScriptCheck.h"
+#include "tools/StandaloneFile.h"
 #include "tools/StoredConversions.h"
 #include "tools/ToolInput.h"
 

@@ -8,6 +8,7 @@
 #include "document/LoadContext.h"
 #include "document/StandaloneContainer.h"
 #include "platform/Dialogs.h"
+#include "tools/StandaloneFile.h"
 
 namespace qlm {
 

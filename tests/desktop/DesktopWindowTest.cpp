@@ -13,6 +13,7 @@
 
 #include "document/ProjectWriter.h"
 #include "e2e/ProjectText.h"
+#include "support/ProjectFiles.h"
 // X11 headers last: they define macros such as None that the project's headers use as names.
 #include "desktop/ChildProcess.h"
 #include "desktop/XSession.h"

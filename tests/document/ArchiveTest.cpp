@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
+#include <algorithm>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "document/ArchiveError.h"
 #include "document/ArchiveReader.h"
 #include "document/ArchiveWriter.h"
 #include "document/Inflate.h"
 #include "document/WideText.h"
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 namespace {
@@ -136,35 +136,57 @@ TEST(ArchiveReader, HugeLengthsFailBeforeAnythingIsReserved) {
   EXPECT_THROW(wideReader.ReadString(), ArchiveEndOfData);
 }
 
+// An open file held in memory; it can shrink after it was opened, as a file on disk can.
+class MemoryFile : public ReadableFile {
+ public:
+  explicit MemoryFile(std::vector<uint8_t> bytes)
+      : bytes_(std::move(bytes)), size_(bytes_.size()) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
+    if (offset > bytes_.size() || out.size() > bytes_.size() - offset)
+      return false;
+    std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), out.size(), out.begin());
+    return true;
+  }
+  void Shrink(size_t size) { bytes_.resize(size); }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  uint64_t size_;
+};
+
 TEST(ArchiveReader, FileReaderMatchesMemoryAcrossBlockBoundaries) {
   std::vector<uint8_t> data(3 * ArchiveReader::kBlockSize + 123);
   std::mt19937 rng(7);
   for (auto& b : data)
     b = static_cast<uint8_t>(rng());
-  const auto path = std::filesystem::temp_directory_path() /
-                    ("qlm_archive_" + std::to_string(::getpid()) + ".bin");
-  ASSERT_TRUE(WriteFileBytes(path, data));
-  auto file = ArchiveReader::OpenFile(path);
-  ASSERT_TRUE(file.has_value());
+  MemoryFile source(data);
+  ArchiveReader file(source);
   ArchiveReader memory(data);
   // Mixed read sizes: small ones straddle the 4096-byte blocks, a large one bypasses them.
   const std::vector<size_t> sizes = {1, 4, 4090, 8, 5000, 3, 1, 2000, 7};
   for (size_t n : sizes) {
     if (n == 4) {
-      EXPECT_EQ(file->ReadU32(), memory.ReadU32());
+      EXPECT_EQ(file.ReadU32(), memory.ReadU32());
     } else if (n == 3) {
-      file->Skip(3);
+      file.Skip(3);
       memory.Skip(3);
     } else {
-      EXPECT_EQ(file->ReadBytes(n), memory.ReadBytes(n)) << n;
+      EXPECT_EQ(file.ReadBytes(n), memory.ReadBytes(n)) << n;
     }
-    EXPECT_EQ(file->Position(), memory.Position());
+    EXPECT_EQ(file.Position(), memory.Position());
   }
-  EXPECT_EQ(file->Remaining(), memory.Remaining());
-  EXPECT_EQ(file->ReadBytes(file->Remaining()), memory.ReadBytes(memory.Remaining()));
-  EXPECT_THROW(file->ReadU8(), ArchiveEndOfData);
-  std::filesystem::remove(path);
-  EXPECT_FALSE(ArchiveReader::OpenFile(path).has_value());
+  EXPECT_EQ(file.Remaining(), memory.Remaining());
+  EXPECT_EQ(file.ReadBytes(file.Remaining()), memory.ReadBytes(memory.Remaining()));
+  EXPECT_THROW(file.ReadU8(), ArchiveEndOfData);
+}
+
+TEST(ArchiveReader, FileThatShrinksWhileReadEndsTheData) {
+  MemoryFile source(std::vector<uint8_t>(3 * ArchiveReader::kBlockSize, 1));
+  ArchiveReader reader(source);
+  EXPECT_EQ(reader.ReadBytes(10).size(), 10u);
+  source.Shrink(ArchiveReader::kBlockSize + 5);
+  EXPECT_THROW(reader.ReadBytes(2 * ArchiveReader::kBlockSize), ArchiveEndOfData);
 }
 
 TEST(Inflate, ExactStreamsSucceedAndFailuresKeepThePartialOutput) {

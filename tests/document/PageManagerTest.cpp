@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "document/WindowRegion.h"
-#include "expr/SystemVariables.h"
-#include "expr/VariableStore.h"
 
 namespace qlm {
 namespace {
@@ -186,45 +183,16 @@ TEST(PageManagerTest, CompositionAndBackground) {
   }
 }
 
-class TextObject : public BoundTextObject {
- public:
-  void SetText(const std::string& value) override { text = value; }
-  void RepaintRect() override { ++repaints; }
-  std::string text;
-  int repaints = 0;
-};
-
-class Finder : public BoundTextObjectFinder {
- public:
-  BoundTextObject* FindBoundObject(const std::string& name) override {
-    auto it = objects.find(name);
-    return it == objects.end() ? nullptr : &it->second;
-  }
-  std::map<std::string, TextObject> objects;
-};
-
-TEST(PageManagerTest, ShowCurrentPagePublishesPageVariables) {
+TEST(PageManagerTest, ShowCurrentPagePreparesMastersOnce) {
   CPageManager pages(ThreePages());
   RecordingOwner owner;
   pages.SetOwner(&owner);
-  VariableStore variables;
-  variables.SetNumber("CBK_Error", 7);
-  Finder finder;
-  finder.objects["CBK_PageName"];
-  finder.objects["CBK_Error"];
-  pages.ShowCurrentPage(variables, &finder, "demo.exe");
+  pages.ShowCurrentPage();
+  EXPECT_EQ(owner.log, (std::vector<std::string>{"prepare", "start:One"}));
   pages.GoToPage(CPageManager::kNext);
   owner.log.clear();
-  pages.ShowCurrentPage(variables, &finder, "demo.exe");
-  EXPECT_EQ(owner.log, std::vector<std::string>{"start:Two"});  // masters prepared once
-  std::string text;
-  ASSERT_TRUE(variables.GetText("CBK_PageName", text));
-  EXPECT_EQ(text, "Two");
-  ASSERT_TRUE(variables.GetText("CBK_AppFileName", text));
-  EXPECT_EQ(text, "demo.exe");
-  EXPECT_EQ(finder.objects["CBK_PageName"].text, "Two");
-  EXPECT_EQ(finder.objects["CBK_PageName"].repaints, 2);
-  EXPECT_EQ(finder.objects["CBK_Error"].text, "7");
+  pages.ShowCurrentPage();
+  EXPECT_EQ(owner.log, std::vector<std::string>{"start:Two"});
 }
 
 TEST(PageManagerTest, StopPagesClearsRuntimeState) {

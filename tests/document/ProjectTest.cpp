@@ -17,6 +17,7 @@
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
 #include "graphics/ImageCodec.h"
+#include "support/ProjectFiles.h"
 #include "support/RecordingDialogs.h"
 
 namespace qlm {
@@ -63,20 +64,20 @@ TEST(ProjectRoundTrip, FileAndMemoryReadTheSame) {
   const Project written = test::RichProject();
   const auto path = std::filesystem::temp_directory_path() /
                     ("qlm_project_" + std::to_string(::getpid()) + ".qmd");
-  ASSERT_TRUE(WriteProjectFile(path, written, 29, SecureLayer::None));
+  ASSERT_TRUE(test::WriteProjectFile(path, written, 29, SecureLayer::None));
   Loader fromFile, fromMemory;
   fromFile.ctx.sourceName.clear();
-  LoadResult a = LoadProjectFile(path, fromFile.ctx);
+  LoadResult a = test::LoadProjectFile(path, fromFile.ctx);
   LoadResult b = fromMemory.Load(WriteProject(written, 29));
   ASSERT_TRUE(a.Ok());
   EXPECT_TRUE(a.project == b.project);
   std::filesystem::remove(path);
 
-  LoadResult missing = LoadProjectFile(path, fromFile.ctx);
+  LoadResult missing = test::LoadProjectFile(path, fromFile.ctx);
   EXPECT_EQ(missing.status, LoadStatus::CannotOpen);
   EXPECT_EQ(fromFile.dialogs.Texts(), Texts{"Cannot find the file\n" + path.string()});
   fromFile.ctx.quietOpen = true;
-  EXPECT_EQ(LoadProjectFile(path, fromFile.ctx).status, LoadStatus::CannotOpen);
+  EXPECT_EQ(test::LoadProjectFile(path, fromFile.ctx).status, LoadStatus::CannotOpen);
   EXPECT_EQ(fromFile.dialogs.boxes.size(), 1u);
 }
 

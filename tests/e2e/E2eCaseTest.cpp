@@ -22,6 +22,7 @@
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
 #include "support/GoldenImage.h"
+#include "support/ProjectFiles.h"
 
 namespace qlm::test {
 namespace {

@@ -13,6 +13,8 @@
 #include "document/StandaloneContainer.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
+#include "support/ProjectFiles.h"
+#include "tools/StandaloneFile.h"
 
 namespace qlm::test {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "document/ProjectWriter.h"
+#include "support/ProjectFiles.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
 

@@ -5,6 +5,7 @@
 #include "document/ProjectWriter.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
+#include "support/ProjectFiles.h"
 
 namespace qlm::test {
 namespace {

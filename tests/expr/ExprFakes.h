@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "expr/EvaluatorOwner.h"
-#include "platform/FileSystem.h"
 #include "platform/ProfileStore.h"
+#include "platform/host/DiskFileSystem.h"
 #include "support/RecordingDialogs.h"
 
 namespace qlm::test {
@@ -54,7 +54,7 @@ class FakeOwner : public EvaluatorOwner {
 };
 
 // Paths are host paths already; backslashes become slashes.
-class PassThroughFileSystem : public FileSystem {
+class PassThroughFileSystem : public DiskFileSystem {
  public:
   std::filesystem::path ToHost(const std::string& windowsPath) const override {
     std::string p = windowsPath;

@@ -7,7 +7,7 @@
 
 #include "ExprFakes.h"
 #include "expr/ExpressionEvaluator.h"
-#include "platform/IniProfileStore.h"
+#include "platform/host/IniProfileStore.h"
 
 namespace qlm {
 namespace {

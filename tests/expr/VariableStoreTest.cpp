@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "expr/ExpandArgument.h"
 #include "expr/SystemVariables.h"
 
@@ -142,6 +144,32 @@ TEST(PublishSystemVariable, StoresFirstThenShowsBoundText) {
   PublishSystemVariable(store, nullptr, "CBK_Minute", 3.0, "3");
   EXPECT_EQ(bound.repaints, 2);
   EXPECT_EQ(store.Size(), 4u);
+}
+
+// Every bound object by name, with the text it shows last.
+class BoundByName : public BoundTextObjectFinder {
+ public:
+  class Shown : public BoundTextObject {
+   public:
+    void SetText(const std::string& value) override { text = value; }
+    void RepaintRect() override {}
+    std::string text;
+  };
+  BoundTextObject* FindBoundObject(const std::string& name) override { return &objects[name]; }
+  std::map<std::string, Shown> objects;
+};
+
+TEST(PublishPageVariables, ShowsPageNameErrorAndProgram) {
+  VariableStore store;
+  store.SetNumber("CBK_Error", -3.7);
+  BoundByName bound;
+  PublishPageVariables(store, &bound, "Two", "demo.exe");
+  EXPECT_EQ(store.Find("CBK_PageName")->text, "Two");
+  EXPECT_EQ(store.Find("CBK_Error")->number, -3.7);
+  EXPECT_EQ(store.Find("CBK_AppFileName")->text, "demo.exe");
+  EXPECT_EQ(bound.objects["CBK_PageName"].text, "Two");
+  EXPECT_EQ(bound.objects["CBK_Error"].text, "-3");
+  EXPECT_EQ(bound.objects["CBK_AppFileName"].text, "demo.exe");
 }
 
 }  // namespace

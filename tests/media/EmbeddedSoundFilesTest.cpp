@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "media/MediaFixture.h"
-#include "platform/CodePage.h"
 
 namespace qlm {
 namespace {
@@ -45,8 +44,9 @@ TEST(EmbeddedSoundFiles, RemovesOnlyTheSoundFilesOfKindsOneToSeven) {
     std::ofstream(folder.Path() / name) << "x";
   const std::vector<EmbeddedSound> sounds = {Sound(1, "a"), Sound(5, "b"), Sound(10, "c"),
                                              Sound(8, "keep"), Sound(1, "gone")};
-  const auto removed = EmbeddedSoundFiles::Remove(sounds, folder.Path(), CodePage());
-  EXPECT_EQ(removed.size(), 2u);
+  const test::FolderFileSystem files(folder.Path());
+  const auto removed = EmbeddedSoundFiles::Remove(sounds, files, "C:\\");
+  EXPECT_EQ(removed, (std::vector<std::string>{"C:\\_qlt_wav_a.tmp", "C:\\_qlt_xm_b.tmp"}));
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "_qlt_wav_a.tmp"));
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "_qlt_xm_b.tmp"));
   EXPECT_TRUE(std::filesystem::exists(folder.Path() / "c"));

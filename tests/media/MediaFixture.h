@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FileSystem.h"
+#include "platform/host/DiskFileSystem.h"
 
 namespace qlm::test {
 
@@ -61,7 +61,7 @@ class TempFolder {
 };
 
 // Windows paths "C:\a\b" and relative "a\b" under one host folder.
-class FolderFileSystem : public FileSystem {
+class FolderFileSystem : public DiskFileSystem {
  public:
   explicit FolderFileSystem(std::filesystem::path root) : root_(std::move(root)) {}
   std::filesystem::path ToHost(const std::string& windowsPath) const override {

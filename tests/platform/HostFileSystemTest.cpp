@@ -1,4 +1,4 @@
-#include "platform/HostFileSystem.h"
+#include "platform/host/HostFileSystem.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "DriveFixture.h"
 #include "platform/ShortNames.h"
-#include "platform/SystemFolders.h"
+#include "platform/host/HostSystemFolders.h"
 
 namespace qlm {
 namespace {
@@ -22,27 +22,19 @@ bool PrefixOf(const fs::path& root, const fs::path& p) {
 }
 
 // A presentation on drive D: with names in mixed case, shown from D:\Show.
-class HostFileSystemTest : public ::testing::Test {
+class HostFileSystemTest : public test::DriveFixture {
  protected:
-  HostFileSystemTest() : env(temp.Environment()), files(env) {
-    drive = temp.Path() / "cdrom";
-    temp.Touch("cdrom/Show/Pics/Photo.BMP", "photo");
-    temp.Touch("cdrom/Show/Program Files/app.exe");
-    temp.Touch("cdrom/Show/Program Data/x.dat");
-    temp.Touch("cdrom/Show/LongFileName.txt");
-    temp.Touch("cdrom/Show/LongFileNumber.txt");
-    temp.Touch("cdrom/Show/Readme.TXT");
-    temp.Touch("cdrom/Show/Both/Data.txt");
-    temp.Touch("cdrom/Show/Both/data.txt");
-    temp.Touch("cdrom/Show/Caf\xC3\xA9.txt");  // UTF-8 on the host
-    files.AddMount('D', drive);
-    files.SetCurrentFolder(drive / "Show");
+  HostFileSystemTest() {
+    Put("Show/Pics/Photo.BMP", "photo");
+    Put("Show/Program Files/app.exe");
+    Put("Show/Program Data/x.dat");
+    Put("Show/LongFileName.txt");
+    Put("Show/LongFileNumber.txt");
+    Put("Show/Readme.TXT");
+    Put("Show/Both/Data.txt");
+    Put("Show/Both/data.txt");
+    Put("Show/Caf\xC3\xA9.txt");  // UTF-8 on the host
   }
-
-  test::TempFolder temp;
-  HostEnvironment env;
-  HostFileSystem files;
-  fs::path drive;
 };
 
 TEST_F(HostFileSystemTest, ResolvesWindowsPaths) {
@@ -97,8 +89,8 @@ TEST_F(HostFileSystemTest, ResolvesWindowsPaths) {
 TEST_F(HostFileSystemTest, NoticesFolderChanges) {
   EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/new.bmp");
   EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/PICTUR~1.BMP");
-  temp.Touch("cdrom/Show/Pics/NEW.BMP");
-  temp.Touch("cdrom/Show/Pics/Picture One.bmp");
+  Put("Show/Pics/NEW.BMP");
+  Put("Show/Pics/Picture One.bmp");
   EXPECT_EQ(files.ToHost("pics\\new.bmp"), drive / "Show/Pics/NEW.BMP");
   EXPECT_EQ(files.ToHost("pics\\PICTUR~1.BMP"), drive / "Show/Pics/Picture One.bmp");
   fs::rename(drive / "Show/Pics/NEW.BMP", drive / "Show/Pics/New2.bmp");
@@ -163,33 +155,33 @@ TEST_F(HostFileSystemTest, DriveCIsCreatedOnFirstUse) {
   EXPECT_TRUE(fs::is_directory(c / "Temp"));
 }
 
-TEST_F(HostFileSystemTest, MountOptions) {
+TEST(DriveMount, ReadsLetterFolderAndOptionWords) {
   struct Case {
-    const char* option;
-    bool ok;
-    bool cd;
+    const char* text;
+    std::optional<DriveMount> mount;
   };
   const Case cases[] = {
-      {"d=/media/cdrom,cd", true, true},
-      {"E=/srv/show", true, false},
-      {"F=/media/disc,cdrom", true, true},
-      {"1=/x", false, false},
-      {"G", false, false},
-      {"G=", false, false},
-      {"GH=/x", false, false},
-      {"G=,cd", false, false},
+      {"d=/media/cdrom:cdrom", DriveMount{'D', "/media/cdrom", true}},
+      {"E=/srv/show", DriveMount{'E', "/srv/show", false}},
+      // A ':' that no known word follows is part of the folder.
+      {"F=/mnt/a:b", DriveMount{'F', "/mnt/a:b", false}},
+      {"F=/mnt/a:b:cdrom", DriveMount{'F', "/mnt/a:b", true}},
+      {"1=/x", std::nullopt},
+      {"G", std::nullopt},
+      {"G=", std::nullopt},
+      {"GH=/x", std::nullopt},
+      {"G=:cdrom", std::nullopt},
   };
-  for (const auto& c : cases) {
-    const std::string error = files.AddMountOption(c.option);
-    EXPECT_EQ(error.empty(), c.ok) << c.option << ": " << error;
-    if (c.ok) {
-      const auto mount = files.FindMount(c.option[0]);
-      ASSERT_TRUE(mount.has_value()) << c.option;
-      EXPECT_EQ(mount->cd, c.cd) << c.option;
-    }
-  }
-  EXPECT_EQ(files.FindMount('d')->root, fs::path("/media/cdrom"));
-  EXPECT_EQ(files.FirstCdMount()->letter, 'D');
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseDriveMount(c.text), c.mount) << c.text;
+}
+
+TEST_F(HostFileSystemTest, MountsFromTheCommandLine) {
+  files.AddMount(DriveMount{'E', "/srv/show", false});
+  files.AddMount(DriveMount{'F', "/media/disc", true});
+  EXPECT_EQ(files.FindMount('e')->root, fs::path("/srv/show"));
+  EXPECT_FALSE(files.FindMount('E')->cd);
+  EXPECT_EQ(files.FirstCdMount()->letter, 'F');
 }
 
 TEST_F(HostFileSystemTest, TracesEveryLookup) {
@@ -236,7 +228,7 @@ TEST(ShortNamesTest, DerivesWindowsShortNames) {
 }
 
 TEST_F(HostFileSystemTest, SystemFoldersAreOwnedFolders) {
-  files.AddMountOption("E=" + drive.string() + ",cd");
+  files.AddMount(DriveMount{'E', drive.string(), true});
   const SystemFolders folders = MakeSystemFolders(files, env);
   EXPECT_EQ(folders.windows, "C:\\Windows\\");
   EXPECT_EQ(folders.system, "C:\\Windows\\System32\\");

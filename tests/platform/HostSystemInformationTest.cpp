@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TempFolder.h"
-#include "platform/HostSystemInformation.h"
+#include "platform/host/HostSystemInformation.h"
 
 namespace qlm {
 namespace {

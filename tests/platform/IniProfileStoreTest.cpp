@@ -1,15 +1,14 @@
-#include "platform/IniProfileStore.h"
+#include "platform/host/IniProfileStore.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 #include <climits>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "FileSizeLimit.h"
 #include "TempFolder.h"
 
 namespace qlm {
@@ -141,16 +140,11 @@ TEST_F(IniProfileStoreTest, FailedSaveKeepsTheOldFile) {
   ASSERT_TRUE(store.WriteString("QLM", "Keep", "old value"));
   const std::string before = ReadText(store.File());
 
-  // A full disk, as the kernel reports it: writes beyond the limit fail with EFBIG.
-  rlimit saved{};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  const bool written = store.WriteString("QLM", "Big", std::string(100000, 'x'));
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, oldHandler);
+  bool written = false;
+  {
+    test::FileSizeLimit full(4096);
+    written = store.WriteString("QLM", "Big", std::string(100000, 'x'));
+  }
 
   EXPECT_FALSE(written);
   EXPECT_FALSE(store.LastError().empty());

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileCopy.h"
-#include "platform/HostProcesses.h"
 #include "platform/Processes.h"
+#include "platform/host/HostFiles.h"
+#include "platform/host/HostProcesses.h"
 
 namespace qlm {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "platform/HostEnvironment.h"
+#include "platform/host/HostEnvironment.h"
 
 namespace qlm::test {
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/host/SystemClock.h"
+
 namespace qlm {
 namespace {
 

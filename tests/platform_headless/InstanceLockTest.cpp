@@ -1,4 +1,4 @@
-#include "platform/InstanceLock.h"
+#include "platform/host/HostInstanceLock.h"
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -57,7 +57,7 @@ class InstanceLockTest : public ::testing::Test {
 };
 
 TEST_F(InstanceLockTest, SecondStartHandsItsCommandLineToTheFirstProcess) {
-  InstanceLock first(kId, dir_);
+  HostInstanceLock first(kId, dir_);
   ASSERT_EQ(first.GetState(), InstanceLock::State::kFirst) << first.Error();
   EXPECT_EQ(fs::status(dir_).permissions() & fs::perms::all, fs::perms::owner_all);
 
@@ -73,7 +73,7 @@ TEST_F(InstanceLockTest, SecondStartHandsItsCommandLineToTheFirstProcess) {
   const ActivationRequest request{"SHOW.EXE", "\"C:\\My Show\\a.qmd\" ECPA|SA:,Two \xE9"};
   const int status = InChild(
       [&] {
-        InstanceLock second(kId, dir_);
+        HostInstanceLock second(kId, dir_);
         if (!second.AlreadyExisted())
           return 10;
         return second.HandOver(request) ? 0 : 11;
@@ -89,20 +89,20 @@ TEST_F(InstanceLockTest, SecondStartHandsItsCommandLineToTheFirstProcess) {
 TEST_F(InstanceLockTest, LockOfAProcessThatDiedDoesNotBlock) {
   // The child takes the lock and ends without cleaning up: its lock and socket files stay.
   EXPECT_EQ(InChild([&] {
-              InstanceLock lock(kId, dir_);
+              HostInstanceLock lock(kId, dir_);
               ::_exit(lock.GetState() == InstanceLock::State::kFirst ? 0 : 1);
               return 2;
             }),
             0);
-  EXPECT_TRUE(fs::exists(dir_ / (InstanceLock::FileStem(kId) + ".lock")));
-  EXPECT_TRUE(fs::is_socket(dir_ / (InstanceLock::FileStem(kId) + ".sock")));
+  EXPECT_TRUE(fs::exists(dir_ / (HostInstanceLock::FileStem(kId) + ".lock")));
+  EXPECT_TRUE(fs::is_socket(dir_ / (HostInstanceLock::FileStem(kId) + ".sock")));
 
-  InstanceLock first(kId, dir_);
+  HostInstanceLock first(kId, dir_);
   ASSERT_EQ(first.GetState(), InstanceLock::State::kFirst) << first.Error();
   std::vector<ActivationRequest> got;
   EXPECT_EQ(InChild(
                 [&] {
-                  InstanceLock second(kId, dir_);
+                  HostInstanceLock second(kId, dir_);
                   return second.HandOver({"a", ""}) ? 0 : 1;
                 },
                 [&] {
@@ -114,22 +114,22 @@ TEST_F(InstanceLockTest, LockOfAProcessThatDiedDoesNotBlock) {
 }
 
 TEST_F(InstanceLockTest, OtherIdentifiersAndEndedOwnersAreIndependent) {
-  auto first = std::make_unique<InstanceLock>(kId, dir_);
-  InstanceLock other("{00000000-0000-0000-0000-000000000000}", dir_);
+  auto first = std::make_unique<HostInstanceLock>(kId, dir_);
+  HostInstanceLock other("{00000000-0000-0000-0000-000000000000}", dir_);
   EXPECT_EQ(other.GetState(), InstanceLock::State::kFirst);
   // A second lock in this process conflicts too: each open of the file is its own lock.
-  InstanceLock again(kId, dir_);
+  HostInstanceLock again(kId, dir_);
   EXPECT_TRUE(again.AlreadyExisted());
   first.reset();
-  InstanceLock after(kId, dir_);
+  HostInstanceLock after(kId, dir_);
   EXPECT_EQ(after.GetState(), InstanceLock::State::kFirst);
   // No one listens for a first instance's own hand-over.
   EXPECT_FALSE(after.HandOver({"x", "y"}, 50));
 }
 
 TEST_F(InstanceLockTest, HandOverFailsClearlyWhenTheFirstNeverAnswers) {
-  InstanceLock first(kId, dir_);
-  InstanceLock second(kId, dir_);
+  HostInstanceLock first(kId, dir_);
+  HostInstanceLock second(kId, dir_);
   ASSERT_TRUE(second.AlreadyExisted());
   // The first never polls in this test: the hand-over times out.
   EXPECT_FALSE(second.HandOver({"a", "b"}, 100));
@@ -139,8 +139,8 @@ TEST_F(InstanceLockTest, HandOverFailsClearlyWhenTheFirstNeverAnswers) {
 }
 
 TEST_F(InstanceLockTest, MalformedAndOversizedHandOversAreDropped) {
-  InstanceLock first(kId, dir_);
-  const std::string sock = (dir_ / (InstanceLock::FileStem(kId) + ".sock")).string();
+  HostInstanceLock first(kId, dir_);
+  const std::string sock = (dir_ / (HostInstanceLock::FileStem(kId) + ".sock")).string();
   auto sendRaw = [&](const std::string& bytes) {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un addr{};
@@ -158,15 +158,15 @@ TEST_F(InstanceLockTest, MalformedAndOversizedHandOversAreDropped) {
 }
 
 TEST_F(InstanceLockTest, IdentifiersBecomeSafeFileNames) {
-  EXPECT_EQ(InstanceLock::FileStem(kId), kId);
-  EXPECT_EQ(InstanceLock::FileStem("../a b_"), "_2E_2E_2Fa_20b_5F");
-  EXPECT_EQ(InstanceLock::FileStem(""), "_");
-  EXPECT_NE(InstanceLock::FileStem("a/b"), InstanceLock::FileStem("a_b"));
+  EXPECT_EQ(HostInstanceLock::FileStem(kId), kId);
+  EXPECT_EQ(HostInstanceLock::FileStem("../a b_"), "_2E_2E_2Fa_20b_5F");
+  EXPECT_EQ(HostInstanceLock::FileStem(""), "_");
+  EXPECT_NE(HostInstanceLock::FileStem("a/b"), HostInstanceLock::FileStem("a_b"));
   const std::string junk(38, '\xFE');
-  const std::string stem = InstanceLock::FileStem(junk);
+  const std::string stem = HostInstanceLock::FileStem(junk);
   EXPECT_EQ(stem.size(), 17u);
   EXPECT_EQ(stem[0], 'h');
-  EXPECT_NE(stem, InstanceLock::FileStem(std::string(37, '\xFE') + "\xFD"));
+  EXPECT_NE(stem, HostInstanceLock::FileStem(std::string(37, '\xFE') + "\xFD"));
 }
 
 TEST_F(InstanceLockTest, WorksInAFolderWhosePathIsTooLongForASocketAddress) {
@@ -174,9 +174,9 @@ TEST_F(InstanceLockTest, WorksInAFolderWhosePathIsTooLongForASocketAddress) {
   for (int i = 0; i < 6; ++i)
     deep /= std::string(30, 'd');
   fs::create_directories(deep);
-  InstanceLock first(kId, deep / "locks");
+  HostInstanceLock first(kId, deep / "locks");
   ASSERT_EQ(first.GetState(), InstanceLock::State::kFirst) << first.Error();
-  InstanceLock second(kId, deep / "locks");
+  HostInstanceLock second(kId, deep / "locks");
   ASSERT_TRUE(second.AlreadyExisted());
   EXPECT_FALSE(second.HandOver({"n", "c"}, 100));  // nobody polls; the request waits
   EXPECT_EQ(first.Poll(), (std::vector<ActivationRequest>{{"n", "c"}}));
@@ -185,7 +185,7 @@ TEST_F(InstanceLockTest, WorksInAFolderWhosePathIsTooLongForASocketAddress) {
 TEST_F(InstanceLockTest, RefusesAFolderOthersCanWrite) {
   fs::create_directories(dir_);
   fs::permissions(dir_, fs::perms::all);
-  InstanceLock lock(kId, dir_);
+  HostInstanceLock lock(kId, dir_);
   EXPECT_EQ(lock.GetState(), InstanceLock::State::kUnavailable);
   EXPECT_NE(lock.Error().find("is not a private folder"), std::string::npos) << lock.Error();
 }
@@ -194,9 +194,9 @@ TEST(InstanceLockDirectory, FollowsXdgRuntimeDir) {
   const char* saved = std::getenv("XDG_RUNTIME_DIR");
   const std::string keep = saved ? saved : "";
   ::setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
-  EXPECT_EQ(InstanceLock::DefaultDirectory(), fs::path("/run/user/4242/qlmplayer"));
+  EXPECT_EQ(HostInstanceLock::DefaultDirectory(), fs::path("/run/user/4242/qlmplayer"));
   ::unsetenv("XDG_RUNTIME_DIR");
-  EXPECT_EQ(InstanceLock::DefaultDirectory(),
+  EXPECT_EQ(HostInstanceLock::DefaultDirectory(),
             fs::path("/tmp/qlmplayer-" + std::to_string(::getuid())));
   if (saved)
     ::setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);

@@ -13,13 +13,13 @@ TEST(JsonLinesWriter, EventsComeOutInTheirFixedShape) {
   JsonLinesWriter w(out);
   w.Page("Caf\xE9");
   w.Launch("notepad.exe", "\x93quoted\x94");
-  w.State("Intro",
-          {{"a", false, "", 3.0},
-           {"b$", true, "x\xA0y", 0},
-           {"c", false, "", -0.25},
-           {"big", false, "", 1e300},
-           {"z", false, "", -0.0}},
-          {{"Intro", "Title", 1, 10, 20, 110, 40, false, "Hello\r\n"}});
+  w.State({"Intro",
+           {{"a", false, "", 3.0},
+            {"b$", true, "x\xA0y", 0},
+            {"c", false, "", -0.25},
+            {"big", false, "", 1e300},
+            {"z", false, "", -0.0}},
+           {{"Intro", "Title", 1, 10, 20, 110, 40, false, "Hello\r\n"}}});
   w.Exit(0);
   JsonLinesWriter::Json unordered;
   unordered["code"] = 1;

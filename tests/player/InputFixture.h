@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/Display.h"
-#include "platform/FileSystem.h"
 #include "platform/ProfileStore.h"
+#include "platform/host/DiskFileSystem.h"
 #include "player/PlayerWindow.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
@@ -100,7 +100,7 @@ class NoProfile : public ProfileStore {
 };
 
 // Windows paths are host paths below a root.
-class UnderRoot : public FileSystem {
+class UnderRoot : public DiskFileSystem {
  public:
   explicit UnderRoot(std::filesystem::path root) : root_(std::move(root)) {}
   std::filesystem::path ToHost(const std::string& windowsPath) const override {

@@ -8,10 +8,11 @@
 
 #include "document/ProjectWriter.h"
 #include "platform/Display.h"
-#include "platform/FileSystem.h"
 #include "platform/ProfileStore.h"
+#include "platform/host/DiskFileSystem.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
+#include "support/ProjectFiles.h"
 #include "support/RecordingDialogs.h"
 
 namespace qlm {
@@ -96,10 +97,12 @@ class MemoryProfile : public ProfileStore {
 };
 
 // Windows paths are host paths below a root; backslashes become slashes.
-class RootFiles : public FileSystem {
+class RootFiles : public DiskFileSystem {
  public:
   explicit RootFiles(fs::path root) : root_(std::move(root)) {}
   fs::path ToHost(const std::string& windowsPath) const override {
+    if (windowsPath.starts_with('/'))
+      return windowsPath;  // a host path already
     std::string p = windowsPath;
     for (char& c : p)
       if (c == '\\')
@@ -235,7 +238,7 @@ TEST_F(PlayerWindowTest, FailedOpenKeepsTheRunningProject) {
   for (const Case& c : cases) {
     p.dialogs.boxes.clear();
     p.window->SetQuietOpen(c.quiet);
-    EXPECT_FALSE(p.window->OpenDocument(c.path)) << c.path;
+    EXPECT_FALSE(p.window->OpenDocument(c.path.string())) << c.path;
     EXPECT_EQ(p.window->LastLoadStatus(), c.status) << c.path;
     EXPECT_EQ(p.dialogs.boxes.size(), c.messages) << c.path;
     EXPECT_EQ(p.window->Pages().CurrentPage()->name, "Two");
@@ -245,7 +248,7 @@ TEST_F(PlayerWindowTest, FailedOpenKeepsTheRunningProject) {
   EXPECT_EQ(p.dialogs.boxes.size(), 1u);
   p.dialogs.boxes.clear();
   p.window->SetQuietOpen(false);
-  p.window->OpenDocument(bad.parent_path() / "missing.qmd");
+  p.window->OpenDocument((bad.parent_path() / "missing.qmd").string());
   ASSERT_EQ(p.dialogs.boxes.size(), 1u);
   EXPECT_EQ(p.dialogs.boxes[0].text.rfind("Cannot find the file\n", 0), 0u);
 }
@@ -378,7 +381,7 @@ TEST_F(PlayerWindowTest, ActivationPublishesTheCommandLineAndOpensTheDocument) {
   Project next = ThreePages();
   next.pages[0].name = "Next";
   const fs::path doc = root / "next.qmd";
-  ASSERT_TRUE(WriteProjectFile(doc, next, 29));
+  ASSERT_TRUE(test::WriteProjectFile(doc, next, 29));
 
   p.loop.PostMessage({player_message::kActivation, 0, 0, {"SHOW.EXE", doc.string() + " arg"}});
   p.loop.Run(0);

@@ -3,6 +3,7 @@
 #include "PluginTestSupport.h"
 #include "graphics/Canvas.h"
 #include "graphics/Surface.h"
+#include "platform/host/HostLibraries.h"
 #include "plugins/PluginFileName.h"
 #include "plugins/PluginHost.h"
 #include "plugins/TransitionPlugin.h"
@@ -20,13 +21,13 @@ TEST(PluginPaths, ThreePlacesInOrder) {
 }
 
 TEST(PluginPaths, DllNamesMapToSharedObjects) {
-  RootedFiles files("/r");
-  EXPECT_EQ(PluginHostFiles(files, "C:\\App\\Clock.DLL"),
-            (std::vector<std::filesystem::path>{"/r/App/Clock.so", "/r/App/libClock.so",
-                                                "/r/App/Clock.DLL"}));
-  EXPECT_EQ(PluginHostFiles(files, "C:\\App\\clock"),
-            (std::vector<std::filesystem::path>{"/r/App/clock", "/r/App/clock.so",
-                                                "/r/App/libclock.so"}));
+  EXPECT_EQ(PluginFileNames("C:\\App\\Clock.DLL"),
+            (std::vector<std::string>{"C:\\App\\Clock.so", "C:\\App\\libClock.so",
+                                      "C:\\App\\Clock.DLL"}));
+  EXPECT_EQ(
+      PluginFileNames("C:\\App\\clock"),
+      (std::vector<std::string>{"C:\\App\\clock", "C:\\App\\clock.so", "C:\\App\\libclock.so"}));
+  EXPECT_EQ(PluginFileNames("x.so"), (std::vector<std::string>{"x.so", "libx.so"}));
 }
 
 // Where the library is installed, how the object names it, and whether it is found.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/FileSystem.h"
+#include "platform/host/DiskFileSystem.h"
 
 namespace qlm::test {
 
@@ -37,7 +37,7 @@ inline std::filesystem::path Install(const std::filesystem::path& root, const st
 }
 
 // "C:\a\b" is root/a/b; names are matched as written.
-class RootedFiles : public FileSystem {
+class RootedFiles : public DiskFileSystem {
  public:
   explicit RootedFiles(std::filesystem::path root) : root_(std::move(root)) {}
   std::filesystem::path ToHost(const std::string& windowsPath) const override {

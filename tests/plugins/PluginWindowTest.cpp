@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "PluginTestSupport.h"
+#include "platform/host/HostLibraries.h"
 #include "player/InputFixture.h"
 
 namespace qlm::test {
@@ -20,9 +21,9 @@ ObjectRecord PlugIn(const std::string& name, const std::string& file, IntRect re
 class PluginPlayer {
  public:
   explicit PluginPlayer(std::vector<ObjectRecord> objects)
-      : root(TestFolder()),
-        files_(root),
-        context{loop, display, dialogs, profile_, files_, {}, CodePage(), nullptr, 7u} {
+      : root(TestFolder()), files_(root), context{loop, display,    dialogs, profile_, files_,
+                                                  {},   CodePage(), nullptr, 7u} {
+    context.libraries = &libraries_;
     window = std::make_unique<PlayerWindow>(context);
     window->SetPluginFolders({"C:\\App"});
     loop.SetHandler(window.get());
@@ -68,6 +69,7 @@ class PluginPlayer {
  private:
   NoProfile profile_;
   RootedFiles files_;
+  HostLibraries libraries_;
 
  public:
   PlayerContext context;
@@ -161,8 +163,7 @@ TEST(PluginWindow, ScriptsExchangeNumbersTextsAndFiles) {
   EXPECT_EQ(p.Number("Twice"), 10);
   // The resolved second argument is also called as an export after Set and Get: the object
   // plug-in exports neither "7" nor "M", so only Ping runs, once.
-  EXPECT_EQ(log.Text(),
-            "SetData(7);GetData();SetFile(C:\\x.txt);GetFile();Ping();GetFile();");
+  EXPECT_EQ(log.Text(), "SetData(7);GetData();SetFile(C:\\x.txt);GetFile();Ping();GetFile();");
 }
 
 // The C++ example of the author's guide, built in each calling style.

@@ -9,7 +9,7 @@
 
 #include "TestScriptHost.h"
 #include "expr/ClassicRandom.h"
-#include "platform/FileSystem.h"
+#include "platform/host/DiskFileSystem.h"
 #include "script/ListBoxControl.h"
 
 namespace qlm {
@@ -21,7 +21,7 @@ using test::MakePage;
 using test::TestScriptHost;
 
 // "C:\" of the scripts is a fresh temporary folder.
-class TempDrive : public FileSystem {
+class TempDrive : public DiskFileSystem {
  public:
   TempDrive() {
     root_ = fs::temp_directory_path() /

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "TestScriptHost.h"
-#include "platform/FileSystem.h"
-#include "platform/IniProfileStore.h"
+#include "platform/host/DiskFileSystem.h"
+#include "platform/host/IniProfileStore.h"
 #include "script/CommandHelpers.h"
 #include "script/ScriptText.h"
 
@@ -21,7 +21,7 @@ using test::MakePage;
 using test::TestScriptHost;
 
 // Drive C: of the scripts is a fresh temporary folder.
-class TempDrive : public FileSystem {
+class TempDrive : public DiskFileSystem {
  public:
   TempDrive() {
     root_ = fs::temp_directory_path() /
@@ -425,6 +425,8 @@ TEST(SystemCommandsTest, ClipboardSendsAndReceives) {
 
 TEST(SystemCommandsTest, InstallFontReportsFailure) {
   TempDrive drive;
+  fs::create_directories(drive.ToHost("C:\\fonts"));
+  std::ofstream(drive.ToHost("C:\\fonts\\Fancy.ttf")) << "font";
   for (const bool installs : {true, false}) {
     TestScriptHost host(OnePage());
     host.ShowPage();
@@ -444,6 +446,15 @@ TEST(SystemCommandsTest, InstallFontReportsFailure) {
       EXPECT_EQ(host.invalidatedAll, 0);
     }
   }
+  // A file that is not there never reaches the font library.
+  TestScriptHost host(OnePage());
+  host.ShowPage();
+  host.fileSystem = &drive;
+  EXPECT_TRUE(host.Run("InstallFont(\"C:\\fonts\\Missing.ttf\")"));
+  EXPECT_TRUE(host.fonts.empty());
+  EXPECT_EQ(
+      host.dialogs.Texts(),
+      std::vector<std::string>{"Error, Cannot create Font resource \nC:\\fonts\\Missing.ttf"});
 }
 
 }  // namespace

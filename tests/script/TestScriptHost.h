@@ -8,6 +8,7 @@
 
 #include "document/PageManager.h"
 #include "expr/ExpressionEvaluator.h"
+#include "expr/SystemVariables.h"
 #include "platform/headless/VirtualEventLoop.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
@@ -90,7 +91,9 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
     closed = true;
   }
   void ShowPage() override {
-    pages.ShowCurrentPage(evaluator.Variables(), nullptr, "test.qmd");
+    pages.ShowCurrentPage();
+    const PageRecord* page = pages.CurrentPage();
+    PublishPageVariables(evaluator.Variables(), nullptr, page ? page->name : "", "test.qmd");
     log.push_back("shown:" + CurrentName());
   }
   std::string WindowTitle() const override { return "Title"; }

@@ -18,9 +18,11 @@
 #include "graphics/ImageCodec.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
+#include "support/ProjectFiles.h"
 #include "support/RecordingDialogs.h"
 #include "tools/ProjectFolder.h"
 #include "tools/QmdTool.h"
+#include "tools/StandaloneFile.h"
 
 namespace qlm {
 namespace {
@@ -72,7 +74,7 @@ std::map<std::string, Bytes> FolderContents(const fs::path& dir) {
 Project Load(const fs::path& path) {
   test::RecordingDialogs dialogs;
   LoadContext ctx(dialogs);
-  LoadResult result = LoadProjectFile(path, ctx);
+  LoadResult result = test::LoadProjectFile(path, ctx);
   EXPECT_TRUE(result.Ok()) << path;
   EXPECT_TRUE(dialogs.boxes.empty()) << path;
   return result.project;
@@ -94,7 +96,7 @@ class ProjectFolderTest : public ::testing::Test {
   // A document written from `project`, unpacked into "name".
   fs::path Unpacked(const Project& project, const std::string& name, int32_t version = 29) {
     const fs::path doc = Path(name + ".qmd");
-    EXPECT_TRUE(WriteProjectFile(doc, project, version));
+    EXPECT_TRUE(test::WriteProjectFile(doc, project, version));
     const ToolRun run = Tool({"unpack", doc.string(), Path(name).string()});
     EXPECT_EQ(run.code, kToolOk) << run.err;
     return Path(name);
@@ -116,7 +118,7 @@ class FolderRoundTrip : public ProjectFolderTest,
 TEST_P(FolderRoundTrip, UnpackBuildReadsBackTheSameAndUnpacksToTheSameFolder) {
   const auto [version, secure] = GetParam();
   const fs::path original = Path("original.qmd");
-  ASSERT_TRUE(WriteProjectFile(original, test::RichProject(), version, secure));
+  ASSERT_TRUE(test::WriteProjectFile(original, test::RichProject(), version, secure));
   const Project read = Load(original);
 
   ToolRun run = Tool({"unpack", original.string(), Path("a").string()});
@@ -284,7 +286,7 @@ TEST_F(ProjectFolderTest, BuildChangesVersionAndMakesStandaloneFiles) {
 TEST_F(ProjectFolderTest, UnpackRefusesAFolderThatHoldsFiles) {
   WriteText(Path("busy/keep.txt"), "mine");
   Project p;
-  ASSERT_TRUE(WriteProjectFile(Path("p.qmd"), p, 29));
+  ASSERT_TRUE(test::WriteProjectFile(Path("p.qmd"), p, 29));
   const ToolRun run = Tool({"unpack", Path("p.qmd").string(), Path("busy").string()});
   EXPECT_EQ(run.code, kToolFailed);
   EXPECT_NE(run.err.find("not an empty folder"), std::string::npos);

@@ -13,6 +13,7 @@
 #include "document/StandaloneContainer.h"
 #include "graphics/ImageCodec.h"
 #include "tools/Guid.h"
+#include "tools/StandaloneFile.h"
 
 namespace qlm {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "platform/HostProcesses.h"
+#include "platform/host/HostProcesses.h"
 
 namespace qlm {
 

@@ -58,18 +58,17 @@ void JsonLinesWriter::Launch(const std::string& program, const std::string& opti
   Write(j);
 }
 
-void JsonLinesWriter::State(const std::string& page, const std::vector<Variable>& vars,
-                            const std::vector<Object>& objects) {
+void JsonLinesWriter::State(const PlayerSnapshot& state) {
   Json j;
   j["event"] = "state";
-  j["page"] = Utf8(page);
+  j["page"] = Utf8(state.page);
   Json v = Json::object();
-  for (const Variable& var : vars) {
+  for (const PlayerSnapshot::Variable& var : state.variables) {
     v[Utf8(var.name)] = var.isText ? Json(Utf8(var.text)) : Number(var.number);
   }
   j["vars"] = std::move(v);
   Json list = Json::array();
-  for (const Object& o : objects) {
+  for (const PlayerSnapshot::Object& o : state.objects) {
     Json obj;
     obj["page"] = Utf8(o.page);
     obj["name"] = Utf8(o.name);

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/CodePage.h"
+#include "platform/PlayerSnapshot.h"
 
 namespace qlm {
 
@@ -17,25 +18,6 @@ class JsonLinesWriter {
  public:
   using Json = nlohmann::ordered_json;
 
-  // A variable as "dump" shows it: the text when the record holds the text marker, the number
-  // otherwise.
-  struct Variable {
-    std::string name;
-    bool isText = false;
-    std::string text;
-    double number = 0;
-  };
-
-  // A page object as "dump" shows it.
-  struct Object {
-    std::string page;
-    std::string name;
-    int kind = 0;
-    int left = 0, top = 0, right = 0, bottom = 0;
-    bool hidden = false;
-    std::string text;
-  };
-
   explicit JsonLinesWriter(std::ostream& out, CodePage codePage = CodePage());
 
   // Writes one event. An object whose first key is not "event" gets it moved to the front.
@@ -44,8 +26,7 @@ class JsonLinesWriter {
   void MessageBox(const std::string& caption, const std::string& text, uint32_t style, int answer);
   void Page(const std::string& name);
   void Launch(const std::string& program, const std::string& options);
-  void State(const std::string& page, const std::vector<Variable>& vars,
-             const std::vector<Object>& objects);
+  void State(const PlayerSnapshot& state);
   void Exit(int code);
 
   // A text of the presentation as UTF-8.

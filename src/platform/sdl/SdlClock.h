@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "platform/Clock.h"
+#include "platform/host/SystemClock.h"
 
 namespace qlm {
 

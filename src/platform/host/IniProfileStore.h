@@ -35,8 +35,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/HostEnvironment.h"
 #include "platform/ProfileStore.h"
+#include "platform/host/HostEnvironment.h"
 
 namespace qlm {
 

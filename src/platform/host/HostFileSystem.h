@@ -12,8 +12,9 @@
 #include <sys/types.h>
 
 #include "platform/CodePage.h"
-#include "platform/FileSystem.h"
-#include "platform/HostEnvironment.h"
+#include "platform/DriveMount.h"
+#include "platform/host/DiskFileSystem.h"
+#include "platform/host/HostEnvironment.h"
 
 namespace qlm {
 
@@ -26,7 +27,7 @@ namespace qlm {
 // name derived from the long names of the folder. ".." never climbs above a drive root. Script
 // paths are in the presentation's code page; host names are UTF-8. Folder listings used for
 // case-insensitive and short-name lookups are cached until the folder changes.
-class HostFileSystem : public FileSystem {
+class HostFileSystem : public DiskFileSystem {
  public:
   struct Mount {
     char letter = 0;  // 'A' to 'Z'
@@ -42,9 +43,8 @@ class HostFileSystem : public FileSystem {
   // Maps a drive letter to a host folder, replacing an earlier mapping of the letter.
   void AddMount(char letter, const std::filesystem::path& hostRoot, bool cd = false);
   void RemoveMount(char letter);
-  // Parses a --mount value "D=/media/cdrom" (",cd" at the end marks a CD drive, as does a host
-  // folder on a read-only file system). Returns an error text, empty on success.
-  std::string AddMountOption(const std::string& option);
+  // Maps a drive of the command line; a folder on a CD file system counts as a CD drive too.
+  void AddMount(const DriveMount& mount);
   std::optional<Mount> FindMount(char letter) const;
   // The first drive from C: to Z: marked as CD, as Windows looks for it.
   std::optional<Mount> FirstCdMount() const;
@@ -71,6 +71,8 @@ class HostFileSystem : public FileSystem {
   };
 
   Parsed Parse(const std::string& input) const;
+  // The mount whose root holds the current folder most closely; null when none does.
+  const Mount* MountOfCurrentFolder() const;
   std::filesystem::path Resolve(const Parsed& parsed, std::string& notes) const;
   // The names of one folder, kept while the folder's modification time stays the same.
   struct Listing {
@@ -84,7 +86,7 @@ class HostFileSystem : public FileSystem {
   static constexpr std::size_t kMaxListings = 64;
 
   // Null when the folder cannot be listed.
-  Listing* ListFolder(const std::filesystem::path& folder) const;
+  Listing* CachedListing(const std::filesystem::path& folder) const;
   std::optional<std::string> MatchInFolder(const std::filesystem::path& folder,
                                            const std::string& part, std::string& how) const;
   void Trace(const std::string& line) const;

@@ -1,4 +1,4 @@
-#include "platform/HostFileSystem.h"
+#include "platform/host/HostFileSystem.h"
 
 #include <sys/stat.h>
 #include <sys/vfs.h>
@@ -22,7 +22,7 @@ bool IsSeparator(char c) {
   return c == '\\' || c == '/';
 }
 
-bool Exists(const fs::path& p) {
+bool ExistsOnHost(const fs::path& p) {
   std::error_code ec;
   return fs::symlink_status(p, ec).type() != fs::file_type::not_found && !ec;
 }
@@ -101,27 +101,8 @@ void HostFileSystem::RemoveMount(char letter) {
     mounts_[upper - 'A'].reset();
 }
 
-std::string HostFileSystem::AddMountOption(const std::string& option) {
-  const std::string usage =
-      "Bad --mount value \"" + option + "\": expected LETTER=FOLDER, for example D=/media/cdrom";
-  if (option.size() < 3 || !std::isalpha(static_cast<unsigned char>(option[0])) ||
-      option[1] != '=') {
-    return usage;
-  }
-  std::string folder = option.substr(2);
-  bool cd = false;
-  for (const char* suffix : {",cdrom", ",cd"}) {
-    const std::string s = suffix;
-    if (folder.size() >= s.size() && folder.compare(folder.size() - s.size(), s.size(), s) == 0) {
-      folder.resize(folder.size() - s.size());
-      cd = true;
-      break;
-    }
-  }
-  if (folder.empty())
-    return usage;
-  AddMount(option[0], folder, cd || OnCdFileSystem(folder));
-  return {};
+void HostFileSystem::AddMount(const DriveMount& mount) {
+  AddMount(mount.letter, mount.hostPath, mount.cdrom || OnCdFileSystem(mount.hostPath));
 }
 
 std::optional<HostFileSystem::Mount> HostFileSystem::FindMount(char letter) const {
@@ -157,6 +138,21 @@ fs::path HostFileSystem::DriveC() const {
 void HostFileSystem::Trace(const std::string& line) const {
   if (trace_)
     trace_(line);
+}
+
+const HostFileSystem::Mount* HostFileSystem::MountOfCurrentFolder() const {
+  const Mount* best = nullptr;
+  int bestLength = -1;
+  for (const auto& m : mounts_) {
+    if (!m)
+      continue;
+    const int n = PrefixLength(m->root, current_);
+    if (n > bestLength) {
+      bestLength = n;
+      best = &*m;
+    }
+  }
+  return best;
 }
 
 HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
@@ -199,16 +195,9 @@ HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
     // Rooted without a drive: the root of the current folder's drive.
     out.root = "/";
     out.rootName = "/";
-    int best = -1;
-    for (const auto& m : mounts_) {
-      if (!m)
-        continue;
-      const int n = PrefixLength(m->root, current_);
-      if (n > best) {
-        best = n;
-        out.root = m->root;
-        out.rootName = std::string(1, m->letter) + ":";
-      }
+    if (const Mount* m = MountOfCurrentFolder()) {
+      out.root = m->root;
+      out.rootName = std::string(1, m->letter) + ":";
     }
   } else {
     out.root = "/";
@@ -218,24 +207,14 @@ HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
 
   if (fromCurrent) {
     // Start from the current folder; ".." may climb up to the root in use.
-    int best = -1;
     fs::path root = "/";
     std::string rootName = "/";
     if (!out.rootName.empty() && out.rootName != "/") {
       root = out.root;
       rootName = out.rootName;
-      best = PrefixLength(root, current_);
-    } else {
-      for (const auto& m : mounts_) {
-        if (!m)
-          continue;
-        const int n = PrefixLength(m->root, current_);
-        if (n > best) {
-          best = n;
-          root = m->root;
-          rootName = std::string(1, m->letter) + ":";
-        }
-      }
+    } else if (const Mount* m = MountOfCurrentFolder()) {
+      root = m->root;
+      rootName = std::string(1, m->letter) + ":";
     }
     out.root = root;
     out.rootName = rootName;
@@ -267,7 +246,7 @@ HostFileSystem::Parsed HostFileSystem::Parse(const std::string& input) const {
   return out;
 }
 
-HostFileSystem::Listing* HostFileSystem::ListFolder(const fs::path& folder) const {
+HostFileSystem::Listing* HostFileSystem::CachedListing(const fs::path& folder) const {
   struct stat st {};
   if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
     return nullptr;
@@ -303,11 +282,11 @@ HostFileSystem::Listing* HostFileSystem::ListFolder(const fs::path& folder) cons
 std::optional<std::string> HostFileSystem::MatchInFolder(const fs::path& folder,
                                                          const std::string& part,
                                                          std::string& how) const {
-  if (Exists(folder / part))
+  if (ExistsOnHost(folder / part))
     return part;
 
   std::lock_guard lock(listingsMutex_);
-  Listing* listing = ListFolder(folder);
+  Listing* listing = CachedListing(folder);
   if (listing == nullptr)
     return std::nullopt;
   if (auto it = listing->byFoldedName.find(FoldCaseUtf8(part)); it != listing->byFoldedName.end()) {
@@ -337,7 +316,7 @@ fs::path HostFileSystem::Resolve(const Parsed& parsed, std::string& notes) const
   for (const auto& part : parsed.parts)
     exact /= part;
   // The common case: the path exists exactly as written.
-  if (Exists(exact))
+  if (ExistsOnHost(exact))
     return exact;
 
   bool searching = IsDirectory(result);

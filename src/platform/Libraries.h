@@ -14,7 +14,7 @@ class LoadedLibrary {
   virtual void* Symbol(const std::string& name) = 0;
 };
 
-// Loads plug-in libraries. The host form uses dlopen and dlsym.
+// Loads plug-in libraries (native code: one of the doors to the host).
 class Libraries {
  public:
   virtual ~Libraries() = default;
@@ -23,12 +23,14 @@ class Libraries {
                                               std::string& error) = 0;
 };
 
-// dlopen with RTLD_NOW | RTLD_LOCAL, so a library with unresolved symbols fails at load and
-// two plug-ins may export the same names.
-class HostLibraries : public Libraries {
+// Loads nothing: where no plug-in loader is given, every plug-in is missing.
+class NoLibraries : public Libraries {
  public:
-  std::unique_ptr<LoadedLibrary> Load(const std::filesystem::path& path,
-                                      std::string& error) override;
+  std::unique_ptr<LoadedLibrary> Load(const std::filesystem::path& /*path*/,
+                                      std::string& error) override {
+    error = "plug-in libraries cannot be loaded here";
+    return nullptr;
+  }
 };
 
 }  // namespace qlm

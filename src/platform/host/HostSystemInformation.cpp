@@ -1,4 +1,4 @@
-#include "platform/HostSystemInformation.h"
+#include "platform/host/HostSystemInformation.h"
 
 #include <cmath>
 #include <cstdlib>

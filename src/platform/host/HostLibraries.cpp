@@ -1,6 +1,6 @@
-#include <dlfcn.h>
+#include "platform/host/HostLibraries.h"
 
-#include "plugins/Libraries.h"
+#include <dlfcn.h>
 
 namespace qlm {
 

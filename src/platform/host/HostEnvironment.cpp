@@ -1,4 +1,4 @@
-#include "platform/HostEnvironment.h"
+#include "platform/host/HostEnvironment.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "platform/IniProfileStore.h"
+#include "platform/host/IniProfileStore.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,6 +10,8 @@
 #include <cstring>
 #include <string_view>
 #include <utility>
+
+#include "platform/host/HostFiles.h"
 
 namespace qlm {
 
@@ -138,19 +140,6 @@ bool ParseInt(std::string_view s, int& value) {
   return true;
 }
 
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Reads the whole file; false when it exists but cannot be read.
 bool ReadFile(const fs::path& file, std::string& content, bool& exists) {
   content.clear();
@@ -177,23 +166,6 @@ bool ReadFile(const fs::path& file, std::string& content, bool& exists) {
 std::string ErrnoText(const std::string& what, const fs::path& path) {
   return "Cannot " + what + " " + path.string() + ": " + std::strerror(errno);
 }
-
-// Closes a descriptor at the end of a scope.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int Get() const { return fd_; }
-  int Release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 
@@ -354,7 +326,7 @@ bool IniProfileStore::Write(const std::string& section, const std::string& entry
   lastError_.clear();
   std::error_code ec;
   fs::create_directories(dir_, ec);
-  Fd dirFd(::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor dirFd(::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (dirFd.Get() < 0) {
     lastError_ = ErrnoText("open the settings folder", dir_);
     return false;
@@ -378,31 +350,10 @@ bool IniProfileStore::Write(const std::string& section, const std::string& entry
   Set(lines, section, entry, value);
   const std::string data = Serialize(lines);
 
-  std::string tempName = (dir_ / (std::string(kFileName) + ".XXXXXX")).string();
-  Fd tempFd(::mkostemp(tempName.data(), O_CLOEXEC));
-  if (tempFd.Get() < 0) {
-    lastError_ = ErrnoText("create a file in", dir_);
+  // The file keeps its private mode: other users have no business reading a player's settings.
+  if (!ReplaceFile(
+          file_, 0600, [&data](int fd) { return WriteAllBytes(fd, data); }, lastError_))
     return false;
-  }
-  bool ok = WriteAll(tempFd.Get(), data);
-  if (!ok)
-    lastError_ = ErrnoText("write", tempName);
-  if (ok && ::fsync(tempFd.Get()) != 0) {
-    lastError_ = ErrnoText("flush", tempName);
-    ok = false;
-  }
-  if (::close(tempFd.Release()) != 0 && ok) {
-    lastError_ = ErrnoText("write", tempName);
-    ok = false;
-  }
-  if (ok && ::rename(tempName.c_str(), file_.c_str()) != 0) {
-    lastError_ = ErrnoText("replace", file_);
-    ok = false;
-  }
-  if (!ok) {
-    ::unlink(tempName.c_str());
-    return false;
-  }
   // The rename is durable only once the folder itself is on disk.
   ::fsync(dirFd.Get());
   loaded_ = false;

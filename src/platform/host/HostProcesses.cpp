@@ -1,4 +1,4 @@
-#include "platform/HostProcesses.h"
+#include "platform/host/HostProcesses.h"
 
 #include <fcntl.h>
 #include <sys/wait.h>

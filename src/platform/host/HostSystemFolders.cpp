@@ -1,4 +1,4 @@
-#include "platform/SystemFolders.h"
+#include "platform/host/HostSystemFolders.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,8 +8,8 @@
 #include <string>
 #include <system_error>
 
-#include "platform/HostEnvironment.h"
-#include "platform/HostFileSystem.h"
+#include "platform/host/HostEnvironment.h"
+#include "platform/host/HostFileSystem.h"
 
 namespace qlm {
 

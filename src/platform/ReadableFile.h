@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace qlm {
+
+// A file opened for reading, read by position so several readers can share it (the trailer of
+// a stand-alone file, then the project inside it).
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // The size in bytes when the file was opened.
+  virtual uint64_t Size() const = 0;
+  // Fills `out` with the bytes from `offset` on; false when fewer could be read (read error, or
+  // the file shrank since it was opened).
+  virtual bool ReadAt(uint64_t offset, std::span<uint8_t> out) = 0;
+};
+
+}  // namespace qlm

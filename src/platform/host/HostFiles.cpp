@@ -1,0 +1,201 @@
+#include "platform/host/HostFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <system_error>
+
+namespace qlm {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DescriptorFile : public ReadableFile {
+ public:
+  DescriptorFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
+  uint64_t Size() const override { return size_; }
+  bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
+    size_t done = 0;
+    while (done < out.size()) {
+      const ssize_t n = ::pread(fd_.Get(), out.data() + done, out.size() - done,
+                                static_cast<off_t>(offset + done));
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n <= 0)
+        return false;
+      done += static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+ private:
+  Descriptor fd_;
+  uint64_t size_;
+};
+
+bool CopyBytes(int in, int out) {
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(in, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      return false;
+    }
+    if (n == 0)
+      return true;
+    if (!WriteAllBytes(out, std::string_view(buffer, static_cast<size_t>(n))))
+      return false;
+  }
+}
+
+std::string Reason(const std::string& what, const fs::path& path) {
+  return "cannot " + what + " " + path.string() + ": " + std::strerror(errno);
+}
+
+// A fresh file beside `target`, created with `mode` (less the umask); -1 when none can be made.
+int CreateTemporary(const fs::path& target, mode_t mode, std::string& name) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    name = (target.parent_path() / ("." + target.filename().string() + suffix)).string();
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  return -1;
+}
+
+}  // namespace
+
+Descriptor::~Descriptor() {
+  if (fd_ >= 0)
+    ::close(fd_);
+}
+
+int Descriptor::Release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
+bool Descriptor::Close() {
+  const int fd = Release();
+  return fd < 0 || ::close(fd) == 0;
+}
+
+bool WriteAllBytes(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+std::unique_ptr<ReadableFile> OpenReadableFile(const fs::path& path, std::string& error) {
+  // Non-blocking, so that opening a pipe does not wait for a writer.
+  Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0) {
+    error = std::strerror(errno);
+    return nullptr;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = std::strerror(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+    return nullptr;
+  }
+  return std::make_unique<DescriptorFile>(fd.Release(), static_cast<uint64_t>(st.st_size));
+}
+
+bool ReplaceFile(const fs::path& target, std::optional<mode_t> mode,
+                 const std::function<bool(int fd)>& fill, std::string& error) {
+  std::error_code ec;
+  fs::path real = target;
+  if (fs::is_symlink(fs::symlink_status(target, ec))) {
+    real = fs::weakly_canonical(target, ec);
+    if (ec) {
+      error = "cannot follow the link " + target.string() + ": " + ec.message();
+      return false;
+    }
+  }
+  struct stat st {};
+  mode_t createMode = 0666;
+  if (::stat(real.c_str(), &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      errno = EISDIR;
+      error = Reason("replace", real);
+      return false;
+    }
+    if (!mode)
+      mode = static_cast<mode_t>(st.st_mode & 07777);
+  }
+  if (mode)
+    createMode = *mode;
+
+  std::string temporary;
+  Descriptor out(CreateTemporary(real, createMode, temporary));
+  if (out.Get() < 0) {
+    error = Reason("create a file beside", real);
+    return false;
+  }
+  bool ok = fill(out.Get());
+  if (!ok)
+    error = Reason("write", temporary);
+  if (ok && mode && ::fchmod(out.Get(), *mode) != 0) {
+    error = Reason("set the mode of", temporary);
+    ok = false;
+  }
+  if (ok && ::fsync(out.Get()) != 0) {
+    error = Reason("flush", temporary);
+    ok = false;
+  }
+  if (!out.Close() && ok) {
+    error = Reason("write", temporary);
+    ok = false;
+  }
+  if (ok && ::rename(temporary.c_str(), real.c_str()) != 0) {
+    error = Reason("replace", real);
+    ok = false;
+  }
+  if (!ok)
+    ::unlink(temporary.c_str());
+  return ok;
+}
+
+bool WriteFileAtomically(const fs::path& target, std::string_view bytes) {
+  std::string error;
+  return ReplaceFile(
+      target, std::nullopt, [bytes](int fd) { return WriteAllBytes(fd, bytes); }, error);
+}
+
+bool AppendToFile(const fs::path& target, std::string_view bytes) {
+  Descriptor fd(::open(target.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+  if (fd.Get() < 0)
+    return false;
+  const bool ok = WriteAllBytes(fd.Get(), bytes);
+  return fd.Close() && ok;
+}
+
+bool CopyRegularFile(const fs::path& from, const fs::path& to) {
+  Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (in.Get() < 0 || ::fstat(in.Get(), &st) != 0 || !S_ISREG(st.st_mode))
+    return false;
+  std::string error;
+  return ReplaceFile(
+      to, static_cast<mode_t>(st.st_mode & 07777),
+      [&in](int fd) { return CopyBytes(in.Get(), fd); }, error);
+}
+
+}  // namespace qlm
