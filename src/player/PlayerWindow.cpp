@@ -286,7 +286,7 @@ void PlayerWindow::Initialize() {
   visible_ = true;
   // 17.
   runner_->StartPageScript(10);
-  ctx_.loop.SetTimer(player_timer::kDateTime, 500);
+  ctx_.loop.SetTimer(window_timer::kDateTime, 500);
 }
 
 void PlayerWindow::PublishCommandLine() {
@@ -433,11 +433,11 @@ void PlayerWindow::ShutDown() {
   if (destroyed_)
     return;
   for (uint32_t id :
-       {player_timer::kDateTime, player_timer::kOpenProject, player_timer::kAnimatedRegion,
-        player_timer::kVideoTime, player_timer::kOneShot, script_timer::kPageScript}) {
+       {window_timer::kDateTime, window_timer::kOpenProject, window_timer::kAnimatedRegion,
+        window_timer::kVideoTime, window_timer::kOneShot, window_timer::kPageScript}) {
     ctx_.loop.KillTimer(id);
   }
-  ctx_.loop.KillTimers(player_timer::kFirstAnimation, player_timer::kLastAnimation);
+  ctx_.loop.KillTimers(window_timer::kFirstAnimation, window_timer::kLastAnimation);
   runner_->KillScriptTimers();
   if (transition_)
     transition_->Stop();
@@ -516,7 +516,7 @@ void PlayerWindow::OnTimer(uint32_t id) {
   if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)) ||
       media_->devices.OnTimer(id))
     return;
-  using namespace player_timer;
+  using namespace window_timer;
   if (id == kOneShot) {
     FireTimedHides();
   } else if (id == kDateTime) {
@@ -606,14 +606,14 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
   if (LooksLikeProject(path)) {
     newProjectPath_ = path;
     newProjectPage_.clear();
-    ctx_.loop.SetTimer(player_timer::kOpenProject, 100);
+    ctx_.loop.SetTimer(window_timer::kOpenProject, 100);
   } else {
     activationLine_.reset();
   }
 }
 
 void PlayerWindow::OpenPendingProject() {
-  ctx_.loop.KillTimer(player_timer::kOpenProject);
+  ctx_.loop.KillTimer(window_timer::kOpenProject);
   std::filesystem::path path;
   std::string page;
   if (!newProjectPath_.empty()) {

@@ -49,17 +49,6 @@ inline constexpr uint32_t kDeferredPlace = 2324;  // move the window to its star
 inline constexpr uint32_t kActivation = 0xC001;   // "QLMPlayerMsgActivate": texts {exe, line}
 }  // namespace player_message
 
-// Window timers of the player window besides the executor's (0, 4, 105, 1001..2000).
-namespace player_timer {
-inline constexpr uint32_t kOneShot = 8;  // also the timed hide of mouse-over targets
-inline constexpr uint32_t kFirstAnimation = 10;
-inline constexpr uint32_t kLastAnimation = 99;
-inline constexpr uint32_t kAnimatedRegion = 100;
-inline constexpr uint32_t kVideoTime = 502;
-inline constexpr uint32_t kDateTime = 600;
-inline constexpr uint32_t kOpenProject = 999;
-}  // namespace player_timer
-
 // A deferred action of the pending-action field (timer 0).
 enum class PendingAction { kNone = 0, kExit = 2, kChange = 3 };
 

@@ -25,7 +25,7 @@ void PlayerWindow::ForgetInput() {
   pressed_ = {};
   buttonPressed_ = objectDrag_ = bodyDrag_ = false;
   timedHides_.clear();
-  ctx_.loop.KillTimer(player_timer::kOneShot);
+  ctx_.loop.KillTimer(window_timer::kOneShot);
 }
 
 void PlayerWindow::SetLayersCaptured(bool captured) {
@@ -155,7 +155,7 @@ void PlayerWindow::OnLeftUp(int x, int y) {
   // Any click ends a page timer that waits for the user to be idle.
   if (runner_->PageTimerModeValue() == ScriptRunner::kTimerPage &&
       runner_->PageTimerTarget() == "IF_IDLE")
-    ctx_.loop.KillTimer(script_timer::kPage);
+    ctx_.loop.KillTimer(window_timer::kPage);
   if (!pressed || hit.object != pressed.object) {
     // Released elsewhere: the press ends without a click.
     if (pressed && objectStates_.SetHighlight(*pressed.object, Highlight::Normal))
@@ -269,13 +269,13 @@ void PlayerWindow::FireTimedHides() {
       Repaint(objectStates_.RectOf(*o).Inflate(2));
     }
   }
-  ctx_.loop.KillTimer(player_timer::kOneShot);
+  ctx_.loop.KillTimer(window_timer::kOneShot);
   if (timedHides_.empty())
     return;
   uint64_t next = timedHides_.front().due;
   for (const PendingHide& h : timedHides_)
     next = std::min(next, h.due);
-  ctx_.loop.SetTimer(player_timer::kOneShot,
+  ctx_.loop.SetTimer(window_timer::kOneShot,
                      static_cast<uint32_t>(std::min<uint64_t>(next - now, UINT32_MAX)));
 }
 

@@ -379,7 +379,7 @@ void ScriptRunner::StartPageScript(uint32_t delayMs) {
                                    return CommandHasFlag(s.code, command_flag::kDefersPageEnter);
                                  });
   if (defer) {
-    host_.Loop().SetTimer(script_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
+    host_.Loop().SetTimer(window_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
   } else {
     RunPageEnterNow();
   }
@@ -409,28 +409,28 @@ bool ScriptRunner::ChangePageByName(const std::string& name) {
 
 void ScriptRunner::KillScriptTimers() {
   EventLoop& loop = host_.Loop();
-  loop.KillTimer(script_timer::kPage);
-  loop.KillTimer(script_timer::kScript);
-  loop.KillTimers(script_timer::kFirstNamed, script_timer::kLastNamed);
+  loop.KillTimer(window_timer::kPage);
+  loop.KillTimer(window_timer::kScript);
+  loop.KillTimers(window_timer::kFirstNamed, window_timer::kLastNamed);
   pageTimerMode_ = kTimerNone;
 }
 
 void ScriptRunner::ArmPageTimer(int mode, std::string target, uint32_t intervalMs) {
   EventLoop& loop = host_.Loop();
-  loop.KillTimer(script_timer::kPage);
+  loop.KillTimer(window_timer::kPage);
   pageTimerMode_ = mode;
   if (mode == kTimerPage)
     pageTimerTarget_ = std::move(target);
-  loop.SetTimer(script_timer::kPage, intervalMs);
+  loop.SetTimer(window_timer::kPage, intervalMs);
 }
 
 namespace {
 
 size_t SlotOf(uint32_t id) {
-  if (id == script_timer::kScript)
+  if (id == window_timer::kScript)
     return 0;
-  if (id >= script_timer::kFirstNamed && id <= script_timer::kLastNamed) {
-    return id - script_timer::kFirstNamed + 1;
+  if (id >= window_timer::kFirstNamed && id <= window_timer::kLastNamed) {
+    return id - window_timer::kFirstNamed + 1;
   }
   return ScriptRunner::kTimerSlots;
 }
@@ -454,13 +454,13 @@ const std::string& ScriptRunner::TimerSlot(uint32_t id) const {
 }
 
 bool ScriptRunner::OnTimer(uint32_t id) {
-  if (id == script_timer::kPage) {
+  if (id == window_timer::kPage) {
     OnPageTimer();
     return true;
   }
-  if (id == script_timer::kPageScript) {
+  if (id == window_timer::kPageScript) {
     if (host_.IsWindowVisible()) {
-      host_.Loop().KillTimer(script_timer::kPageScript);
+      host_.Loop().KillTimer(window_timer::kPageScript);
       RunPageEnterNow();
     }
     return true;

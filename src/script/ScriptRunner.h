@@ -10,22 +10,13 @@
 #include "document/ObjectRecord.h"
 #include "document/ScriptBody.h"
 #include "script/CommandCode.h"
+#include "script/WindowTimers.h"
 
 namespace qlm {
 
 class ScriptHost;
 class ScriptRunner;
 struct PageRecord;
-
-// Window timers the executor owns.
-namespace script_timer {
-inline constexpr uint32_t kPage = 0;          // page timer and exit timer
-inline constexpr uint32_t kScript = 4;        // ScriptTimer without a timer name
-inline constexpr uint32_t kPageScript = 105;  // deferred page enter script
-inline constexpr uint32_t kFirstNamed = 1001;
-inline constexpr uint32_t kLastNamed = 2000;
-inline constexpr uint32_t kOpenProject = 999;  // RunQMD's reload, carried out by the window
-}  // namespace script_timer
 
 // How a command handler lets the run go on.
 enum class CommandResult {

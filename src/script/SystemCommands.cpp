@@ -59,7 +59,7 @@ CommandResult RunQmd(CommandContext& context) {
   runner.SetStopFlag(true);
   runner.pendingProject = file;
   runner.pendingPage = options;
-  host.Loop().SetTimer(script_timer::kOpenProject, kOpenProjectDelayMs);
+  host.Loop().SetTimer(window_timer::kOpenProject, kOpenProjectDelayMs);
   return CommandResult::kEndFalse;
 }
 

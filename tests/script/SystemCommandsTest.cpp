@@ -115,7 +115,7 @@ TEST(SystemCommandsTest, RunQmdInTheSameWindowLeavesThePageAndStopsScripts) {
   EXPECT_EQ(host.runner.pendingProject, "C:\\show\\b.qmd");
   EXPECT_EQ(host.runner.pendingPage, "Intro");
   EXPECT_TRUE(host.runner.StopFlag());
-  EXPECT_TRUE(host.loop.HasTimer(script_timer::kOpenProject));
+  EXPECT_TRUE(host.loop.HasTimer(window_timer::kOpenProject));
   // A second RunQMD replaces what is pending (once the window lets scripts run again).
   host.runner.SetStopFlag(false);
   EXPECT_FALSE(host.Run("RunQMD(\"c.qmd\",\"\")"));
@@ -132,7 +132,7 @@ TEST(SystemCommandsTest, RunQmdWithoutAFileEndsTheScript) {
   EXPECT_EQ(host.Number("left"), 0);
   EXPECT_TRUE(host.launches.empty());
   EXPECT_FALSE(host.runner.StopFlag());
-  EXPECT_FALSE(host.loop.HasTimer(script_timer::kOpenProject));
+  EXPECT_FALSE(host.loop.HasTimer(window_timer::kOpenProject));
 }
 
 TEST(SystemCommandsTest, SysCommandWindowKeywords) {
