@@ -559,7 +559,7 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       OnActivation(message);
       break;
     default:
-      HandleScriptMessage(*this, message);
+      HandleScriptMessage(*this, *this, message);
       break;
   }
 }

@@ -33,7 +33,7 @@
 #include "plugins/PluginHosts.h"
 #include "plugins/TransitionPlugin.h"
 #include "script/EvaluatorSyntaxChecker.h"
-#include "script/ScriptHost.h"
+#include "script/ScriptRoles.h"
 #include "script/ScriptRunner.h"
 
 namespace qlm {
@@ -76,7 +76,7 @@ struct PlayerSnapshot {
 // The main window: owns the loaded project and its page manager, the live evaluator with the
 // variable store, the script runner, the command line and the window timers. It is driven only
 // by the events of its EventLoop, so the same window runs on the desktop and headless.
-class PlayerWindow : public ScriptHost,
+class PlayerWindow : public CombinedScriptHost,
                      public EvaluatorOwner,
                      public BoundTextObjectFinder,
                      public EventHandler,
@@ -169,7 +169,7 @@ class PlayerWindow : public ScriptHost,
   const std::string& NewProjectPath() const { return newProjectPath_; }
   const std::vector<std::filesystem::path>& WrittenEmbeddedFiles() const { return embedded_; }
 
-  // ---- ScriptHost ----
+  // ---- Script roles ----
   CPageManager& PageManager() override { return pages_; }
   ExpressionEvaluator& Evaluator() override { return evaluator_; }
   Dialogs& GetDialogs() override { return ctx_.dialogs; }

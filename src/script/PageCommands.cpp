@@ -11,11 +11,11 @@ CommandResult GoToPage(CommandContext& context) {
     return CommandResult::kContinue;
   ScriptRunner& runner = context.runner;
   runner.SetPageChanged();
-  context.host.FocusPlayerWindow();
+  context.Window().FocusPlayerWindow();
   runner.KillScriptTimers();
   std::string name = Expand(context, context.statement.arg1);
   if (name == "<File>")
-    name = context.host.FileText();
+    name = context.System().FileText();
   runner.ChangePageByName(name);
   return CommandResult::kContinue;
 }
@@ -36,7 +36,7 @@ void RegisterPageCommands(ScriptRunner& runner) {
   }
   runner.SetHandler(CommandCode::kPage, GoToPage);
   runner.SetHandler(CommandCode::kExit, [](CommandContext& c) {
-    c.host.ClosePlayer();
+    c.Window().ClosePlayer();
     return CommandResult::kContinue;
   });
 }

@@ -50,7 +50,8 @@ bool IsInfinity(const std::string& limit) {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(ScriptHost& host) : host_(host), handlers_(kHandlerSlots) {}
+ScriptRunner::ScriptRunner(const ScriptRoles& roles)
+    : roles_(roles), host_(roles.core), handlers_(kHandlerSlots) {}
 
 ScriptRunner::~ScriptRunner() = default;
 
@@ -252,7 +253,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
           const bool resolveIndex = !CommandHasFlag(code, command_flag::kNameAsWritten);
           const ObjectTarget target = FindObject(pages, ev.Variables(), name, resolveIndex);
           CommandContext context{
-              *this, host_, statement, target.object, FindPrefixPage(pages, name), dirty};
+              *this, host_, statement, target.object, FindPrefixPage(pages, name), dirty, roles_};
           if (handler(context) == CommandResult::kEndFalse)
             return endFalse();
           break;
@@ -293,7 +294,7 @@ bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
                                           variable + "'\nDo you want to continue?",
                                       host_.GetDialogs().Caption(), mb::kYesNo);
     if (answer == idb::kNo)
-      host_.ClosePlayer();
+      roles_.window.ClosePlayer();
     index = statements.size() - 1;
     ended = true;
     return true;
@@ -386,21 +387,21 @@ void ScriptRunner::StartPageScript(uint32_t delayMs) {
 }
 
 bool ScriptRunner::ChangePage(int direction) {
-  host_.PrepareTransition();
+  roles_.pages.PrepareTransition();
   if (!host_.PageManager().GoToPage(direction))
     return false;
-  host_.ShowPage();
-  if (!host_.StartTransition())
+  roles_.pages.ShowPage();
+  if (!roles_.pages.StartTransition())
     host_.InvalidateAll(true);
   StartPageScript(1);
   return true;
 }
 
 bool ScriptRunner::ChangePageByName(const std::string& name) {
-  host_.PrepareTransition();
+  roles_.pages.PrepareTransition();
   const bool changed = host_.PageManager().GoToPageByName(name, false);
-  host_.ShowPage();
-  if (!host_.StartTransition())
+  roles_.pages.ShowPage();
+  if (!roles_.pages.StartTransition())
     host_.InvalidateAll(true);
   if (changed)
     StartPageScript(1);
@@ -476,7 +477,7 @@ void ScriptRunner::OnPageTimer() {
   const int mode = pageTimerMode_;
   KillScriptTimers();
   if (mode == kTimerExit) {
-    host_.ClosePlayer();
+    roles_.window.ClosePlayer();
     return;
   }
   if (mode != kTimerPage)
@@ -487,12 +488,12 @@ void ScriptRunner::OnPageTimer() {
   } else if (target == "THIS_SCRIPT") {
     StartPageScript(1);
   } else if (target == "THIS_PAGE") {
-    host_.ShowPage();
+    roles_.pages.ShowPage();
     StartPageScript(1);
     host_.InvalidateAll(true);
   } else {
     if (host_.PageManager().GoToPageByName(target, false)) {
-      host_.ShowPage();
+      roles_.pages.ShowPage();
       host_.InvalidateAll(true);
       StartPageScript(1);
     }

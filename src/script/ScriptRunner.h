@@ -10,11 +10,11 @@
 #include "document/ObjectRecord.h"
 #include "document/ScriptBody.h"
 #include "script/CommandCode.h"
+#include "script/ScriptRoles.h"
 #include "script/WindowTimers.h"
 
 namespace qlm {
 
-class ScriptHost;
 class ScriptRunner;
 struct PageRecord;
 
@@ -24,7 +24,8 @@ enum class CommandResult {
   kEndFalse,  // the whole run ends with false (a pump saw a quit or a page change)
 };
 
-// What a command handler receives for one statement.
+// What a command handler receives for one statement. `host` is what every command may use;
+// the other roles are reached by name, so a handler says which parts of the window it needs.
 struct CommandContext {
   ScriptRunner& runner;
   ScriptHost& host;
@@ -32,6 +33,12 @@ struct CommandContext {
   ObjectRecord* object;  // FindObject of the expanded arg1, or null
   PageRecord* page;      // the page a "Page::" prefix named, or null for the current page
   Rect& dirtyRect;       // union of the areas this run changed; repainted when the run ends
+  const ScriptRoles& roles;
+
+  ObjectHost& Objects() const { return roles.objects; }
+  WindowHost& Window() const { return roles.window; }
+  SystemHost& System() const { return roles.system; }
+  ListHost& Lists() const { return roles.lists; }
 };
 
 using CommandHandler = std::function<CommandResult(CommandContext&)>;
@@ -48,7 +55,8 @@ class ScriptRunner {
 
   enum PageTimerMode { kTimerNone = 0, kTimerExit = 2, kTimerPage = 3 };
 
-  explicit ScriptRunner(ScriptHost& host);
+  explicit ScriptRunner(const ScriptRoles& roles);
+  explicit ScriptRunner(CombinedScriptHost& host) : ScriptRunner(host.Roles()) {}
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
@@ -117,6 +125,7 @@ class ScriptRunner {
   bool HasHandler(CommandCode code) const;
 
   ScriptHost& Host() { return host_; }
+  const ScriptRoles& Roles() const { return roles_; }
   // Owner name of the innermost running script (for the evaluator's running-object name).
   std::string RunningOwnerName() const;
 
@@ -136,6 +145,7 @@ class ScriptRunner {
   bool BodyReplacedSince(const ScriptBody* origin, size_t mark) const;
   void ShowEvaluatorError();
 
+  ScriptRoles roles_;
   ScriptHost& host_;
   int depth_ = 0;
   bool running_ = false;

@@ -1,0 +1,21 @@
+#pragma once
+
+namespace qlm {
+
+// What page changes need from the player window besides the page manager: showing the page
+// that became current and the transition from the old picture to the new one.
+class PageHost {
+ public:
+  virtual ~PageHost() = default;
+
+  // The page-shown routine after the page manager made a page current: ShowCurrentPage with
+  // the window's hooks, plus whatever the window does for a new page. Not the enter script.
+  virtual void ShowPage() = 0;
+
+  // Page transitions: the old picture is captured before the page is left; Start returns true
+  // when an animated transition began (it then repaints by itself).
+  virtual void PrepareTransition() {}
+  virtual bool StartTransition() { return false; }
+};
+
+}  // namespace qlm
