@@ -566,19 +566,7 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
 
 void PlayerWindow::OnHtmlLink(const std::string& link) {
   if (link.starts_with("page:")) {
-    const std::string page = link.substr(5);
-    if (page == "next")
-      runner_->ChangePage(CPageManager::kNext);
-    else if (page == "prev")
-      runner_->ChangePage(CPageManager::kPrevious);
-    else if (page == "last")
-      runner_->ChangePage(CPageManager::kLast);
-    else if (page == "first")
-      runner_->ChangePage(CPageManager::kFirst);
-    else if (page == "back")
-      runner_->ChangePageByName(std::string(CPageManager::kLastPage));
-    else
-      runner_->ChangePageByName(page);
+    runner_->Navigation().FollowLink(link.substr(5));
   } else if (link.starts_with("script:")) {
     if (const ObjectRecord* object = FindNamedObject(link.substr(7)))
       RunObjectScript(*object);
@@ -604,9 +592,7 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
   if (path.find('\\') == std::string::npos && path.find('/') == std::string::npos)
     path = "./" + path;
   if (LooksLikeProject(path)) {
-    newProjectPath_ = path;
-    newProjectPage_.clear();
-    ctx_.loop.SetTimer(window_timer::kOpenProject, 100);
+    runner_->Navigation().RequestHostProject(path);
   } else {
     activationLine_.reset();
   }
@@ -614,25 +600,13 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
 
 void PlayerWindow::OpenPendingProject() {
   ctx_.loop.KillTimer(window_timer::kOpenProject);
-  std::filesystem::path path;
-  std::string page;
-  if (!newProjectPath_.empty()) {
-    path = newProjectPath_;
-    page = newProjectPage_;
-  } else if (!runner_->pendingProject.empty()) {
-    // RunQMD stopped every script to hand over; from here on they may run again, whether the
-    // project loads or the current one stays.
-    runner_->SetStopFlag(false);
-    // RunQMD names the project as scripts see paths.
-    path = ctx_.files.ToHost(macros_.Expand(runner_->pendingProject));
-    page = runner_->pendingPage;
-  }
-  newProjectPath_.clear();
-  newProjectPage_.clear();
-  runner_->pendingProject.clear();
-  runner_->pendingPage.clear();
-  if (path.empty())
+  const ProjectRequest request = runner_->Navigation().TakeProjectRequest();
+  if (request.path.empty())
     return;
+  // RunQMD names the project as scripts see paths; a handed-over document is a host path.
+  const std::filesystem::path path = request.hostPath
+                                         ? std::filesystem::path(request.path)
+                                         : ctx_.files.ToHost(macros_.Expand(request.path));
   quietOpen_ = false;
   if (!OpenDocument(path)) {
     activationLine_.reset();
@@ -642,11 +616,7 @@ void PlayerWindow::OpenPendingProject() {
       CloseOk();
     return;
   }
-  runner_->KillScriptTimers();
-  if (!page.empty())
-    pages_.GoToPageByName(page, false);
-  ShowPage();
-  runner_->StartPageScript(1);
+  runner_->Navigation().EnterProject(request.page);
   if (activationLine_) {
     SetCommandLine(*activationLine_);
     PublishCommandLine();

@@ -166,7 +166,6 @@ class PlayerWindow : public CombinedScriptHost,
   ScriptRunner& Runner() { return *runner_; }
   VariableStore& Variables() { return evaluator_.Variables(); }
   bool DisplayChanged() const { return displayChanged_; }
-  const std::string& NewProjectPath() const { return newProjectPath_; }
   const std::vector<std::filesystem::path>& WrittenEmbeddedFiles() const { return embedded_; }
 
   // ---- Script roles ----
@@ -343,7 +342,6 @@ class PlayerWindow : public CombinedScriptHost,
   bool quietOpen_ = false;
   bool starting_ = false;
   std::string exeFileName_;
-  std::string newProjectPath_, newProjectPage_;
   // The command line of an activation, kept until timer 999 has opened its project.
   std::optional<std::string> activationLine_;
 

@@ -171,7 +171,7 @@ void PlayerWindow::CarryOutClick(const ClickResult& click, int x, int y) {
     return;
   using namespace click_action;
   if (const std::optional<int> direction = PageDirectionOf(click.action)) {
-    runner_->ChangePage(*direction);
+    runner_->Navigation().ChangePage(*direction);
     return;
   }
   switch (click.action) {
@@ -182,7 +182,7 @@ void PlayerWindow::CarryOutClick(const ClickResult& click, int x, int y) {
       CloseOk();
       return;
     case kPageByName:
-      runner_->ChangePageByName(click.target);
+      runner_->Navigation().ChangePageByName(click.target);
       return;
     case kMinimize:
       ctx_.display.SetMinimized(true);
@@ -201,11 +201,7 @@ void PlayerWindow::OpenProjectAction(const std::string& target, const std::strin
   // document that does not open leaves everything as it was.
   if (!OpenDocument(ctx_.files.ToHost(macros_.Expand(target))))
     return;
-  runner_->KillScriptTimers();
-  if (!page.empty())
-    pages_.GoToPageByName(page, false);
-  ShowPage();
-  runner_->StartPageScript(1);
+  runner_->Navigation().EnterProject(page);
 }
 
 void PlayerWindow::SetGridCell(const ObjectRecord& grid, int x, int y) {

@@ -16,7 +16,7 @@ CommandResult GoToPage(CommandContext& context) {
   std::string name = Expand(context, context.statement.arg1);
   if (name == "<File>")
     name = context.System().FileText();
-  runner.ChangePageByName(name);
+  context.Navigation().ChangePageByName(name);
   return CommandResult::kContinue;
 }
 
@@ -30,7 +30,7 @@ void RegisterPageCommands(ScriptRunner& runner) {
       {CommandCode::kPrevPage, CPageManager::kPrevious}};
   for (const auto& [code, direction] : directions) {
     runner.SetHandler(code, [direction](CommandContext& c) {
-      c.runner.ChangePage(direction);
+      c.Navigation().ChangePage(direction);
       return CommandResult::kContinue;
     });
   }

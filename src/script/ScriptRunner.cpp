@@ -386,28 +386,6 @@ void ScriptRunner::StartPageScript(uint32_t delayMs) {
   }
 }
 
-bool ScriptRunner::ChangePage(int direction) {
-  roles_.pages.PrepareTransition();
-  if (!host_.PageManager().GoToPage(direction))
-    return false;
-  roles_.pages.ShowPage();
-  if (!roles_.pages.StartTransition())
-    host_.InvalidateAll(true);
-  StartPageScript(1);
-  return true;
-}
-
-bool ScriptRunner::ChangePageByName(const std::string& name) {
-  roles_.pages.PrepareTransition();
-  const bool changed = host_.PageManager().GoToPageByName(name, false);
-  roles_.pages.ShowPage();
-  if (!roles_.pages.StartTransition())
-    host_.InvalidateAll(true);
-  if (changed)
-    StartPageScript(1);
-  return changed;
-}
-
 void ScriptRunner::KillScriptTimers() {
   EventLoop& loop = host_.Loop();
   loop.KillTimer(window_timer::kPage);
@@ -484,19 +462,13 @@ void ScriptRunner::OnPageTimer() {
     return;
   const std::string target = pageTimerTarget_;
   if (target.empty() || target == "IF_IDLE") {
-    ChangePage(CPageManager::kNext);
+    navigation_.ChangePage(CPageManager::kNext);
   } else if (target == "THIS_SCRIPT") {
     StartPageScript(1);
   } else if (target == "THIS_PAGE") {
-    roles_.pages.ShowPage();
-    StartPageScript(1);
-    host_.InvalidateAll(true);
+    navigation_.ReshowPage();
   } else {
-    if (host_.PageManager().GoToPageByName(target, false)) {
-      roles_.pages.ShowPage();
-      host_.InvalidateAll(true);
-      StartPageScript(1);
-    }
+    navigation_.JumpToPage(target);
   }
 }
 

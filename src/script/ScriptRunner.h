@@ -10,6 +10,7 @@
 #include "document/ObjectRecord.h"
 #include "document/ScriptBody.h"
 #include "script/CommandCode.h"
+#include "script/PageNavigator.h"
 #include "script/ScriptRoles.h"
 #include "script/WindowTimers.h"
 
@@ -39,6 +40,7 @@ struct CommandContext {
   WindowHost& Window() const { return roles.window; }
   SystemHost& System() const { return roles.system; }
   ListHost& Lists() const { return roles.lists; }
+  PageNavigator& Navigation() const;
 };
 
 using CommandHandler = std::function<CommandResult(CommandContext&)>;
@@ -79,10 +81,8 @@ class ScriptRunner {
   // The window forwards its timers here. True when the id is one of the executor's.
   bool OnTimer(uint32_t id);
 
-  // Page changes as the page commands make them: leave the page, show the new one, repaint
-  // and run its enter script. False when the page did not change.
-  bool ChangePage(int direction);
-  bool ChangePageByName(const std::string& name);
+  // Page changes and requests for another project.
+  PageNavigator& Navigation() { return navigation_; }
 
   // Kills timers 0, 4 and 1001..2000 and forgets the page timer.
   void KillScriptTimers();
@@ -115,10 +115,6 @@ class ScriptRunner {
   // Stores the object name in the timer's slot and arms the one-shot timer (4, 1001..2000).
   void ArmScriptTimer(uint32_t id, std::string objectName, uint32_t intervalMs);
   const std::string& TimerSlot(uint32_t id) const;
-
-  // Set by RunQMD, consumed by timer 999.
-  std::string pendingProject;
-  std::string pendingPage;
 
   // Handlers by command code; a later handler for a code replaces the earlier one.
   void SetHandler(CommandCode code, CommandHandler handler);
@@ -158,7 +154,12 @@ class ScriptRunner {
   std::array<std::string, kTimerSlots> timerSlots_;
   std::vector<CommandHandler> handlers_;  // by code
   std::vector<const ScriptBody*> replacedBodies_;
+  PageNavigator navigation_{*this};
 };
+
+inline PageNavigator& CommandContext::Navigation() const {
+  return runner.Navigation();
+}
 
 // Registers the command handlers of the core groups: objects, pages, timers, scripts and
 // messages.

@@ -19,7 +19,6 @@ namespace qlm {
 namespace {
 
 constexpr std::string_view kNewWindow = "NEW_WINDOW";
-constexpr uint32_t kOpenProjectDelayMs = 100;
 
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
@@ -43,7 +42,6 @@ CommandResult RunQmd(CommandContext& context) {
   const ScriptStatement& s = context.statement;
   if (s.arg1.empty())
     return CommandResult::kEndFalse;
-  ScriptHost& host = context.host;
   SystemHost& system = context.System();
   const std::string file = system.ExpandPathMacros(Expand(context, s.arg1));
   const std::string options = Expand(context, s.arg2);
@@ -54,13 +52,7 @@ CommandResult RunQmd(CommandContext& context) {
     system.Launch(file, rest);
     return CommandResult::kContinue;
   }
-  ScriptRunner& runner = context.runner;
-  if (PageRecord* page = host.PageManager().CurrentPage())
-    runner.RunPageExitScript(*page);
-  runner.SetStopFlag(true);
-  runner.pendingProject = file;
-  runner.pendingPage = options;
-  host.Loop().SetTimer(window_timer::kOpenProject, kOpenProjectDelayMs);
+  context.Navigation().RequestProject(file, options);
   return CommandResult::kEndFalse;
 }
 
