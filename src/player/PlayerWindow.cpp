@@ -74,7 +74,11 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       load_(context.dialogs),
       evaluator_(&context.loop.GetClock()),
       macros_(ctx_.folders, ""),
-      runner_(std::make_unique<ScriptRunner>(*this)),
+      geometry_(
+          context.display, context.profile, [this] { ClientResized(); },
+          [this] { InvalidateAll(true); }),
+      runner_(std::make_unique<ScriptRunner>(
+          ScriptRoles{*this, *this, *this, geometry_, *this, *this})),
       bound_(std::make_unique<BoundObject>(*this)),
       composer_(context.codePage),
       paintRuntime_(pages_, objectStates_),
@@ -165,103 +169,48 @@ bool PlayerWindow::Adopt(LoadResult result) {
 
 void PlayerWindow::ApplySettings() {
   const ProjectSettings& s = pages_.GetProject().settings;
-  clientWidth_ = static_cast<int>(std::clamp<uint32_t>(s.clientWidth, 1, 16384));
-  clientHeight_ = static_cast<int>(std::clamp<uint32_t>(s.clientHeight, 1, 16384));
-  title_ = s.title;
-  showTitleBar_ = s.showTitleBar != 0;
-  minimizeAllowed_ = s.allowMinimize != 0;
-  changeResolution_ = s.changeResolution != 0;
-  changeOnlyIfSmaller_ = !s.alwaysChange;
-  resolutionIndex_ = static_cast<int>(s.resolutionIndex);
-  alwaysOnTop_ = s.windowMode == 1;
-  desktopMode_ = s.onDesktop;
-  rememberPosition_ = s.rememberPosition != 0;
-  positionSection_ = s.profileSection;
-  shapedWindow_ = s.shapedWindow != 0;
-  priority_ = static_cast<int>(s.processPriority);
-  blockTaskSwitching_ = s.disableTaskSwitching != 0;
-  lowColourFallback_ = static_cast<int>(s.paletteDisplayAction);
-  lowColourDocument_ = s.paletteProjectPath;
-  lowColourPage_ = s.palettePageName;
+  geometry_.Apply(s);
   bodyDragAllowed_ = s.dragWindow != 0;
-  pages_.SetPageArea(clientWidth_, clientHeight_);
-  bubble_.SetClientSize(clientWidth_, clientHeight_);
   if (initialized_) {
     // Another project in a running window: the window takes its size and title.
-    ctx_.display.SetClientSize(clientWidth_, clientHeight_);
-    ctx_.display.SetTitle(title_);
-    ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
-    frame_ = Surface(clientWidth_, clientHeight_);
-    ApplyWindowShape();
-    InvalidateAll(true);
+    geometry_.ShowProject();
+    ClientResized();
+  } else {
+    pages_.SetPageArea(geometry_.ClientWidth(), geometry_.ClientHeight());
+    bubble_.SetClientSize(geometry_.ClientWidth(), geometry_.ClientHeight());
   }
+}
+
+void PlayerWindow::ClientResized() {
+  const int width = geometry_.ClientWidth(), height = geometry_.ClientHeight();
+  frame_ = Surface(width, height);
+  pages_.SetPageArea(width, height);
+  bubble_.SetClientSize(width, height);
+  geometry_.ApplyShape(pages_);
+  InvalidateAll(true);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Window set-up
 
-void PlayerWindow::ChangeResolution() {
-  static constexpr int kTargets[4][2] = {{640, 480}, {800, 600}, {960, 720}, {1024, 768}};
-  if (!changeResolution_ || resolutionIndex_ < 0 || resolutionIndex_ > 3)
-    return;
-  const int width = kTargets[resolutionIndex_][0];
-  const int height = kTargets[resolutionIndex_][1];
-  if (screenWidth_ == width)
-    return;
-  // A screen narrower than the target keeps its mode unless the project asks to change
-  // whenever the widths differ.
-  if (changeOnlyIfSmaller_ && screenWidth_ < width)
-    return;
-  // No display-mode switch: a full-screen window scaled to the screen shows the asked size.
-  ctx_.display.RequestFullScreen(width, height);
-  displayChanged_ = true;
-  screenWidth_ = width;
-  screenHeight_ = height;
-}
-
-void PlayerWindow::PlaceWindow() {
-  const ScreenMetrics screen = ctx_.display.Screen();
-  const int centreX = (screen.width - clientWidth_) / 2;
-  const int centreY = (screen.height - clientHeight_) / 2;
-  placeX_ = centreX;
-  placeY_ = centreY;
-  if (rememberPosition_) {
-    const int x = ctx_.profile.GetInt(positionSection_, "X", -1);
-    const int y = ctx_.profile.GetInt(positionSection_, "Y", -1);
-    if (x >= 0 && y >= 0) {
-      placeX_ = x;
-      placeY_ = y;
-    }
-  }
-  // The move itself waits until the window has appeared.
-  ctx_.loop.PostMessage(WindowMessage{player_message::kDeferredPlace, 0, 0, {}});
-}
-
 void PlayerWindow::Initialize() {
   // 1. Flash support belongs to the Flash control, which this player does not host.
-  // 2. The display: a resolution change becomes a scaled full-screen window.
-  const ScreenMetrics screen = ctx_.display.Screen();
-  screenWidth_ = screen.width;
-  screenHeight_ = screen.height;
-  ChangeResolution();
+  // 2, 4. The display: a resolution change becomes a scaled full-screen window; a desktop
+  // window is never topmost.
+  geometry_.MeasureScreen();
   // 3.
   PublishSystemVariable(Variables(), this, "CBK_AppFileName", exeFileName_, exeFileName_);
-  // 4. A desktop window is never topmost. Desktop mode itself has no meaning outside the
-  // Windows shell and stays a setting.
-  if (desktopMode_)
-    alwaysOnTop_ = false;
   // 5, 6. The tool-tip bubble, media child windows and the icon are the frontend's.
   // 7, 8. Decorations, client size and stacking.
-  ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
-  ctx_.display.SetClientSize(clientWidth_, clientHeight_);
-  ctx_.display.SetTopmost(alwaysOnTop_);
-  frame_ = Surface(clientWidth_, clientHeight_);
-  pages_.SetPageArea(clientWidth_, clientHeight_);
-  // 9.
-  PlaceWindow();
+  geometry_.ShowWindow();
+  frame_ = Surface(geometry_.ClientWidth(), geometry_.ClientHeight());
+  pages_.SetPageArea(geometry_.ClientWidth(), geometry_.ClientHeight());
+  // 9. The move itself waits until the window has appeared.
+  geometry_.PlanStart();
+  ctx_.loop.PostMessage(WindowMessage{player_message::kDeferredPlace, 0, 0, {}});
   // 10. The window shape from the page manager's region.
-  ApplyWindowShape();
-  ctx_.display.SetTitle(title_);
+  geometry_.ApplyShape(pages_);
+  ctx_.display.SetTitle(geometry_.Title());
   // 11.
   if (!startPage_.empty())
     pages_.GoToPageByName(startPage_, false);
@@ -270,10 +219,14 @@ void PlayerWindow::Initialize() {
   // page is shown.
   cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   if (ctx_.display.Screen().colorBits <= 8) {
-    if (lowColourFallback_ == 1 && !lowColourDocument_.empty()) {
-      OpenDocument(ctx_.files.ToHost(macros_.Expand(lowColourDocument_)));
-    } else if (lowColourFallback_ == 2 && !lowColourPage_.empty()) {
-      pages_.GoToPageByName(lowColourPage_, false);
+    const ProjectSettings& s = pages_.GetProject().settings;
+    const uint32_t lowColourFallback = s.paletteDisplayAction;
+    const std::string lowColourDocument = s.paletteProjectPath;
+    const std::string lowColourPage = s.palettePageName;
+    if (lowColourFallback == 1 && !lowColourDocument.empty()) {
+      OpenDocument(ctx_.files.ToHost(macros_.Expand(lowColourDocument)));
+    } else if (lowColourFallback == 2 && !lowColourPage.empty()) {
+      pages_.GoToPageByName(lowColourPage, false);
     }
   }
   ShowPage();
@@ -418,10 +371,7 @@ void PlayerWindow::CloseCancel() {
 }
 
 void PlayerWindow::FinishClose() {
-  if (rememberPosition_) {
-    ctx_.profile.WriteInt(positionSection_, "X", ctx_.display.Left());
-    ctx_.profile.WriteInt(positionSection_, "Y", ctx_.display.Top());
-  }
+  geometry_.SavePosition();
   // Task switching was never taken away; media and plug-in windows stop with their owners.
   runner_->KillScriptTimers();
   runner_->SetStopFlag(true);
@@ -442,10 +392,7 @@ void PlayerWindow::ShutDown() {
   if (transition_)
     transition_->Stop();
   plugins_.Clear();
-  if (displayChanged_) {
-    ctx_.display.RequestFullScreen(0, 0);
-    displayChanged_ = false;
-  }
+  geometry_.RestoreDisplay();
   commandLine_.Clear();
   ShutDownMedia();
   EmbeddedFiles::Remove(embedded_);
@@ -470,7 +417,7 @@ void PlayerWindow::Invalidate(const Rect& rect, bool /*erase*/) {
 }
 
 void PlayerWindow::InvalidateAll(bool erase) {
-  Invalidate(Rect{0, 0, clientWidth_, clientHeight_}, erase);
+  Invalidate(Rect{0, 0, geometry_.ClientWidth(), geometry_.ClientHeight()}, erase);
 }
 
 void PlayerWindow::Paint() {
@@ -485,7 +432,8 @@ void PlayerWindow::Paint() {
     return;
   const Rect r = *invalid_;
   invalid_.reset();
-  const FrameSettings settings{clientWidth_, clientHeight_, noBackground_, frameBorder_};
+  const FrameSettings settings{geometry_.ClientWidth(), geometry_.ClientHeight(), noBackground_,
+                               frameBorder_};
   const IntRect done = composer_.Compose(frame_, {r.left, r.top, r.right, r.bottom}, pages_,
                                          settings, paintRuntime_, &bubble_);
   if (!done.Empty())
@@ -494,19 +442,6 @@ void PlayerWindow::Paint() {
 
 void PlayerWindow::Repaint(const IntRect& rect) {
   Invalidate(Rect{rect.left, rect.top, rect.right, rect.bottom}, true);
-}
-
-void PlayerWindow::ApplyWindowShape() {
-  if (showTitleBar_ || !shapedWindow_)
-    return;
-  const std::optional<std::vector<Rect>> region = pages_.BuildWindowRegion();
-  if (!region || region->empty())
-    return;  // an empty region leaves the window rectangular
-  std::vector<ShapeBox> boxes;
-  boxes.reserve(region->size());
-  for (const Rect& r : *region)
-    boxes.push_back({r.left, r.top, r.right, r.bottom});
-  ctx_.display.SetShape(boxes);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -553,7 +488,7 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       activationLine_.reset();
       break;
     case kDeferredPlace:
-      ctx_.display.SetPosition(placeX_, placeY_);
+      geometry_.MoveToStart();
       break;
     case kActivation:
       OnActivation(message);
@@ -681,20 +616,7 @@ bool PlayerWindow::IsMouseButtonDown(MouseButton button) const {
 }
 
 WindowMetrics PlayerWindow::Metrics() const {
-  const ScreenMetrics screen = ctx_.display.Screen();
-  WindowMetrics m;
-  m.windowLeft = ctx_.display.Left();
-  m.windowTop = ctx_.display.Top();
-  m.clientWidth = clientWidth_;
-  m.clientHeight = clientHeight_;
-  m.windowWidth = clientWidth_;
-  m.windowHeight = clientHeight_;
-  m.screenWidth = screenWidth_ ? screenWidth_ : screen.width;
-  m.screenHeight = screenHeight_ ? screenHeight_ : screen.height;
-  m.workAreaWidth = screen.workAreaWidth;
-  m.workAreaHeight = screen.workAreaHeight;
-  m.screenColorBits = screen.colorBits;
-  return m;
+  return geometry_.Metrics();
 }
 
 bool PlayerWindow::IsMinimized() const {

@@ -29,6 +29,7 @@
 #include "player/PageInput.h"
 #include "player/PlayerContext.h"
 #include "player/TransitionWindow.h"
+#include "player/WindowGeometry.h"
 #include "plugins/Libraries.h"
 #include "plugins/PluginHosts.h"
 #include "plugins/TransitionPlugin.h"
@@ -76,7 +77,11 @@ struct PlayerSnapshot {
 // The main window: owns the loaded project and its page manager, the live evaluator with the
 // variable store, the script runner, the command line and the window timers. It is driven only
 // by the events of its EventLoop, so the same window runs on the desktop and headless.
-class PlayerWindow : public CombinedScriptHost,
+class PlayerWindow : public ScriptHost,
+                     public PageHost,
+                     public ObjectHost,
+                     public SystemHost,
+                     public ListHost,
                      public EvaluatorOwner,
                      public BoundTextObjectFinder,
                      public EventHandler,
@@ -165,7 +170,7 @@ class PlayerWindow : public CombinedScriptHost,
   const CPageManager& Pages() const { return pages_; }
   ScriptRunner& Runner() { return *runner_; }
   VariableStore& Variables() { return evaluator_.Variables(); }
-  bool DisplayChanged() const { return displayChanged_; }
+  bool DisplayChanged() const { return geometry_.DisplayChanged(); }
   const std::vector<std::filesystem::path>& WrittenEmbeddedFiles() const { return embedded_; }
 
   // ---- Script roles ----
@@ -187,23 +192,16 @@ class PlayerWindow : public CombinedScriptHost,
   bool TransitionRunning() const { return transition_ && transition_->Running(); }
   // The transition window once a page asked for a transition; null before.
   const TransitionWindow* Transition() const { return transition_.get(); }
-  std::string WindowTitle() const override { return title_; }
   std::string FileText() const override { return macros_.File(); }
-  // Object and window commands (PlayerWindowCommands.cpp).
-  void MinimizeWindow() override;
-  void RestoreWindow() override;
+  // Object commands (PlayerWindowCommands.cpp).
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
   std::string ExpandPathMacros(const std::string& text) override;
   std::optional<std::string> ReadFile(const std::string& windowsPath) override;
   // System and file commands (PlayerWindowSystem.cpp).
   FileSystem* Files() override { return &ctx_.files; }
   ProfileStore* Profile() override { return &ctx_.profile; }
-  std::string ProfileSection() const override { return positionSection_; }
+  std::string ProfileSection() const override { return geometry_.ProfileSection(); }
   void SetFileText(const std::string& path) override { macros_.SetFile(path); }
-  void ResizeWindow(int width, int height) override;
-  void MoveWindow(int x, int y) override;
-  void CenterWindow() override;
-  void SetTopmost(bool topmost) override;
   void SetClipboardText(const std::string& text) override;
   std::optional<std::string> ClipboardText() override;
   bool InstallFont(const std::filesystem::path& file) override;
@@ -269,8 +267,9 @@ class PlayerWindow : public CombinedScriptHost,
 
   bool Adopt(LoadResult result);
   void ApplySettings();
-  void ChangeResolution();
-  void PlaceWindow();
+  // The frame, the page area, the bubble and the shape follow the client size; all is
+  // repainted.
+  void ClientResized();
   void RefreshDateTime();
   void OnActivation(const WindowMessage& message);
   void OpenPendingProject();
@@ -305,7 +304,6 @@ class PlayerWindow : public CombinedScriptHost,
   void SelectListRow(ObjectRecord& list, int x, int y);
   void ApplyCursor(int entry);
   void FireTimedHides();
-  void ApplyWindowShape();
   void ForgetInput();
 
   PlayerContext& ctx_;
@@ -314,29 +312,11 @@ class PlayerWindow : public CombinedScriptHost,
   ExpressionEvaluator evaluator_;
   PathMacros macros_;
   EvaluatorSyntaxChecker checker_;
+  WindowGeometry geometry_;
   std::unique_ptr<ScriptRunner> runner_;
   std::unique_ptr<BoundObject> bound_;
   CommandLineParams commandLine_;
 
-  // Window fields and their defaults before a project is read.
-  int clientWidth_ = 100, clientHeight_ = 100;
-  std::string title_ = "Untitled";
-  bool showTitleBar_ = true;
-  bool minimizeAllowed_ = true;
-  bool changeResolution_ = false;
-  bool changeOnlyIfSmaller_ = true;
-  int resolutionIndex_ = 0;
-  bool displayChanged_ = false;
-  int screenWidth_ = 0, screenHeight_ = 0;
-  bool alwaysOnTop_ = false;
-  bool desktopMode_ = false;
-  bool rememberPosition_ = false;
-  std::string positionSection_ = "QLM";
-  bool shapedWindow_ = false;
-  int priority_ = 1;
-  bool blockTaskSwitching_ = false;
-  int lowColourFallback_ = 0;
-  std::string lowColourDocument_, lowColourPage_;
   std::string startPage_;
   bool newWindow_ = false;
   bool quietOpen_ = false;
@@ -351,7 +331,6 @@ class PlayerWindow : public CombinedScriptHost,
   bool visible_ = false;
   bool closed_ = false;
   bool destroyed_ = false;
-  int placeX_ = 0, placeY_ = 0;
   std::vector<std::filesystem::path> embedded_;
   // The page last reported to the events sink, so that a page is reported once when it comes.
   const PageRecord* lastAnnounced_ = nullptr;

@@ -1,4 +1,4 @@
-// What the object and window commands of scripts ask of the player window.
+// What the object commands of scripts ask of the player window, and the files they read.
 #include <fstream>
 #include <iterator>
 
@@ -13,15 +13,6 @@ namespace {
 constexpr uintmax_t kMaxFileBytes = 256u << 20;
 
 }  // namespace
-
-void PlayerWindow::MinimizeWindow() {
-  ctx_.display.SetMinimized(true);
-}
-
-void PlayerWindow::RestoreWindow() {
-  ctx_.display.SetMinimized(false);
-  InvalidateAll(true);
-}
 
 // Run-time state is kept by object address and hover marks by list position: both follow the
 // objects through the edit, and whatever was removed is forgotten.

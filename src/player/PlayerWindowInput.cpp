@@ -53,7 +53,7 @@ void PlayerWindow::OnLeftDown(int x, int y) {
   const ObjectHit hit = HitTestLayers(pages_, x, y, objectStates_);
   pressed_ = hit ? Pressed{hit.page, hit.index, hit.object->name} : Pressed{};
   if (!hit) {
-    if (!showTitleBar_ && bodyDragAllowed_) {
+    if (!geometry_.ShowsTitleBar() && bodyDragAllowed_) {
       // The window follows the pointer; the client area's origin is the window's.
       bodyDrag_ = true;
       dragOffsetX_ = -x;

@@ -36,7 +36,7 @@ void RegisterPageCommands(ScriptRunner& runner) {
   }
   runner.SetHandler(CommandCode::kPage, GoToPage);
   runner.SetHandler(CommandCode::kExit, [](CommandContext& c) {
-    c.Window().ClosePlayer();
+    c.Pages().ClosePlayer();
     return CommandResult::kContinue;
   });
 }

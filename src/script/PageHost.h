@@ -2,8 +2,9 @@
 
 namespace qlm {
 
-// What page changes need from the player window besides the page manager: showing the page
-// that became current and the transition from the old picture to the new one.
+// What the page flow needs from the player window besides the page manager: showing the page
+// that became current, the transition from the old picture to the new one, and the end of the
+// show.
 class PageHost {
  public:
   virtual ~PageHost() = default;
@@ -16,6 +17,9 @@ class PageHost {
   // when an animated transition began (it then repaints by itself).
   virtual void PrepareTransition() {}
   virtual bool StartTransition() { return false; }
+
+  // Closes the player the OK way (Exit, the exit timer, No on a missing Next).
+  virtual void ClosePlayer() = 0;
 };
 
 }  // namespace qlm

@@ -294,7 +294,7 @@ bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
                                           variable + "'\nDo you want to continue?",
                                       host_.GetDialogs().Caption(), mb::kYesNo);
     if (answer == idb::kNo)
-      roles_.window.ClosePlayer();
+      roles_.pages.ClosePlayer();
     index = statements.size() - 1;
     ended = true;
     return true;
@@ -455,7 +455,7 @@ void ScriptRunner::OnPageTimer() {
   const int mode = pageTimerMode_;
   KillScriptTimers();
   if (mode == kTimerExit) {
-    roles_.window.ClosePlayer();
+    roles_.pages.ClosePlayer();
     return;
   }
   if (mode != kTimerPage)

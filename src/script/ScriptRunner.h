@@ -36,6 +36,7 @@ struct CommandContext {
   Rect& dirtyRect;       // union of the areas this run changed; repainted when the run ends
   const ScriptRoles& roles;
 
+  PageHost& Pages() const { return roles.pages; }
   ObjectHost& Objects() const { return roles.objects; }
   WindowHost& Window() const { return roles.window; }
   SystemHost& System() const { return roles.system; }

@@ -4,16 +4,14 @@
 
 namespace qlm {
 
-// The player window as the platform shows it: title, focus, closing, minimising and the
-// placement SysCommand changes.
+// The player window as the platform shows it: title, focus, minimising and the placement
+// SysCommand changes.
 class WindowHost {
  public:
   virtual ~WindowHost() = default;
 
   // Caption of Message boxes.
   virtual std::string WindowTitle() const = 0;
-  // Closes the player the OK way (Exit, the exit timer, No on a missing Next).
-  virtual void ClosePlayer() = 0;
   // The Page command gives the window the keyboard focus unless a list object holds it.
   virtual void FocusPlayerWindow() {}
   // Minimize and Restore: the platform's minimise and restore of the window.
