@@ -82,11 +82,11 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       bound_(std::make_unique<BoundObject>(*this)),
       composer_(context.codePage),
       paintRuntime_(pages_, objectStates_),
-      pageInput_(pages_, objectStates_, *this),
-      mouseOver_(objectStates_, *this),
-      bubble_(context.loop, composer_.Fonts(), ctx_.codePage, [this](const IntRect& r) {
-        Invalidate(Rect{r.left, r.top, r.right, r.bottom}, false);
-      }) {
+      bubble_(context.loop, composer_.Fonts(), ctx_.codePage,
+              [this](const IntRect& r) {
+                Invalidate(Rect{r.left, r.top, r.right, r.bottom}, false);
+              }),
+      input_(pages_, objectStates_, bubble_, context.display, context.loop, *runner_, *this) {
   load_.profile = &ctx_.profile;
   load_.codePage = &ctx_.codePage;
   evaluator_.SetOwner(this);
@@ -152,7 +152,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
   pages_.StopPages();
   media_->CloseAll();
   EmbeddedFiles::Remove(embedded_);
-  ForgetInput();
+  input_.Forget();
   // Plug-ins go with the objects that hold them.
   plugins_.Clear();
   pages_.SetProject(std::move(result.project));
@@ -163,14 +163,15 @@ bool PlayerWindow::Adopt(LoadResult result) {
                                    ctx_.codePage, ctx_.dialogs);
   macros_.Reset();
   if (initialized_)
-    cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
+    input_.Cursors().LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   return true;
 }
 
 void PlayerWindow::ApplySettings() {
   const ProjectSettings& s = pages_.GetProject().settings;
   geometry_.Apply(s);
-  bodyDragAllowed_ = s.dragWindow != 0;
+  // A window without title bar follows a drag of its body when the project allows it.
+  input_.SetWindowDragAllowed(!geometry_.ShowsTitleBar() && s.dragWindow != 0);
   if (initialized_) {
     // Another project in a running window: the window takes its size and title.
     geometry_.ShowProject();
@@ -217,7 +218,7 @@ void PlayerWindow::Initialize() {
   // 12. Process priority is kept as a setting: a player has no business renicing itself.
   // 13. The project's cursors; the low-colour fallback on a palette display; then the first
   // page is shown.
-  cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
+  input_.Cursors().LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   if (ctx_.display.Screen().colorBits <= 8) {
     const ProjectSettings& s = pages_.GetProject().settings;
     const uint32_t lowColourFallback = s.paletteDisplayAction;
@@ -444,6 +445,10 @@ void PlayerWindow::Repaint(const IntRect& rect) {
   Invalidate(Rect{rect.left, rect.top, rect.right, rect.bottom}, true);
 }
 
+void PlayerWindow::ShowMessage(const std::string& text) {
+  ctx_.dialogs.Message(text);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Events
 
@@ -453,7 +458,7 @@ void PlayerWindow::OnTimer(uint32_t id) {
     return;
   using namespace window_timer;
   if (id == kOneShot) {
-    FireTimedHides();
+    input_.FireTimedHides();
   } else if (id == kDateTime) {
     RefreshDateTime();
   } else if (id == kOpenProject) {
@@ -533,6 +538,15 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
   }
 }
 
+void PlayerWindow::OpenProjectAction(const std::string& target, const std::string& parameters) {
+  const std::string page = StartPageOf(parameters);
+  // The running page is left (media, exit script) once the new project has been read; a
+  // document that does not open leaves everything as it was.
+  if (!OpenDocument(ctx_.files.ToHost(macros_.Expand(target))))
+    return;
+  runner_->Navigation().EnterProject(page);
+}
+
 void PlayerWindow::OpenPendingProject() {
   ctx_.loop.KillTimer(window_timer::kOpenProject);
   const ProjectRequest request = runner_->Navigation().TakeProjectRequest();
@@ -559,60 +573,17 @@ void PlayerWindow::OpenPendingProject() {
   }
 }
 
-void PlayerWindow::OnMouse(const MouseEvent& event) {
-  mouseX_ = event.x;
-  mouseY_ = event.y;
-  switch (event.action) {
-    case MouseAction::kLeftDown:
-    case MouseAction::kLeftDoubleClick:
-      // A double click counts as a press (input fields select their text themselves).
-      leftDown_ = true;
-      OnLeftDown(event.x, event.y);
-      break;
-    case MouseAction::kLeftUp:
-      leftDown_ = false;
-      OnLeftUp(event.x, event.y);
-      break;
-    case MouseAction::kRightDown:
-      rightDown_ = true;
-      ForwardPluginRightButton(PluginMouse::kRightDown, event.x, event.y);
-      break;
-    case MouseAction::kRightUp:
-      rightDown_ = false;
-      ForwardPluginRightButton(PluginMouse::kRightUp, event.x, event.y);
-      break;
-    case MouseAction::kMove:
-      OnMouseMove(event.x, event.y);
-      break;
-  }
-}
-
-void PlayerWindow::OnKey(const KeyEvent& event) {
-  const bool known = event.vk < keysDown_.size();
-  if (event.action == KeyAction::kUp) {
-    if (known)
-      keysDown_[event.vk] = false;
-    return;
-  }
-  if (known)
-    keysDown_[event.vk] = true;
-  if (OnKeyDown(event))
-    return;
-  // Escape reaches the dialog's own handling: the Cancel path.
-  if (event.vk == vk::kEscape)
-    CloseCancel();
-}
-
 // ---------------------------------------------------------------------------------------------
 // What scripts read of the window
 
 void PlayerWindow::MousePosition(int& x, int& y) const {
-  x = mouseX_;
-  y = mouseY_;
+  x = input_.MouseX();
+  y = input_.MouseY();
 }
 
 bool PlayerWindow::IsMouseButtonDown(MouseButton button) const {
-  return button == MouseButton::kLeft ? leftDown_ : button == MouseButton::kRight && rightDown_;
+  return button == MouseButton::kLeft ? input_.LeftDown()
+                                      : button == MouseButton::kRight && input_.RightDown();
 }
 
 WindowMetrics PlayerWindow::Metrics() const {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -23,13 +22,11 @@
 #include "player/CommandLine.h"
 #include "player/CursorTable.h"
 #include "player/FrameComposer.h"
-#include "player/HitTest.h"
-#include "player/MouseOver.h"
 #include "player/ObjectStates.h"
-#include "player/PageInput.h"
 #include "player/PlayerContext.h"
 #include "player/TransitionWindow.h"
 #include "player/WindowGeometry.h"
+#include "player/WindowInput.h"
 #include "plugins/Libraries.h"
 #include "plugins/PluginHosts.h"
 #include "plugins/TransitionPlugin.h"
@@ -86,8 +83,7 @@ class PlayerWindow : public ScriptHost,
                      public BoundTextObjectFinder,
                      public EventHandler,
                      private PageManagerOwner,
-                     private PageInputHost,
-                     private MouseOverHost {
+                     private WindowInputHost {
  public:
   explicit PlayerWindow(PlayerContext& context);
   ~PlayerWindow() override;
@@ -135,8 +131,8 @@ class PlayerWindow : public ScriptHost,
 
   // The closing paths. Ok: Exit and the exit timer. Cancel: Escape and the close box; an object
   // named CBK_EXIT on the Master Layer keeps the window open and runs instead.
-  void CloseOk();
-  void CloseCancel();
+  void CloseOk() override;
+  void CloseCancel() override;
   bool IsClosed() const { return closed_; }
   // After the modal loop: media, page data, display mode and the embedded files go.
   void ShutDown();
@@ -155,11 +151,11 @@ class PlayerWindow : public ScriptHost,
   // Input state, for tests.
   ObjectStates& States() { return objectStates_; }
   CBubble& Bubble() { return bubble_; }
-  const CursorTable& Cursors() const { return cursors_; }
+  const CursorTable& Cursors() const { return input_.Cursors(); }
   // The cursor entry last shown over the client area (-1: the default arrow).
-  int ShownCursor() const { return shownCursor_; }
+  int ShownCursor() const { return input_.ShownCursor(); }
   // Whether a click on an object with the exit action may close the player.
-  void SetExitAllowed(bool allowed) { exitAllowed_ = allowed; }
+  void SetExitAllowed(bool allowed) { input_.SetExitAllowed(allowed); }
   void SetFrameBorder(bool on) { frameBorder_ = on; }
   void SetNoBackground(bool on) { noBackground_ = on; }
   // Starts a program or document as the Run command does; CBK_ReturnVal receives the result.
@@ -249,8 +245,8 @@ class PlayerWindow : public ScriptHost,
   // ---- EventHandler ----
   void OnTimer(uint32_t id) override;
   void OnMessage(const WindowMessage& message) override;
-  void OnMouse(const MouseEvent& event) override;
-  void OnKey(const KeyEvent& event) override;
+  void OnMouse(const MouseEvent& event) override { input_.OnMouse(event); }
+  void OnKey(const KeyEvent& event) override { input_.OnKey(event); }
   void OnClose() override { CloseCancel(); }
 
  private:
@@ -278,33 +274,20 @@ class PlayerWindow : public ScriptHost,
   ObjectRecord* FindNamedObject(const std::string& name);
   const ObjectRecord* FindNamedObject(const std::string& name) const;
   // Runs a script of an object (script 2 unless told) with its name as owner.
-  void RunObjectScript(const ObjectRecord& object, size_t slot = 2);
+  void RunObjectScript(const ObjectRecord& object, size_t slot = 2) override;
   // Leaves the current page as closing does: media stop, exit script.
   void LeaveCurrentPage();
   void FinishClose();
 
-  // PageInputHost and MouseOverHost.
+  // WindowInputHost.
   void Repaint(const IntRect& rect) override;
   void ShowMessage(const std::string& text) override;
-  void RunObjectScript(ObjectRecord& object) override;
-  void TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) override;
-
-  // Mouse and keys.
-  void OnLeftDown(int x, int y);
-  void OnLeftUp(int x, int y);
-  void OnMouseMove(int x, int y);
-  bool OnKeyDown(const KeyEvent& event);
-  void SetLayersCaptured(bool captured);
-  // The pressed object if it is still where the press found it.
-  ObjectHit PressedObject();
-  void CarryOutClick(const ClickResult& click, int x, int y);
-  void OpenProjectAction(const std::string& target, const std::string& parameters);
-  void SetGridCell(const ObjectRecord& grid, int x, int y);
-  // A press on a list box selects the row under the mouse.
-  void SelectListRow(ObjectRecord& list, int x, int y);
-  void ApplyCursor(int entry);
-  void FireTimedHides();
-  void ForgetInput();
+  void OpenProjectAction(const std::string& target, const std::string& parameters) override;
+  // A press on a list box selects the row under the mouse (PlayerWindowLists.cpp).
+  void SelectListRow(ObjectRecord& list, int x, int y) override;
+  // Forwards a mouse event to the plug-in of `object` when its capture level asks for it and
+  // repaints the object. No-op for other kinds (PlayerWindowPlugins.cpp).
+  void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) override;
 
   PlayerContext& ctx_;
   LoadContext load_;
@@ -345,37 +328,12 @@ class PlayerWindow : public ScriptHost,
   std::optional<Rect> invalid_;
   bool paintPosted_ = false;
 
-  // Input state the information functions read.
-  int mouseX_ = 0, mouseY_ = 0;
-  bool leftDown_ = false, rightDown_ = false;
+  // The object whose script runs, for the information functions.
   std::string runningObject_;
 
-  // Press, click, drags, mouse-over, tool-tip and cursors.
-  PageInput pageInput_;
-  MouseOver mouseOver_;
+  // The tool-tip bubble, drawn into the frame; mouse and keys.
   CBubble bubble_;
-  CursorTable cursors_;
-  struct Pressed {
-    PageRecord* page = nullptr;
-    size_t index = 0;
-    std::string name;
-  } pressed_;
-  int pressX_ = 0, pressY_ = 0;
-  bool buttonPressed_ = false;  // a button or text button holds the mouse
-  bool objectDrag_ = false;
-  int dragStartOffsetX_ = 0, dragStartOffsetY_ = 0;
-  bool bodyDrag_ = false;
-  bool bodyDragAllowed_ = true;
-  int dragOffsetX_ = 0, dragOffsetY_ = 0;
-  bool exitAllowed_ = true;
-  int shownCursor_ = -1;
-  std::array<bool, 256> keysDown_{};
-  struct PendingHide {
-    PageRecord* page;
-    std::string name;
-    uint64_t due;
-  };
-  std::vector<PendingHide> timedHides_;
+  WindowInput input_;
   std::vector<std::filesystem::path> addedFonts_;
 
   // Plug-in objects: their hosts, the loader and the folders libraries come from.
@@ -384,11 +342,6 @@ class PlayerWindow : public ScriptHost,
   // Creates and sets up the hosts of the plug-in objects of the shown layers that have none.
   void SetUpPlugins();
   void SetUpPlugin(ObjectRecord& object);
-  // Forwards a mouse event to the plug-in of `object` when its capture level asks for it and
-  // repaints the object. No-op for other kinds.
-  enum class PluginMouse { kDown, kUp, kRightDown, kRightUp, kMove };
-  void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y);
-  void ForwardPluginRightButton(PluginMouse event, int x, int y);
   HostLibraries hostLibraries_;
   Libraries* libraries_ = &hostLibraries_;
   std::vector<std::string> pluginFolders_;

@@ -45,13 +45,7 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
     runtime->hoveredObject = newIndexOf(runtime->hoveredObject);
     runtime->mouseOverTarget = newIndexOf(runtime->mouseOverTarget);
   }
-  if (pressed_.page == &page) {
-    const std::optional<size_t> index = newIndexOf(pressed_.index);
-    if (index)
-      pressed_.index = *index;
-    else
-      pressed_ = {};
-  }
+  input_.FollowObjectList(page, newIndexOf);
 }
 
 std::string PlayerWindow::ExpandPathMacros(const std::string& text) {
