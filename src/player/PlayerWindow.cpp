@@ -250,7 +250,7 @@ void PlayerWindow::PublishCommandLine() {
     vars.SetText("CmdLineParam$[" + std::to_string(i) + "]", *commandLine_.Get(i - 1));
   }
   if (const ObjectRecord* object = FindNamedObject("CBK_CMDLINE"))
-    RunObjectScript(*object);
+    RunObjectScript(*object, WindowInput::kClickScript);
 }
 
 void PlayerWindow::ShowPage() {
@@ -362,7 +362,7 @@ void PlayerWindow::CloseCancel() {
   if (ObjectRecord* exitObject = CPageManager::FindObjectOnPage(pages_.MasterLayer(), "CBK_EXIT")) {
     // The presentation decides: the window stays open and the object's script runs.
     const Rect rect = exitObject->rect;
-    RunObjectScript(*exitObject);
+    RunObjectScript(*exitObject, WindowInput::kClickScript);
     Invalidate(Grow(rect, 1), true);
     return;
   }
@@ -509,7 +509,7 @@ void PlayerWindow::OnHtmlLink(const std::string& link) {
     runner_->Navigation().FollowLink(link.substr(5));
   } else if (link.starts_with("script:")) {
     if (const ObjectRecord* object = FindNamedObject(link.substr(7)))
-      RunObjectScript(*object);
+      RunObjectScript(*object, WindowInput::kClickScript);
   }
 }
 

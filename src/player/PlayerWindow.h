@@ -169,7 +169,7 @@ class PlayerWindow : public ScriptHost,
   bool DisplayChanged() const { return geometry_.DisplayChanged(); }
   const std::vector<std::filesystem::path>& WrittenEmbeddedFiles() const { return embedded_; }
 
-  // ---- Script roles ----
+  // ---- Script roles: ScriptHost and PageHost ----
   CPageManager& PageManager() override { return pages_; }
   ExpressionEvaluator& Evaluator() override { return evaluator_; }
   Dialogs& GetDialogs() override { return ctx_.dialogs; }
@@ -188,12 +188,13 @@ class PlayerWindow : public ScriptHost,
   bool TransitionRunning() const { return transition_ && transition_->Running(); }
   // The transition window once a page asked for a transition; null before.
   const TransitionWindow* Transition() const { return transition_.get(); }
-  std::string FileText() const override { return macros_.File(); }
-  // Object commands (PlayerWindowCommands.cpp).
+  // ObjectHost (PlayerWindowCommands.cpp).
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
+  // SystemHost: paths and files (PlayerWindowCommands.cpp), launching, the clipboard and fonts
+  // (PlayerWindowSystem.cpp).
+  std::string FileText() const override { return macros_.File(); }
   std::string ExpandPathMacros(const std::string& text) override;
   std::optional<std::string> ReadFile(const std::string& windowsPath) override;
-  // System and file commands (PlayerWindowSystem.cpp).
   FileSystem* Files() override { return &ctx_.files; }
   ProfileStore* Profile() override { return &ctx_.profile; }
   std::string ProfileSection() const override { return geometry_.ProfileSection(); }
@@ -201,11 +202,11 @@ class PlayerWindow : public ScriptHost,
   void SetClipboardText(const std::string& text) override;
   std::optional<std::string> ClipboardText() override;
   bool InstallFont(const std::filesystem::path& file) override;
-  // List-object commands (PlayerWindowLists.cpp).
+  // ListHost: list controls (PlayerWindowLists.cpp) and the song list (PlayerWindowMedia.cpp).
   ListBoxControl* ListBoxOf(ObjectRecord& object) override;
-  // Media (PlayerWindowMedia.cpp).
   std::optional<std::string> SongListEntry(int64_t number) const override;
   void SetSongList(std::vector<std::string> files) override;
+  // Media (PlayerWindowMedia.cpp).
   MediaSession& Media() { return *media_; }
   // Font files scripts added, in order.
   const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
@@ -273,8 +274,8 @@ class PlayerWindow : public ScriptHost,
   // The object of that name on the current page, the Master Page or the Master Layer.
   ObjectRecord* FindNamedObject(const std::string& name);
   const ObjectRecord* FindNamedObject(const std::string& name) const;
-  // Runs a script of an object (script 2 unless told) with its name as owner.
-  void RunObjectScript(const ObjectRecord& object, size_t slot = 2) override;
+  // Runs a script of an object with its name as owner.
+  void RunObjectScript(const ObjectRecord& object, size_t slot) override;
   // Leaves the current page as closing does: media stop, exit script.
   void LeaveCurrentPage();
   void FinishClose();
