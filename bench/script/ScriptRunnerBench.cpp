@@ -19,7 +19,7 @@
 #include "platform/EventLoop.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
-#include "script/ScriptHost.h"
+#include "script/ScriptRoles.h"
 #include "script/ScriptRunner.h"
 #include "support/RecordingDialogs.h"
 
@@ -38,7 +38,7 @@ class StillLoop : public qlm::EventLoop {
   qlm::VirtualClock clock_;
 };
 
-class BenchHost : public qlm::ScriptHost {
+class BenchHost : public qlm::CombinedScriptHost {
  public:
   BenchHost() {
     qlm::Project project;

@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "script/WindowTimers.h"
+
 namespace qlm {
 
 class EventLoop;
@@ -53,7 +55,7 @@ int32_t MciAnswerValue(std::string_view answer);
 // timer kEndTimer wakes the table for that.
 class MciDevices {
  public:
-  static constexpr uint32_t kEndTimer = 503;
+  static constexpr uint32_t kEndTimer = window_timer::kMediaEnd;
 
   // `backend` may be null: every open then fails with kCannotLoadDriver. `files` turns the
   // Windows paths of open into host paths (null: paths are taken as host paths).

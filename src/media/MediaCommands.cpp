@@ -26,8 +26,9 @@ void Publish(CommandContext& context, const MediaSession& media) {
 
 // The bytes of a play-list file; nullopt when it cannot be read. A file of the size limit or
 // more gives the message and nothing.
-std::optional<std::string> ReadListFile(ScriptHost& host, const std::string& path) {
-  const FileSystem* files = host.Files();
+std::optional<std::string> ReadListFile(ScriptHost& host, SystemHost& system,
+                                        const std::string& path) {
+  const FileSystem* files = system.Files();
   if (!files || path.empty())
     return std::nullopt;
   std::optional<std::string> bytes = files->ReadFile(path, PlayListFile::kMaxBytes);
@@ -43,13 +44,13 @@ CommandResult MciObjectCommand(CommandContext& context, MediaSession& media) {
   if (!object || object->typeCode != kObjMci)
     return CommandResult::kContinue;
   const std::string verb = Expand(context, context.statement.arg2);
-  media.objects.Command(*object, verb, context.host.ExpandPathMacros(object->text),
+  media.objects.Command(*object, verb, context.System().ExpandPathMacros(object->text),
                         media.windowHandle);
   return CommandResult::kContinue;
 }
 
 CommandResult MciCommand(CommandContext& context, MediaSession& media) {
-  std::string text = context.host.ExpandPathMacros(Expand(context, context.statement.arg1));
+  std::string text = context.System().ExpandPathMacros(Expand(context, context.statement.arg1));
   if (const size_t at = text.find("<This>"); at != std::string::npos)
     text.replace(at, 6, std::to_string(media.windowHandle));
   std::string answer = media.devices.Send(text).answer;
@@ -62,7 +63,7 @@ CommandResult MciCommand(CommandContext& context, MediaSession& media) {
 CommandResult SongListAdd(CommandContext& context, MediaSession& media) {
   std::string text = Expand(context, context.statement.arg1);
   if (text == "<File>")
-    text = context.host.ExpandPathMacros(text);
+    text = context.System().ExpandPathMacros(text);
   media.songs.Add(std::move(text));
   Publish(context, media);
   return CommandResult::kContinue;
@@ -79,11 +80,11 @@ CommandResult SongListDel(CommandContext& context, MediaSession& media) {
 }
 
 CommandResult SongListLoad(CommandContext& context, MediaSession& media) {
-  ScriptHost& host = context.host;
+  SystemHost& system = context.System();
   media.songs.Replace({});
-  const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg1));
+  const std::string path = system.ExpandPathMacros(Expand(context, context.statement.arg1));
   const std::string requested = Expand(context, context.statement.arg2);
-  if (std::optional<std::string> bytes = ReadListFile(host, path)) {
+  if (std::optional<std::string> bytes = ReadListFile(context.host, system, path)) {
     media.songs.Replace(PlayListFile::Parse(*bytes, PlayListFile::TypeFor(path, requested),
                                             PlayListFile::FolderOf(path)));
   }
@@ -93,7 +94,8 @@ CommandResult SongListLoad(CommandContext& context, MediaSession& media) {
 
 CommandResult SongListSave(CommandContext& context, MediaSession& media) {
   ScriptHost& host = context.host;
-  std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg2));
+  SystemHost& system = context.System();
+  std::string path = system.ExpandPathMacros(Expand(context, context.statement.arg2));
   if (path.empty()) {
     std::optional<std::string> chosen =
         host.GetDialogs().ChooseFile(FileDialogMode::kSave, std::string(kSaveFilter), "");
@@ -115,11 +117,11 @@ CommandResult SongListSave(CommandContext& context, MediaSession& media) {
     if (!list || list->typeCode != kObjListBox)
       return CommandResult::kContinue;
     for (const std::string& item : list->stringList)
-      entries.push_back(host.ExpandPathMacros(item));
+      entries.push_back(system.ExpandPathMacros(item));
   } else {
     entries = media.songs.Entries();
   }
-  const FileSystem* files = host.Files();
+  const FileSystem* files = system.Files();
   if (!files)
     return CommandResult::kContinue;
   files->WriteFile(path, PlayListFile::Join(entries));

@@ -9,6 +9,7 @@
 #include "graphics/Geometry.h"
 #include "platform/CodePage.h"
 #include "platform/EventLoop.h"
+#include "script/WindowTimers.h"
 
 namespace qlm {
 
@@ -17,7 +18,7 @@ namespace qlm {
 // player's frame above everything else.
 class CBubble {
  public:
-  static constexpr uint32_t kTimerId = 2827;  // the bubble's own window timer
+  static constexpr uint32_t kTimerId = window_timer::kBubble;
   static constexpr uint32_t kDelayMs = 500;
   static constexpr int kTrackDistance = 5;  // pixels the pointer may wander from the anchor
   static constexpr int kDropBelow = 20;     // the box's top below the anchor

@@ -68,14 +68,17 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       load_(context.dialogs),
       evaluator_(&context.loop.GetClock()),
       macros_(ctx_.folders, ""),
-      runner_(std::make_unique<ScriptRunner>(*this)),
+      geometry_(
+          context.display, context.profile, [this] { ClientResized(); },
+          [this] { InvalidateAll(true); }),
+      runner_(std::make_unique<ScriptRunner>(
+          ScriptRoles{*this, *this, *this, geometry_, *this, *this})),
       bound_(std::make_unique<BoundObject>(*this)),
       composer_(context.codePage),
       paintRuntime_(pages_, objectStates_),
-      pageInput_(pages_, objectStates_, *this),
-      mouseOver_(objectStates_, *this),
       bubble_(context.loop, composer_.Fonts(), ctx_.codePage,
-              [this](const IntRect& r) { Invalidate(r, false); }) {
+              [this](const IntRect& r) { Invalidate(r, false); }),
+      input_(pages_, objectStates_, bubble_, context.display, context.loop, *runner_, *this) {
   load_.profile = &ctx_.profile;
   load_.codePage = &ctx_.codePage;
   evaluator_.SetOwner(this);
@@ -143,7 +146,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
   pages_.StopPages();
   media_->CloseAll();
   EmbeddedFiles::Remove(ctx_.files, embedded_);
-  ForgetInput();
+  input_.Forget();
   // Plug-ins go with the objects that hold them.
   plugins_.Clear();
   pages_.SetProject(std::move(result.project));
@@ -154,121 +157,71 @@ bool PlayerWindow::Adopt(LoadResult result) {
       EmbeddedFiles::Write(pages_.GetProject(), ctx_.files, ctx_.folders.embedded, ctx_.dialogs);
   macros_.Reset();
   if (initialized_)
-    cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
+    input_.Cursors().LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   return true;
 }
 
 void PlayerWindow::ApplySettings() {
   const ProjectSettings& s = pages_.GetProject().settings;
-  clientWidth_ = static_cast<int>(std::clamp<uint32_t>(s.clientWidth, 1, 16384));
-  clientHeight_ = static_cast<int>(std::clamp<uint32_t>(s.clientHeight, 1, 16384));
-  title_ = s.title;
-  showTitleBar_ = s.showTitleBar != 0;
-  minimizeAllowed_ = s.allowMinimize != 0;
-  changeResolution_ = s.changeResolution != 0;
-  changeOnlyIfSmaller_ = !s.alwaysChange;
-  resolutionIndex_ = static_cast<int>(s.resolutionIndex);
-  alwaysOnTop_ = s.windowMode == 1;
-  desktopMode_ = s.onDesktop;
-  rememberPosition_ = s.rememberPosition != 0;
-  positionSection_ = s.profileSection;
-  shapedWindow_ = s.shapedWindow != 0;
-  priority_ = static_cast<int>(s.processPriority);
-  blockTaskSwitching_ = s.disableTaskSwitching != 0;
-  lowColourFallback_ = static_cast<int>(s.paletteDisplayAction);
-  lowColourDocument_ = s.paletteProjectPath;
-  lowColourPage_ = s.palettePageName;
-  bodyDragAllowed_ = s.dragWindow != 0;
-  pages_.SetPageArea(clientWidth_, clientHeight_);
-  bubble_.SetClientSize(clientWidth_, clientHeight_);
+  geometry_.Apply(s);
+  // A window without title bar follows a drag of its body when the project allows it.
+  input_.SetWindowDragAllowed(!geometry_.ShowsTitleBar() && s.dragWindow != 0);
   if (initialized_) {
     // Another project in a running window: the window takes its size and title.
-    ctx_.display.SetClientSize(clientWidth_, clientHeight_);
-    ctx_.display.SetTitle(title_);
-    ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
-    frame_ = Surface(clientWidth_, clientHeight_);
-    ApplyWindowShape();
-    InvalidateAll(true);
+    geometry_.ShowProject();
+    ClientResized();
+  } else {
+    pages_.SetPageArea(geometry_.ClientWidth(), geometry_.ClientHeight());
+    bubble_.SetClientSize(geometry_.ClientWidth(), geometry_.ClientHeight());
   }
+}
+
+void PlayerWindow::ClientResized() {
+  const int width = geometry_.ClientWidth(), height = geometry_.ClientHeight();
+  frame_ = Surface(width, height);
+  pages_.SetPageArea(width, height);
+  bubble_.SetClientSize(width, height);
+  geometry_.ApplyShape(pages_);
+  InvalidateAll(true);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Window set-up
 
-void PlayerWindow::ChangeResolution() {
-  static constexpr int kTargets[4][2] = {{640, 480}, {800, 600}, {960, 720}, {1024, 768}};
-  if (!changeResolution_ || resolutionIndex_ < 0 || resolutionIndex_ > 3)
-    return;
-  const int width = kTargets[resolutionIndex_][0];
-  const int height = kTargets[resolutionIndex_][1];
-  if (screenWidth_ == width)
-    return;
-  // A screen narrower than the target keeps its mode unless the project asks to change
-  // whenever the widths differ.
-  if (changeOnlyIfSmaller_ && screenWidth_ < width)
-    return;
-  // No display-mode switch: a full-screen window scaled to the screen shows the asked size.
-  ctx_.display.RequestFullScreen(width, height);
-  displayChanged_ = true;
-  screenWidth_ = width;
-  screenHeight_ = height;
-}
-
-void PlayerWindow::PlaceWindow() {
-  const ScreenMetrics screen = ctx_.display.Screen();
-  const int centreX = (screen.width - clientWidth_) / 2;
-  const int centreY = (screen.height - clientHeight_) / 2;
-  placeX_ = centreX;
-  placeY_ = centreY;
-  if (rememberPosition_) {
-    const int x = ctx_.profile.GetInt(positionSection_, "X", -1);
-    const int y = ctx_.profile.GetInt(positionSection_, "Y", -1);
-    if (x >= 0 && y >= 0) {
-      placeX_ = x;
-      placeY_ = y;
-    }
-  }
-  // The move itself waits until the window has appeared.
-  ctx_.loop.PostMessage(WindowMessage{player_message::kDeferredPlace, 0, 0, {}});
-}
-
 void PlayerWindow::Initialize() {
   // 1. Flash support belongs to the Flash control, which this player does not host.
-  // 2. The display: a resolution change becomes a scaled full-screen window.
-  const ScreenMetrics screen = ctx_.display.Screen();
-  screenWidth_ = screen.width;
-  screenHeight_ = screen.height;
-  ChangeResolution();
+  // 2, 4. The display: a resolution change becomes a scaled full-screen window; a desktop
+  // window is never topmost.
+  geometry_.MeasureScreen();
   // 3.
   PublishSystemVariable(Variables(), this, "CBK_AppFileName", exeFileName_, exeFileName_);
-  // 4. A desktop window is never topmost. Desktop mode itself has no meaning outside the
-  // Windows shell and stays a setting.
-  if (desktopMode_)
-    alwaysOnTop_ = false;
   // 5, 6. The tool-tip bubble, media child windows and the icon are the frontend's.
   // 7, 8. Decorations, client size and stacking.
-  ctx_.display.SetDecorations(showTitleBar_, minimizeAllowed_);
-  ctx_.display.SetClientSize(clientWidth_, clientHeight_);
-  ctx_.display.SetTopmost(alwaysOnTop_);
-  frame_ = Surface(clientWidth_, clientHeight_);
-  pages_.SetPageArea(clientWidth_, clientHeight_);
-  // 9.
-  PlaceWindow();
+  geometry_.ShowWindow();
+  frame_ = Surface(geometry_.ClientWidth(), geometry_.ClientHeight());
+  pages_.SetPageArea(geometry_.ClientWidth(), geometry_.ClientHeight());
+  // 9. The move itself waits until the window has appeared.
+  geometry_.PlanStart();
+  ctx_.loop.PostMessage(WindowMessage{player_message::kDeferredPlace, 0, 0, {}});
   // 10. The window shape from the page manager's region.
-  ApplyWindowShape();
-  ctx_.display.SetTitle(title_);
+  geometry_.ApplyShape(pages_);
+  ctx_.display.SetTitle(geometry_.Title());
   // 11.
   if (!startPage_.empty())
     pages_.GoToPageByName(startPage_, false);
   // 12. Process priority is kept as a setting: a player has no business renicing itself.
   // 13. The project's cursors; the low-colour fallback on a palette display; then the first
   // page is shown.
-  cursors_.LoadProjectCursors(macros_, ctx_.files, ctx_.display);
+  input_.Cursors().LoadProjectCursors(macros_, ctx_.files, ctx_.display);
   if (ctx_.display.Screen().colorBits <= 8) {
-    if (lowColourFallback_ == 1 && !lowColourDocument_.empty()) {
-      OpenDocument(macros_.Expand(lowColourDocument_));
-    } else if (lowColourFallback_ == 2 && !lowColourPage_.empty()) {
-      pages_.GoToPageByName(lowColourPage_, false);
+    const ProjectSettings& s = pages_.GetProject().settings;
+    const uint32_t lowColourFallback = s.paletteDisplayAction;
+    const std::string lowColourDocument = s.paletteProjectPath;
+    const std::string lowColourPage = s.palettePageName;
+    if (lowColourFallback == 1 && !lowColourDocument.empty()) {
+      OpenDocument(macros_.Expand(lowColourDocument));
+    } else if (lowColourFallback == 2 && !lowColourPage.empty()) {
+      pages_.GoToPageByName(lowColourPage, false);
     }
   }
   ShowPage();
@@ -281,7 +234,7 @@ void PlayerWindow::Initialize() {
   visible_ = true;
   // 17.
   runner_->StartPageScript(10);
-  ctx_.loop.SetTimer(player_timer::kDateTime, 500);
+  ctx_.loop.SetTimer(window_timer::kDateTime, 500);
 }
 
 void PlayerWindow::PublishCommandLine() {
@@ -291,7 +244,7 @@ void PlayerWindow::PublishCommandLine() {
     vars.SetText("CmdLineParam$[" + std::to_string(i) + "]", *commandLine_.Get(i - 1));
   }
   if (const ObjectRecord* object = FindNamedObject("CBK_CMDLINE"))
-    RunObjectScript(*object);
+    RunObjectScript(*object, ScriptSlot::kMain);
 }
 
 void PlayerWindow::ShowPage() {
@@ -403,7 +356,7 @@ void PlayerWindow::CloseCancel() {
   if (ObjectRecord* exitObject = CPageManager::FindObjectOnPage(pages_.MasterLayer(), "CBK_EXIT")) {
     // The presentation decides: the window stays open and the object's script runs.
     const IntRect rect = exitObject->rect;
-    RunObjectScript(*exitObject);
+    RunObjectScript(*exitObject, ScriptSlot::kMain);
     Invalidate(rect.Inflate(1), true);
     return;
   }
@@ -413,10 +366,7 @@ void PlayerWindow::CloseCancel() {
 }
 
 void PlayerWindow::FinishClose() {
-  if (rememberPosition_) {
-    ctx_.profile.WriteInt(positionSection_, "X", ctx_.display.Left());
-    ctx_.profile.WriteInt(positionSection_, "Y", ctx_.display.Top());
-  }
+  geometry_.SavePosition();
   // Task switching was never taken away; media and plug-in windows stop with their owners.
   runner_->KillScriptTimers();
   runner_->SetStopFlag(true);
@@ -428,19 +378,16 @@ void PlayerWindow::ShutDown() {
   if (destroyed_)
     return;
   for (uint32_t id :
-       {player_timer::kDateTime, player_timer::kOpenProject, player_timer::kAnimatedRegion,
-        player_timer::kVideoTime, player_timer::kOneShot, script_timer::kPageScript}) {
+       {window_timer::kDateTime, window_timer::kOpenProject, window_timer::kAnimatedRegion,
+        window_timer::kVideoTime, window_timer::kOneShot, window_timer::kPageScript}) {
     ctx_.loop.KillTimer(id);
   }
-  ctx_.loop.KillTimers(player_timer::kFirstAnimation, player_timer::kLastAnimation);
+  ctx_.loop.KillTimers(window_timer::kFirstAnimation, window_timer::kLastAnimation);
   runner_->KillScriptTimers();
   if (transition_)
     transition_->Stop();
   plugins_.Clear();
-  if (displayChanged_) {
-    ctx_.display.RequestFullScreen(0, 0);
-    displayChanged_ = false;
-  }
+  geometry_.RestoreDisplay();
   commandLine_.Clear();
   ShutDownMedia();
   EmbeddedFiles::Remove(ctx_.files, embedded_);
@@ -465,7 +412,7 @@ void PlayerWindow::Invalidate(const IntRect& rect, bool /*erase*/) {
 }
 
 void PlayerWindow::InvalidateAll(bool erase) {
-  Invalidate(IntRect{0, 0, clientWidth_, clientHeight_}, erase);
+  Invalidate(IntRect{0, 0, geometry_.ClientWidth(), geometry_.ClientHeight()}, erase);
 }
 
 void PlayerWindow::Paint() {
@@ -480,7 +427,8 @@ void PlayerWindow::Paint() {
     return;
   const IntRect r = *invalid_;
   invalid_.reset();
-  const FrameSettings settings{clientWidth_, clientHeight_, noBackground_, frameBorder_};
+  const FrameSettings settings{geometry_.ClientWidth(), geometry_.ClientHeight(), noBackground_,
+                               frameBorder_};
   const IntRect done = composer_.Compose(frame_, r, pages_, settings, paintRuntime_, &bubble_);
   if (!done.Empty())
     ctx_.display.Present(frame_, done.left, done.top, done.Width(), done.Height());
@@ -490,17 +438,8 @@ void PlayerWindow::Repaint(const IntRect& rect) {
   Invalidate(rect, true);
 }
 
-void PlayerWindow::ApplyWindowShape() {
-  if (showTitleBar_ || !shapedWindow_)
-    return;
-  const std::optional<std::vector<IntRect>> region = pages_.BuildWindowRegion();
-  if (!region || region->empty())
-    return;  // an empty region leaves the window rectangular
-  std::vector<ShapeBox> boxes;
-  boxes.reserve(region->size());
-  for (const IntRect& r : *region)
-    boxes.push_back({r.left, r.top, r.right, r.bottom});
-  ctx_.display.SetShape(boxes);
+void PlayerWindow::ShowMessage(const std::string& text) {
+  ctx_.dialogs.Message(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -510,9 +449,9 @@ void PlayerWindow::OnTimer(uint32_t id) {
   if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)) ||
       media_->devices.OnTimer(id))
     return;
-  using namespace player_timer;
+  using namespace window_timer;
   if (id == kOneShot) {
-    FireTimedHides();
+    input_.FireTimedHides();
   } else if (id == kDateTime) {
     RefreshDateTime();
   } else if (id == kOpenProject) {
@@ -547,35 +486,23 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       activationLine_.reset();
       break;
     case kDeferredPlace:
-      ctx_.display.SetPosition(placeX_, placeY_);
+      geometry_.MoveToStart();
       break;
     case kActivation:
       OnActivation(message);
       break;
     default:
-      HandleScriptMessage(*this, message);
+      HandleScriptMessage(*this, *this, message);
       break;
   }
 }
 
 void PlayerWindow::OnHtmlLink(const std::string& link) {
   if (link.starts_with("page:")) {
-    const std::string page = link.substr(5);
-    if (page == "next")
-      runner_->ChangePage(CPageManager::kNext);
-    else if (page == "prev")
-      runner_->ChangePage(CPageManager::kPrevious);
-    else if (page == "last")
-      runner_->ChangePage(CPageManager::kLast);
-    else if (page == "first")
-      runner_->ChangePage(CPageManager::kFirst);
-    else if (page == "back")
-      runner_->ChangePageByName(std::string(CPageManager::kLastPage));
-    else
-      runner_->ChangePageByName(page);
+    runner_->Navigation().FollowLink(link.substr(5));
   } else if (link.starts_with("script:")) {
     if (const ObjectRecord* object = FindNamedObject(link.substr(7)))
-      RunObjectScript(*object);
+      RunObjectScript(*object, ScriptSlot::kMain);
   }
 }
 
@@ -599,35 +526,29 @@ void PlayerWindow::OnActivation(const WindowMessage& message) {
   std::filesystem::path hostPath = std::filesystem::absolute(*first, error);
   const std::string path = error ? *first : hostPath.string();
   if (LooksLikeProject(ctx_.files, path)) {
-    newProjectPath_ = path;
-    newProjectPage_.clear();
-    ctx_.loop.SetTimer(player_timer::kOpenProject, 100);
+    runner_->Navigation().RequestHostProject(path);
   } else {
     activationLine_.reset();
   }
 }
 
-void PlayerWindow::OpenPendingProject() {
-  ctx_.loop.KillTimer(player_timer::kOpenProject);
-  std::string path;
-  std::string page;
-  if (!newProjectPath_.empty()) {
-    path = newProjectPath_;
-    page = newProjectPage_;
-  } else if (!runner_->pendingProject.empty()) {
-    // RunQMD stopped every script to hand over; from here on they may run again, whether the
-    // project loads or the current one stays.
-    runner_->SetStopFlag(false);
-    // RunQMD names the project as scripts see paths.
-    path = macros_.Expand(runner_->pendingProject);
-    page = runner_->pendingPage;
-  }
-  newProjectPath_.clear();
-  newProjectPage_.clear();
-  runner_->pendingProject.clear();
-  runner_->pendingPage.clear();
-  if (path.empty())
+void PlayerWindow::OpenProjectAction(const std::string& target, const std::string& parameters) {
+  const std::string page = StartPageOf(parameters);
+  // The running page is left (media, exit script) once the new project has been read; a
+  // document that does not open leaves everything as it was.
+  if (!OpenDocument(macros_.Expand(target)))
     return;
+  runner_->Navigation().EnterProject(page);
+}
+
+void PlayerWindow::OpenPendingProject() {
+  ctx_.loop.KillTimer(window_timer::kOpenProject);
+  const ProjectRequest request = runner_->Navigation().TakeProjectRequest();
+  if (request.path.empty())
+    return;
+  // RunQMD names the project as scripts see paths; a handed-over document is a host path,
+  // which the file system takes as it is.
+  const std::string path = request.hostPath ? request.path : macros_.Expand(request.path);
   quietOpen_ = false;
   if (!OpenDocument(path)) {
     activationLine_.reset();
@@ -637,11 +558,7 @@ void PlayerWindow::OpenPendingProject() {
       CloseOk();
     return;
   }
-  runner_->KillScriptTimers();
-  if (!page.empty())
-    pages_.GoToPageByName(page, false);
-  ShowPage();
-  runner_->StartPageScript(1);
+  runner_->Navigation().EnterProject(request.page);
   if (activationLine_) {
     SetCommandLine(*activationLine_);
     PublishCommandLine();
@@ -649,77 +566,21 @@ void PlayerWindow::OpenPendingProject() {
   }
 }
 
-void PlayerWindow::OnMouse(const MouseEvent& event) {
-  mouseX_ = event.x;
-  mouseY_ = event.y;
-  switch (event.action) {
-    case MouseAction::kLeftDown:
-    case MouseAction::kLeftDoubleClick:
-      // A double click counts as a press (input fields select their text themselves).
-      leftDown_ = true;
-      OnLeftDown(event.x, event.y);
-      break;
-    case MouseAction::kLeftUp:
-      leftDown_ = false;
-      OnLeftUp(event.x, event.y);
-      break;
-    case MouseAction::kRightDown:
-      rightDown_ = true;
-      ForwardPluginRightButton(PluginMouse::kRightDown, event.x, event.y);
-      break;
-    case MouseAction::kRightUp:
-      rightDown_ = false;
-      ForwardPluginRightButton(PluginMouse::kRightUp, event.x, event.y);
-      break;
-    case MouseAction::kMove:
-      OnMouseMove(event.x, event.y);
-      break;
-  }
-}
-
-void PlayerWindow::OnKey(const KeyEvent& event) {
-  const bool known = event.vk < keysDown_.size();
-  if (event.action == KeyAction::kUp) {
-    if (known)
-      keysDown_[event.vk] = false;
-    return;
-  }
-  if (known)
-    keysDown_[event.vk] = true;
-  if (OnKeyDown(event))
-    return;
-  // Escape reaches the dialog's own handling: the Cancel path.
-  if (event.vk == vk::kEscape)
-    CloseCancel();
-}
-
 // ---------------------------------------------------------------------------------------------
 // What scripts read of the window
 
 void PlayerWindow::MousePosition(int& x, int& y) const {
-  x = mouseX_;
-  y = mouseY_;
+  x = input_.MouseX();
+  y = input_.MouseY();
 }
 
 bool PlayerWindow::IsMouseButtonDown(MouseButton button) const {
-  return button == MouseButton::kLeft ? leftDown_ : button == MouseButton::kRight && rightDown_;
+  return button == MouseButton::kLeft ? input_.LeftDown()
+                                      : button == MouseButton::kRight && input_.RightDown();
 }
 
 WindowMetrics PlayerWindow::Metrics() const {
-  const ScreenMetrics screen = ctx_.display.Screen();
-  WindowMetrics m;
-  m.windowLeft = ctx_.display.Left();
-  m.windowTop = ctx_.display.Top();
-  m.clientWidth = clientWidth_;
-  m.clientHeight = clientHeight_;
-  m.windowWidth = clientWidth_;
-  m.windowHeight = clientHeight_;
-  m.screenWidth = screenWidth_ ? screenWidth_ : screen.width;
-  m.screenHeight = screenHeight_ ? screenHeight_ : screen.height;
-  m.workAreaWidth = screen.workAreaWidth;
-  m.workAreaHeight = screen.workAreaHeight;
-  m.screenColorBits = screen.colorBits;
-  return m;
+  return geometry_.Metrics();
 }
 
 bool PlayerWindow::IsMinimized() const {

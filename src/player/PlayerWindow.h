@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -26,16 +25,15 @@
 #include "player/CommandLine.h"
 #include "player/CursorTable.h"
 #include "player/FrameComposer.h"
-#include "player/HitTest.h"
-#include "player/MouseOver.h"
 #include "player/ObjectStates.h"
-#include "player/PageInput.h"
 #include "player/PlayerContext.h"
 #include "player/TransitionWindow.h"
+#include "player/WindowGeometry.h"
+#include "player/WindowInput.h"
 #include "plugins/PluginHosts.h"
 #include "plugins/TransitionPlugin.h"
 #include "script/EvaluatorSyntaxChecker.h"
-#include "script/ScriptHost.h"
+#include "script/ScriptRoles.h"
 #include "script/ScriptRunner.h"
 
 namespace qlm {
@@ -51,17 +49,6 @@ inline constexpr uint32_t kDeferredPlace = 2324;  // move the window to its star
 inline constexpr uint32_t kActivation = 0xC001;   // "QLMPlayerMsgActivate": texts {exe, line}
 }  // namespace player_message
 
-// Window timers of the player window besides the executor's (0, 4, 105, 1001..2000).
-namespace player_timer {
-inline constexpr uint32_t kOneShot = 8;  // also the timed hide of mouse-over targets
-inline constexpr uint32_t kFirstAnimation = 10;
-inline constexpr uint32_t kLastAnimation = 99;
-inline constexpr uint32_t kAnimatedRegion = 100;
-inline constexpr uint32_t kVideoTime = 502;
-inline constexpr uint32_t kDateTime = 600;
-inline constexpr uint32_t kOpenProject = 999;
-}  // namespace player_timer
-
 // A deferred action of the pending-action field (timer 0).
 enum class PendingAction { kNone = 0, kExit = 2, kChange = 3 };
 
@@ -69,12 +56,15 @@ enum class PendingAction { kNone = 0, kExit = 2, kChange = 3 };
 // variable store, the script runner, the command line and the window timers. It is driven only
 // by the events of its EventLoop, so the same window runs on the desktop and headless.
 class PlayerWindow : public ScriptHost,
+                     public PageHost,
+                     public ObjectHost,
+                     public SystemHost,
+                     public ListHost,
                      public EvaluatorOwner,
                      public BoundTextObjectFinder,
                      public EventHandler,
                      private PageManagerOwner,
-                     private PageInputHost,
-                     private MouseOverHost {
+                     private WindowInputHost {
  public:
   explicit PlayerWindow(PlayerContext& context);
   ~PlayerWindow() override;
@@ -123,8 +113,8 @@ class PlayerWindow : public ScriptHost,
 
   // The closing paths. Ok: Exit and the exit timer. Cancel: Escape and the close box; an object
   // named CBK_EXIT on the Master Layer keeps the window open and runs instead.
-  void CloseOk();
-  void CloseCancel();
+  void CloseOk() override;
+  void CloseCancel() override;
   bool IsClosed() const { return closed_; }
   // After the modal loop: media, page data, display mode and the embedded files go.
   void ShutDown();
@@ -143,11 +133,11 @@ class PlayerWindow : public ScriptHost,
   // Input state, for tests.
   ObjectStates& States() { return objectStates_; }
   CBubble& Bubble() { return bubble_; }
-  const CursorTable& Cursors() const { return cursors_; }
+  const CursorTable& Cursors() const { return input_.Cursors(); }
   // The cursor entry last shown over the client area (-1: the default arrow).
-  int ShownCursor() const { return shownCursor_; }
+  int ShownCursor() const { return input_.ShownCursor(); }
   // Whether a click on an object with the exit action may close the player.
-  void SetExitAllowed(bool allowed) { exitAllowed_ = allowed; }
+  void SetExitAllowed(bool allowed) { input_.SetExitAllowed(allowed); }
   void SetFrameBorder(bool on) { frameBorder_ = on; }
   void SetNoBackground(bool on) { noBackground_ = on; }
   // Starts a program or document as the Run command does; CBK_ReturnVal receives the result.
@@ -158,11 +148,10 @@ class PlayerWindow : public ScriptHost,
   const CPageManager& Pages() const { return pages_; }
   ScriptRunner& Runner() { return *runner_; }
   VariableStore& Variables() { return evaluator_.Variables(); }
-  bool DisplayChanged() const { return displayChanged_; }
-  const std::string& NewProjectPath() const { return newProjectPath_; }
+  bool DisplayChanged() const { return geometry_.DisplayChanged(); }
   const std::vector<std::string>& WrittenEmbeddedFiles() const { return embedded_; }
 
-  // ---- ScriptHost ----
+  // ---- Script roles: ScriptHost and PageHost ----
   CPageManager& PageManager() override { return pages_; }
   ExpressionEvaluator& Evaluator() override { return evaluator_; }
   Dialogs& GetDialogs() override { return ctx_.dialogs; }
@@ -181,31 +170,25 @@ class PlayerWindow : public ScriptHost,
   bool TransitionRunning() const { return transition_ && transition_->Running(); }
   // The transition window once a page asked for a transition; null before.
   const TransitionWindow* Transition() const { return transition_.get(); }
-  std::string WindowTitle() const override { return title_; }
-  std::string FileText() const override { return macros_.File(); }
-  // Object and window commands (PlayerWindowCommands.cpp).
-  void MinimizeWindow() override;
-  void RestoreWindow() override;
+  // ObjectHost (PlayerWindowCommands.cpp).
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
+  // SystemHost: paths and files (PlayerWindowCommands.cpp), launching, the clipboard and fonts
+  // (PlayerWindowSystem.cpp).
+  std::string FileText() const override { return macros_.File(); }
   std::string ExpandPathMacros(const std::string& text) override;
   std::optional<std::string> ReadFile(const std::string& windowsPath) override;
-  // System and file commands (PlayerWindowSystem.cpp).
   FileSystem* Files() override { return &ctx_.files; }
   ProfileStore* Profile() override { return &ctx_.profile; }
-  std::string ProfileSection() const override { return positionSection_; }
+  std::string ProfileSection() const override { return geometry_.ProfileSection(); }
   void SetFileText(const std::string& path) override { macros_.SetFile(path); }
-  void ResizeWindow(int width, int height) override;
-  void MoveWindow(int x, int y) override;
-  void CenterWindow() override;
-  void SetTopmost(bool topmost) override;
   void SetClipboardText(const std::string& text) override;
   std::optional<std::string> ClipboardText() override;
   bool InstallFont(const std::filesystem::path& file) override;
-  // List-object commands (PlayerWindowLists.cpp).
+  // ListHost: list controls (PlayerWindowLists.cpp) and the song list (PlayerWindowMedia.cpp).
   ListBoxControl* ListBoxOf(ObjectRecord& object) override;
-  // Media (PlayerWindowMedia.cpp).
   std::optional<std::string> SongListEntry(int64_t number) const override;
   void SetSongList(std::vector<std::string> files) override;
+  // Media (PlayerWindowMedia.cpp).
   MediaSession& Media() { return *media_; }
   // Font files scripts added, in order.
   const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
@@ -246,8 +229,8 @@ class PlayerWindow : public ScriptHost,
   // ---- EventHandler ----
   void OnTimer(uint32_t id) override;
   void OnMessage(const WindowMessage& message) override;
-  void OnMouse(const MouseEvent& event) override;
-  void OnKey(const KeyEvent& event) override;
+  void OnMouse(const MouseEvent& event) override { input_.OnMouse(event); }
+  void OnKey(const KeyEvent& event) override { input_.OnKey(event); }
   void OnClose() override { CloseCancel(); }
 
  private:
@@ -264,8 +247,9 @@ class PlayerWindow : public ScriptHost,
 
   bool Adopt(LoadResult result);
   void ApplySettings();
-  void ChangeResolution();
-  void PlaceWindow();
+  // The frame, the page area, the bubble and the shape follow the client size; all is
+  // repainted.
+  void ClientResized();
   void RefreshDateTime();
   void OnActivation(const WindowMessage& message);
   void OpenPendingProject();
@@ -273,35 +257,21 @@ class PlayerWindow : public ScriptHost,
   // The object of that name on the current page, the Master Page or the Master Layer.
   ObjectRecord* FindNamedObject(const std::string& name);
   const ObjectRecord* FindNamedObject(const std::string& name) const;
-  // Runs a script of an object (script 2 unless told) with its name as owner.
-  void RunObjectScript(const ObjectRecord& object, ScriptSlot slot = ScriptSlot::kMain);
+  // Runs a script of an object with its name as owner.
+  void RunObjectScript(const ObjectRecord& object, ScriptSlot slot) override;
   // Leaves the current page as closing does: media stop, exit script.
   void LeaveCurrentPage();
   void FinishClose();
 
-  // PageInputHost and MouseOverHost.
+  // WindowInputHost.
   void Repaint(const IntRect& rect) override;
   void ShowMessage(const std::string& text) override;
-  void RunObjectScript(ObjectRecord& object) override;
-  void TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) override;
-
-  // Mouse and keys.
-  void OnLeftDown(int x, int y);
-  void OnLeftUp(int x, int y);
-  void OnMouseMove(int x, int y);
-  bool OnKeyDown(const KeyEvent& event);
-  void SetLayersCaptured(bool captured);
-  // The pressed object if it is still where the press found it.
-  ObjectHit PressedObject();
-  void CarryOutClick(const ClickResult& click, int x, int y);
-  void OpenProjectAction(const std::string& target, const std::string& parameters);
-  void SetGridCell(const ObjectRecord& grid, int x, int y);
-  // A press on a list box selects the row under the mouse.
-  void SelectListRow(ObjectRecord& list, int x, int y);
-  void ApplyCursor(int entry);
-  void FireTimedHides();
-  void ApplyWindowShape();
-  void ForgetInput();
+  void OpenProjectAction(const std::string& target, const std::string& parameters) override;
+  // A press on a list box selects the row under the mouse (PlayerWindowLists.cpp).
+  void SelectListRow(ObjectRecord& list, int x, int y) override;
+  // Forwards a mouse event to the plug-in of `object` when its capture level asks for it and
+  // repaints the object. No-op for other kinds (PlayerWindowPlugins.cpp).
+  void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) override;
 
   PlayerContext& ctx_;
   LoadContext load_;
@@ -309,35 +279,16 @@ class PlayerWindow : public ScriptHost,
   ExpressionEvaluator evaluator_;
   PathMacros macros_;
   EvaluatorSyntaxChecker checker_;
+  WindowGeometry geometry_;
   std::unique_ptr<ScriptRunner> runner_;
   std::unique_ptr<BoundObject> bound_;
   CommandLineParams commandLine_;
 
-  // Window fields and their defaults before a project is read.
-  int clientWidth_ = 100, clientHeight_ = 100;
-  std::string title_ = "Untitled";
-  bool showTitleBar_ = true;
-  bool minimizeAllowed_ = true;
-  bool changeResolution_ = false;
-  bool changeOnlyIfSmaller_ = true;
-  int resolutionIndex_ = 0;
-  bool displayChanged_ = false;
-  int screenWidth_ = 0, screenHeight_ = 0;
-  bool alwaysOnTop_ = false;
-  bool desktopMode_ = false;
-  bool rememberPosition_ = false;
-  std::string positionSection_ = "QLM";
-  bool shapedWindow_ = false;
-  int priority_ = 1;
-  bool blockTaskSwitching_ = false;
-  int lowColourFallback_ = 0;
-  std::string lowColourDocument_, lowColourPage_;
   std::string startPage_;
   bool newWindow_ = false;
   bool quietOpen_ = false;
   bool starting_ = false;
   std::string exeFileName_;
-  std::string newProjectPath_, newProjectPage_;
   // The command line of an activation, kept until timer 999 has opened its project.
   std::optional<std::string> activationLine_;
 
@@ -347,7 +298,6 @@ class PlayerWindow : public ScriptHost,
   bool visible_ = false;
   bool closed_ = false;
   bool destroyed_ = false;
-  int placeX_ = 0, placeY_ = 0;
   std::vector<std::string> embedded_;
   // The page last reported to the events sink, so that a page is reported once when it comes.
   const PageRecord* lastAnnounced_ = nullptr;
@@ -362,36 +312,10 @@ class PlayerWindow : public ScriptHost,
   std::optional<IntRect> invalid_;
   bool paintPosted_ = false;
 
-  // Input state the information functions read.
-  int mouseX_ = 0, mouseY_ = 0;
-  bool leftDown_ = false, rightDown_ = false;
 
-  // Press, click, drags, mouse-over, tool-tip and cursors.
-  PageInput pageInput_;
-  MouseOver mouseOver_;
+  // The tool-tip bubble, drawn into the frame; mouse and keys.
   CBubble bubble_;
-  CursorTable cursors_;
-  struct Pressed {
-    PageRecord* page = nullptr;
-    size_t index = 0;
-    std::string name;
-  } pressed_;
-  int pressX_ = 0, pressY_ = 0;
-  bool buttonPressed_ = false;  // a button or text button holds the mouse
-  bool objectDrag_ = false;
-  int dragStartOffsetX_ = 0, dragStartOffsetY_ = 0;
-  bool bodyDrag_ = false;
-  bool bodyDragAllowed_ = true;
-  int dragOffsetX_ = 0, dragOffsetY_ = 0;
-  bool exitAllowed_ = true;
-  int shownCursor_ = -1;
-  std::array<bool, 256> keysDown_{};
-  struct PendingHide {
-    PageRecord* page;
-    std::string name;
-    uint64_t due;
-  };
-  std::vector<PendingHide> timedHides_;
+  WindowInput input_;
   std::vector<std::filesystem::path> addedFonts_;
 
   // Plug-in objects: their hosts, the loader and the folders libraries come from.
@@ -400,11 +324,6 @@ class PlayerWindow : public ScriptHost,
   // Creates and sets up the hosts of the plug-in objects of the shown layers that have none.
   void SetUpPlugins();
   void SetUpPlugin(ObjectRecord& object);
-  // Forwards a mouse event to the plug-in of `object` when its capture level asks for it and
-  // repaints the object. No-op for other kinds.
-  enum class PluginMouse { kDown, kUp, kRightDown, kRightUp, kMove };
-  void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y);
-  void ForwardPluginRightButton(PluginMouse event, int x, int y);
   NoLibraries noLibraries_;
   Libraries* libraries_ = ctx_.libraries ? ctx_.libraries : &noLibraries_;
   std::vector<std::string> pluginFolders_;

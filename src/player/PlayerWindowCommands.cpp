@@ -1,4 +1,4 @@
-// What the object and window commands of scripts ask of the player window.
+// What the object commands of scripts ask of the player window, and the files they read.
 #include <optional>
 #include <string>
 
@@ -13,15 +13,6 @@ namespace {
 constexpr uintmax_t kMaxFileBytes = 256u << 20;
 
 }  // namespace
-
-void PlayerWindow::MinimizeWindow() {
-  ctx_.display.SetMinimized(true);
-}
-
-void PlayerWindow::RestoreWindow() {
-  ctx_.display.SetMinimized(false);
-  InvalidateAll(true);
-}
 
 // Run-time state is kept by object address and hover marks by list position: both follow the
 // objects through the edit, and whatever was removed is forgotten.
@@ -54,13 +45,7 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
     runtime->hoveredObject = newIndexOf(runtime->hoveredObject);
     runtime->mouseOverTarget = newIndexOf(runtime->mouseOverTarget);
   }
-  if (pressed_.page == &page) {
-    const std::optional<size_t> index = newIndexOf(pressed_.index);
-    if (index)
-      pressed_.index = *index;
-    else
-      pressed_ = {};
-  }
+  input_.FollowObjectList(page, newIndexOf);
 }
 
 std::string PlayerWindow::ExpandPathMacros(const std::string& text) {

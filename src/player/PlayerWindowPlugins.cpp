@@ -110,12 +110,4 @@ void PlayerWindow::ForwardPluginMouse(ObjectRecord& object, PluginMouse event, i
   Invalidate(r, true);
 }
 
-void PlayerWindow::ForwardPluginRightButton(PluginMouse event, int x, int y) {
-  PageRecord* page = pages_.CurrentPage();
-  if (!page)
-    return;
-  if (const std::optional<size_t> index = HitTestPage(*page, x, y, objectStates_))
-    ForwardPluginMouse(page->objects[*index], event, x, y);
-}
-
 }  // namespace qlm

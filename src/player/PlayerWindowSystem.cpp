@@ -1,5 +1,5 @@
-// What the system and file commands of scripts ask of the player window: launching, window
-// placement, the clipboard and fonts.
+// What the system and file commands of scripts ask of the player window: launching, the
+// clipboard and fonts.
 #include <algorithm>
 #include <string>
 
@@ -37,32 +37,6 @@ void PlayerWindow::Launch(const std::string& program, const std::string& options
   PublishSystemVariable(Variables(), this, "CBK_ReturnVal", static_cast<double>(result),
                         std::to_string(result));
   InvalidateAll(true);
-}
-
-void PlayerWindow::ResizeWindow(int width, int height) {
-  // Sizes stay within what a frame can hold.
-  clientWidth_ = width < 1 ? clientWidth_ : std::min(width, 16384);
-  clientHeight_ = height < 1 ? clientHeight_ : std::min(height, 16384);
-  ctx_.display.SetClientSize(clientWidth_, clientHeight_);
-  frame_ = Surface(clientWidth_, clientHeight_);
-  pages_.SetPageArea(clientWidth_, clientHeight_);
-  bubble_.SetClientSize(clientWidth_, clientHeight_);
-  ApplyWindowShape();
-  InvalidateAll(true);
-}
-
-void PlayerWindow::MoveWindow(int x, int y) {
-  ctx_.display.SetPosition(x, y);
-}
-
-void PlayerWindow::CenterWindow() {
-  const ScreenMetrics screen = ctx_.display.Screen();
-  ctx_.display.SetPosition((screen.width - clientWidth_) / 2, (screen.height - clientHeight_) / 2);
-}
-
-void PlayerWindow::SetTopmost(bool topmost) {
-  alwaysOnTop_ = topmost;
-  ctx_.display.SetTopmost(topmost);
 }
 
 void PlayerWindow::SetClipboardText(const std::string& text) {

@@ -30,10 +30,11 @@ bool PlayerWindow::StartTransition() {
   }
   // The new page is composed into the frame now but reaches the screen only through the
   // transition's frames.
-  const FrameSettings settings{clientWidth_, clientHeight_, noBackground_, frameBorder_};
+  const int width = geometry_.ClientWidth(), height = geometry_.ClientHeight();
+  const FrameSettings settings{width, height, noBackground_, frameBorder_};
   try {
-    const IntRect done = composer_.Compose(frame_, {0, 0, clientWidth_, clientHeight_}, pages_,
-                                           settings, paintRuntime_, &bubble_);
+    const IntRect done =
+        composer_.Compose(frame_, {0, 0, width, height}, pages_, settings, paintRuntime_, &bubble_);
     if (done.Empty())
       return false;
     return transition_->Start(frame_, transitionType_, transitionDuration_);

@@ -7,6 +7,7 @@
 #include "graphics/Surface.h"
 #include "player/TransitionEffect.h"
 #include "player/TransitionTiming.h"
+#include "script/WindowTimers.h"
 
 namespace qlm {
 
@@ -19,7 +20,7 @@ class EventLoop;
 class TransitionWindow {
  public:
   // The transition's own window timer (the window's timer 1).
-  static constexpr uint32_t kTimerId = 2828;
+  static constexpr uint32_t kTimerId = window_timer::kTransition;
 
   // `finished` is called when a transition has run to its end, so that the player window
   // shows the current page again.

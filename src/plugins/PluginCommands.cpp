@@ -53,7 +53,7 @@ CommandResult PluginSet(CommandContext& context, PluginHosts& hosts) {
   if (!t)
     return CommandResult::kContinue;
   if (t->name == kFileMacro) {
-    t->host->SetFile(context.host.FileText());
+    t->host->SetFile(context.System().FileText());
   } else if (t->name.ends_with('$')) {
     t->host->SetFile(t->resolved);
     MarkRect(context.dirtyRect, t->object->rect, 0);
@@ -73,7 +73,7 @@ CommandResult PluginGet(CommandContext& context, PluginHosts& hosts) {
     return CommandResult::kContinue;
   VariableStore& variables = context.host.Evaluator().Variables();
   if (t->name == kFileMacro)
-    context.host.SetFileText(t->host->GetFile());
+    context.System().SetFileText(t->host->GetFile());
   else if (t->name.ends_with('$'))
     variables.SetText(t->name, t->host->GetFile());
   else

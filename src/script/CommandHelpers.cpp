@@ -92,13 +92,14 @@ uint32_t ReadColour(const CommandContext& context, const std::string& text) {
 
 void PublishText(CommandContext& context, const std::string& name, const std::string& text) {
   ScriptHost& host = context.host;
+  ObjectHost& objects = context.Objects();
   host.Evaluator().SetText(name, text);
   const ObjectTarget target = FindObject(host.PageManager(), host.Evaluator().Variables(), name);
   if (!target.object)
     return;
   target.object->text = text;
   if (PageRecord* page = PageOf(host.PageManager(), target.object))
-    host.ObjectTextChanged(*page, *target.object);
+    objects.ObjectTextChanged(*page, *target.object);
   host.Invalidate(target.object->rect.Inflate(1), true);
 }
 

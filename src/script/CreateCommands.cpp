@@ -191,11 +191,11 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
   object.name = FreeName(*page, name, command.defaultName);
   const std::string created = object.name;
   MarkRect(context.dirtyRect, object.rect, 1);
-  context.host.EditObjectList(*page, [&object](std::vector<ObjectRecord>& objects) {
+  context.Objects().EditObjectList(*page, [&object](std::vector<ObjectRecord>& objects) {
     std::vector<size_t> order(objects.size());
     std::iota(order.begin(), order.end(), size_t{0});
     objects.push_back(std::move(object));
-    order.push_back(ScriptHost::kNewObject);
+    order.push_back(ObjectHost::kNewObject);
     return order;
   });
   if (!resultVariable.empty()) {

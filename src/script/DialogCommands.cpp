@@ -18,6 +18,7 @@ namespace {
 CommandResult ChooseFile(CommandContext& context, FileDialogMode mode) {
   const ScriptStatement& s = context.statement;
   ScriptHost& host = context.host;
+  SystemHost& system = context.System();
   host.Evaluator().SetText("OpenFile$", "");
   PublishText(context, "CBK_OpenFile", "");
   PublishText(context, "CBK_OpenDir", "");
@@ -27,7 +28,7 @@ CommandResult ChooseFile(CommandContext& context, FileDialogMode mode) {
     return CommandResult::kContinue;
   const size_t slash = path->rfind('\\');
   const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  host.SetFileText(*path);
+  system.SetFileText(*path);
   host.Evaluator().SetText("OpenFile$", *path);
   PublishText(context, "CBK_OpenFile", path->substr(nameStart));
   PublishText(context, "CBK_OpenDir", path->substr(0, nameStart));
@@ -37,9 +38,10 @@ CommandResult ChooseFile(CommandContext& context, FileDialogMode mode) {
 CommandResult BrowseForFolder(CommandContext& context) {
   const ScriptStatement& s = context.statement;
   ScriptHost& host = context.host;
+  SystemHost& system = context.System();
   const std::optional<std::string> folder =
       host.GetDialogs().ChooseFile(FileDialogMode::kFolder, Expand(context, s.arg1),
-                                   host.ExpandPathMacros(Expand(context, s.arg2)));
+                                   system.ExpandPathMacros(Expand(context, s.arg2)));
   if (folder)
     PublishText(context, "CBK_OpenDir", *folder);
   return CommandResult::kContinue;
@@ -79,7 +81,7 @@ namespace {
 CommandResult FontPicker(CommandContext& context) {
   const std::optional<FontChoice> font = context.host.GetDialogs().ChooseFont();
   if (font)
-    PublishText(context, "CBK_Font", FontChoiceText(*font, context.host.ScreenDpiY()));
+    PublishText(context, "CBK_Font", FontChoiceText(*font, context.Window().ScreenDpiY()));
   return CommandResult::kContinue;
 }
 

@@ -35,10 +35,10 @@ void SetResult(CommandContext& context, double value) {
 
 // 1 when the named file (or folder) exists, 0 otherwise.
 CommandResult FileExist(CommandContext& context) {
-  ScriptHost& host = context.host;
-  const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg2));
+  SystemHost& system = context.System();
+  const std::string path = system.ExpandPathMacros(Expand(context, context.statement.arg2));
   bool exists = false;
-  if (const FileSystem* files = host.Files(); files && !Trim(path).empty())
+  if (const FileSystem* files = system.Files(); files && !Trim(path).empty())
     exists = files->Exists(path);
   SetResult(context, exists ? 1 : 0);
   return CommandResult::kContinue;
@@ -46,7 +46,7 @@ CommandResult FileExist(CommandContext& context) {
 
 // -1 when no file was chosen, else whether the chosen path contains the text, ignoring case.
 CommandResult FileString(CommandContext& context) {
-  const std::string file = context.host.FileText();
+  const std::string file = context.System().FileText();
   double result = -1;
   if (!file.empty()) {
     const std::string text = Expand(context, context.statement.arg2);
@@ -75,18 +75,19 @@ std::vector<std::string> ExtensionList(std::string_view list) {
 // The song list becomes the files of one folder (not its subfolders) with the given
 // extensions, in name order.
 CommandResult SearchForFiles(CommandContext& context) {
-  ScriptHost& host = context.host;
+  SystemHost& system = context.System();
+  ListHost& lists = context.Lists();
   const ScriptStatement& s = context.statement;
   std::string folder(Trim(Expand(context, s.arg1)));
   if (folder.empty())
     folder = "<SrcDir>";
-  folder = host.ExpandPathMacros(folder);
+  folder = system.ExpandPathMacros(folder);
   std::string extensions(Trim(Expand(context, s.arg2)));
   if (extensions.empty())
     extensions = kMediaExtensions;
   const std::vector<std::string> wanted = ExtensionList(extensions);
 
-  const FileSystem* files = host.Files();
+  const FileSystem* files = system.Files();
   std::vector<std::string> songs;
   if (files) {
     for (const FolderEntry& entry :
@@ -102,7 +103,7 @@ CommandResult SearchForFiles(CommandContext& context) {
         songs.push_back(entry.path);
     }
   }
-  host.SetSongList(std::move(songs));
+  lists.SetSongList(std::move(songs));
   return CommandResult::kContinue;
 }
 

@@ -20,7 +20,7 @@ constexpr std::string_view kSongList = "<List>";
 ListBoxControl* ListOf(CommandContext& context) {
   if (!context.object || context.object->typeCode != kObjListBox || context.statement.arg2.empty())
     return nullptr;
-  return context.host.ListBoxOf(*context.object);
+  return context.Lists().ListBoxOf(*context.object);
 }
 
 void Redraw(CommandContext& context) {
@@ -35,8 +35,8 @@ std::string LowerAscii(std::string text) {
   return text;
 }
 
-bool IsFile(ScriptHost& host, const std::string& path) {
-  const FileSystem* files = host.Files();
+bool IsFile(SystemHost& system, const std::string& path) {
+  const FileSystem* files = system.Files();
   if (!files || Trim(path).empty())
     return false;
   return files->IsFile(path);
@@ -44,14 +44,14 @@ bool IsFile(ScriptHost& host, const std::string& path) {
 
 // "<List>n": entry n of the song list, or every entry when n is below 1 or missing.
 void AddSongListEntries(CommandContext& context, ListBoxControl& list, const std::string& rest) {
-  ScriptHost& host = context.host;
+  ListHost& lists = context.Lists();
   const int64_t n = Trim(rest).empty() ? 0 : EvaluateInteger(context, rest);
   if (n >= 1) {
-    if (std::optional<std::string> entry = host.SongListEntry(n))
+    if (std::optional<std::string> entry = lists.SongListEntry(n))
       list.AddFile(*entry);
     return;
   }
-  for (int64_t k = 1; std::optional<std::string> entry = host.SongListEntry(k); ++k)
+  for (int64_t k = 1; std::optional<std::string> entry = lists.SongListEntry(k); ++k)
     list.AddFile(*entry);
 }
 
@@ -84,8 +84,8 @@ CommandResult AddItem(CommandContext& context) {
   ListBoxControl* list = ListOf(context);
   if (!list)
     return CommandResult::kContinue;
-  ScriptHost& host = context.host;
-  const std::string items = host.ExpandPathMacros(context.statement.arg2);
+  SystemHost& system = context.System();
+  const std::string items = system.ExpandPathMacros(context.statement.arg2);
   if (items.starts_with("RESET")) {
     list->Clear();
   } else if (items.starts_with("RANDOMIZE")) {
@@ -101,9 +101,9 @@ CommandResult AddItem(CommandContext& context) {
       // "Text$,;": the variable's text cut at the first character after the comma.
       AddSplitText(*list, Expand(context, items.substr(0, comma)), items[comma + 1]);
     } else {
-      const std::string text = host.ExpandPathMacros(Expand(context, items));
+      const std::string text = system.ExpandPathMacros(Expand(context, items));
       static constexpr std::string_view kString = "STRING:";
-      if (IsFile(host, text))
+      if (IsFile(system, text))
         list->AddFile(text);
       else if (text.starts_with(kString))
         list->AddText(text.substr(kString.size()));
@@ -133,7 +133,7 @@ CommandResult SortItems(CommandContext& context) {
   ListBoxControl* list = ListOf(context);
   if (!list)
     return CommandResult::kContinue;
-  const std::string mode = context.host.ExpandPathMacros(context.statement.arg2);
+  const std::string mode = context.System().ExpandPathMacros(context.statement.arg2);
   if (mode.starts_with("RANDOMIZE"))
     list->Shuffle(context.host.Evaluator().Random());
   else if (mode.starts_with("NAME"))
@@ -158,6 +158,8 @@ CommandResult GetItems(CommandContext& context) {
   if (!list)
     return CommandResult::kContinue;
   ScriptHost& host = context.host;
+  SystemHost& system = context.System();
+  ListHost& lists = context.Lists();
   const std::string target = Expand(context, context.statement.arg2);
   if (target.starts_with(kSongList)) {
     // Each path is taken as it is: joining the paths with "#" and cutting them again would
@@ -165,10 +167,10 @@ CommandResult GetItems(CommandContext& context) {
     std::vector<std::string> entries;
     for (const ListBoxItem& item : list->Items()) {
       if (!SelectedOnly || item.selected)
-        entries.push_back(host.ExpandPathMacros(item.path));
+        entries.push_back(system.ExpandPathMacros(item.path));
     }
     if (!entries.empty())
-      host.AppendToSongList(entries);
+      lists.AppendToSongList(entries);
     return CommandResult::kContinue;
   }
   const std::vector<std::string> pieces = SplitList(target, 4);

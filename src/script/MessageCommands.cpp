@@ -31,7 +31,7 @@ CommandResult ShowMessage(CommandContext& context) {
       message += "\n" + s.arg2 + " : " + MessageValue(value);
     }
   }
-  context.host.GetDialogs().MessageBox(message, context.host.WindowTitle(),
+  context.host.GetDialogs().MessageBox(message, context.Window().WindowTitle(),
                                        mb::kOk | mb::kIconWarning);
   return CommandResult::kContinue;
 }

@@ -19,7 +19,7 @@ CommandResult SetHidden(CommandContext& context, CommandCode mode) {
   if (mode == CommandCode::kShow && object->typeCode == kObjInputField && !wasHidden) {
     PageRecord* page = context.page ? context.page : context.host.PageManager().CurrentPage();
     if (page)
-      context.host.FocusObject(*page, *object);
+      context.Objects().FocusObject(*page, *object);
   }
   return CommandResult::kContinue;
 }

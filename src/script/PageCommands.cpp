@@ -11,12 +11,12 @@ CommandResult GoToPage(CommandContext& context) {
     return CommandResult::kContinue;
   ScriptRunner& runner = context.runner;
   runner.SetPageChanged();
-  context.host.FocusPlayerWindow();
+  context.Window().FocusPlayerWindow();
   runner.KillScriptTimers();
   std::string name = Expand(context, context.statement.arg1);
   if (name == "<File>")
-    name = context.host.FileText();
-  runner.ChangePageByName(name);
+    name = context.System().FileText();
+  context.Navigation().ChangePageByName(name);
   return CommandResult::kContinue;
 }
 
@@ -30,13 +30,13 @@ void RegisterPageCommands(ScriptRunner& runner) {
       {CommandCode::kPrevPage, CPageManager::kPrevious}};
   for (const auto& [code, direction] : directions) {
     runner.SetHandler(code, [direction](CommandContext& c) {
-      c.runner.ChangePage(direction);
+      c.Navigation().ChangePage(direction);
       return CommandResult::kContinue;
     });
   }
   runner.SetHandler(CommandCode::kPage, GoToPage);
   runner.SetHandler(CommandCode::kExit, [](CommandContext& c) {
-    c.host.ClosePlayer();
+    c.Pages().ClosePlayer();
     return CommandResult::kContinue;
   });
 }

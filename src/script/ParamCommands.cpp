@@ -189,7 +189,7 @@ bool ApplyObjectParam(CommandContext& context, ObjectRecord& object, const std::
   if (!keyword.starts_with("FONT") || !TakesFont(kind))
     return false;
   ObjectFont& font = object.font;
-  const int dpi = context.host.ScreenDpiY();
+  const int dpi = context.Window().ScreenDpiY();
   if (keyword == "FONT" || keyword == "FONTALL") {
     std::string text = value;
     if (Trim(value) == "CBK_Font")
@@ -229,13 +229,14 @@ CommandResult SetObjectParam(CommandContext& context) {
     return CommandResult::kContinue;
   MarkRect(context.dirtyRect, object->rect, 1);
   if (PageRecord* page = PageOf(context.host.PageManager(), object))
-    context.host.ObjectStyleChanged(*page, *object);
+    context.Objects().ObjectStyleChanged(*page, *object);
   return CommandResult::kContinue;
 }
 
 std::optional<Image24> LoadPicture(CommandContext& context, const std::string& value) {
-  const std::string path = context.host.ExpandPathMacros(std::string(Trim(Expand(context, value))));
-  const std::optional<std::string> bytes = context.host.ReadFile(path);
+  const std::string path =
+      context.System().ExpandPathMacros(std::string(Trim(Expand(context, value))));
+  const std::optional<std::string> bytes = context.System().ReadFile(path);
   if (!bytes)
     return std::nullopt;
   return DecodeImageFile(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
@@ -297,7 +298,7 @@ bool ApplyBackdrop(CommandContext& context, ProjectSettings& settings, const std
   } else {
     return false;
   }
-  context.host.BackdropChanged();
+  context.Objects().BackdropChanged();
   return true;
 }
 

@@ -49,7 +49,7 @@ CommandResult MoveObject(CommandContext& context) {
   object->rect = moved;
   MarkRect(context.dirtyRect, object->rect, 1);
   if (PageRecord* page = PageOf(context.host.PageManager(), object))
-    context.host.ObjectMoved(*page, *object, resized);
+    context.Objects().ObjectMoved(*page, *object, resized);
   return CommandResult::kContinue;
 }
 
@@ -83,6 +83,7 @@ CommandResult MoveTo(CommandContext& context) {
   const std::string mode = pieces.size() >= 4 ? AsciiUpper(Trim(pieces[3])) : std::string();
 
   ScriptHost& host = context.host;
+  ObjectHost& objects = context.Objects();
   ScriptRunner& runner = context.runner;
   CPageManager& pages = host.PageManager();
   const std::string name = Expand(context, context.statement.arg1);
@@ -91,7 +92,7 @@ CommandResult MoveTo(CommandContext& context) {
     object.rect = MovedRect(object.rect, left, top);
     MarkRect(context.dirtyRect, object.rect, 1);
     if (PageRecord* page = PageOf(pages, &object))
-      host.ObjectMoved(*page, object, false);
+      objects.ObjectMoved(*page, object, false);
   };
   auto repaint = [&] {
     if (!context.dirtyRect.Empty())
@@ -150,7 +151,7 @@ CommandResult ReorderObject(CommandContext& context) {
 
   MarkRect(context.dirtyRect, object->rect, 1);
   if (to != from) {
-    context.host.EditObjectList(*page, [from, to](std::vector<ObjectRecord>& objects) {
+    context.Objects().EditObjectList(*page, [from, to](std::vector<ObjectRecord>& objects) {
       std::vector<size_t> order = Unchanged(objects.size());
       const auto f = static_cast<std::ptrdiff_t>(from);
       const auto t = static_cast<std::ptrdiff_t>(to);
@@ -166,7 +167,7 @@ CommandResult ReorderObject(CommandContext& context) {
   }
   ObjectRecord& moved = page->objects[to];
   MarkRect(context.dirtyRect, moved.rect, 1);
-  context.host.ObjectMoved(*page, moved, false);
+  context.Objects().ObjectMoved(*page, moved, false);
   return CommandResult::kContinue;
 }
 
@@ -208,7 +209,7 @@ PageRecord* RequestedPage(CPageManager& pages, const WindowMessage& message) {
 
 }  // namespace
 
-bool HandleScriptMessage(ScriptHost& host, const WindowMessage& message) {
+bool HandleScriptMessage(ScriptHost& host, ObjectHost& objectHost, const WindowMessage& message) {
   if (message.id != script_message::kDeleteObject)
     return false;
   if (message.texts.size() < 2)
@@ -221,7 +222,7 @@ bool HandleScriptMessage(ScriptHost& host, const WindowMessage& message) {
     return true;
   const size_t index = static_cast<size_t>(object - page->objects.data());
   const IntRect rect = object->rect;
-  host.EditObjectList(*page, [index](std::vector<ObjectRecord>& objects) {
+  objectHost.EditObjectList(*page, [index](std::vector<ObjectRecord>& objects) {
     objects.erase(objects.begin() + static_cast<std::ptrdiff_t>(index));
     std::vector<size_t> order = Unchanged(objects.size() + 1);
     order.erase(order.begin() + static_cast<std::ptrdiff_t>(index));

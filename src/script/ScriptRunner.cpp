@@ -43,7 +43,8 @@ bool IsInfinity(const std::string& limit) {
 
 }  // namespace
 
-ScriptRunner::ScriptRunner(ScriptHost& host) : host_(host), handlers_(kHandlerSlots) {}
+ScriptRunner::ScriptRunner(const ScriptRoles& roles)
+    : roles_(roles), host_(roles.core), handlers_(kHandlerSlots) {}
 
 ScriptRunner::~ScriptRunner() = default;
 
@@ -250,7 +251,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
           const bool resolveIndex = !CommandHasFlag(code, command_flag::kNameAsWritten);
           const ObjectTarget target = FindObject(pages, ev.Variables(), name, resolveIndex);
           CommandContext context{
-              *this, host_, statement, target.object, FindPrefixPage(pages, name), dirty};
+              *this, host_, statement, target.object, FindPrefixPage(pages, name), dirty, roles_};
           if (handler(context) == CommandResult::kEndFalse)
             return endFalse();
           break;
@@ -291,7 +292,7 @@ bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
                                           variable + "'\nDo you want to continue?",
                                       host_.GetDialogs().Caption(), mb::kYesNo);
     if (answer == idb::kNo)
-      host_.ClosePlayer();
+      roles_.pages.ClosePlayer();
     index = statements.size() - 1;
     ended = true;
     return true;
@@ -377,58 +378,36 @@ void ScriptRunner::StartPageScript(uint32_t delayMs) {
                                    return CommandHasFlag(s.code, command_flag::kDefersPageEnter);
                                  });
   if (defer) {
-    host_.Loop().SetTimer(script_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
+    host_.Loop().SetTimer(window_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
   } else {
     RunPageEnterNow();
   }
 }
 
-bool ScriptRunner::ChangePage(int direction) {
-  host_.PrepareTransition();
-  if (!host_.PageManager().GoToPage(direction))
-    return false;
-  host_.ShowPage();
-  if (!host_.StartTransition())
-    host_.InvalidateAll(true);
-  StartPageScript(1);
-  return true;
-}
-
-bool ScriptRunner::ChangePageByName(const std::string& name) {
-  host_.PrepareTransition();
-  const bool changed = host_.PageManager().GoToPageByName(name, false);
-  host_.ShowPage();
-  if (!host_.StartTransition())
-    host_.InvalidateAll(true);
-  if (changed)
-    StartPageScript(1);
-  return changed;
-}
-
 void ScriptRunner::KillScriptTimers() {
   EventLoop& loop = host_.Loop();
-  loop.KillTimer(script_timer::kPage);
-  loop.KillTimer(script_timer::kScript);
-  loop.KillTimers(script_timer::kFirstNamed, script_timer::kLastNamed);
+  loop.KillTimer(window_timer::kPage);
+  loop.KillTimer(window_timer::kScript);
+  loop.KillTimers(window_timer::kFirstNamed, window_timer::kLastNamed);
   pageTimerMode_ = kTimerNone;
 }
 
 void ScriptRunner::ArmPageTimer(int mode, std::string target, uint32_t intervalMs) {
   EventLoop& loop = host_.Loop();
-  loop.KillTimer(script_timer::kPage);
+  loop.KillTimer(window_timer::kPage);
   pageTimerMode_ = mode;
   if (mode == kTimerPage)
     pageTimerTarget_ = std::move(target);
-  loop.SetTimer(script_timer::kPage, intervalMs);
+  loop.SetTimer(window_timer::kPage, intervalMs);
 }
 
 namespace {
 
 size_t SlotOf(uint32_t id) {
-  if (id == script_timer::kScript)
+  if (id == window_timer::kScript)
     return 0;
-  if (id >= script_timer::kFirstNamed && id <= script_timer::kLastNamed) {
-    return id - script_timer::kFirstNamed + 1;
+  if (id >= window_timer::kFirstNamed && id <= window_timer::kLastNamed) {
+    return id - window_timer::kFirstNamed + 1;
   }
   return ScriptRunner::kTimerSlots;
 }
@@ -452,13 +431,13 @@ const std::string& ScriptRunner::TimerSlot(uint32_t id) const {
 }
 
 bool ScriptRunner::OnTimer(uint32_t id) {
-  if (id == script_timer::kPage) {
+  if (id == window_timer::kPage) {
     OnPageTimer();
     return true;
   }
-  if (id == script_timer::kPageScript) {
+  if (id == window_timer::kPageScript) {
     if (host_.IsWindowVisible()) {
-      host_.Loop().KillTimer(script_timer::kPageScript);
+      host_.Loop().KillTimer(window_timer::kPageScript);
       RunPageEnterNow();
     }
     return true;
@@ -474,26 +453,20 @@ void ScriptRunner::OnPageTimer() {
   const int mode = pageTimerMode_;
   KillScriptTimers();
   if (mode == kTimerExit) {
-    host_.ClosePlayer();
+    roles_.pages.ClosePlayer();
     return;
   }
   if (mode != kTimerPage)
     return;
   const std::string target = pageTimerTarget_;
   if (target.empty() || target == "IF_IDLE") {
-    ChangePage(CPageManager::kNext);
+    navigation_.ChangePage(CPageManager::kNext);
   } else if (target == "THIS_SCRIPT") {
     StartPageScript(1);
   } else if (target == "THIS_PAGE") {
-    host_.ShowPage();
-    StartPageScript(1);
-    host_.InvalidateAll(true);
+    navigation_.ReshowPage();
   } else {
-    if (host_.PageManager().GoToPageByName(target, false)) {
-      host_.ShowPage();
-      host_.InvalidateAll(true);
-      StartPageScript(1);
-    }
+    navigation_.JumpToPage(target);
   }
 }
 

@@ -10,22 +10,14 @@
 #include "document/ObjectRecord.h"
 #include "document/ScriptBody.h"
 #include "script/CommandCode.h"
+#include "script/PageNavigator.h"
+#include "script/ScriptRoles.h"
+#include "script/WindowTimers.h"
 
 namespace qlm {
 
-class ScriptHost;
 class ScriptRunner;
 struct PageRecord;
-
-// Window timers the executor owns.
-namespace script_timer {
-inline constexpr uint32_t kPage = 0;          // page timer and exit timer
-inline constexpr uint32_t kScript = 4;        // ScriptTimer without a timer name
-inline constexpr uint32_t kPageScript = 105;  // deferred page enter script
-inline constexpr uint32_t kFirstNamed = 1001;
-inline constexpr uint32_t kLastNamed = 2000;
-inline constexpr uint32_t kOpenProject = 999;  // RunQMD's reload, carried out by the window
-}  // namespace script_timer
 
 // How a command handler lets the run go on.
 enum class CommandResult {
@@ -33,7 +25,8 @@ enum class CommandResult {
   kEndFalse,  // the whole run ends with false (a pump saw a quit or a page change)
 };
 
-// What a command handler receives for one statement.
+// What a command handler receives for one statement. `host` is what every command may use;
+// the other roles are reached by name, so a handler says which parts of the window it needs.
 struct CommandContext {
   ScriptRunner& runner;
   ScriptHost& host;
@@ -41,6 +34,14 @@ struct CommandContext {
   ObjectRecord* object;  // FindObject of the expanded arg1, or null
   PageRecord* page;      // the page a "Page::" prefix named, or null for the current page
   IntRect& dirtyRect;    // union of the areas this run changed; repainted when the run ends
+  const ScriptRoles& roles;
+
+  PageHost& Pages() const { return roles.pages; }
+  ObjectHost& Objects() const { return roles.objects; }
+  WindowHost& Window() const { return roles.window; }
+  SystemHost& System() const { return roles.system; }
+  ListHost& Lists() const { return roles.lists; }
+  PageNavigator& Navigation() const;
 };
 
 using CommandHandler = std::function<CommandResult(CommandContext&)>;
@@ -57,7 +58,8 @@ class ScriptRunner {
 
   enum PageTimerMode { kTimerNone = 0, kTimerExit = 2, kTimerPage = 3 };
 
-  explicit ScriptRunner(ScriptHost& host);
+  explicit ScriptRunner(const ScriptRoles& roles);
+  explicit ScriptRunner(CombinedScriptHost& host) : ScriptRunner(host.Roles()) {}
   ~ScriptRunner();
   ScriptRunner(const ScriptRunner&) = delete;
   ScriptRunner& operator=(const ScriptRunner&) = delete;
@@ -80,10 +82,8 @@ class ScriptRunner {
   // The window forwards its timers here. True when the id is one of the executor's.
   bool OnTimer(uint32_t id);
 
-  // Page changes as the page commands make them: leave the page, show the new one, repaint
-  // and run its enter script. False when the page did not change.
-  bool ChangePage(int direction);
-  bool ChangePageByName(const std::string& name);
+  // Page changes and requests for another project.
+  PageNavigator& Navigation() { return navigation_; }
 
   // Kills timers 0, 4 and 1001..2000 and forgets the page timer.
   void KillScriptTimers();
@@ -117,15 +117,12 @@ class ScriptRunner {
   void ArmScriptTimer(uint32_t id, std::string objectName, uint32_t intervalMs);
   const std::string& TimerSlot(uint32_t id) const;
 
-  // Set by RunQMD, consumed by timer 999.
-  std::string pendingProject;
-  std::string pendingPage;
-
   // Handlers by command code; a later handler for a code replaces the earlier one.
   void SetHandler(CommandCode code, CommandHandler handler);
   bool HasHandler(CommandCode code) const;
 
   ScriptHost& Host() { return host_; }
+  const ScriptRoles& Roles() const { return roles_; }
   // The owner of the innermost running script that has one (For bodies and compiled script
   // texts run within the script that started them); empty when no script runs.
   std::string RunningOwnerName() const;
@@ -146,6 +143,7 @@ class ScriptRunner {
   bool BodyReplacedSince(const ScriptBody* origin, size_t mark) const;
   void ShowEvaluatorError();
 
+  ScriptRoles roles_;
   ScriptHost& host_;
   int depth_ = 0;
   bool running_ = false;
@@ -159,7 +157,12 @@ class ScriptRunner {
   std::vector<CommandHandler> handlers_;  // by code
   std::vector<const ScriptBody*> replacedBodies_;
   std::vector<std::string> owners_;  // owner names of the running scripts that have one
+  PageNavigator navigation_{*this};
 };
+
+inline PageNavigator& CommandContext::Navigation() const {
+  return runner.Navigation();
+}
 
 // Registers the command handlers of the core groups: objects, pages, timers, scripts and
 // messages.

@@ -20,7 +20,6 @@ namespace qlm {
 namespace {
 
 constexpr std::string_view kNewWindow = "NEW_WINDOW";
-constexpr uint32_t kOpenProjectDelayMs = 100;
 
 std::string AsciiLower(std::string_view text) {
   std::string out(text);
@@ -33,7 +32,7 @@ std::string AsciiLower(std::string_view text) {
 
 CommandResult Run(CommandContext& context) {
   const ScriptStatement& s = context.statement;
-  context.host.Launch(Expand(context, s.arg1), Expand(context, s.arg2));
+  context.System().Launch(Expand(context, s.arg1), Expand(context, s.arg2));
   return CommandResult::kContinue;
 }
 
@@ -44,23 +43,17 @@ CommandResult RunQmd(CommandContext& context) {
   const ScriptStatement& s = context.statement;
   if (s.arg1.empty())
     return CommandResult::kEndFalse;
-  ScriptHost& host = context.host;
-  const std::string file = host.ExpandPathMacros(Expand(context, s.arg1));
+  SystemHost& system = context.System();
+  const std::string file = system.ExpandPathMacros(Expand(context, s.arg1));
   const std::string options = Expand(context, s.arg2);
   if (options.starts_with(kNewWindow)) {
     std::string rest = options.substr(kNewWindow.size());
     if (rest.starts_with(','))
       rest.erase(0, 1);
-    host.Launch(file, rest);
+    system.Launch(file, rest);
     return CommandResult::kContinue;
   }
-  ScriptRunner& runner = context.runner;
-  if (PageRecord* page = host.PageManager().CurrentPage())
-    runner.RunPageExitScript(*page);
-  runner.SetStopFlag(true);
-  runner.pendingProject = file;
-  runner.pendingPage = options;
-  host.Loop().SetTimer(script_timer::kOpenProject, kOpenProjectDelayMs);
+  context.Navigation().RequestProject(file, options);
   return CommandResult::kEndFalse;
 }
 
@@ -75,12 +68,13 @@ std::pair<int32_t, int32_t> TwoNumbers(CommandContext& context, const std::strin
 
 void CopyNamedFile(CommandContext& context, const std::string& values) {
   ScriptHost& host = context.host;
+  SystemHost& system = context.System();
   const std::vector<std::string> pieces = SplitList(values, 2);
   const std::string source =
-      host.ExpandPathMacros(std::string(Trim(pieces.size() > 0 ? pieces[0] : std::string())));
+      system.ExpandPathMacros(std::string(Trim(pieces.size() > 0 ? pieces[0] : std::string())));
   const std::string target =
-      host.ExpandPathMacros(std::string(Trim(pieces.size() > 1 ? pieces[1] : std::string())));
-  const FileSystem* files = host.Files();
+      system.ExpandPathMacros(std::string(Trim(pieces.size() > 1 ? pieces[1] : std::string())));
+  const FileSystem* files = system.Files();
   const bool copied = files && !source.empty() && !target.empty() && files->Copy(source, target);
   if (!copied)
     host.GetDialogs().Message("Can't copy\n" + source);
@@ -88,21 +82,21 @@ void CopyNamedFile(CommandContext& context, const std::string& values) {
 
 CommandResult SysCommand(CommandContext& context) {
   const ScriptStatement& s = context.statement;
-  ScriptHost& host = context.host;
+  WindowHost& window = context.Window();
   const std::string keyword = AsciiLower(Expand(context, s.arg1));
   const std::string values = Expand(context, s.arg2);
   if (keyword == "resizewindow") {
     const auto [width, height] = TwoNumbers(context, values);
-    host.ResizeWindow(width, height);
+    window.ResizeWindow(width, height);
   } else if (keyword == "movewindow") {
     const auto [x, y] = TwoNumbers(context, values);
-    host.MoveWindow(x, y);
+    window.MoveWindow(x, y);
   } else if (keyword == "centerwindow") {
-    host.CenterWindow();
+    window.CenterWindow();
   } else if (keyword == "alwaysontop") {
-    host.SetTopmost(true);
+    window.SetTopmost(true);
   } else if (keyword == "notalwaysontop") {
-    host.SetTopmost(false);
+    window.SetTopmost(false);
   } else if (keyword == "copyfile") {
     CopyNamedFile(context, values);
   }
@@ -114,17 +108,18 @@ CommandResult SysCommand(CommandContext& context) {
 CommandResult Clipboard(CommandContext& context) {
   const ScriptStatement& s = context.statement;
   ScriptHost& host = context.host;
+  SystemHost& system = context.System();
   const std::string_view first = Trim(s.arg1);
   if (AsciiLower(first) == "send") {
     std::string text = Expand(context, s.arg2);
     if (text == s.arg2)
       text = std::to_string(EvaluateInteger(context, s.arg2));
-    host.SetClipboardText(text);
+    system.SetClipboardText(text);
     return CommandResult::kContinue;
   }
   if (first.empty())
     return CommandResult::kContinue;
-  if (std::optional<std::string> text = host.ClipboardText()) {
+  if (std::optional<std::string> text = system.ClipboardText()) {
     ExpressionEvaluator& evaluator = host.Evaluator();
     evaluator.SetText(evaluator.NormalizeName(std::string(first)), *text);
   }
@@ -133,11 +128,12 @@ CommandResult Clipboard(CommandContext& context) {
 
 CommandResult InstallFont(CommandContext& context) {
   ScriptHost& host = context.host;
-  const std::string path = host.ExpandPathMacros(Expand(context, context.statement.arg1));
-  const FileSystem* files = host.Files();
+  SystemHost& system = context.System();
+  const std::string path = system.ExpandPathMacros(Expand(context, context.statement.arg1));
+  const FileSystem* files = system.Files();
   const std::optional<std::filesystem::path> file =
       files && !Trim(path).empty() ? files->HostFileToRead(path) : std::nullopt;
-  if (!file || !host.InstallFont(*file)) {
+  if (!file || !system.InstallFont(*file)) {
     host.GetDialogs().Message("Error, Cannot create Font resource \n" + path);
     return CommandResult::kContinue;
   }
@@ -147,8 +143,9 @@ CommandResult InstallFont(CommandContext& context) {
 
 CommandResult SaveProfileVariable(CommandContext& context) {
   ScriptHost& host = context.host;
-  if (ProfileStore* profile = host.Profile()) {
-    SaveVariable(host.Evaluator(), *profile, host.ProfileSection(), context.statement.arg1,
+  SystemHost& system = context.System();
+  if (ProfileStore* profile = system.Profile()) {
+    SaveVariable(host.Evaluator(), *profile, system.ProfileSection(), context.statement.arg1,
                  std::string(Trim(context.statement.arg2)));
   }
   return CommandResult::kContinue;
@@ -156,8 +153,9 @@ CommandResult SaveProfileVariable(CommandContext& context) {
 
 CommandResult LoadProfileVariable(CommandContext& context) {
   ScriptHost& host = context.host;
-  if (const ProfileStore* profile = host.Profile()) {
-    LoadVariable(host.Evaluator(), *profile, host.ProfileSection(), context.statement.arg1,
+  SystemHost& system = context.System();
+  if (const ProfileStore* profile = system.Profile()) {
+    LoadVariable(host.Evaluator(), *profile, system.ProfileSection(), context.statement.arg1,
                  std::string(Trim(context.statement.arg2)));
   }
   return CommandResult::kContinue;

@@ -13,7 +13,7 @@ namespace {
 void SetObjectText(CommandContext& context, ObjectRecord& object, std::string text) {
   object.text = std::move(text);
   if (PageRecord* page = PageOf(context.host.PageManager(), &object))
-    context.host.ObjectTextChanged(*page, object);
+    context.Objects().ObjectTextChanged(*page, object);
   context.host.Invalidate(object.rect.Inflate(1), true);
 }
 
@@ -36,14 +36,14 @@ bool IsAbsolutePath(const std::string& path) {
 
 // A file's text, or the path itself when the file cannot be read.
 std::string FileText(CommandContext& context, const std::string& path) {
-  std::optional<std::string> bytes = context.host.ReadFile(path);
+  std::optional<std::string> bytes = context.System().ReadFile(path);
   return bytes ? std::move(*bytes) : path;
 }
 
 // Entry n of the song list, empty outside the list.
 std::string ListEntry(CommandContext& context, const std::string& number) {
   const int64_t n = Trim(number).empty() ? 0 : EvaluateInteger(context, number);
-  return context.host.SongListEntry(n).value_or(std::string());
+  return context.Lists().SongListEntry(n).value_or(std::string());
 }
 
 std::string LoadedText(CommandContext& context) {
@@ -51,13 +51,13 @@ std::string LoadedText(CommandContext& context) {
   static constexpr std::string_view kString = "STRING:";
   static constexpr std::string_view kList = "<List>";
   static constexpr std::string_view kListPlus = "<List+>";
-  ScriptHost& host = context.host;
+  SystemHost& system = context.System();
   const std::string& source = context.statement.arg2;
   if (source.starts_with(kFile)) {
-    return FileText(context, host.ExpandPathMacros(Expand(context, source.substr(kFile.size()))));
+    return FileText(context, system.ExpandPathMacros(Expand(context, source.substr(kFile.size()))));
   }
   if (source.starts_with(kString))
-    return host.ExpandPathMacros(Expand(context, source.substr(kString.size())));
+    return system.ExpandPathMacros(Expand(context, source.substr(kString.size())));
   const std::string expanded = Expand(context, source);
   if (expanded.starts_with(kListPlus)) {
     std::string text = context.object ? context.object->text : std::string();
@@ -65,7 +65,7 @@ std::string LoadedText(CommandContext& context) {
   }
   if (expanded.starts_with(kList))
     return ListEntry(context, expanded.substr(kList.size()));
-  const std::string path = host.ExpandPathMacros(expanded);
+  const std::string path = system.ExpandPathMacros(expanded);
   if (IsAbsolutePath(path))
     return FileText(context, path);
   return expanded;

@@ -17,7 +17,7 @@ uint32_t ClampInterval(int64_t ms) {
 CommandResult ArmPageTimer(CommandContext& context, int mode) {
   const int64_t interval = ReadInterval(context, context.statement.arg1);
   if (interval <= 0) {
-    context.host.Loop().KillTimer(script_timer::kPage);
+    context.host.Loop().KillTimer(window_timer::kPage);
     return CommandResult::kContinue;
   }
   std::string target;
@@ -33,22 +33,22 @@ CommandResult ArmPageTimer(CommandContext& context, int mode) {
 uint32_t ScriptTimerId(std::string& target) {
   const size_t eq = target.find('=');
   if (eq == std::string::npos || eq == 0)
-    return script_timer::kScript;
+    return window_timer::kScript;
   const std::string prefix = AsciiLower(std::string_view(target).substr(0, eq));
   target = target.substr(eq + 1);
   if (!prefix.starts_with("timer"))
-    return script_timer::kScript;
+    return window_timer::kScript;
   const std::string rest = prefix.substr(5);
   if (rest == "a")
-    return 1001;
+    return window_timer::kFirstNamed;
   if (rest == "b")
-    return 1002;
+    return window_timer::kFirstNamed + 1;
   if (rest == "c")
-    return 1003;
+    return window_timer::kFirstNamed + 2;
   const int32_t n = ParseInteger(rest);
   if (n >= 1 && n <= 1000)
-    return 1000 + static_cast<uint32_t>(n);
-  return script_timer::kScript;
+    return window_timer::kFirstNamed - 1 + static_cast<uint32_t>(n);
+  return window_timer::kScript;
 }
 
 void RegisterTimerCommands(ScriptRunner& runner) {

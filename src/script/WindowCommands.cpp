@@ -37,11 +37,11 @@ CommandResult Pause(CommandContext& context) {
 
 void RegisterWindowCommands(ScriptRunner& runner) {
   runner.SetHandler(CommandCode::kMinimize, [](CommandContext& c) {
-    c.host.MinimizeWindow();
+    c.Window().MinimizeWindow();
     return CommandResult::kContinue;
   });
   runner.SetHandler(CommandCode::kRestore, [](CommandContext& c) {
-    c.host.RestoreWindow();
+    c.Window().RestoreWindow();
     return CommandResult::kContinue;
   });
   runner.SetHandler(CommandCode::kRefresh, Refresh);

@@ -9,7 +9,7 @@
 #include "platform/headless/VirtualEventLoop.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
-#include "script/ScriptHost.h"
+#include "script/ScriptRoles.h"
 #include "script/ScriptRunner.h"
 #include "support/RecordingDialogs.h"
 
@@ -30,7 +30,7 @@ ObjectRecord Object(int32_t kind, std::string name, std::string text = {}) {
 
 // A player window for the media commands: one page, files under a temporary folder as drive
 // C:, "<SrcDir>" for C:\ and "<File>" for the last chosen file.
-class MediaHost : public ScriptHost, public PageManagerOwner, public BoundTextObjectFinder {
+class MediaHost : public CombinedScriptHost, public PageManagerOwner, public BoundTextObjectFinder {
  public:
   MediaHost()
       : folder("media-commands"),

@@ -73,7 +73,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   }
   for (const auto& [group, install] : installers) {
     SCOPED_TRACE("group " + std::to_string(static_cast<int>(group)));
-    ScriptRunner runner(*player.window);
+    ScriptRunner runner(player.window->Runner().Roles());
     install(runner);
     for (const ScriptCommand& row : CommandTable()) {
       const bool named = row.group == group;

@@ -334,3 +334,38 @@ TEST(ScriptRunnerTest, CountedLoopAtTheEndOfTheIntegerRangeEnds) {
 
 }  // namespace
 }  // namespace qlm
+
+namespace qlm {
+namespace {
+
+// A window role played by an object of its own, as the player's window geometry plays it.
+class SeparateWindow : public WindowHost {
+ public:
+  std::string WindowTitle() const override { return "Separate"; }
+  void MinimizeWindow() override { log.push_back("minimize"); }
+  void MoveWindow(int x, int y) override {
+    log.push_back("move:" + std::to_string(x) + "," + std::to_string(y));
+  }
+  std::vector<std::string> log;
+};
+
+// Each role reaches the object the runner was handed for it, not the host of the others.
+TEST(ScriptRunnerTest, CommandsReachEachRoleWhereItIsPlayed) {
+  TestScriptHost host(OnePage());
+  host.ShowPage();
+  SeparateWindow window;
+  ScriptRoles roles = host.Roles();
+  ScriptRoles split{roles.core, roles.pages, roles.objects, window, roles.system, roles.lists};
+  ScriptRunner runner(split);
+  RegisterCoreCommands(runner);
+  host.log.clear();
+  EXPECT_TRUE(runner.ExecuteScript(
+      Compile("SysCommand(\"movewindow\",\"3,4\")\nMinimize()\nMessage(\"Hi\",\"\")")));
+  EXPECT_EQ(window.log, (std::vector<std::string>{"move:3,4", "minimize"}));
+  EXPECT_TRUE(host.log.empty());
+  ASSERT_EQ(host.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(host.dialogs.boxes[0].caption, "Separate");
+}
+
+}  // namespace
+}  // namespace qlm

@@ -101,7 +101,7 @@ TEST(SystemCommandsTest, RunAndNewWindowProjectsGoThroughTheLauncher) {
     EXPECT_EQ(host.launches[0].second, c.options) << c.line;
     // The script goes on; nothing is pending for the window.
     EXPECT_EQ(host.Number("after"), 1) << c.line;
-    EXPECT_TRUE(host.runner.pendingProject.empty()) << c.line;
+    EXPECT_TRUE(host.runner.Navigation().PendingProject().path.empty()) << c.line;
     EXPECT_FALSE(host.runner.StopFlag()) << c.line;
   }
 }
@@ -112,15 +112,15 @@ TEST(SystemCommandsTest, RunQmdInTheSameWindowLeavesThePageAndStopsScripts) {
   EXPECT_FALSE(host.Run("RunQMD(\"C:\\show\\b.qmd\",\"Intro\")\r\nafter=1"));
   EXPECT_EQ(host.Number("after"), 0);
   EXPECT_EQ(host.Number("left"), 1);
-  EXPECT_EQ(host.runner.pendingProject, "C:\\show\\b.qmd");
-  EXPECT_EQ(host.runner.pendingPage, "Intro");
+  EXPECT_EQ(host.runner.Navigation().PendingProject().path, "C:\\show\\b.qmd");
+  EXPECT_EQ(host.runner.Navigation().PendingProject().page, "Intro");
   EXPECT_TRUE(host.runner.StopFlag());
-  EXPECT_TRUE(host.loop.HasTimer(script_timer::kOpenProject));
+  EXPECT_TRUE(host.loop.HasTimer(window_timer::kOpenProject));
   // A second RunQMD replaces what is pending (once the window lets scripts run again).
   host.runner.SetStopFlag(false);
   EXPECT_FALSE(host.Run("RunQMD(\"c.qmd\",\"\")"));
-  EXPECT_EQ(host.runner.pendingProject, "c.qmd");
-  EXPECT_EQ(host.runner.pendingPage, "");
+  EXPECT_EQ(host.runner.Navigation().PendingProject().path, "c.qmd");
+  EXPECT_EQ(host.runner.Navigation().PendingProject().page, "");
   EXPECT_TRUE(host.launches.empty());
 }
 
@@ -132,7 +132,7 @@ TEST(SystemCommandsTest, RunQmdWithoutAFileEndsTheScript) {
   EXPECT_EQ(host.Number("left"), 0);
   EXPECT_TRUE(host.launches.empty());
   EXPECT_FALSE(host.runner.StopFlag());
-  EXPECT_FALSE(host.loop.HasTimer(script_timer::kOpenProject));
+  EXPECT_FALSE(host.loop.HasTimer(window_timer::kOpenProject));
 }
 
 TEST(SystemCommandsTest, SysCommandWindowKeywords) {

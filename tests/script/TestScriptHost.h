@@ -12,7 +12,7 @@
 #include "platform/headless/VirtualEventLoop.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
-#include "script/ScriptHost.h"
+#include "script/ScriptRoles.h"
 #include "script/ScriptRunner.h"
 #include "support/RecordingDialogs.h"
 
@@ -53,7 +53,7 @@ inline PageRecord MakePage(const std::string& name, const std::string& enter = {
 
 // A player window for scripts: the page manager, the live evaluator, recording dialogs and a
 // virtual event loop, with every call the executor makes written to `log`.
-class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventHandler {
+class TestScriptHost : public CombinedScriptHost, public PageManagerOwner, public EventHandler {
  public:
   explicit TestScriptHost(Project project = {}) : pages(std::move(project)), runner(*this) {
     pages.SetOwner(this);
@@ -149,7 +149,7 @@ class TestScriptHost : public ScriptHost, public PageManagerOwner, public EventH
   // EventHandler
   void OnTimer(uint32_t id) override { runner.OnTimer(id); }
   void OnMessage(const WindowMessage& message) override {
-    if (HandleScriptMessage(*this, message))
+    if (HandleScriptMessage(*this, *this, message))
       return;
     for (const std::string& text : message.texts)
       Run(text);

@@ -1,26 +1,96 @@
-// The player window's mouse and key handling: hit testing across the layers, press and click,
-// drags, mouse-over, the tool-tip bubble, cursors and shortcuts.
+#include "player/WindowInput.h"
+
 #include <algorithm>
 
+#include "expr/ExpressionEvaluator.h"
 #include "platform/Display.h"
-#include "platform/FileSystem.h"
 #include "platform/KeyNames.h"
+#include "player/CBubble.h"
 #include "player/ClickAction.h"
 #include "player/KeyShortcut.h"
-#include "player/PlayerWindow.h"
+#include "script/ScriptRunner.h"
 
 namespace qlm {
-void PlayerWindow::ForgetInput() {
+
+WindowInput::WindowInput(CPageManager& pages, ObjectStates& states, CBubble& bubble,
+                         Display& display, EventLoop& loop, ScriptRunner& runner,
+                         WindowInputHost& host)
+    : pages_(pages),
+      objectStates_(states),
+      bubble_(bubble),
+      display_(display),
+      loop_(loop),
+      runner_(runner),
+      host_(host),
+      pageInput_(pages, states, host),
+      mouseOver_(states, *this) {}
+
+void WindowInput::OnMouse(const MouseEvent& event) {
+  mouseX_ = event.x;
+  mouseY_ = event.y;
+  switch (event.action) {
+    case MouseAction::kLeftDown:
+    case MouseAction::kLeftDoubleClick:
+      // A double click counts as a press (input fields select their text themselves).
+      leftDown_ = true;
+      OnLeftDown(event.x, event.y);
+      break;
+    case MouseAction::kLeftUp:
+      leftDown_ = false;
+      OnLeftUp(event.x, event.y);
+      break;
+    case MouseAction::kRightDown:
+      rightDown_ = true;
+      ForwardPluginRightButton(PluginMouse::kRightDown, event.x, event.y);
+      break;
+    case MouseAction::kRightUp:
+      rightDown_ = false;
+      ForwardPluginRightButton(PluginMouse::kRightUp, event.x, event.y);
+      break;
+    case MouseAction::kMove:
+      OnMouseMove(event.x, event.y);
+      break;
+  }
+}
+
+void WindowInput::OnKey(const KeyEvent& event) {
+  const bool known = event.vk < keysDown_.size();
+  if (event.action == KeyAction::kUp) {
+    if (known)
+      keysDown_[event.vk] = false;
+    return;
+  }
+  if (known)
+    keysDown_[event.vk] = true;
+  if (OnKeyDown(event))
+    return;
+  // Escape reaches the dialog's own handling: the Cancel path.
+  if (event.vk == vk::kEscape)
+    host_.CloseCancel();
+}
+
+void WindowInput::Forget() {
   pageInput_.Reset();
   objectStates_.Clear();
   bubble_.Hide();
   pressed_ = {};
   buttonPressed_ = objectDrag_ = bodyDrag_ = false;
   timedHides_.clear();
-  ctx_.loop.KillTimer(player_timer::kOneShot);
+  loop_.KillTimer(window_timer::kOneShot);
 }
 
-void PlayerWindow::SetLayersCaptured(bool captured) {
+void WindowInput::FollowObjectList(const PageRecord& page,
+                                   const std::function<std::optional<size_t>(size_t)>& newIndexOf) {
+  if (pressed_.page == &page) {
+    const std::optional<size_t> index = newIndexOf(pressed_.index);
+    if (index)
+      pressed_.index = *index;
+    else
+      pressed_ = {};
+  }
+}
+
+void WindowInput::SetLayersCaptured(bool captured) {
   for (PageRecord* page : InputLayers(pages_)) {
     if (page) {
       if (PageRuntime* rt = pages_.Runtime(*page))
@@ -29,7 +99,7 @@ void PlayerWindow::SetLayersCaptured(bool captured) {
   }
 }
 
-ObjectHit PlayerWindow::PressedObject() {
+ObjectHit WindowInput::PressedObject() {
   // Scripts may have added or removed objects since the press: the object must still be there.
   PageRecord* page = pressed_.page;
   if (!page || pressed_.index >= page->objects.size() ||
@@ -38,14 +108,14 @@ ObjectHit PlayerWindow::PressedObject() {
   return {page, &page->objects[pressed_.index], pressed_.index};
 }
 
-void PlayerWindow::OnLeftDown(int x, int y) {
+void WindowInput::OnLeftDown(int x, int y) {
   bubble_.Hide();
   pressX_ = x;
   pressY_ = y;
   const ObjectHit hit = HitTestLayers(pages_, x, y, objectStates_);
   pressed_ = hit ? Pressed{hit.page, hit.index, hit.object->name} : Pressed{};
   if (!hit) {
-    if (!showTitleBar_ && bodyDragAllowed_) {
+    if (bodyDragAllowed_) {
       // The window follows the pointer; the client area's origin is the window's.
       bodyDrag_ = true;
       dragOffsetX_ = -x;
@@ -69,25 +139,25 @@ void PlayerWindow::OnLeftDown(int x, int y) {
   if (object.typeCode == kObjGrid)
     SetGridCell(object, x, y);
   if (object.typeCode == kObjListBox)
-    SelectListRow(object, x, y);
-  ForwardPluginMouse(object, PluginMouse::kDown, x, y);
+    host_.SelectListRow(object, x, y);
+  host_.ForwardPluginMouse(object, PluginMouse::kDown, x, y);
   // The press may have changed nothing of the list, but the script below can: run it last.
-  RunObjectScript(object, ScriptSlot::kMouseDown);
+  host_.RunObjectScript(object, ScriptSlot::kMouseDown);
 }
 
-void PlayerWindow::OnMouseMove(int x, int y) {
+void WindowInput::OnMouseMove(int x, int y) {
   if (objectDrag_) {
     if (const ObjectHit hit = PressedObject()) {
       ObjectRunState& s = objectStates_.Of(*hit.object);
       s.offsetX = dragStartOffsetX_ + (x - pressX_);
       s.offsetY = dragStartOffsetY_ + (y - pressY_);
-      InvalidateAll(true);
+      host_.InvalidateAll(true);
     }
     return;
   }
   if (bodyDrag_) {
-    const int left = ctx_.display.Left(), top = ctx_.display.Top();
-    ctx_.display.SetPosition(left + x + dragOffsetX_, top + y + dragOffsetY_);
+    const int left = display_.Left(), top = display_.Top();
+    display_.SetPosition(left + x + dragOffsetX_, top + y + dragOffsetY_);
     return;
   }
   bubble_.Track(x, y);
@@ -110,24 +180,24 @@ void PlayerWindow::OnMouseMove(int x, int y) {
     ApplyCursor(-1);
     return;
   }
-  ForwardPluginMouse(*found, PluginMouse::kMove, x, y);
+  host_.ForwardPluginMouse(*found, PluginMouse::kMove, x, y);
   if (found->hasSecondText != 0 && !found->secondText.empty())
     bubble_.Show(found->secondText, x, y);
   const std::optional<int> entry = CursorTable::EntryOf(*found);
   ApplyCursor(entry ? *entry : -1);
 }
 
-void PlayerWindow::ApplyCursor(int entry) {
+void WindowInput::ApplyCursor(int entry) {
   // A missing entry leaves the cursor as it is.
   if (entry >= 0 && !cursors_.Has(entry))
     return;
   if (entry == shownCursor_)
     return;
   shownCursor_ = entry;
-  ctx_.display.SetCursor(entry);
+  display_.SetCursor(entry);
 }
 
-void PlayerWindow::OnLeftUp(int x, int y) {
+void WindowInput::OnLeftUp(int x, int y) {
   if (objectDrag_ || bodyDrag_) {
     const bool body = bodyDrag_;
     objectDrag_ = bodyDrag_ = false;
@@ -145,71 +215,59 @@ void PlayerWindow::OnLeftUp(int x, int y) {
   pressed_ = {};
   const ObjectHit hit = HitTestLayers(pages_, x, y, objectStates_);
   // Any click ends a page timer that waits for the user to be idle.
-  if (runner_->PageTimerModeValue() == ScriptRunner::kTimerPage &&
-      runner_->PageTimerTarget() == "IF_IDLE")
-    ctx_.loop.KillTimer(script_timer::kPage);
+  if (runner_.PageTimerModeValue() == ScriptRunner::kTimerPage &&
+      runner_.PageTimerTarget() == "IF_IDLE")
+    loop_.KillTimer(window_timer::kPage);
   if (!pressed || hit.object != pressed.object) {
     // Released elsewhere: the press ends without a click.
     if (pressed && objectStates_.SetHighlight(*pressed.object, Highlight::Normal))
       Repaint(objectStates_.RectOf(*pressed.object).Inflate(2));
     return;
   }
-  ForwardPluginMouse(*pressed.object, PluginMouse::kUp, x, y);
+  host_.ForwardPluginMouse(*pressed.object, PluginMouse::kUp, x, y);
   CarryOutClick(pageInput_.Click(*pressed.object, exitAllowed_), x, y);
 }
 
-void PlayerWindow::CarryOutClick(const ClickResult& click, int x, int y) {
+void WindowInput::CarryOutClick(const ClickResult& click, int x, int y) {
   if (click.refused || !click.object)
     return;
   using namespace click_action;
   if (const std::optional<int> direction = PageDirectionOf(click.action)) {
-    runner_->ChangePage(*direction);
+    runner_.Navigation().ChangePage(*direction);
     return;
   }
   switch (click.action) {
     case kOpenProject:
-      OpenProjectAction(click.target, ClickParameters(*click.object));
+      host_.OpenProjectAction(click.target, ClickParameters(*click.object));
       return;
     case kClose:
-      CloseOk();
+      host_.CloseOk();
       return;
     case kPageByName:
-      runner_->ChangePageByName(click.target);
+      runner_.Navigation().ChangePageByName(click.target);
       return;
     case kMinimize:
-      ctx_.display.SetMinimized(true);
+      display_.SetMinimized(true);
       return;
     default:
       break;
   }
   if (click.object->typeCode == kObjGrid)
     SetGridCell(*click.object, x, y);
-  RunObjectScript(*click.object, ScriptSlot::kMain);
+  host_.RunObjectScript(*click.object, ScriptSlot::kMain);
 }
 
-void PlayerWindow::OpenProjectAction(const std::string& target, const std::string& parameters) {
-  const std::string page = StartPageOf(parameters);
-  // The running page is left (media, exit script) once the new project has been read; a
-  // document that does not open leaves everything as it was.
-  if (!OpenDocument(macros_.Expand(target)))
-    return;
-  runner_->KillScriptTimers();
-  if (!page.empty())
-    pages_.GoToPageByName(page, false);
-  ShowPage();
-  runner_->StartPageScript(1);
-}
-
-void PlayerWindow::SetGridCell(const ObjectRecord& grid, int x, int y) {
+void WindowInput::SetGridCell(const ObjectRecord& grid, int x, int y) {
   const ObjectRunState* s = objectStates_.Find(grid);
   const std::optional<GridCell> cell =
       GridCellAt(grid, x, y, s ? s->offsetX : 0, s ? s->offsetY : 0);
   // Scripts count cells from 1; a point of the object beyond its cells is -1 for both.
-  Variables().SetNumber("MXCOL", cell ? cell->column + 1 : -1);
-  Variables().SetNumber("MXROW", cell ? cell->row + 1 : -1);
+  VariableStore& variables = runner_.Host().Evaluator().Variables();
+  variables.SetNumber("MXCOL", cell ? cell->column + 1 : -1);
+  variables.SetNumber("MXROW", cell ? cell->row + 1 : -1);
 }
 
-bool PlayerWindow::OnKeyDown(const KeyEvent& event) {
+bool WindowInput::OnKeyDown(const KeyEvent& event) {
   PageRecord* current = pages_.CurrentPage();
   if (!current)
     return false;
@@ -227,26 +285,26 @@ bool PlayerWindow::OnKeyDown(const KeyEvent& event) {
     match = FindShortcut(pages_.MasterLayer(), name, event.modifiers);
   if (!match)
     return false;
-  RunObjectScript(*match, ScriptSlot::kMain);
+  host_.RunObjectScript(*match, ScriptSlot::kMain);
   return true;
 }
 
-void PlayerWindow::ShowMessage(const std::string& text) {
-  ctx_.dialogs.Message(text);
+void WindowInput::Repaint(const IntRect& rect) {
+  host_.Repaint(rect);
 }
 
-void PlayerWindow::RunObjectScript(ObjectRecord& object) {
-  RunObjectScript(static_cast<const ObjectRecord&>(object), ScriptSlot::kMain);
+void WindowInput::RunObjectScript(ObjectRecord& object) {
+  host_.RunObjectScript(object, ScriptSlot::kMain);
 }
 
-void PlayerWindow::TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) {
-  const uint64_t due = ctx_.loop.TickCount() + delayMs;
+void WindowInput::TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) {
+  const uint64_t due = loop_.TickCount() + delayMs;
   timedHides_.push_back({&page, object.name, due});
   FireTimedHides();
 }
 
-void PlayerWindow::FireTimedHides() {
-  const uint64_t now = ctx_.loop.TickCount();
+void WindowInput::FireTimedHides() {
+  const uint64_t now = loop_.TickCount();
   std::vector<PendingHide> due;
   std::erase_if(timedHides_, [&](const PendingHide& h) {
     if (h.due > now)
@@ -260,14 +318,22 @@ void PlayerWindow::FireTimedHides() {
       Repaint(objectStates_.RectOf(*o).Inflate(2));
     }
   }
-  ctx_.loop.KillTimer(player_timer::kOneShot);
+  loop_.KillTimer(window_timer::kOneShot);
   if (timedHides_.empty())
     return;
   uint64_t next = timedHides_.front().due;
   for (const PendingHide& h : timedHides_)
     next = std::min(next, h.due);
-  ctx_.loop.SetTimer(player_timer::kOneShot,
-                     static_cast<uint32_t>(std::min<uint64_t>(next - now, UINT32_MAX)));
+  loop_.SetTimer(window_timer::kOneShot,
+                 static_cast<uint32_t>(std::min<uint64_t>(next - now, UINT32_MAX)));
+}
+
+void WindowInput::ForwardPluginRightButton(PluginMouse event, int x, int y) {
+  PageRecord* page = pages_.CurrentPage();
+  if (!page)
+    return;
+  if (const std::optional<size_t> index = HitTestPage(*page, x, y, objectStates_))
+    host_.ForwardPluginMouse(page->objects[*index], event, x, y);
 }
 
 }  // namespace qlm
