@@ -12,6 +12,7 @@
 #include "document/ProjectWriter.h"
 #include "script/CommandCode.h"
 #include "support/ShellCommand.h"
+#include "support/TestFolder.h"
 #include "tools/StandaloneFile.h"
 
 namespace qlm {
@@ -61,9 +62,7 @@ Project RichProject() {
 class CorpusScanTest : public testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(testing::TempDir()) /
-            ("qlm_scan_" + std::to_string(::getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = test::MakeTestFolder("qlm_scan");
     fs::create_directories(root_ / "pile" / "sounds");
     fs::create_directories(root_ / "pile" / "plugins");
     fs::create_directories(root_ / "home");

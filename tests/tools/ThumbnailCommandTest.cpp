@@ -9,6 +9,7 @@
 
 #include "document/ProjectWriter.h"
 #include "support/ShellCommand.h"
+#include "support/TestFolder.h"
 
 namespace qlm {
 namespace {
@@ -23,9 +24,7 @@ struct ToolRun {
 class ThumbnailCommandTest : public testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::path(testing::TempDir()) /
-            ("qlm_thumbs_" + std::to_string(::getpid()) + "_" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ = test::MakeTestFolder("qlm_thumbs");
     fs::create_directories(root_ / "pile" / "disc");
     fs::create_directories(root_ / "home");
     Project project;
