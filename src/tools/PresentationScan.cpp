@@ -57,6 +57,23 @@ bool HasFileEnding(std::string_view text) {
   return std::find(kEndings.begin(), kEndings.end(), ending) != kEndings.end();
 }
 
+// Commands whose arguments may name a file: media, files, texts loaded from files, programs
+// and documents started. Message texts and dialog captions that end in a file name are not
+// references.
+bool MayNameFiles(CommandGroup group) {
+  switch (group) {
+    case CommandGroup::kMedia:
+    case CommandGroup::kFile:
+    case CommandGroup::kText:
+    case CommandGroup::kSystem:
+    case CommandGroup::kList:
+    case CommandGroup::kNoEffect:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // A script argument that names a file as written: no variable, expression or address in it.
 bool IsLiteralFileArgument(const std::string& text) {
   if (text.empty() || text.find("://") != std::string::npos)
@@ -123,7 +140,7 @@ class Scanner {
         else if (command->group == CommandGroup::kNoEffect)
           report_.unsupported.push_back({"command " + name, std::string(command->noEffectReason)});
       }
-      if (!command)
+      if (!command || !MayNameFiles(command->group))
         continue;
       if (command->argCount >= 1 && IsLiteralFileArgument(s.arg1))
         Refer(s.arg1, "media", where);

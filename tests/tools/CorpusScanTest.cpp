@@ -47,6 +47,7 @@ Project RichProject() {
   one.objects = {Object(kObjMci, "Tune", "<SrcDir>\\Sounds\\INTRO.WAV"),
                  Object(kObjPlugIn, "Clock", "Clock.dll"), Object(kObjText, "Title", "Hello")};
   one.enterScript.statements = {Command(CommandCode::kVideoPlay, "Film"),
+                                Command(CommandCode::kMessage, "Please see readme.txt"),
                                 Command(CommandCode::kPage, "Two")};
   PageRecord two;
   two.name = "Two";
@@ -164,8 +165,8 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
   EXPECT_FALSE(r.standalone);
   EXPECT_EQ(r.kinds, (std::map<std::string, int>{
                          {"MCI media", 1}, {"plug-in", 2}, {"text", 2}, {"video", 1}}));
-  EXPECT_EQ(r.commands,
-            (std::map<std::string, int>{{"MCICommand", 2}, {"Page", 1}, {"VideoPlay", 1}}));
+  EXPECT_EQ(r.commands, (std::map<std::string, int>{
+                            {"MCICommand", 2}, {"Message", 1}, {"Page", 1}, {"VideoPlay", 1}}));
 
   std::vector<std::string> unsupported;
   for (const UnsupportedUse& u : r.unsupported) {
