@@ -17,15 +17,15 @@ namespace qlm {
 
 namespace {
 
-constexpr size_t kKeptErrorOutput = 2000;
+constexpr size_t kKeptOutput = 16000;
 
-// Reads what is there without blocking; keeps the last kKeptErrorOutput bytes.
+// Reads what is there without blocking; keeps the last kKeptOutput bytes.
 void Drain(int fd, std::string& kept) {
   char buffer[4096];
   for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
     kept.append(buffer, static_cast<size_t>(n));
-    if (kept.size() > kKeptErrorOutput)
-      kept.erase(0, kept.size() - kKeptErrorOutput);
+    if (kept.size() > kKeptOutput)
+      kept.erase(0, kept.size() - kKeptOutput);
   }
 }
 
@@ -44,7 +44,7 @@ ChildResult RunChild(const std::filesystem::path& program, const std::vector<std
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
@@ -75,7 +75,7 @@ ChildResult RunChild(const std::filesystem::path& program, const std::vector<std
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   int status = 0;
   for (;;) {
-    Drain(pipeFds[0], result.errorOutput);
+    Drain(pipeFds[0], result.output);
     const pid_t done = ::waitpid(child, &status, WNOHANG);
     if (done == child)
       break;
@@ -91,7 +91,7 @@ ChildResult RunChild(const std::filesystem::path& program, const std::vector<std
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  Drain(pipeFds[0], result.errorOutput);
+  Drain(pipeFds[0], result.output);
   ::close(pipeFds[0]);
   if (!result.timedOut) {
     if (WIFEXITED(status))

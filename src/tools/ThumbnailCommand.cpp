@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
 
@@ -44,6 +45,21 @@ std::vector<ThumbnailJob> PlanJobs(const std::vector<std::string>& roots, const 
   return jobs;
 }
 
+// What the player last told its user: the text of its last message box (a JSON line), else
+// its last line of diagnostics.
+std::string LastMessage(const std::string& output) {
+  std::string message;
+  std::istringstream lines(output);
+  for (std::string line; std::getline(lines, line);) {
+    const nlohmann::json json = nlohmann::json::parse(line, nullptr, false);
+    if (json.is_discarded())
+      message = line;
+    else if (json.is_object() && json.value("event", "") == "messagebox")
+      message = json.value("text", "");
+  }
+  return message;
+}
+
 ThumbnailResult MakeThumbnail(const ThumbnailJob& job, const fs::path& player,
                               std::chrono::milliseconds timeout, const fs::path& profileDir) {
   ThumbnailResult result;
@@ -62,9 +78,7 @@ ThumbnailResult MakeThumbnail(const ThumbnailJob& job, const fs::path& player,
   } else if (child.signal != 0) {
     result.error = "the player ended on signal " + std::to_string(child.signal);
   } else if (!fs::is_regular_file(job.output, error)) {
-    std::string why = child.errorOutput;
-    while (!why.empty() && (why.back() == '\n' || why.back() == '\r'))
-      why.pop_back();
+    const std::string why = LastMessage(child.output);
     result.error = "no picture (exit status " + std::to_string(child.exitCode) + ")" +
                    (why.empty() ? "" : ": " + why);
   } else {
