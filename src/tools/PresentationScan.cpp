@@ -92,6 +92,8 @@ class Scanner {
         files_(settings.environment, codePage_),
         macros_(settings.folders, ""),
         report_(report) {
+    for (const DriveMount& mount : settings.mounts)
+      files_.AddMount(mount);
     const std::filesystem::path absolute = std::filesystem::absolute(path);
     files_.SetCurrentFolder(absolute.parent_path());
     macros_.SetExecutablePath(files_.ToWindows(absolute));

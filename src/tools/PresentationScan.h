@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/DriveMount.h"
 #include "platform/SystemFolders.h"
 #include "platform/host/HostEnvironment.h"
 
@@ -50,6 +51,7 @@ struct PresentationReport {
 struct ScanSettings {
   HostEnvironment environment;      // places drive C: as the player does
   SystemFolders folders;            // what the path macros expand to
+  std::vector<DriveMount> mounts;   // drive letters mapped as with the player's --mount
   std::filesystem::path playerDir;  // the player's own plug-in folder; may be empty
   std::string codePage = "WINDOWS-1252";
 };

@@ -40,6 +40,13 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
         err << "qmdtool: unknown code page " << settings.codePage << "\n";
         return kToolUsage;
       }
+    } else if (arg == "--mount" && hasValue) {
+      const std::optional<DriveMount> mount = ParseDriveMount(args[++i]);
+      if (!mount) {
+        err << "qmdtool: --mount takes D=PATH or D=PATH:cdrom\n";
+        return kToolUsage;
+      }
+      settings.mounts.push_back(*mount);
     } else if (arg.size() > 1 && arg[0] == '-') {
       err << "qmdtool: unknown option or missing value: " << arg << " for scan\n";
       return kToolUsage;
@@ -52,7 +59,10 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     return kToolUsage;
   }
   settings.environment = HostEnvironment::FromProcess();
-  settings.folders = MakeSystemFolders(HostFileSystem(settings.environment), settings.environment);
+  HostFileSystem files(settings.environment);
+  for (const DriveMount& mount : settings.mounts)
+    files.AddMount(mount);
+  settings.folders = MakeSystemFolders(files, settings.environment);
   settings.playerDir = env.executableDir;
 
   std::vector<std::string> problems;

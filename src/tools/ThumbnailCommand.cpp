@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "platform/DriveMount.h"
 #include "tools/ChildProcess.h"
 #include "tools/CorpusScan.h"
 #include "tools/ScanCommand.h"
@@ -61,16 +62,15 @@ std::string LastMessage(const std::string& output) {
 }
 
 ThumbnailResult MakeThumbnail(const ThumbnailJob& job, const fs::path& player,
-                              std::chrono::milliseconds timeout, const fs::path& profileDir) {
+                              std::vector<std::string> options, std::chrono::milliseconds timeout,
+                              const fs::path& profileDir) {
   ThumbnailResult result;
   std::error_code error;
   fs::create_directories(job.output.parent_path(), error);
   fs::remove(job.output, error);
-  const ChildResult child =
-      RunChild(player,
-               {"--headless", "--profile-dir", profileDir.string(), "--screenshot",
-                job.output.string(), "--", job.input.string()},
-               timeout);
+  options.insert(options.end(), {"--headless", "--profile-dir", profileDir.string(), "--screenshot",
+                                 job.output.string(), "--", job.input.string()});
+  const ChildResult child = RunChild(player, options, timeout);
   if (!child.started) {
     result.error = "cannot start " + player.string() + ": " + child.error;
   } else if (child.timedOut) {
@@ -97,6 +97,7 @@ int RunThumbnailCommand(const std::vector<std::string>& args, std::ostream& out,
   size_t jobs = 0;
   int timeoutSeconds = 30;
   bool json = false;
+  std::vector<std::string> playerOptions;  // passed on to every player
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
@@ -118,6 +119,12 @@ int RunThumbnailCommand(const std::vector<std::string>& args, std::ostream& out,
         return kToolUsage;
       }
       timeoutSeconds = static_cast<int>(seconds);
+    } else if (arg == "--mount" && hasValue) {
+      if (!ParseDriveMount(args[i + 1])) {
+        err << "qmdtool: --mount takes D=PATH or D=PATH:cdrom\n";
+        return kToolUsage;
+      }
+      playerOptions.insert(playerOptions.end(), {"--mount", args[++i]});
     } else if (arg.size() > 1 && arg[0] == '-') {
       err << "qmdtool: unknown option or missing value: " << arg << " for thumbnails\n";
       return kToolUsage;
@@ -145,7 +152,8 @@ int RunThumbnailCommand(const std::vector<std::string>& args, std::ostream& out,
 
   std::vector<ThumbnailResult> results(plan.size());
   RunTasks(plan.size(), WorkerCount(plan.size(), jobs), [&](size_t i) {
-    results[i] = MakeThumbnail(plan[i], player, std::chrono::seconds(timeoutSeconds), profileDir);
+    results[i] = MakeThumbnail(plan[i], player, playerOptions, std::chrono::seconds(timeoutSeconds),
+                               profileDir);
   });
   fs::remove_all(profileDir, error);
 

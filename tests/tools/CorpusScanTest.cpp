@@ -45,7 +45,8 @@ Project RichProject() {
   PageRecord one;
   one.name = "One";
   one.objects = {Object(kObjMci, "Tune", "<SrcDir>\\Sounds\\INTRO.WAV"),
-                 Object(kObjPlugIn, "Clock", "Clock.dll"), Object(kObjText, "Title", "Hello")};
+                 Object(kObjPlugIn, "Clock", "Clock.dll"), Object(kObjText, "Title", "Hello"),
+                 Object(kObjMci, "Film", "<CD>\\VIDEO\\INTRO.AVI")};
   one.enterScript.statements = {Command(CommandCode::kVideoPlay, "Film"),
                                 Command(CommandCode::kMessage, "Please see readme.txt"),
                                 Command(CommandCode::kPage, "Two")};
@@ -70,6 +71,10 @@ class CorpusScanTest : public testing::Test {
     settings_.environment.home = root_ / "home";
     settings_.environment.xdgDataHome = root_ / "home" / "data";
     settings_.environment.tmpDir = root_ / "home";
+    // The disc the presentation plays its video from, mounted as the first CD drive.
+    settings_.mounts = {{'D', (root_ / "cd").string(), true}};
+    settings_.folders.cd = "D:\\";
+    Write("cd/Video/intro.avi", {'R', 'I', 'F', 'F'});
 
     const Bytes good = WriteProject(RichProject(), 29);
     Write("pile/good.qmd", good);
@@ -164,7 +169,7 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
   EXPECT_EQ(r.pages, 2u);
   EXPECT_FALSE(r.standalone);
   EXPECT_EQ(r.kinds, (std::map<std::string, int>{
-                         {"MCI media", 1}, {"plug-in", 2}, {"text", 2}, {"video", 1}}));
+                         {"MCI media", 2}, {"plug-in", 2}, {"text", 2}, {"video", 1}}));
   EXPECT_EQ(r.commands, (std::map<std::string, int>{
                             {"MCICommand", 2}, {"Message", 1}, {"Page", 1}, {"VideoPlay", 1}}));
 
@@ -183,6 +188,7 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
   const Expected expected[] = {
       {"<SrcDir>\\Sounds\\INTRO.WAV", "media", true},  // sounds/Intro.wav
       {"Clock.dll", "plug-in", true},                  // plugins/libclock.so
+      {"<CD>\\VIDEO\\INTRO.AVI", "media", true},       // on drive D:
       {"Gauge.dll", "plug-in", false},
       {"missing.wav", "media", false},
   };

@@ -62,7 +62,8 @@ class ThumbnailCommandTest : public testing::Test {
 
 #ifdef QLMPLAYER_PATH
 TEST_F(ThumbnailCommandTest, WritesTheFirstFrameOfEveryPresentationThatPlays) {
-  const ToolRun run = Thumbnails("--jobs 2 --player '" + std::string(QLMPLAYER_PATH) + "'");
+  const ToolRun run = Thumbnails("--jobs 2 --mount 'D=" + (root_ / "pile").string() +
+                                 ":cdrom' --player '" + std::string(QLMPLAYER_PATH) + "'");
   EXPECT_EQ(run.status, 1);  // the cut document gives no picture
   ASSERT_EQ(run.lines.size(), 3u);
   EXPECT_EQ(run.lines[0]["ok"], false);
