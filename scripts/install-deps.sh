@@ -11,6 +11,7 @@ packages=(
   libsdl2-dev nlohmann-json3-dev libmpv-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth libxtst-dev yabasic
+  librsvg2-bin desktop-file-utils appstream
 )
 
 missing=()

@@ -16,9 +16,11 @@
 #include "tools/ProjectFolderReader.h"
 #include "tools/ProjectJson.h"
 #include "tools/ProjectSummary.h"
+#include "tools/ScanCommand.h"
 #include "tools/ScriptCheck.h"
 #include "tools/StandaloneFile.h"
 #include "tools/StoredConversions.h"
+#include "tools/ThumbnailCommand.h"
 #include "tools/ToolInput.h"
 
 namespace qlm {
@@ -52,6 +54,23 @@ constexpr const char* kUsage =
     "  check FILE\n"
     "      Compiles a script text file and prints every message the player would show;\n"
     "      exit status 1 when the script does not compile.\n"
+    "  scan DIR... [--json] [--jobs N] [--codepage NAME] [--mount D=PATH[:cdrom]]\n"
+    "      Walks folders (and the files named) for documents and stand-alone files and\n"
+    "      reports each: format version, stand-alone identifier, pages, object kinds and\n"
+    "      commands used, what of it this player does not fully support, the media and\n"
+    "      plug-in files it refers to and whether they are there (found as the player\n"
+    "      finds them, without regard to case), and whether it reads cleanly. A table\n"
+    "      and a summary, or JSON lines with --json. Runs on every core (or N threads).\n"
+    "      --mount maps a drive letter as the player's --mount does (repeatable), so\n"
+    "      that files on a disc (\"<CD>\\...\", \"D:\\...\") are found. Exit status 1 when\n"
+    "      a presentation does not read cleanly.\n"
+    "  thumbnails DIR... -o OUT [--jobs N] [--timeout SECONDS] [--player PATH]\n"
+    "        [--mount D=PATH[:cdrom]] [--json]\n"
+    "      The first frame of every presentation found, as OUT/<path below DIR>.png,\n"
+    "      each played by its own headless qlmplayer (the one beside qmdtool unless\n"
+    "      --player names another) and ended after SECONDS (default 30). Runs on\n"
+    "      every core (or N at a time); --mount goes to every player. Exit status 1\n"
+    "      when a picture is missing.\n"
     "  help\n"
     "      This text.\n"
     "\n"
@@ -343,6 +362,12 @@ int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ost
   }
   if (command == "check") {
     return RunScriptCheck(args, out, err);
+  }
+  if (command == "scan") {
+    return RunScanCommand(args, out, err, env);
+  }
+  if (command == "thumbnails") {
+    return RunThumbnailCommand(args, out, err, env);
   }
   if (command != "info" && command != "dump" && command != "bundle" && command != "unpack" &&
       command != "build") {
