@@ -84,14 +84,14 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
     else
       policy_.AddReadable(Real(m.hostPath));
   }
-  // Installed fonts, the player's own file (which may carry a presentation) and its plug-in
-  // folder.
+  // Installed fonts, the player's own files (its program, which may carry a presentation, and
+  // plug-ins beside it) and its plug-in folder.
   for (const fs::path& fonts : {fs::path("/usr/share/fonts"), fs::path("/usr/local/share/fonts"),
                                 env.home / ".fonts", env.home / ".local/share/fonts"}) {
     policy_.AddReadable(Real(fonts));
   }
   const fs::path ownFolder = Real(process.executable).parent_path();
-  policy_.AddReadable(Real(process.executable));
+  policy_.AddReadableFiles(ownFolder);
   policy_.AddReadable(ownFolder / "Plugins");
   files_.SetTrustPolicy(
       &policy_, [this](std::string_view what, const std::string& path) { Blocked(what, path); });

@@ -67,7 +67,15 @@ TrustPolicy::Decision TrustPolicy::Decide(FileAccess access, const fs::path& hos
       d.overlay = OverlayFor(host, real);
     return d;
   }
-  if (WithinAny(real, writable_) || WithinAny(real, readable_) || InPresentationFolder(real))
+  const auto inReadableFolder = [&] {
+    for (const fs::path& folder : readableFiles_) {
+      if (real.parent_path() == folder)
+        return true;
+    }
+    return false;
+  };
+  if (WithinAny(real, writable_) || WithinAny(real, readable_) || InPresentationFolder(real) ||
+      inReadableFolder())
     d.direct = host;
   // A file saved earlier into the presentation's folder is read from the overlay.
   if (Within(host, folder_) || InPresentationFolder(real))

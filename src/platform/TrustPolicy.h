@@ -39,6 +39,8 @@ class TrustPolicy {
   // Where writes into the presentation's folder go; empty: they are refused.
   void SetOverlay(const std::filesystem::path& overlayFolder) { overlay_ = overlayFolder; }
   void AddReadable(const std::filesystem::path& root) { readable_.push_back(root); }
+  // The files directly in `folder` are readable, not those of its sub-folders.
+  void AddReadableFiles(const std::filesystem::path& folder) { readableFiles_.push_back(folder); }
   // Writable roots are readable too.
   void AddWritable(const std::filesystem::path& root) { writable_.push_back(root); }
   void AddProtected(const std::filesystem::path& path) { protected_.push_back(path); }
@@ -64,6 +66,7 @@ class TrustPolicy {
   std::filesystem::path realFolder_;
   std::filesystem::path overlay_;
   std::vector<std::filesystem::path> readable_;
+  std::vector<std::filesystem::path> readableFiles_;
   std::vector<std::filesystem::path> writable_;
   std::vector<std::filesystem::path> protected_;
   std::vector<std::filesystem::path> sealed_;

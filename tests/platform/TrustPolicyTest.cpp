@@ -161,6 +161,27 @@ TEST_F(TrustPolicyTest, TrustingEverythingWritesThroughButNeverReachesTheTrustSt
   EXPECT_EQ(ReadBack(drive / "Show/trust.ini"), "[id]\n");
 }
 
+TEST(TrustPolicyRules, FilesOfAReadableFolderButNotItsSubFolders) {
+  TrustPolicy policy;
+  policy.AddReadableFiles("/opt/player");
+  policy.AddReadable("/opt/player/Plugins");
+  const struct {
+    const char* path;
+    bool readable;
+  } kCases[] = {
+      {"/opt/player/qlmplayer", true},
+      {"/opt/player/Clock.so", true},
+      {"/opt/player/Plugins/x/Clock.so", true},
+      {"/opt/player/shows/a.txt", false},
+      {"/opt/player2/a.txt", false},
+      {"/opt/a.txt", false},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(policy.Decide(FileAccess::kRead, c.path, c.path).Allowed(), c.readable) << c.path;
+    EXPECT_FALSE(policy.Decide(FileAccess::kWrite, c.path, c.path).Allowed()) << c.path;
+  }
+}
+
 TEST(Sha256Test, DigestsOfKnownTexts) {
   EXPECT_EQ(Sha256::Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
   EXPECT_EQ(Sha256::Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
