@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "document/StandaloneContainer.h"
 #include "platform/Sha256.h"
 #include "platform/host/HostSystemFolders.h"
 
@@ -20,9 +21,17 @@ fs::path Real(const fs::path& path) {
   return ec ? path.lexically_normal() : real;
 }
 
-// Names a presentation's overlay and its remembered consent: a hash of the document's path and
-// size, so a different document in the same place gets a new one.
-std::string PresentationIdentity(const fs::path& document) {
+// Names a presentation's overlay and its remembered consent: the identifier of a one-instance
+// stand-alone file, which stays the same wherever a copy lies; else a hash of the document's
+// path and size, so a different document in the same place gets a new one.
+std::string PresentationIdentity(const FileSystem& files, const fs::path& document) {
+  const FileSystem::Opened opened = files.OpenRead(fs::absolute(document).string());
+  const StandaloneReadResult standalone =
+      ReadStandaloneContainer(opened.file.get(), document.string(), opened.error);
+  if (standalone.container && standalone.container->oneInstance &&
+      !standalone.container->identifier.empty()) {
+    return Sha256::Hex("stand-alone\n" + standalone.container->identifier).substr(0, 16);
+  }
   std::error_code ec;
   const fs::path absolute = fs::absolute(document, ec);
   const uintmax_t size = fs::file_size(document, ec);
@@ -65,7 +74,8 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
   const bool withDocument =
       !options_.arguments.empty() && fs::is_regular_file(options_.arguments[0], ec);
   const fs::path document = withDocument ? fs::path(options_.arguments[0]) : process.executable;
-  const std::string identity = PresentationIdentity(document);
+  // Read before the policy is in place: the player's own file may be the document.
+  const std::string identity = PresentationIdentity(files_, document);
 
   policy_.SetTrustAll(options_.trust);
   policy_.SetPresentationFolder(files_.CurrentFolder(), Real(files_.CurrentFolder()));

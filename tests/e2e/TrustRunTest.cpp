@@ -6,9 +6,11 @@
 
 #include <map>
 
+#include "document/ProjectWriter.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
 #include "support/ProjectFiles.h"
+#include "tools/StandaloneFile.h"
 
 namespace qlm::test {
 namespace {
@@ -124,6 +126,28 @@ TEST_F(TrustRunTest, SavesLandInTheOverlayAndTheFolderStaysByteForByte) {
   Play({"--trust"}, "script SysCommand(\"copyfile\",\"<SrcDir>\\a.txt,<SrcDir>\\mine.txt\")\n",
        "trusted");
   EXPECT_TRUE(fs::exists(show / "mine.txt"));
+}
+
+// A one-instance stand-alone file keeps its saves wherever the user copies it.
+TEST_F(TrustRunTest, CopiesOfAStandaloneFileShareTheirOverlay) {
+  const std::vector<uint8_t> bytes = WriteProject(BuildProjectFromSpec("page A\n"), 29);
+  const char* kIdentifier = "{6F1C2A3B-4D5E-4F60-8172-93A4B5C6D7E8}";
+  fs::create_directories(box.root / "copy");
+  WriteStandalone(QLMPLAYER_PATH, bytes, true, kIdentifier, show / "SHOW.EXE");
+  WriteStandalone(QLMPLAYER_PATH, bytes, true, kIdentifier, box.root / "copy/SHOW.EXE");
+  WriteText(box.root / "save.events",
+            "script SysCommand(\"copyfile\",\"<SrcDir>\\SHOW.EXE,<SrcDir>\\saved.bin\")\n");
+  WriteText(box.root / "look.events", "script FileExist(\"saved\",\"saved.bin\")\ndump\n");
+  ASSERT_EQ(box.Run({"--events", (box.root / "save.events").string(), (show / "SHOW.EXE").string()},
+                    "save"),
+            0);
+  EXPECT_FALSE(fs::exists(show / "saved.bin"));
+  ASSERT_EQ(box.Run({"--events", (box.root / "look.events").string(),
+                     (box.root / "copy/SHOW.EXE").string()},
+                    "look"),
+            0);
+  EXPECT_NE(ReadText(box.root / "look.jsonl").find("\"saved\":1"), std::string::npos)
+      << ReadText(box.root / "look.jsonl");
 }
 
 }  // namespace
