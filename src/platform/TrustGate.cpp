@@ -30,11 +30,12 @@ bool TrustGate::Permit(std::string_view what, const std::string& reported, const
     return true;
   int answer = kDeny;
   if (settings_.ask && dialogs_ != nullptr) {
-    // Deny is the first button: what Enter, Escape and unattended runs answer.
+    // Deny is the first button: what Enter, Escape and unattended runs answer. The caption is
+    // the player's own: the player asks, not the presentation.
     answer = dialogs_->MessageBox(question +
                                       "\n\nAbort: deny. Retry: allow once. Ignore: always allow "
                                       "for this presentation.",
-                                  "Allow?", mb::kAbortRetryIgnore | mb::kIconWarning);
+                                  dialogs_->Caption(), mb::kAbortRetryIgnore | mb::kIconWarning);
   }
   if (answer == kAlways) {
     grants_.WriteInt(identity_, key, 1);

@@ -63,7 +63,7 @@ class TrustRunTest : public ::testing::Test {
 constexpr const char* kLaunch = "{\"event\":\"launch\",\"program\":\"notes.txt\",\"options\":\"\"}";
 constexpr const char* kBlocked =
     "{\"event\":\"blocked\",\"what\":\"launch\",\"path\":\"notes.txt\"}";
-constexpr const char* kBox = "\"caption\":\"Allow?\"";
+constexpr const char* kBox = "\"style\":50,";
 
 TEST_F(TrustRunTest, ConsentIsAskedDeniedAllowedOnceOrRememberedUntilForgotten) {
   WriteText(show / "notes.txt", "hello");
