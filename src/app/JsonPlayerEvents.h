@@ -15,6 +15,9 @@ class JsonPlayerEvents : public PlayerEvents {
   void OnLaunch(const std::string& program, const std::string& options) override {
     out_.Launch(program, options);
   }
+  void OnBlocked(std::string_view what, const std::string& path) override {
+    out_.Blocked(what, path);
+  }
 
  private:
   JsonLinesWriter& out_;

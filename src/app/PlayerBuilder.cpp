@@ -2,24 +2,56 @@
 
 #include <system_error>
 
+#include "document/StandaloneContainer.h"
+#include "platform/Sha256.h"
 #include "platform/host/HostSystemFolders.h"
 
 namespace qlm {
 namespace {
 
-std::filesystem::path ProfileFolder(const PlayerProcess& process, const PlayerOptions& options) {
-  return options.profileDir ? std::filesystem::path(*options.profileDir)
-                            : process.environment.ConfigDir();
+namespace fs = std::filesystem;
+
+fs::path ProfileFolder(const PlayerProcess& process, const PlayerOptions& options) {
+  return options.profileDir ? fs::path(*options.profileDir) : process.environment.ConfigDir();
+}
+
+fs::path Real(const fs::path& path) {
+  std::error_code ec;
+  const fs::path real = fs::weakly_canonical(fs::absolute(path, ec), ec);
+  return ec ? path.lexically_normal() : real;
+}
+
+// Names a presentation's overlay and its remembered consent: the identifier of a one-instance
+// stand-alone file, which stays the same wherever a copy lies; else a hash of the document's
+// path and size, so a different document in the same place gets a new one.
+std::string PresentationIdentity(const FileSystem& files, const fs::path& document) {
+  const FileSystem::Opened opened = files.OpenRead(fs::absolute(document).string());
+  const StandaloneReadResult standalone =
+      ReadStandaloneContainer(opened.file.get(), document.string(), opened.error);
+  if (standalone.container && standalone.container->oneInstance &&
+      !standalone.container->identifier.empty()) {
+    return Sha256::Hex("stand-alone\n" + standalone.container->identifier).substr(0, 16);
+  }
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(document, ec);
+  const uintmax_t size = fs::file_size(document, ec);
+  return Sha256::Hex(absolute.string() + '\n' + std::to_string(ec ? 0 : size)).substr(0, 16);
 }
 
 }  // namespace
 
+IniProfileStore TrustStoreOf(const HostEnvironment& env) {
+  return IniProfileStore(env.ConfigDir(), "trust.ini");
+}
+
 PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& options,
                              MpvMediaBackend::Options media)
     : options_(options),
+      err_(*process.err),
       codePage_(options.codePage),
       files_(process.environment, codePage_),
       profile_(ProfileFolder(process, options)),
+      trustStore_(TrustStoreOf(process.environment)),
       media_(media) {
   for (const DriveMount& m : options.mounts)
     files_.AddMount(m);
@@ -29,20 +61,84 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
   folders_ = MakeSystemFolders(files_, process.environment);
   // Relative paths of the presentation start in its folder.
   std::error_code ec;
-  if (!options.arguments.empty() && std::filesystem::is_regular_file(options.arguments[0], ec))
-    files_.SetCurrentFolder(std::filesystem::absolute(options.arguments[0], ec).parent_path());
+  if (!options.arguments.empty() && fs::is_regular_file(options.arguments[0], ec))
+    files_.SetCurrentFolder(fs::absolute(options.arguments[0], ec).parent_path());
   else
-    files_.SetCurrentFolder(std::filesystem::current_path(ec));
+    files_.SetCurrentFolder(fs::current_path(ec));
+  SetUpPolicy(process);
+}
+
+void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
+  const HostEnvironment& env = process.environment;
+  std::error_code ec;
+  const bool withDocument =
+      !options_.arguments.empty() && fs::is_regular_file(options_.arguments[0], ec);
+  const fs::path document = withDocument ? fs::path(options_.arguments[0]) : process.executable;
+  // Read before the policy is in place: the player's own file may be the document.
+  const std::string identity = PresentationIdentity(files_, document);
+
+  policy_.SetTrustAll(options_.trust);
+  policy_.SetPresentationFolder(files_.CurrentFolder(), Real(files_.CurrentFolder()));
+  const fs::path overlays = env.DataDir() / "overlay";
+  policy_.SetOverlay(overlays / identity);
+  policy_.AddProtected(overlays);
+  policy_.AddProtected(Real(overlays));
+  policy_.AddProtected(Real(profile_.File()));
+  policy_.AddSealed(Real(trustStore_.File()));
+  for (const std::string& folder : {folders_.temp, folders_.embedded})
+    policy_.AddWritable(Real(files_.ToHost(folder)));
+  policy_.AddWritable(Real(files_.DriveC()));
+  for (const DriveMount& m : options_.mounts) {
+    if (m.writable)
+      policy_.AddWritable(Real(m.hostPath));
+    else
+      policy_.AddReadable(Real(m.hostPath));
+  }
+  // Installed fonts, the player's own files (its program, which may carry a presentation, and
+  // plug-ins beside it) and its plug-in folder.
+  for (const fs::path& fonts : {fs::path("/usr/share/fonts"), fs::path("/usr/local/share/fonts"),
+                                env.home / ".fonts", env.home / ".local/share/fonts"}) {
+    policy_.AddReadable(Real(fonts));
+  }
+  const fs::path ownFolder = Real(process.executable).parent_path();
+  policy_.AddReadableFiles(ownFolder);
+  policy_.AddReadable(ownFolder / "Plugins");
+  files_.SetTrustPolicy(
+      &policy_, [this](std::string_view what, const std::string& path) { Blocked(what, path); });
+
+  TrustGate::Settings settings;
+  settings.trustAll = options_.trust;
+  settings.allowLaunch = options_.allowLaunch;
+  settings.allowPlugins = options_.allowPlugins;
+  settings.ask = !options_.headless || options_.ask;
+  gate_ = std::make_unique<TrustGate>(settings, trustStore_, identity);
+  gate_->SetBlockedSink(
+      [this](std::string_view what, const std::string& path) { Blocked(what, path); });
+  libraries_ = std::make_unique<GatedLibraries>(hostLibraries_, *gate_, ownFolder,
+                                                Real(files_.CurrentFolder()));
+}
+
+void PlayerBuilder::Blocked(std::string_view what, const std::string& path) {
+  if (!reported_.emplace(std::string(what), path).second)
+    return;
+  if (events_)
+    events_->OnBlocked(what, path);
+  if (!options_.headless || options_.traceFiles)
+    err_ << "qlmplayer: blocked " << what << " of \"" << codePage_.ToUtf8(path) << "\"\n";
 }
 
 PlayerContext PlayerBuilder::Build(EventLoop& loop, Display& display, Dialogs& dialogs,
                                    PlayerEvents* events) {
+  events_ = events;
+  gate_->SetDialogs(&dialogs);
   PlayerContext context{loop,     display,   dialogs, profile_,     files_,
                         folders_, codePage_, events,  options_.seed};
   context.media = &media_;
-  context.libraries = &libraries_;
+  context.libraries = libraries_.get();
   context.instanceLocks = &instanceLocks_;
   context.system = &system_;
+  context.trust = gate_.get();
+  context.trustPolicy = &policy_;
   return context;
 }
 

@@ -1,9 +1,18 @@
 #pragma once
 
+#include <memory>
+#include <ostream>
+#include <set>
+#include <string>
+#include <utility>
+
+#include "app/GatedLibraries.h"
 #include "app/PlayerRun.h"
 #include "media/MpvMediaBackend.h"
 #include "platform/CodePage.h"
 #include "platform/SystemFolders.h"
+#include "platform/TrustGate.h"
+#include "platform/TrustPolicy.h"
 #include "platform/host/HostFileSystem.h"
 #include "platform/host/HostInstanceLock.h"
 #include "platform/host/HostLibraries.h"
@@ -14,31 +23,50 @@
 
 namespace qlm {
 
+// The file of remembered consent: trust.ini in the configuration folder, apart from the
+// profile store that scripts write.
+IniProfileStore TrustStoreOf(const HostEnvironment& env);
+
 // What every frontend hands a player from the host: the file system with the mounted drives,
-// the file trace (--trace-files) and the presentation's folder as the current one, the profile
-// store (--profile-dir), the system folders, plug-in loading, instance locks, the machine's
-// figures and the media backend. A frontend adds its loop, display and dialogs and gets the player's context.
+// the file trace (--trace-files) and the presentation's folder as the current one, the trust
+// policy on every file access, launch and plug-in (--trust, --allow-launch, --allow-plugins),
+// the profile store (--profile-dir), the system folders, plug-in loading, instance locks, the
+// machine's figures and the media backend. A frontend adds its loop, display and dialogs and
+// gets the player's context.
 class PlayerBuilder {
  public:
   PlayerBuilder(const PlayerProcess& process, const PlayerOptions& options,
                 MpvMediaBackend::Options media);
 
   // The context of a player on the frontend's loop, display and dialogs; `events` receives
-  // pages and launches (may be null). It refers to this builder, which must outlive it.
+  // pages, launches and what the policy refused (may be null). It refers to this builder, which
+  // must outlive it.
   PlayerContext Build(EventLoop& loop, Display& display, Dialogs& dialogs, PlayerEvents* events);
 
   const CodePage& Encoding() const { return codePage_; }
 
  private:
+  void SetUpPolicy(const PlayerProcess& process);
+  // Reports a refusal once per kind and path: a JSON line where there are events, a line on
+  // stderr in a window and in the file trace.
+  void Blocked(std::string_view what, const std::string& path);
+
   const PlayerOptions& options_;
+  std::ostream& err_;
   CodePage codePage_;
   HostFileSystem files_;
   IniProfileStore profile_;
+  IniProfileStore trustStore_;
   SystemFolders folders_;
-  HostLibraries libraries_;
+  TrustPolicy policy_;
+  std::unique_ptr<TrustGate> gate_;
+  HostLibraries hostLibraries_;
+  std::unique_ptr<GatedLibraries> libraries_;
   HostInstanceLocks instanceLocks_;
   HostSystemInformation system_;
   MpvMediaBackend media_;
+  PlayerEvents* events_ = nullptr;
+  std::set<std::pair<std::string, std::string>> reported_;
 };
 
 }  // namespace qlm

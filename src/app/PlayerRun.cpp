@@ -67,6 +67,17 @@ int RunPlayerProcess(const PlayerProcess& process) {
     out << "qlmplayer " << QLM_VERSION << '\n';
     return kExitOk;
   }
+  if (options.forgetTrust) {
+    const std::filesystem::path store = TrustStoreOf(process.environment).File();
+    std::error_code ec;
+    std::filesystem::remove(store, ec);
+    if (ec) {
+      err << "qlmplayer: cannot remove " << store.string() << ": " << ec.message() << '\n';
+      return kExitUsage;
+    }
+    out << "qlmplayer: forgot every remembered consent (" << store.string() << ")\n";
+    return kExitOk;
+  }
 
   // With a display the presentation plays in a window. Without one (or when no window can be
   // opened) the run is headless and leaves a screenshot of what it would have shown.

@@ -17,7 +17,7 @@ std::optional<DriveMount> ParseDriveMount(std::string_view text) {
   const struct {
     std::string_view word;
     bool DriveMount::*flag;
-  } kWords[] = {{":cdrom", &DriveMount::cdrom}};
+  } kWords[] = {{":cdrom", &DriveMount::cdrom}, {":rw", &DriveMount::writable}};
   for (bool found = true; found;) {
     found = false;
     for (const auto& w : kWords) {

@@ -6,11 +6,12 @@
 
 namespace qlm {
 
-// A drive letter mapped to a host folder (--mount D=PATH[:cdrom]).
+// A drive letter mapped to a host folder (--mount D=PATH[:cdrom][:rw]).
 struct DriveMount {
-  char letter = 'C';     // 'A' to 'Z'
-  std::string hostPath;  // as given
-  bool cdrom = false;    // the drive counts as a CD drive ("<CD>" names the first one)
+  char letter = 'C';      // 'A' to 'Z'
+  std::string hostPath;   // as given
+  bool cdrom = false;     // the drive counts as a CD drive ("<CD>" names the first one)
+  bool writable = false;  // ":rw": the presentation may write to it
   bool operator==(const DriveMount&) const = default;
 };
 

@@ -1,6 +1,9 @@
 #include "platform/FileSystem.h"
 
 #include <algorithm>
+#include <map>
+
+#include "platform/TrustPolicy.h"
 
 namespace qlm {
 
@@ -24,11 +27,46 @@ std::string InFolder(std::string_view folder, std::string_view name) {
   return path;
 }
 
-std::optional<fs::path> FileSystem::Pass(FileAccess /*access*/, const std::string& path) const {
-  fs::path host = ToHost(path);
-  if (host.empty())
-    return std::nullopt;
-  return host;
+void FileSystem::SetTrustPolicy(const TrustPolicy* policy, BlockedSink blocked) {
+  policy_ = policy;
+  blocked_ = std::move(blocked);
+}
+
+FileSystem::Route FileSystem::RouteOf(FileAccess access, const std::string& path) const {
+  Route route;
+  const fs::path host = ToHost(path);
+  if (policy_ == nullptr) {
+    if (!host.empty())
+      route.host = host;
+    return route;
+  }
+  if (!host.empty()) {
+    const fs::path normal = host.lexically_normal();
+    const TrustPolicy::Decision decision = policy_->Decide(access, normal, RealHost(host));
+    route.host = decision.direct;
+    route.overlay = decision.overlay;
+  }
+  // Without a policy to widen it, a drive nobody mapped is outside the reach like any path.
+  const bool outside = !route.host && (!route.overlay || access != FileAccess::kWrite);
+  const bool overlayCopy =
+      route.overlay && access != FileAccess::kWrite && StatHost(*route.overlay);
+  if (outside && !overlayCopy && blocked_ && !(host.empty() && policy_->TrustAll()))
+    blocked_(access == FileAccess::kWrite ? "write" : "read", path);
+  return route;
+}
+
+std::optional<fs::path> FileSystem::Pass(FileAccess access, const std::string& path) const {
+  const Route route = RouteOf(access, path);
+  if (!route.overlay)
+    return route.host;
+  if (access == FileAccess::kWrite) {
+    // The overlay mirrors the folder tree: the folders above a saved file are made on the way.
+    CreateHostFolder(route.overlay->parent_path());
+    return route.overlay;
+  }
+  if (StatHost(*route.overlay))
+    return route.overlay;
+  return route.host;
 }
 
 FileSystem::Opened FileSystem::OpenRead(const std::string& path) const {
@@ -64,20 +102,33 @@ bool FileSystem::IsFile(const std::string& path) const {
 }
 
 std::optional<std::vector<FolderEntry>> FileSystem::ListFolder(const std::string& path) const {
-  const std::optional<fs::path> host = Pass(FileAccess::kList, path);
-  if (!host)
-    return std::nullopt;
-  std::optional<std::vector<HostEntry>> names = ListHostFolder(*host);
-  if (!names)
+  const Route route = RouteOf(FileAccess::kList, path);
+  // A folder of the presentation lists its own names and those saved into its overlay; the
+  // overlay's entry wins where both have one.
+  std::map<std::string, HostEntry> names;
+  std::optional<fs::path> base;
+  for (const std::optional<fs::path>& folder : {route.overlay, route.host}) {
+    if (!folder)
+      continue;
+    std::optional<std::vector<HostEntry>> listed = ListHostFolder(*folder);
+    if (!listed)
+      continue;
+    if (!base)
+      base = folder;
+    for (HostEntry& entry : *listed)
+      names.emplace(entry.name, std::move(entry));
+  }
+  if (!base)
     return std::nullopt;
   std::vector<FolderEntry> entries;
-  entries.reserve(names->size());
-  for (const HostEntry& name : *names) {
+  entries.reserve(names.size());
+  for (const auto& [name, hostEntry] : names) {
     FolderEntry entry;
-    entry.path = ToWindows(*host / name.name);
+    // Entries are named in the folder the script asked for: the overlay stays invisible to it.
+    entry.path = route.host ? ToWindows(*route.host / name) : InFolder(path, name);
     const size_t slash = entry.path.rfind('\\');
     entry.name = slash == std::string::npos ? entry.path : entry.path.substr(slash + 1);
-    entry.kind = name.kind;
+    entry.kind = hostEntry.kind;
     entries.push_back(std::move(entry));
   }
   return entries;

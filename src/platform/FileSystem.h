@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -12,6 +13,8 @@
 #include "platform/ReadableFile.h"
 
 namespace qlm {
+
+class TrustPolicy;
 
 // True when `name` can only be a file name inside a folder: not empty, not "." or "..", no
 // separator of either system, no drive colon and no NUL (which would cut a host name short).
@@ -100,6 +103,12 @@ class FileSystem {
   // Creates the folder `path` and the missing folders above it; true when it exists after.
   bool CreateFolder(const std::string& path) const;
 
+  // Receives a path the policy refused, as the caller wrote it; `what` is "read" or "write".
+  using BlockedSink = std::function<void(std::string_view what, const std::string& path)>;
+  // Every path passes `policy` from now on (null: every path goes through as resolved). The
+  // policy must outlive this object.
+  void SetTrustPolicy(const TrustPolicy* policy, BlockedSink blocked);
+
  protected:
   // A name in a host folder.
   struct HostEntry {
@@ -122,12 +131,25 @@ class FileSystem {
                           const std::filesystem::path& to) const = 0;
   virtual bool RemoveHost(const std::filesystem::path& host) const = 0;
   virtual bool CreateHostFolder(const std::filesystem::path& host) const = 0;
+  // `host` with every symbolic link followed, as far as the path exists.
+  virtual std::filesystem::path RealHost(const std::filesystem::path& host) const { return host; }
 
  private:
+  // Where a path may go: `host` as it is, and for paths in the presentation's folder the overlay
+  // copy (which a read uses when it exists and a write always uses).
+  struct Route {
+    std::optional<std::filesystem::path> host;
+    std::optional<std::filesystem::path> overlay;
+  };
+  Route RouteOf(FileAccess access, const std::string& path) const;
+
   // The one place every operation passes with each path it touches: resolves `path` and says
   // which host path `access` may use, nullopt for none. A policy on what a presentation may
   // reach (and where its writes land) is asked here and nowhere else.
   std::optional<std::filesystem::path> Pass(FileAccess access, const std::string& path) const;
+
+  const TrustPolicy* policy_ = nullptr;
+  BlockedSink blocked_;
 };
 
 }  // namespace qlm

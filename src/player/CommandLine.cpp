@@ -151,8 +151,9 @@ std::optional<T> ParseNumber(std::string_view text) {
 DriveMount ParseMount(std::string_view text) {
   if (std::optional<DriveMount> mount = ParseDriveMount(text))
     return *mount;
-  throw CommandLineError("--mount expects D=PATH (a drive letter, '=' and a folder): " +
-                         std::string(text));
+  throw CommandLineError(
+      "--mount expects D=PATH[:cdrom][:rw] (a drive letter, '=' and a folder): " +
+      std::string(text));
 }
 
 std::string CodePageName(const std::string& value) {
@@ -204,6 +205,16 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       flag(o.traceFiles);
     } else if (name == "--json") {
       flag(o.json);
+    } else if (name == "--trust") {
+      flag(o.trust);
+    } else if (name == "--allow-launch") {
+      flag(o.allowLaunch);
+    } else if (name == "--allow-plugins") {
+      flag(o.allowPlugins);
+    } else if (name == "--ask") {
+      flag(o.ask);
+    } else if (name == "--forget-trust") {
+      flag(o.forgetTrust);
     } else if (name == "--help") {
       flag(o.help);
     } else if (name == "--version") {
@@ -266,6 +277,7 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
     const char* needsHeadless = o.eventsPath       ? "--events"
                                 : o.screenshotPath ? "--screenshot"
                                 : o.startTime      ? "--start-time"
+                                : o.ask            ? "--ask"
                                                    : nullptr;
     if (needsHeadless) {
       throw CommandLineError(std::string(needsHeadless) + " works only with --headless");
@@ -292,13 +304,24 @@ std::string PlayerUsage(std::string_view programName) {
          "  --screenshot OUT.png  headless: write the last frame as PNG when the run ends\n"
          "  --blank               start with an empty one-page 640 x 480 project\n"
          "  --codepage NAME       the presentation's code page (default WINDOWS-1252; 1252 etc.)\n"
-         "  --mount D=PATH[:cdrom]  map drive letter D to a host folder (repeatable)\n"
+         "  --mount D=PATH[:cdrom][:rw]  map drive letter D to a host folder (repeatable);\n"
+         "                        :cdrom makes it a CD drive, :rw lets the presentation write it\n"
          "  --profile-dir DIR     where per-user settings are kept\n"
          "  --scale N|fit         window scale factor 1 to 8, or fit the screen\n"
          "  --trace-files         print every file lookup to stderr\n"
          "  --json                in a window too: pages, launches and the exit as JSON lines\n"
          "  --seed N              seed of the random numbers\n"
          "  --start-time T        headless: the clock's start, YYYY-MM-DDTHH:MM:SS\n"
+         "\n"
+         "Safety: by default a presentation reads its own folder, mounted drives and the\n"
+         "player's drive C; its writes into its own folder go to an overlay under\n"
+         "$XDG_DATA_HOME/qlmplayer/; programs, documents and plug-ins of its folder need consent.\n"
+         "  --trust               trust the presentation fully, as the original player did\n"
+         "  --allow-launch        let it start programs and documents without asking\n"
+         "  --allow-plugins       let it load native plug-ins from its folder without asking\n"
+         "  --ask                 headless: ask for consent as \"messagebox\" lines (answer N)\n"
+         "  --forget-trust        forget every remembered consent and exit\n"
+         "\n"
          "  --help                this text\n"
          "  --version             the player's version\n"
          "  --                    ends the options\n";

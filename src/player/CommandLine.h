@@ -81,7 +81,12 @@ struct PlayerOptions {
   int scale = 1;  // window scale factor, 1 to 8
   bool scaleFit = false;
   bool traceFiles = false;
-  bool json = false;  // JSON lines on stdout in a desktop run as well
+  bool json = false;          // JSON lines on stdout in a desktop run as well
+  bool trust = false;         // the presentation reaches everything, as in the original player
+  bool allowLaunch = false;   // launches start without consent
+  bool allowPlugins = false;  // plug-ins of the presentation's folder load without consent
+  bool ask = false;           // headless: consent boxes are asked as message boxes
+  bool forgetTrust = false;   // clear the remembered consent and exit
   std::optional<uint32_t> seed;
   std::optional<LocalDateTime> startTime;  // headless: the virtual clock's start
   bool help = false;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/CodePage.h"
 #include "platform/SystemFolders.h"
@@ -19,6 +20,8 @@ class MediaBackend;
 class ProfileStore;
 class Processes;
 class SystemInformationSource;
+class TrustGate;
+class TrustPolicy;
 
 // What the player reports to whoever runs it: the automation output in headless runs, nothing
 // on the desktop.
@@ -29,6 +32,8 @@ class PlayerEvents {
   virtual void OnPage(const std::string& /*name*/) {}
   // What a Run command or a launching object action would start.
   virtual void OnLaunch(const std::string& /*program*/, const std::string& /*options*/) {}
+  // The trust policy refused something: `what` is "read", "write", "launch" or "plugin".
+  virtual void OnBlocked(std::string_view /*what*/, const std::string& /*path*/) {}
 };
 
 // The services of the machine and the settings of the process that every player window of the
@@ -55,6 +60,10 @@ struct PlayerContext {
   Libraries* libraries = nullptr;
   // Keeps one-instance presentations to one process; without it every start is the first.
   InstanceLocks* instanceLocks = nullptr;
+  // Consent for launches; without it every launch goes ahead.
+  TrustGate* trust = nullptr;
+  // What the presentation may reach (for launches of documents within it); may be null.
+  const TrustPolicy* trustPolicy = nullptr;
 };
 
 }  // namespace qlm

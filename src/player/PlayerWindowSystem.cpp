@@ -8,6 +8,7 @@
 #include "platform/Display.h"
 #include "platform/FileSystem.h"
 #include "platform/Processes.h"
+#include "player/LaunchConsent.h"
 #include "player/PlayerWindow.h"
 
 namespace qlm {
@@ -20,6 +21,11 @@ void PlayerWindow::Launch(const std::string& program, const std::string& options
   // Only what would start is reported; a missing file fails here as the launcher fails.
   uint32_t result =
       ctx_.processes ? ctx_.processes->Check(target, launchOptions) : launch_result::kStarted;
+  // What would start needs the trust policy's consent; refused, it fails as access denied.
+  if (result == launch_result::kStarted &&
+      !PermitLaunch(ctx_, expandedProgram, target, launchOptions.parameters)) {
+    result = launch_result::kAccessDenied;
+  }
   if (result == launch_result::kStarted) {
     if (ctx_.events)
       ctx_.events->OnLaunch(expandedProgram, expandedOptions);

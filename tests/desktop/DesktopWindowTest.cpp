@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -109,10 +110,11 @@ class DesktopWindowTest : public ::testing::Test {
   }
 
   // The player's window of the given size, once it is on the screen.
-  std::optional<XWindowBox> WaitForWindow(int width, int height, bool sizeMatches = true) {
+  std::optional<XWindowBox> WaitForWindow(int width, int height, bool sizeMatches = true,
+                                          const std::string& title = kTitle) {
     const auto deadline = Clock::now() + 15s;
     while (Clock::now() < deadline) {
-      for (const XWindowBox& w : x_->FindWindows(kTitle)) {
+      for (const XWindowBox& w : x_->FindWindows(title)) {
         if ((w.width == width && w.height == height) == sizeMatches)
           return w;
       }
@@ -234,6 +236,34 @@ TEST_F(DesktopWindowTest, MessageBoxAnsweredWithEnterLetsTheScriptGoOn) {
   x_->PressKey(XK_Return);
   ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 10s))
       << "the box did not close with Enter" << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopWindowTest, LaunchConsentDeniedWithEnterFailsTheLaunch) {
+  // Page One's enter script starts a document of the presentation's folder, then moves on.
+  std::ofstream(root_ / "notes.txt") << "hello";
+  StartPlayer(TwoPageProject({"Run(\"notes.txt\",\"\")", "NextPage()"}));
+  // The consent box, then the launcher's "access denied" box: Enter answers both.
+  for (const char* what : {"QLM Player", "Error"}) {
+    const auto box = WaitForWindow(kClientW * kScale, kClientH * kScale, false, what);
+    ASSERT_TRUE(box) << "no " << what << " box appeared" << Diagnostics();
+    x_->MoveMouse(box->x + 5, box->y + 5);
+    x_->PressKey(XK_Return);
+    if (std::string(what) == "QLM Player") {
+      ASSERT_TRUE(player_.WaitForLine(R"({"event":"blocked","what":"launch","path":"notes.txt"})",
+                                      Clock::now() + 10s))
+          << "Enter did not deny" << Diagnostics();
+    }
+  }
+  ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 10s)) << Diagnostics();
+  // In a window the refusal is said on stderr as well.
+  std::ifstream err(root_ / "player.err");
+  const std::string errText((std::istreambuf_iterator<char>(err)), {});
+  EXPECT_NE(errText.find("qlmplayer: blocked launch of \"notes.txt\""), std::string::npos)
+      << errText;
   const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
   ASSERT_TRUE(window) << Diagnostics();
   x_->RequestClose(window->id);

@@ -4,14 +4,17 @@
 //   project.txt     the project (see ProjectText.h), written as project.qmd; optional
 //   args            the player's arguments after --headless, one a line; "{project}" stands for
 //                   the written project, "{dir}" for the case's sandbox folder
-//   events.txt      the events played with --events; optional
+//   events.txt      the events played with --events; optional; "{dir}" as in args
 //   files/          optional: copied into the sandbox folder, beside the written project
-//   expected.jsonl  the JSON lines the run must print, in order
+//   expected.jsonl  the JSON lines the run must print, in order; "{dir}" as in args, "{zdir}"
+//                   for the sandbox folder as a Windows path on drive Z:, JSON-escaped
 //   *.png           screenshots the events take (by that name, in the sandbox folder) must
 //                   match these, with the tolerance of the golden images
 //   manifest        optional: "exit N" (the expected exit status, default 0) and
 //                   "known-failure REASON" (the case is expected to fail; passing is an error,
-//                   so the mark goes the day the fault is fixed)
+//                   so the mark goes the day the fault is fixed), and "folder NAME" (the project
+//                   and files/ go into the sub-folder NAME of the sandbox, so that the sandbox's
+//                   home, profile and output lie outside the presentation's folder)
 // On a failure the actual output is left in build/e2e/<case>/out.jsonl.
 
 #include <gtest/gtest.h>
@@ -51,32 +54,43 @@ TEST_P(E2eCase, PlaysAsExpected) {
   const fs::path dir = fs::path(QLM_SOURCE_DIR) / "tests/e2e/cases" / GetParam();
   Sandbox box("case-" + GetParam());
 
-  if (fs::is_directory(dir / "files"))
-    fs::copy(dir / "files", box.root, fs::copy_options::recursive);
-  const fs::path project = box.root / "project.qmd";
-  if (fs::exists(dir / "project.txt")) {
-    ASSERT_TRUE(WriteProjectFile(project, BuildProjectFromSpec(ReadText(dir / "project.txt")), 29));
-  }
-  std::vector<std::string> args;
-  if (fs::exists(dir / "events.txt"))
-    args = {"--events", (dir / "events.txt").string()};
-  for (const std::string& line : Lines(ReadText(dir / "args"))) {
-    args.push_back(
-        Substitute(Substitute(line, "{project}", project.string()), "{dir}", box.root.string()));
-  }
-
   int expectedExit = 0;
   std::string knownFailure;
+  fs::path folder = box.root;
   for (const std::string& line : Lines(ReadText(dir / "manifest"))) {
     if (line.starts_with("exit "))
       expectedExit = std::stoi(line.substr(5));
     else if (line.starts_with("known-failure"))
       knownFailure = line.size() > 14 ? line.substr(14) : "(no reason given)";
+    else if (line.starts_with("folder "))
+      folder = box.root / line.substr(7);
+  }
+  fs::create_directories(folder);
+
+  if (fs::is_directory(dir / "files"))
+    fs::copy(dir / "files", folder, fs::copy_options::recursive);
+  const fs::path project = folder / "project.qmd";
+  if (fs::exists(dir / "project.txt")) {
+    ASSERT_TRUE(WriteProjectFile(project, BuildProjectFromSpec(ReadText(dir / "project.txt")), 29));
+  }
+  std::vector<std::string> args;
+  if (fs::exists(dir / "events.txt")) {
+    const fs::path events = box.root / "events.txt";
+    WriteText(events, Substitute(ReadText(dir / "events.txt"), "{dir}", box.root.string()));
+    args = {"--events", events.string()};
+  }
+  for (const std::string& line : Lines(ReadText(dir / "args"))) {
+    args.push_back(
+        Substitute(Substitute(line, "{project}", project.string()), "{dir}", box.root.string()));
   }
 
   const int status = box.Run(args);
   const std::vector<std::string> actual = Lines(ReadText(box.root / "out.jsonl"));
-  const std::vector<std::string> expected = Lines(ReadText(dir / "expected.jsonl"));
+  std::string zdir = "Z:" + box.root.string();
+  for (size_t at = 0; (at = zdir.find('/', at)) != std::string::npos; at += 2)
+    zdir.replace(at, 1, "\\\\");
+  const std::vector<std::string> expected = Lines(Substitute(
+      Substitute(ReadText(dir / "expected.jsonl"), "{dir}", box.root.string()), "{zdir}", zdir));
   const bool passed = status == expectedExit && actual == expected;
   if (!knownFailure.empty()) {
     EXPECT_FALSE(passed) << "the known failure \"" << knownFailure

@@ -1,11 +1,12 @@
 // The C++ example plug-in of the author's guide, found beside a presentation by the real
-// qlmplayer binary and driven by clicks and scripts of a headless run.
+// qlmplayer binary and driven by clicks and scripts of a headless run; native code from the
+// presentation's folder loads only when allowed.
 
 #include <gtest/gtest.h>
 
-#include "support/ProjectFiles.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
+#include "support/ProjectFiles.h"
 
 namespace qlm::test {
 namespace {
@@ -30,10 +31,19 @@ TEST(PluginRunTest, SliderBesideThePresentationFollowsClicksAndScripts) {
                              "click 85 20\n"
                              "script PluginGet(\"Volume\",\"clicked\")\n"
                              "dump\n";
-    ASSERT_EQ(box.Run({"--events", events.string(), project.string()}), 0)
+    ASSERT_EQ(box.Run({"--allow-plugins", "--events", events.string(), project.string()}), 0)
         << ReadText(box.root / "out.err");
     const std::string out = ReadText(box.root / "out.jsonl");
     EXPECT_NE(out.find("\"start\":40,\"clicked\":75"), std::string::npos) << out;
+
+    // Not allowed, the library stays unloaded and the refusal is reported.
+    ASSERT_EQ(box.Run({"--events", events.string(), project.string()}, "denied"), 0);
+    const std::string denied = ReadText(box.root / "denied.jsonl");
+    EXPECT_NE(denied.find("{\"event\":\"blocked\",\"what\":\"plugin\",\"path\":\"" +
+                          (box.root / "PLUGINS/slider.so").string() + "\"}"),
+              std::string::npos)
+        << denied;
+    EXPECT_EQ(denied.find("\"start\":40"), std::string::npos) << denied;
   }
 }
 

@@ -166,6 +166,11 @@ TEST(DriveMount, ReadsLetterFolderAndOptionWords) {
       // A ':' that no known word follows is part of the folder.
       {"F=/mnt/a:b", DriveMount{'F', "/mnt/a:b", false}},
       {"F=/mnt/a:b:cdrom", DriveMount{'F', "/mnt/a:b", true}},
+      {"H=/srv/save:rw", DriveMount{'H', "/srv/save", false, true}},
+      {"H=/srv/a:rw:cdrom", DriveMount{'H', "/srv/a", true, true}},
+      {"H=/srv/a:cdrom:rw", DriveMount{'H', "/srv/a", true, true}},
+      {"H=/srv/a:rwx", DriveMount{'H', "/srv/a:rwx", false}},
+      {"G=:rw", std::nullopt},
       {"1=/x", std::nullopt},
       {"G", std::nullopt},
       {"G=", std::nullopt},

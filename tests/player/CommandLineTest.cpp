@@ -168,13 +168,23 @@ TEST(PlayerOptions, OptionsComeBeforeThePresentationsCommandLine) {
                                  "--profile-dir",
                                  "/tmp/p",
                                  "--trace-files",
+                                 "--trust",
+                                 "--allow-launch",
+                                 "--allow-plugins",
+                                 "--ask",
+                                 "--mount=F=/srv/save:rw",
                                  "show.qmd",
                                  "--headless",
                                  "ECPA|SA:NEW_WINDOW,Intro"});
   EXPECT_TRUE(o.headless);
   EXPECT_EQ(o.eventsPath, "-");
   EXPECT_EQ(o.screenshotPath, "out.png");
-  EXPECT_EQ(o.mounts, (std::vector<DriveMount>{{'D', "/media/cd", true}, {'E', "/srv/e", false}}));
+  EXPECT_EQ(o.mounts, (std::vector<DriveMount>{{'D', "/media/cd", true},
+                                               {'E', "/srv/e", false},
+                                               {'F', "/srv/save", false, true}}));
+  EXPECT_TRUE(o.trust && o.allowLaunch && o.allowPlugins && o.ask);
+  EXPECT_FALSE(o.forgetTrust);
+  EXPECT_TRUE(Parse({"--forget-trust"}).forgetTrust);
   EXPECT_EQ(o.codePage, "CP1250");
   EXPECT_TRUE(o.scaleFit);
   EXPECT_EQ(o.seed, 42u);
@@ -205,6 +215,8 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
       {{"--events", "e.txt", "show.qmd"}, "--events works only with --headless"},
       {{"--screenshot", "a.png"}, "--screenshot works only with --headless"},
       {{"--start-time", "2024-01-01"}, "--start-time works only with --headless"},
+      {{"--ask", "show.qmd"}, "--ask works only with --headless"},
+      {{"--trust=yes"}, "option --trust takes no value"},
       {{"--headless", "--blank", "show.qmd"},
        "--blank starts an empty project and takes no document"},
       {{"--scale", "0"}, "--scale expects a whole number from 1 to 8 or \"fit\": 0"},
@@ -213,10 +225,12 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
       {{"--seed", "4294967296"}, "--seed expects a number from 0 to 4294967295: 4294967296"},
       {{"--headless", "--start-time", "2023-02-29"},
        "--start-time expects YYYY-MM-DDTHH:MM:SS: 2023-02-29"},
-      {{"--mount", "DD=/x"}, "--mount expects D=PATH (a drive letter, '=' and a folder): DD=/x"},
-      {{"--mount", "1=/x"}, "--mount expects D=PATH (a drive letter, '=' and a folder): 1=/x"},
+      {{"--mount", "DD=/x"},
+       "--mount expects D=PATH[:cdrom][:rw] (a drive letter, '=' and a folder): DD=/x"},
+      {{"--mount", "1=/x"},
+       "--mount expects D=PATH[:cdrom][:rw] (a drive letter, '=' and a folder): 1=/x"},
       {{"--mount", "D=:cdrom"},
-       "--mount expects D=PATH (a drive letter, '=' and a folder): D=:cdrom"},
+       "--mount expects D=PATH[:cdrom][:rw] (a drive letter, '=' and a folder): D=:cdrom"},
       {{"--mount", "d=/a", "--mount", "D=/b"}, "--mount: drive D: is mounted twice"},
       {{"--codepage", "NO-SUCH-CHARSET"}, "--codepage: unknown code page \"NO-SUCH-CHARSET\""},
   };
@@ -234,7 +248,8 @@ TEST(PlayerOptions, UsageNamesEveryOption) {
   const std::string usage = PlayerUsage("qlmplayer");
   for (const char* opt : {"--headless", "--events", "--screenshot", "--blank", "--codepage",
                           "--mount", "--profile-dir", "--scale", "--trace-files", "--seed",
-                          "--start-time", "--help", "--version"}) {
+                          "--start-time", "--help", "--version", "--trust", "--allow-launch",
+                          "--allow-plugins", "--ask", "--forget-trust", ":rw"}) {
     EXPECT_NE(usage.find(opt), std::string::npos) << opt;
   }
 }

@@ -58,6 +58,14 @@ void JsonLinesWriter::Launch(const std::string& program, const std::string& opti
   Write(j);
 }
 
+void JsonLinesWriter::Blocked(std::string_view what, const std::string& path) {
+  Json j;
+  j["event"] = "blocked";
+  j["what"] = what;
+  j["path"] = Utf8(path);
+  Write(j);
+}
+
 void JsonLinesWriter::State(const PlayerSnapshot& state) {
   Json j;
   j["event"] = "state";

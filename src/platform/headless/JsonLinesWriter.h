@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -26,6 +27,8 @@ class JsonLinesWriter {
   void MessageBox(const std::string& caption, const std::string& text, uint32_t style, int answer);
   void Page(const std::string& name);
   void Launch(const std::string& program, const std::string& options);
+  // Something the trust policy refused: `what` is "read", "write", "launch" or "plugin".
+  void Blocked(std::string_view what, const std::string& path);
   void State(const PlayerSnapshot& state);
   void Exit(int code);
 

@@ -84,4 +84,10 @@ bool DiskFileSystem::CreateHostFolder(const fs::path& host) const {
   return fs::is_directory(host, error);
 }
 
+fs::path DiskFileSystem::RealHost(const fs::path& host) const {
+  std::error_code ec;
+  fs::path real = fs::weakly_canonical(host, ec);
+  return ec ? host.lexically_normal() : real;
+}
+
 }  // namespace qlm

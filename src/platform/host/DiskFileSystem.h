@@ -28,6 +28,7 @@ class DiskFileSystem : public FileSystem {
                   const std::filesystem::path& to) const override;
   bool RemoveHost(const std::filesystem::path& host) const override;
   bool CreateHostFolder(const std::filesystem::path& host) const override;
+  std::filesystem::path RealHost(const std::filesystem::path& host) const override;
 };
 
 }  // namespace qlm

@@ -169,7 +169,8 @@ std::string ErrnoText(const std::string& what, const fs::path& path) {
 
 }  // namespace
 
-IniProfileStore::IniProfileStore(fs::path dir) : dir_(std::move(dir)), file_(dir_ / kFileName) {}
+IniProfileStore::IniProfileStore(fs::path dir, const char* fileName)
+    : dir_(std::move(dir)), file_(dir_ / fileName) {}
 
 IniProfileStore IniProfileStore::ForUser(const HostEnvironment& env) {
   return IniProfileStore(env.ConfigDir());

@@ -45,7 +45,7 @@ class IniProfileStore : public ProfileStore {
   static constexpr const char* kFileName = "profile.ini";
 
   // The profile file in dir; dir is created on the first write.
-  explicit IniProfileStore(std::filesystem::path dir);
+  explicit IniProfileStore(std::filesystem::path dir, const char* fileName = kFileName);
   // The profile file in the environment's configuration folder.
   static IniProfileStore ForUser(const HostEnvironment& env);
 

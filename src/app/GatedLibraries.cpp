@@ -1,0 +1,32 @@
+#include "app/GatedLibraries.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "platform/Sha256.h"
+#include "platform/TrustPolicy.h"
+
+namespace qlm {
+
+namespace fs = std::filesystem;
+
+std::unique_ptr<LoadedLibrary> GatedLibraries::Load(const fs::path& path, std::string& error) {
+  std::error_code ec;
+  const fs::path real = fs::weakly_canonical(path, ec);
+  const bool trusted =
+      !ec && TrustPolicy::Within(real, trusted_) && !TrustPolicy::Within(real, presentation_);
+  if (!trusted) {
+    std::ifstream in(real, std::ios::binary);
+    Sha256 hash;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+      hash.Add(std::string_view(chunk, static_cast<size_t>(in.gcount())));
+    if (!in.eof() || !gate_.PermitPlugin(path.string(), hash.HexDigest())) {
+      error = "not allowed to load";
+      return nullptr;
+    }
+  }
+  return inner_.Load(path, error);
+}
+
+}  // namespace qlm
