@@ -5,16 +5,16 @@
 
 #include "platform/Sha256.h"
 #include "platform/TrustPolicy.h"
+#include "platform/host/HostFiles.h"
 
 namespace qlm {
 
 namespace fs = std::filesystem;
 
 std::unique_ptr<LoadedLibrary> GatedLibraries::Load(const fs::path& path, std::string& error) {
-  std::error_code ec;
-  const fs::path real = fs::weakly_canonical(path, ec);
+  const fs::path real = RealPath(path);
   const bool trusted =
-      !ec && TrustPolicy::Within(real, trusted_) && !TrustPolicy::Within(real, presentation_);
+      TrustPolicy::Within(real, trusted_) && !TrustPolicy::Within(real, presentation_);
   if (!trusted) {
     std::ifstream in(real, std::ios::binary);
     Sha256 hash;

@@ -4,6 +4,7 @@
 
 #include "document/StandaloneContainer.h"
 #include "platform/Sha256.h"
+#include "platform/host/HostFiles.h"
 #include "platform/host/HostSystemFolders.h"
 
 namespace qlm {
@@ -13,12 +14,6 @@ namespace fs = std::filesystem;
 
 fs::path ProfileFolder(const PlayerProcess& process, const PlayerOptions& options) {
   return options.profileDir ? fs::path(*options.profileDir) : process.environment.ConfigDir();
-}
-
-fs::path Real(const fs::path& path) {
-  std::error_code ec;
-  const fs::path real = fs::weakly_canonical(fs::absolute(path, ec), ec);
-  return ec ? path.lexically_normal() : real;
 }
 
 // Names a presentation's overlay and its remembered consent: the identifier of a one-instance
@@ -78,29 +73,29 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
   const std::string identity = PresentationIdentity(files_, document);
 
   policy_.SetTrustAll(options_.trust);
-  policy_.SetPresentationFolder(files_.CurrentFolder(), Real(files_.CurrentFolder()));
+  policy_.SetPresentationFolder(files_.CurrentFolder(), RealPath(files_.CurrentFolder()));
   const fs::path overlays = env.DataDir() / "overlay";
   policy_.SetOverlay(overlays / identity);
   policy_.AddProtected(overlays);
-  policy_.AddProtected(Real(overlays));
-  policy_.AddProtected(Real(profile_.File()));
-  policy_.AddSealed(Real(trustStore_.File()));
+  policy_.AddProtected(RealPath(overlays));
+  policy_.AddProtected(RealPath(profile_.File()));
+  policy_.AddSealed(RealPath(trustStore_.File()));
   for (const std::string& folder : {folders_.temp, folders_.embedded})
-    policy_.AddWritable(Real(files_.ToHost(folder)));
-  policy_.AddWritable(Real(files_.DriveC()));
+    policy_.AddWritable(RealPath(files_.ToHost(folder)));
+  policy_.AddWritable(RealPath(files_.DriveC()));
   for (const DriveMount& m : options_.mounts) {
     if (m.writable)
-      policy_.AddWritable(Real(m.hostPath));
+      policy_.AddWritable(RealPath(m.hostPath));
     else
-      policy_.AddReadable(Real(m.hostPath));
+      policy_.AddReadable(RealPath(m.hostPath));
   }
   // Installed fonts, the player's own files (its program, which may carry a presentation, and
   // plug-ins beside it) and its plug-in folder.
   for (const fs::path& fonts : {fs::path("/usr/share/fonts"), fs::path("/usr/local/share/fonts"),
                                 env.home / ".fonts", env.home / ".local/share/fonts"}) {
-    policy_.AddReadable(Real(fonts));
+    policy_.AddReadable(RealPath(fonts));
   }
-  const fs::path ownFolder = Real(process.executable).parent_path();
+  const fs::path ownFolder = RealPath(process.executable).parent_path();
   policy_.AddReadableFiles(ownFolder);
   policy_.AddReadable(ownFolder / "Plugins");
   files_.SetTrustPolicy(
@@ -115,7 +110,7 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
   gate_->SetBlockedSink(
       [this](std::string_view what, const std::string& path) { Blocked(what, path); });
   libraries_ = std::make_unique<GatedLibraries>(hostLibraries_, *gate_, ownFolder,
-                                                Real(files_.CurrentFolder()));
+                                                RealPath(files_.CurrentFolder()));
 }
 
 void PlayerBuilder::Blocked(std::string_view what, const std::string& path) {

@@ -46,7 +46,9 @@ FileSystem::Route FileSystem::RouteOf(FileAccess access, const std::string& path
     route.host = decision.direct;
     route.overlay = decision.overlay;
   }
-  // Without a policy to widen it, a drive nobody mapped is outside the reach like any path.
+  // Refusals are reported; a path with no host form (a drive nobody mapped) counts as outside
+  // the reach unless everything is trusted, when it is merely missing. A read that finds a saved
+  // copy in the overlay is no refusal.
   const bool outside = !route.host && (!route.overlay || access != FileAccess::kWrite);
   const bool overlayCopy =
       route.overlay && access != FileAccess::kWrite && StatHost(*route.overlay);

@@ -85,9 +85,7 @@ bool DiskFileSystem::CreateHostFolder(const fs::path& host) const {
 }
 
 fs::path DiskFileSystem::RealHost(const fs::path& host) const {
-  std::error_code ec;
-  fs::path real = fs::weakly_canonical(host, ec);
-  return ec ? host.lexically_normal() : real;
+  return RealPath(host);
 }
 
 }  // namespace qlm

@@ -198,4 +198,13 @@ bool CopyRegularFile(const fs::path& from, const fs::path& to) {
       [&in](int fd) { return CopyBytes(in.Get(), fd); }, error);
 }
 
+std::filesystem::path RealPath(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+  if (ec)
+    return path.lexically_normal();
+  const std::filesystem::path real = std::filesystem::weakly_canonical(absolute, ec);
+  return ec ? absolute.lexically_normal() : real;
+}
+
 }  // namespace qlm

@@ -56,6 +56,10 @@ bool AppendToFile(const std::filesystem::path& target, std::string_view bytes);
 
 // Copies a regular file over `to` through ReplaceFile, with the source's mode. False when
 // `from` is not a regular file, `to` names a folder or the copy fails.
+// `path` made absolute with every symbolic link followed as far as it exists; the lexically
+// normal absolute path when that fails.
+std::filesystem::path RealPath(const std::filesystem::path& path);
+
 bool CopyRegularFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace qlm
