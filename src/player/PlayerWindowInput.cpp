@@ -2,6 +2,7 @@
 // drags, mouse-over, the tool-tip bubble, cursors and shortcuts.
 #include <algorithm>
 
+#include "graphics/SaturatingRect.h"
 #include "platform/Display.h"
 #include "platform/FileSystem.h"
 #include "platform/KeyNames.h"
@@ -151,7 +152,7 @@ void PlayerWindow::OnLeftUp(int x, int y) {
   if (!pressed || hit.object != pressed.object) {
     // Released elsewhere: the press ends without a click.
     if (pressed && objectStates_.SetHighlight(*pressed.object, Highlight::Normal))
-      Repaint(objectStates_.RectOf(*pressed.object).Inflate(2));
+      Repaint(InflatedRect(objectStates_.RectOf(*pressed.object), 2));
     return;
   }
   ForwardPluginMouse(*pressed.object, PluginMouse::kUp, x, y);
@@ -257,7 +258,7 @@ void PlayerWindow::FireTimedHides() {
   for (const PendingHide& h : due) {
     if (ObjectRecord* o = CPageManager::FindObjectOnPage(*h.page, h.name)) {
       SetHidden(*o, true);
-      Repaint(objectStates_.RectOf(*o).Inflate(2));
+      Repaint(InflatedRect(objectStates_.RectOf(*o), 2));
     }
   }
   ctx_.loop.KillTimer(player_timer::kOneShot);

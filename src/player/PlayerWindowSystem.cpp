@@ -2,12 +2,14 @@
 // placement, the clipboard and fonts.
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "expr/SystemVariables.h"
 #include "platform/Dialogs.h"
 #include "platform/Display.h"
 #include "platform/FileSystem.h"
 #include "platform/Processes.h"
+#include "player/ClientSize.h"
 #include "player/PlayerWindow.h"
 
 namespace qlm {
@@ -41,8 +43,8 @@ void PlayerWindow::Launch(const std::string& program, const std::string& options
 
 void PlayerWindow::ResizeWindow(int width, int height) {
   // Sizes stay within what a frame can hold.
-  clientWidth_ = width < 1 ? clientWidth_ : std::min(width, 16384);
-  clientHeight_ = height < 1 ? clientHeight_ : std::min(height, 16384);
+  std::tie(clientWidth_, clientHeight_) =
+      FitClientSize(width < 1 ? clientWidth_ : width, height < 1 ? clientHeight_ : height);
   ctx_.display.SetClientSize(clientWidth_, clientHeight_);
   frame_ = Surface(clientWidth_, clientHeight_);
   pages_.SetPageArea(clientWidth_, clientHeight_);

@@ -3,6 +3,7 @@
 
 #include "document/PageManager.h"
 #include "expr/ExpressionEvaluator.h"
+#include "graphics/SaturatingRect.h"
 #include "script/CommandHelpers.h"
 #include "script/FindObject.h"
 #include "script/ScriptHost.h"
@@ -163,9 +164,9 @@ ObjectRecord Build(const CreateCommand& command, const Pieces& p) {
       object.text = "Any comments here";
       break;
   }
-  object.rect = MovedRect({0, 0, static_cast<int32_t>(std::clamp<int64_t>(w, 0, INT32_MAX)),
-                           static_cast<int32_t>(std::clamp<int64_t>(h, 0, INT32_MAX))},
-                          x, y);
+  // Corners in 64 bits, each saturated at the 32-bit limits on its own.
+  object.rect = {SaturateToInt32(x), SaturateToInt32(y), SaturateToInt32(x + w),
+                 SaturateToInt32(y + h)};
   return object;
 }
 
