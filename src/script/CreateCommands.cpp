@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 #include "document/PageManager.h"
@@ -6,6 +7,7 @@
 #include "graphics/SaturatingRect.h"
 #include "script/CommandHelpers.h"
 #include "script/FindObject.h"
+#include "script/ObjectNameIndex.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
 
@@ -48,19 +50,6 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kButtonFace = 0xC0C0C0;
 constexpr uint32_t kButtonHighlight = 0x800000;
-
-// The name the new object gets: the given one, or the kind's default name, with the lowest
-// number from 1 appended that no object of the page has (a given name that is free is kept).
-std::string FreeName(PageRecord& page, const std::string& given, const char* defaultName) {
-  const std::string base = given.empty() ? std::string(defaultName) : given;
-  if (!given.empty() && !CPageManager::FindObjectOnPage(page, given))
-    return given;
-  for (size_t n = 1;; ++n) {
-    std::string name = base + std::to_string(n);
-    if (!CPageManager::FindObjectOnPage(page, name))
-      return name;
-  }
-}
 
 // The pieces after the result variable: evaluated numbers, 0 when missing or empty.
 class Pieces {
@@ -170,7 +159,8 @@ ObjectRecord Build(const CreateCommand& command, const Pieces& p) {
   return object;
 }
 
-CommandResult Create(CommandContext& context, const CreateCommand& command) {
+CommandResult Create(CommandContext& context, const CreateCommand& command,
+                     ObjectNameIndex& names) {
   CPageManager& pages = context.host.PageManager();
   std::string name = Expand(context, context.statement.arg1);
   PageRecord* page = pages.CurrentPage();
@@ -189,7 +179,7 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
   } else {
     object = Build(command, Pieces(context, std::move(pieces)));
   }
-  object.name = FreeName(*page, name, command.defaultName);
+  object.name = names.FreeName(*page, name, command.defaultName);
   const std::string created = object.name;
   MarkRect(context.dirtyRect, object.rect, 1);
   context.host.EditObjectList(*page, [&object](std::vector<ObjectRecord>& objects) {
@@ -199,6 +189,7 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
     order.push_back(ScriptHost::kNewObject);
     return order;
   });
+  names.Added(*page);
   if (!resultVariable.empty()) {
     ExpressionEvaluator& evaluator = context.host.Evaluator();
     evaluator.SetText(evaluator.NormalizeName(resultVariable), created);
@@ -209,8 +200,11 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
 }  // namespace
 
 void RegisterCreateCommands(ScriptRunner& runner) {
+  // One index of object names serves every create command of this runner.
+  auto names = std::make_shared<ObjectNameIndex>();
   for (const CreateCommand& command : kCommands) {
-    runner.SetHandler(command.code, [&command](CommandContext& c) { return Create(c, command); });
+    runner.SetHandler(command.code,
+                      [&command, names](CommandContext& c) { return Create(c, command, *names); });
   }
 }
 
