@@ -10,11 +10,12 @@
 #include "expr/ExpressionEvaluator.h"
 #include "expr/PathMacros.h"
 #include "expr/ProfileVariables.h"
+#include "platform/host/DiskFileSystem.h"
 
 namespace {
 
 // Every path lands as one flat, short name in a scratch folder.
-class SandboxFileSystem : public qlm::FileSystem {
+class SandboxFileSystem : public qlm::DiskFileSystem {
  public:
   SandboxFileSystem() {
     root_ = std::filesystem::temp_directory_path() / "qlm_expr_fuzz";

@@ -2,6 +2,7 @@
 // the executor, beside the same loop run by the yabasic interpreter in the same process run
 // (spawned on a temporary file; its start-up is measured separately). Compare
 // BM_ExecutorForLoop with BM_YabasicForLoop minus BM_YabasicStartup.
+// BM_CreateObjects measures object creation with numbered names.
 
 #include <benchmark/benchmark.h>
 
@@ -17,6 +18,7 @@
 #include "expr/ExpressionEvaluator.h"
 #include "platform/Clock.h"
 #include "platform/EventLoop.h"
+#include "script/CommandHelpers.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
 #include "script/ScriptRoles.h"
@@ -99,6 +101,37 @@ void BM_ExecutorLoopOverhead(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kIterations);
 }
 BENCHMARK(BM_ExecutorLoopOverhead)->Unit(benchmark::kMillisecond);
+
+// Creating N rectangles that all ask for the same name, so each one is numbered after the ones
+// before it (R1, R2 ...). The time per object must stay flat as N grows to 20,000.
+void BM_CreateObjects(benchmark::State& state) {
+  const int64_t count = state.range(0);
+  qlm::EvaluatorSyntaxChecker checker;
+  qlm::test::RecordingDialogs dialogs;
+  qlm::ScriptCompiler compiler(checker, dialogs);
+  qlm::ScriptBody body;
+  compiler.CompileScript(
+      body, "For i=1 To " + std::to_string(count) + "\nCreateRectangle(\"R\",\"\")\nNext i", true);
+  std::string last;
+  for (auto _ : state) {
+    // A fresh page each time (its set-up and tear-down are linear too and counted).
+    BenchHost host;
+    host.pages.ShowCurrentPage();
+    qlm::ScriptRunner runner(host);
+    qlm::RegisterCoreCommands(runner);
+    runner.ExecuteScript(body);
+    last = host.pages.CurrentPage()->objects.back().name;
+  }
+  if (last != "R" + std::to_string(count - 1))
+    state.SkipWithError("wrong objects");
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_CreateObjects)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
 
 // Runs yabasic on `program` and reports the wall time of each run.
 void RunYabasic(benchmark::State& state, const std::string& program) {

@@ -1,10 +1,14 @@
 #include "app/PlayerRun.h"
 
+#include <chrono>
+#include <new>
 #include <optional>
+#include <string>
 
 #include "app/DesktopRun.h"
 #include "app/JsonPlayerEvents.h"
 #include "app/PlayerBuilder.h"
+#include "app/RunLimits.h"
 #include "platform/headless/EventScript.h"
 #include "platform/headless/EventScriptRunner.h"
 #include "platform/headless/EventStream.h"
@@ -19,19 +23,29 @@
 namespace qlm {
 namespace {
 
-// The commands of an events file that reach into the player.
+// The commands of an events file that reach into the player. They may come while the first
+// page's script still runs inside start-up, so the window is looked up at each command.
 class WindowAutomation : public AutomationTarget {
  public:
-  WindowAutomation(PlayerWindow& window, JsonLinesWriter& out) : window_(window), out_(out) {}
+  WindowAutomation(PlayerApp& app, JsonLinesWriter& out) : app_(app), out_(out) {}
 
-  void RunScript(const std::string& text) override { window_.RunScriptText(text); }
+  void RunScript(const std::string& text) override {
+    if (PlayerWindow* window = app_.Window())
+      window->RunScriptText(text);
+  }
 
-  void Dump() override { out_.State(window_.Snapshot()); }
+  void Dump() override {
+    if (PlayerWindow* window = app_.Window())
+      out_.State(window->Snapshot());
+  }
 
-  void Cancel() override { window_.CloseCancel(); }
+  void Cancel() override {
+    if (PlayerWindow* window = app_.Window())
+      window->CloseCancel();
+  }
 
  private:
-  PlayerWindow& window_;
+  PlayerApp& app_;
   JsonLinesWriter& out_;
 };
 
@@ -49,7 +63,9 @@ Project BlankProject() {
   return project;
 }
 
-int RunPlayerProcess(const PlayerProcess& process) {
+namespace {
+
+int RunPlayer(const PlayerProcess& process) {
   std::ostream& out = *process.out;
   std::ostream& err = *process.err;
   PlayerOptions options;
@@ -77,6 +93,14 @@ int RunPlayerProcess(const PlayerProcess& process) {
     }
     out << "qlmplayer: forgot every remembered consent (" << store.string() << ")\n";
     return kExitOk;
+  }
+
+  if (options.headless && options.maxMemoryMb) {
+    std::string error;
+    if (!LimitAddressSpace(*options.maxMemoryMb, error)) {
+      err << "qlmplayer: --max-memory: " << error << '\n';
+      return kExitUsage;
+    }
   }
 
   // With a display the presentation plays in a window. Without one (or when no window can be
@@ -111,6 +135,15 @@ int RunPlayerProcess(const PlayerProcess& process) {
     }
   }
 
+  // The real-time bound. The run ends at its next pump once it expires; a script that never
+  // lets the loop run is ended by the watchdog a few seconds later.
+  std::optional<RunWatchdog> watchdog;
+  if (options.timeoutSeconds) {
+    watchdog.emplace(std::chrono::seconds(*options.timeoutSeconds), std::chrono::seconds(5),
+                     "{\"event\":\"timeout\"}\n{\"event\":\"exit\",\"code\":" +
+                         std::to_string(kExitTimeout) + "}\n");
+  }
+
   // Headless media play to a null audio output; their time is the virtual clock's.
   PlayerBuilder builder(process, options, MpvMediaBackend::Options{.nullAudio = true});
   const CodePage& codePage = builder.Encoding();
@@ -125,6 +158,19 @@ int RunPlayerProcess(const PlayerProcess& process) {
   context.processes = &processes;
 
   PlayerApp app(context, process.executable);
+  WindowAutomation automation(app, json);
+  EventScriptRunner runner(loop, dialogs, display, automation, codePage, err);
+  if (fileEvents) {
+    // Queued before start-up: a first page whose script loops from the start plays them.
+    runner.Queue(*fileEvents);
+    runner.EndOfInput();
+  }
+  if (watchdog) {
+    loop.AddSource([&watchdog, &loop] {
+      if (watchdog->Expired() && !loop.QuitRequested())
+        loop.PostQuit(kExitTimeout);
+    });
+  }
   const PlayerApp::StartResult start =
       options.blank ? app.StartWith(BlankProject()) : app.StartUp(options.commandLine);
   if (start == PlayerApp::StartResult::kHandedOver) {
@@ -139,16 +185,11 @@ int RunPlayerProcess(const PlayerProcess& process) {
 
   PlayerWindow& window = *app.Window();
   loop.SetHandler(&window);
-  WindowAutomation automation(window, json);
-  EventScriptRunner runner(loop, dialogs, display, automation, codePage, err);
   int code = kExitOk;
   bool eventsFailed = false;
   if (runner.Start()) {
     if (fileEvents) {
-      for (const EventCommand& c : *fileEvents) {
-        if (!runner.Step(c))
-          break;
-      }
+      runner.Play();
     } else if (options.eventsPath) {
       EventStream stream(process.eventsFd, [&loop] {
         loop.Pump();
@@ -156,12 +197,8 @@ int RunPlayerProcess(const PlayerProcess& process) {
       });
       try {
         while (auto commands = stream.Next()) {
-          bool more = true;
-          for (const EventCommand& c : *commands) {
-            if (!(more = runner.Step(c)))
-              break;
-          }
-          if (!more)
+          runner.Queue(*commands);
+          if (!runner.Play())
             break;
         }
       } catch (const EventScriptError& e) {
@@ -171,6 +208,9 @@ int RunPlayerProcess(const PlayerProcess& process) {
     }
   }
   code = runner.Finish();
+  const bool timedOut = watchdog && watchdog->Expired() && code == kExitTimeout;
+  if (timedOut)
+    json.Write({{"event", "timeout"}});
   if (eventsFailed && code == kExitOk)
     code = kExitUsage;
   if (screenshot) {
@@ -182,6 +222,19 @@ int RunPlayerProcess(const PlayerProcess& process) {
   loop.SetHandler(nullptr);
   json.Exit(code);
   return code;
+}
+
+}  // namespace
+
+int RunPlayerProcess(const PlayerProcess& process) {
+  try {
+    return RunPlayer(process);
+  } catch (const std::bad_alloc&) {
+    // The --max-memory cap (or the machine) ran out: the run ends with its own line and status.
+    *process.out << "{\"event\":\"memory\"}\n{\"event\":\"exit\",\"code\":" << kExitOutOfMemory
+                 << "}" << std::endl;
+    return kExitOutOfMemory;
+  }
 }
 
 }  // namespace qlm

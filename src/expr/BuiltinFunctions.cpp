@@ -13,6 +13,7 @@
 #include "expr/LineFile.h"
 #include "expr/NumberText.h"
 #include "expr/PathMacros.h"
+#include "expr/TextLimit.h"
 #include "platform/Dialogs.h"
 #include "platform/FileSystem.h"
 
@@ -21,8 +22,6 @@ namespace {
 
 // 1/32767 rounded to single precision, as the generator's values were scaled.
 constexpr double kRandomScale = 3.0518509447574615e-05;
-// Longest text strofchar builds; longer requests raise an overflow error.
-constexpr size_t kMaxRepeatedText = size_t{16} << 20;
 
 std::string Lower(std::string_view name) {
   std::string out(name);
@@ -582,6 +581,10 @@ std::string StrChange(FunctionContext& c) {
   std::string out;
   size_t p = 0;
   for (size_t f = text.find(from); f != std::string::npos; f = text.find(from, p)) {
+    if (out.size() + (f - p) + to.size() > kMaxScriptText) {
+      c.Overflow(": strchange result too long");
+      return {};
+    }
     out.append(text, p, f - p);
     out += to;
     p = f + from.size();
@@ -618,7 +621,7 @@ std::string StrOfChar(FunctionContext& c) {
   int32_t n = c.Integer(args[1]);
   if (part.empty() || n <= 0)
     return {};
-  if (part.size() * static_cast<size_t>(n) > kMaxRepeatedText) {
+  if (part.size() * static_cast<size_t>(n) > kMaxScriptText) {
     c.Overflow(": strofchar result too long");
     return {};
   }

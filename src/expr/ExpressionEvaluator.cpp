@@ -10,6 +10,7 @@
 #include "expr/EvaluatorOwner.h"
 #include "expr/NumberText.h"
 #include "expr/PathMacros.h"
+#include "expr/TextLimit.h"
 #include "platform/Clock.h"
 
 namespace qlm {
@@ -356,7 +357,12 @@ std::string ExpressionEvaluator::EvaluateText() {
   std::string result;
   for (;;) {
     bool stop = false;
-    result += TextOperand(stop);
+    const std::string operand = TextOperand(stop);
+    if (result.size() + operand.size() > kMaxScriptText) {
+      SetError(expr_error::kOverflow, ": text too long");
+      return {};
+    }
+    result += operand;
     if (stop || token_ != '+')
       return result;
     NextToken();

@@ -264,6 +264,18 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       if (!o.startTime) {
         throw CommandLineError("--start-time expects YYYY-MM-DDTHH:MM:SS: " + v);
       }
+    } else if (name == "--timeout") {
+      const std::string v = value();
+      const auto n = ParseNumber<uint32_t>(v);
+      if (!n || *n == 0)
+        throw CommandLineError("--timeout expects a number of seconds from 1: " + v);
+      o.timeoutSeconds = *n;
+    } else if (name == "--max-memory") {
+      const std::string v = value();
+      const auto n = ParseNumber<uint32_t>(v);
+      if (!n || *n < 64 || *n > 1048576)
+        throw CommandLineError("--max-memory expects megabytes from 64 to 1048576: " + v);
+      o.maxMemoryMb = *n;
     } else {
       throw CommandLineError("unknown option " + name + " (see --help)");
     }
@@ -278,6 +290,8 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
                                 : o.screenshotPath ? "--screenshot"
                                 : o.startTime      ? "--start-time"
                                 : o.ask            ? "--ask"
+                                : o.timeoutSeconds ? "--timeout"
+                                : o.maxMemoryMb    ? "--max-memory"
                                                    : nullptr;
     if (needsHeadless) {
       throw CommandLineError(std::string(needsHeadless) + " works only with --headless");
@@ -312,6 +326,10 @@ std::string PlayerUsage(std::string_view programName) {
          "  --json                in a window too: pages, launches and the exit as JSON lines\n"
          "  --seed N              seed of the random numbers\n"
          "  --start-time T        headless: the clock's start, YYYY-MM-DDTHH:MM:SS\n"
+         "  --timeout SECONDS     headless: end the run after SECONDS of real time with a\n"
+         "                        \"timeout\" line and exit status 3\n"
+         "  --max-memory MB       headless: cap the process's address space at MB megabytes;\n"
+         "                        running out ends the run with a \"memory\" line, status 4\n"
          "\n"
          "Safety: by default a presentation reads its own folder, mounted drives and the\n"
          "player's drive C; its writes into its own folder go to an overlay under\n"

@@ -89,6 +89,8 @@ struct PlayerOptions {
   bool forgetTrust = false;   // clear the remembered consent and exit
   std::optional<uint32_t> seed;
   std::optional<LocalDateTime> startTime;  // headless: the virtual clock's start
+  std::optional<uint32_t> timeoutSeconds;  // headless: wall-clock limit of the run
+  std::optional<uint32_t> maxMemoryMb;     // headless: address-space limit of the process
   bool help = false;
   bool version = false;
 

@@ -1,6 +1,7 @@
 #include "player/PagePainter.h"
 
 #include "document/ObjectFields.h"
+#include "graphics/SaturatingRect.h"
 
 namespace qlm {
 
@@ -59,8 +60,8 @@ void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRunti
     if (!source || source == &object)
       continue;
     ObjectPaintState state = runtime.StateOf(*source);
-    state.offsetX = object.rect.left - source->rect.left;
-    state.offsetY = object.rect.top - source->rect.top;
+    state.offsetX = SaturateToInt32(int64_t{object.rect.left} - source->rect.left);
+    state.offsetY = SaturateToInt32(int64_t{object.rect.top} - source->rect.top);
     objects_.DrawObject(canvas, *source, state, runtime, {.ignoreHidden = true});
   }
 }

@@ -4,14 +4,17 @@
 #include <cstdio>
 #include <ctime>
 #include <system_error>
+#include <tuple>
 
 #include "document/StandaloneContainer.h"
+#include "graphics/SaturatingRect.h"
 #include "platform/Display.h"
 #include "platform/FileSystem.h"
 #include "platform/KeyNames.h"
 #include "platform/ProfileStore.h"
 #include "platform/SystemInformation.h"
 #include "player/ClickAction.h"
+#include "player/ClientSize.h"
 #include "player/EmbeddedFiles.h"
 #include "player/KeyShortcut.h"
 #include "script/ScriptCompiler.h"
@@ -55,7 +58,7 @@ class PlayerWindow::BoundObject : public BoundTextObject {
   }
   void RepaintRect() override {
     if (object_)
-      window_.Invalidate(object_->rect.Inflate(1), true);
+      window_.Invalidate(InflatedRect(object_->rect, 1), true);
   }
 
  private:
@@ -357,7 +360,7 @@ void PlayerWindow::CloseCancel() {
     // The presentation decides: the window stays open and the object's script runs.
     const IntRect rect = exitObject->rect;
     RunObjectScript(*exitObject, ScriptSlot::kMain);
-    Invalidate(rect.Inflate(1), true);
+    Invalidate(InflatedRect(rect, 1), true);
     return;
   }
   closed_ = true;
@@ -477,7 +480,7 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       break;
     case kRepaintObject:
       if (const ObjectRecord* object = FindNamedObject(text))
-        Invalidate(object->rect.Inflate(1), true);
+        Invalidate(InflatedRect(object->rect, 1), true);
       break;
     case kRunScriptText:
       RunScriptText(text);

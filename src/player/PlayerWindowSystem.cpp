@@ -2,6 +2,7 @@
 // clipboard and fonts.
 #include <algorithm>
 #include <string>
+#include <tuple>
 
 #include "expr/SystemVariables.h"
 #include "platform/Dialogs.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -9,12 +10,9 @@
 #include "document/ProjectSettings.h"
 #include "platform/Display.h"
 #include "platform/ProfileStore.h"
+#include "player/ClientSize.h"
 
 namespace qlm {
-
-int WindowGeometry::ClampClientSize(int64_t size) {
-  return static_cast<int>(std::clamp<int64_t>(size, 1, kMaxClientSize));
-}
 
 WindowGeometry::WindowGeometry(Display& display, ProfileStore& profile,
                                std::function<void()> resized, std::function<void()> repaint)
@@ -24,8 +22,7 @@ WindowGeometry::WindowGeometry(Display& display, ProfileStore& profile,
       repaint_(std::move(repaint)) {}
 
 void WindowGeometry::Apply(const ProjectSettings& s) {
-  clientWidth_ = ClampClientSize(s.clientWidth);
-  clientHeight_ = ClampClientSize(s.clientHeight);
+  std::tie(clientWidth_, clientHeight_) = FitClientSize(s.clientWidth, s.clientHeight);
   title_ = s.title;
   showTitleBar_ = s.showTitleBar != 0;
   minimizeAllowed_ = s.allowMinimize != 0;
@@ -155,9 +152,9 @@ void WindowGeometry::RestoreWindow() {
 }
 
 void WindowGeometry::ResizeWindow(int width, int height) {
-  // A size below 1 keeps that dimension.
-  clientWidth_ = width < 1 ? clientWidth_ : ClampClientSize(width);
-  clientHeight_ = height < 1 ? clientHeight_ : ClampClientSize(height);
+  // A size below 1 keeps that dimension; sizes stay within what a frame can hold.
+  std::tie(clientWidth_, clientHeight_) =
+      FitClientSize(width < 1 ? clientWidth_ : width, height < 1 ? clientHeight_ : height);
   display_.SetClientSize(clientWidth_, clientHeight_);
   resized_();
 }

@@ -20,11 +20,6 @@ struct ProjectSettings;
 // as the WindowHost role.
 class WindowGeometry : public WindowHost {
  public:
-  // The largest client width and height: what a frame can hold.
-  static constexpr int kMaxClientSize = 16384;
-  // A client dimension within 1..kMaxClientSize.
-  static int ClampClientSize(int64_t size);
-
   // `resized` is called after the client size changed (the frame, the page area and the shape
   // follow and all is repainted); `repaint` when the whole client area needs painting.
   WindowGeometry(Display& display, ProfileStore& profile, std::function<void()> resized,

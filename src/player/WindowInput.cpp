@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "expr/ExpressionEvaluator.h"
+#include "graphics/SaturatingRect.h"
 #include "platform/Display.h"
 #include "platform/KeyNames.h"
 #include "player/CBubble.h"
@@ -221,7 +222,7 @@ void WindowInput::OnLeftUp(int x, int y) {
   if (!pressed || hit.object != pressed.object) {
     // Released elsewhere: the press ends without a click.
     if (pressed && objectStates_.SetHighlight(*pressed.object, Highlight::Normal))
-      Repaint(objectStates_.RectOf(*pressed.object).Inflate(2));
+      Repaint(InflatedRect(objectStates_.RectOf(*pressed.object), 2));
     return;
   }
   host_.ForwardPluginMouse(*pressed.object, PluginMouse::kUp, x, y);
@@ -315,7 +316,7 @@ void WindowInput::FireTimedHides() {
   for (const PendingHide& h : due) {
     if (ObjectRecord* o = CPageManager::FindObjectOnPage(*h.page, h.name)) {
       SetHidden(*o, true);
-      Repaint(objectStates_.RectOf(*o).Inflate(2));
+      Repaint(InflatedRect(objectStates_.RectOf(*o), 2));
     }
   }
   loop_.KillTimer(window_timer::kOneShot);

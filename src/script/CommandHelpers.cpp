@@ -6,14 +6,16 @@
 #include "expr/ExpandArgument.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
+#include "graphics/SaturatingRect.h"
 #include "script/FindObject.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
 
 namespace qlm {
 
+// The rectangle grows in 64 bits and saturates: objects may lie at the 32-bit extremes.
 void MarkRect(IntRect& dirty, const IntRect& rect, int grow) {
-  const IntRect r = rect.Inflate(grow);
+  const IntRect r = InflatedRect(rect, grow);
   if (dirty.Empty()) {
     dirty = r;
     return;
@@ -67,12 +69,10 @@ PageRecord* PageOf(CPageManager& pages, const ObjectRecord* object) {
 }
 
 IntRect MovedRect(const IntRect& rect, int64_t x, int64_t y) {
-  auto clamp = [](int64_t v) {
-    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-  };
   const int64_t width = int64_t{rect.right} - rect.left;
   const int64_t height = int64_t{rect.bottom} - rect.top;
-  return {clamp(x), clamp(y), clamp(x + width), clamp(y + height)};
+  return {SaturateToInt32(x), SaturateToInt32(y), SaturateToInt32(x + width),
+          SaturateToInt32(y + height)};
 }
 
 uint32_t ReadColour(const CommandContext& context, const std::string& text) {
@@ -100,7 +100,7 @@ void PublishText(CommandContext& context, const std::string& name, const std::st
   target.object->text = text;
   if (PageRecord* page = PageOf(host.PageManager(), target.object))
     objects.ObjectTextChanged(*page, *target.object);
-  host.Invalidate(target.object->rect.Inflate(1), true);
+  host.Invalidate(InflatedRect(target.object->rect, 1), true);
 }
 
 void RegisterCoreCommands(ScriptRunner& runner) {

@@ -1,10 +1,13 @@
 #include <algorithm>
+#include <memory>
 #include <numeric>
 
 #include "document/PageManager.h"
 #include "expr/ExpressionEvaluator.h"
+#include "graphics/SaturatingRect.h"
 #include "script/CommandHelpers.h"
 #include "script/FindObject.h"
+#include "script/ObjectNameIndex.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
 
@@ -47,19 +50,6 @@ constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kButtonFace = 0xC0C0C0;
 constexpr uint32_t kButtonHighlight = 0x800000;
-
-// The name the new object gets: the given one, or the kind's default name, with the lowest
-// number from 1 appended that no object of the page has (a given name that is free is kept).
-std::string FreeName(PageRecord& page, const std::string& given, const char* defaultName) {
-  const std::string base = given.empty() ? std::string(defaultName) : given;
-  if (!given.empty() && !CPageManager::FindObjectOnPage(page, given))
-    return given;
-  for (size_t n = 1;; ++n) {
-    std::string name = base + std::to_string(n);
-    if (!CPageManager::FindObjectOnPage(page, name))
-      return name;
-  }
-}
 
 // The pieces after the result variable: evaluated numbers, 0 when missing or empty.
 class Pieces {
@@ -163,13 +153,14 @@ ObjectRecord Build(const CreateCommand& command, const Pieces& p) {
       object.text = "Any comments here";
       break;
   }
-  object.rect = MovedRect({0, 0, static_cast<int32_t>(std::clamp<int64_t>(w, 0, INT32_MAX)),
-                           static_cast<int32_t>(std::clamp<int64_t>(h, 0, INT32_MAX))},
-                          x, y);
+  // Corners in 64 bits, each saturated at the 32-bit limits on its own.
+  object.rect = {SaturateToInt32(x), SaturateToInt32(y), SaturateToInt32(x + w),
+                 SaturateToInt32(y + h)};
   return object;
 }
 
-CommandResult Create(CommandContext& context, const CreateCommand& command) {
+CommandResult Create(CommandContext& context, const CreateCommand& command,
+                     ObjectNameIndex& names) {
   CPageManager& pages = context.host.PageManager();
   std::string name = Expand(context, context.statement.arg1);
   PageRecord* page = pages.CurrentPage();
@@ -188,7 +179,7 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
   } else {
     object = Build(command, Pieces(context, std::move(pieces)));
   }
-  object.name = FreeName(*page, name, command.defaultName);
+  object.name = names.FreeName(*page, name, command.defaultName);
   const std::string created = object.name;
   MarkRect(context.dirtyRect, object.rect, 1);
   context.Objects().EditObjectList(*page, [&object](std::vector<ObjectRecord>& objects) {
@@ -198,6 +189,7 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
     order.push_back(ObjectHost::kNewObject);
     return order;
   });
+  names.Added(*page);
   if (!resultVariable.empty()) {
     ExpressionEvaluator& evaluator = context.host.Evaluator();
     evaluator.SetText(evaluator.NormalizeName(resultVariable), created);
@@ -208,8 +200,11 @@ CommandResult Create(CommandContext& context, const CreateCommand& command) {
 }  // namespace
 
 void RegisterCreateCommands(ScriptRunner& runner) {
+  // One index of object names serves every create command of this runner.
+  auto names = std::make_shared<ObjectNameIndex>();
   for (const CreateCommand& command : kCommands) {
-    runner.SetHandler(command.code, [&command](CommandContext& c) { return Create(c, command); });
+    runner.SetHandler(command.code,
+                      [&command, names](CommandContext& c) { return Create(c, command, *names); });
   }
 }
 

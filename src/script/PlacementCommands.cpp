@@ -44,8 +44,10 @@ CommandResult MoveObject(CommandContext& context) {
   const bool resize = pieces.size() == 4 && object->typeCode != kFixedSizeKind;
   if (resize)
     moved = MovedRect({0, 0, v[2], v[3]}, v[0], v[1]);
-  const bool resized = !(moved.right - moved.left == object->rect.right - object->rect.left &&
-                         moved.bottom - moved.top == object->rect.bottom - object->rect.top);
+  auto size = [](const IntRect& r) {
+    return std::pair{int64_t{r.right} - r.left, int64_t{r.bottom} - r.top};
+  };
+  const bool resized = size(moved) != size(object->rect);
   object->rect = moved;
   MarkRect(context.dirtyRect, object->rect, 1);
   if (PageRecord* page = PageOf(context.host.PageManager(), object))

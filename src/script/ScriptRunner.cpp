@@ -10,6 +10,7 @@
 #include "expr/ExpandArgument.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
+#include "graphics/SaturatingRect.h"
 #include "platform/Dialogs.h"
 #include "platform/EventLoop.h"
 #include "script/CommandTable.h"
@@ -154,7 +155,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
   // Every way out repaints what the run changed: grown by 1 pixel when it ran to its end.
   auto endTrue = [&] {
     if (!dirty.Empty())
-      host_.Invalidate(dirty.Inflate(1), true);
+      host_.Invalidate(InflatedRect(dirty, 1), true);
     running_ = false;
     return true;
   };

@@ -1,6 +1,7 @@
 #include "document/PageManager.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
+#include "graphics/SaturatingRect.h"
 #include "script/CommandHelpers.h"
 #include "script/ScriptHost.h"
 #include "script/ScriptText.h"
@@ -14,7 +15,7 @@ void SetObjectText(CommandContext& context, ObjectRecord& object, std::string te
   object.text = std::move(text);
   if (PageRecord* page = PageOf(context.host.PageManager(), &object))
     context.Objects().ObjectTextChanged(*page, object);
-  context.host.Invalidate(object.rect.Inflate(1), true);
+  context.host.Invalidate(InflatedRect(object.rect, 1), true);
 }
 
 // A string variable's text, or the value of the expression: "%d" when whole, the evaluator's

@@ -1,3 +1,4 @@
+#include "graphics/SaturatingRect.h"
 #include "platform/EventLoop.h"
 #include "script/CommandHelpers.h"
 #include "script/ScriptHost.h"
@@ -7,14 +8,13 @@ namespace qlm {
 
 namespace {
 
-
 // "FORCED" repaints the whole window; anything else what the run has changed so far. The
 // pump lets the paint happen before the script goes on.
 CommandResult Refresh(CommandContext& context) {
   if (EqualsIgnoreAsciiCase(context.statement.arg1, "FORCED")) {
     context.host.InvalidateAll(true);
   } else if (!context.dirtyRect.Empty()) {
-    context.host.Invalidate(context.dirtyRect.Inflate(1), true);
+    context.host.Invalidate(InflatedRect(context.dirtyRect, 1), true);
   }
   return context.runner.PumpMessages() ? CommandResult::kContinue : CommandResult::kEndFalse;
 }

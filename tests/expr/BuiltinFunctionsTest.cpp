@@ -228,12 +228,35 @@ TEST_F(BuiltinFunctionsTest, WinVerOfMajorFourKeepsLow16BitsOfBuild) {
   EXPECT_EQ(Text("winver()"), "4.10.0546");
 }
 
-TEST_F(BuiltinFunctionsTest, StrOfCharRefusesHugeResults) {
-  ev_.ExecuteStatement("r$=strofchar('abcdefgh',100000000)");
-  EXPECT_EQ(ev_.ErrorCode(), 23);
-  std::string text;
-  ev_.GetText("r$", text);
-  EXPECT_EQ(text, "");
+// Every way a script builds text stops at 16 MiB with the overflow error; a text of exactly
+// 16 MiB is still allowed.
+TEST_F(BuiltinFunctionsTest, TextsLongerThanTheLimitRaiseOverflow) {
+  constexpr size_t kLimit = size_t{16} << 20;
+  ev_.ExecuteStatement("big$=strofchar('a',16777216)");
+  ASSERT_EQ(ev_.ErrorCode(), 0);
+  struct Case {
+    const char* statement;
+    int error;
+    size_t length;  // of r$ afterwards
+  } cases[] = {
+      {"r$=strofchar('abcdefgh',100000000)", 23, 0},
+      {"r$=strofchar('ab',8388609)", 23, 0},
+      {"r$=big$", 0, kLimit},
+      {"r$=big$+'x'", 23, 0},
+      {"r$='x'+big$", 23, 0},
+      {"r$=strchange(big$,'a','bb')", 23, 0},
+      {"r$=strchange(big$,'a','b')", 0, kLimit},
+      {"r$=strins(big$,'xy',1)", 23, 0},
+      {"r$=strset(big$,1,'xy')", 23, 0},
+  };
+  for (const Case& c : cases) {
+    ev_.SetText("r$", "");
+    ev_.ExecuteStatement(c.statement);
+    EXPECT_EQ(ev_.ErrorCode(), c.error) << c.statement;
+    std::string text;
+    ev_.GetText("r$", text);
+    EXPECT_EQ(text.size(), c.length) << c.statement;
+  }
 }
 
 TEST_F(BuiltinFunctionsTest, RndDrawsFromTheClassicGeneratorScaledToTheRange) {

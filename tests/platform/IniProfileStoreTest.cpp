@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -170,6 +175,44 @@ TEST_F(IniProfileStoreTest, LeftoverFromACrashedSaveIsIgnored) {
   ASSERT_TRUE(store.WriteInt("QLM", "X", 1));
   std::ofstream(Dir() / "profile.ini.Ab12Cd") << "[QLM]\nX=2\nY=";
   EXPECT_EQ(IniProfileStore(Dir()).GetInt("QLM", "X", 0), 1);
+}
+
+// Opening the store removes temporary files of killed saves once they are a minute old and no
+// save holds the folder's lock; young ones, other files and locked folders are left alone.
+TEST_F(IniProfileStoreTest, OpeningRemovesStaleTemporaryFiles) {
+  struct Case {
+    const char* name;
+    int ageSeconds;
+    bool removed;
+  } cases[] = {
+      {"profile.ini.Ab12Cd", 120, true},     {".profile.ini.0badf00d", 61 * 60, true},
+      {"profile.ini.Xy34Zw", 10, false},     {"profile.ini.bak", 120, false},
+      {"profile.ini.Ab-2Cd", 120, false},    {"other.ini.Ab12Cd", 120, false},
+      {"profile.ini.Ab12Cd9ef", 120, false},
+  };
+  fs::create_directories(Dir());
+  const auto now = fs::file_time_type::clock::now();
+  auto plant = [&] {
+    for (const Case& c : cases) {
+      std::ofstream(Dir() / c.name) << "[QLM]\nX=2";
+      fs::last_write_time(Dir() / c.name, now - std::chrono::seconds(c.ageSeconds));
+    }
+  };
+  plant();
+  {
+    // A save in progress holds the folder's lock: nothing is touched.
+    const int dirFd = ::open(Dir().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(dirFd, 0);
+    ASSERT_EQ(::flock(dirFd, LOCK_EX), 0);
+    IniProfileStore locked(Dir());
+    ::close(dirFd);
+    for (const Case& c : cases)
+      EXPECT_TRUE(fs::exists(Dir() / c.name)) << c.name;
+  }
+  IniProfileStore store(Dir());
+  for (const Case& c : cases)
+    EXPECT_EQ(fs::exists(Dir() / c.name), !c.removed) << c.name;
+  EXPECT_TRUE(store.WriteInt("QLM", "X", 1));
 }
 
 TEST_F(IniProfileStoreTest, TwoStoresShareOneFile) {

@@ -173,6 +173,9 @@ TEST(PlayerOptions, OptionsComeBeforeThePresentationsCommandLine) {
                                  "--allow-plugins",
                                  "--ask",
                                  "--mount=F=/srv/save:rw",
+                                 "--timeout",
+                                 "30",
+                                 "--max-memory=512",
                                  "show.qmd",
                                  "--headless",
                                  "ECPA|SA:NEW_WINDOW,Intro"});
@@ -191,6 +194,8 @@ TEST(PlayerOptions, OptionsComeBeforeThePresentationsCommandLine) {
   EXPECT_EQ(o.startTime->ToString(), "2024-02-29T12:00:00");
   EXPECT_EQ(o.profileDir, "/tmp/p");
   EXPECT_TRUE(o.traceFiles);
+  EXPECT_EQ(o.timeoutSeconds, 30u);
+  EXPECT_EQ(o.maxMemoryMb, 512u);
   EXPECT_FALSE(o.blank);
   // Everything from the document on belongs to the presentation, options included.
   EXPECT_EQ(o.arguments, (Params{"show.qmd", "--headless", "ECPA|SA:NEW_WINDOW,Intro"}));
@@ -217,6 +222,12 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
       {{"--start-time", "2024-01-01"}, "--start-time works only with --headless"},
       {{"--ask", "show.qmd"}, "--ask works only with --headless"},
       {{"--trust=yes"}, "option --trust takes no value"},
+      {{"--timeout", "5"}, "--timeout works only with --headless"},
+      {{"--max-memory", "512"}, "--max-memory works only with --headless"},
+      {{"--headless", "--timeout", "0"}, "--timeout expects a number of seconds from 1: 0"},
+      {{"--headless", "--timeout", "1.5"}, "--timeout expects a number of seconds from 1: 1.5"},
+      {{"--headless", "--max-memory", "63"},
+       "--max-memory expects megabytes from 64 to 1048576: 63"},
       {{"--headless", "--blank", "show.qmd"},
        "--blank starts an empty project and takes no document"},
       {{"--scale", "0"}, "--scale expects a whole number from 1 to 8 or \"fit\": 0"},
@@ -248,8 +259,9 @@ TEST(PlayerOptions, UsageNamesEveryOption) {
   const std::string usage = PlayerUsage("qlmplayer");
   for (const char* opt : {"--headless", "--events", "--screenshot", "--blank", "--codepage",
                           "--mount", "--profile-dir", "--scale", "--trace-files", "--seed",
-                          "--start-time", "--help", "--version", "--trust", "--allow-launch",
-                          "--allow-plugins", "--ask", "--forget-trust", ":rw"}) {
+                          "--start-time", "--timeout", "--max-memory", "--help", "--version",
+                          "--trust", "--allow-launch", "--allow-plugins", "--ask", "--forget-trust",
+                          ":rw"}) {
     EXPECT_NE(usage.find(opt), std::string::npos) << opt;
   }
 }

@@ -41,7 +41,8 @@ ProjectSettings Sized(uint32_t width, uint32_t height) {
 }
 
 // The project's size and SysCommand's ResizeWindow keep the client area within what a frame
-// can hold; a size below 1 from a script keeps that dimension, from a project it becomes 1.
+// can hold (each side at most 16384, the height giving way to the area); a size below 1 from a
+// script keeps that dimension, from a project it becomes 1.
 TEST(WindowGeometry, ClientSizeStaysWithinWhatAFrameHolds) {
   struct Case {
     uint32_t projectWidth, projectHeight;
@@ -50,7 +51,7 @@ TEST(WindowGeometry, ClientSizeStaysWithinWhatAFrameHolds) {
     int width, height;
   } cases[] = {
       {640, 480, 640, 480, 800, 600, 800, 600},       {0, 480, 1, 480, 0, 0, 1, 480},
-      {20000, 70000, 16384, 16384, 0, 90, 16384, 90}, {640, 480, 640, 480, 99999, -3, 16384, 480},
+      {20000, 70000, 16384, 4096, 0, 90, 16384, 90},  {640, 480, 640, 480, 99999, -3, 16384, 480},
       {4294967295u, 1, 16384, 1, 1, 16384, 1, 16384},
   };
   for (const Case& c : cases) {

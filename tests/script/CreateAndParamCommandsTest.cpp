@@ -104,6 +104,44 @@ TEST(CreateCommandsTest, LinesGoingUpAndOtherPages) {
   EXPECT_EQ(b[1].name, "Box1");
 }
 
+// Free names come from an index kept between commands; deletes, reorders and objects of another
+// page must not leave it answering a taken name or skipping a free one.
+TEST(CreateCommandsTest, FreeNamesAfterDeletesAndReorders) {
+  struct Case {
+    std::vector<std::string> scripts;  // run one after another, the loop turning in between
+    std::vector<std::string> names;    // page A after the scripts
+  } cases[] = {
+      {{"CreateRectangle(\"R\",\"\")\nCreateRectangle(\"R\",\"\")\nCreateRectangle(\"\",\"\")"},
+       {"R", "R1", "R2", "Rectangle1"}},
+      {{"CreateRectangle(\"R\",\"\")\nCreateRectangle(\"R\",\"\")", "DeleteObject(\"R1\")",
+        "CreateRectangle(\"R\",\"\")"},
+       {"R", "R2", "R1"}},
+      {{"CreateRectangle(\"R\",\"\")\nCreateRectangle(\"R\",\"\")",
+        "ReorderObject(\"R2\",\"BACK\")", "CreateRectangle(\"R\",\"\")"},
+       {"R2", "R", "R1", "R3"}},
+      {{"CreateRectangle(\"R\",\"\")", "DeleteObject(\"R\")", "DeleteObject(\"R1\")",
+        "CreateRectangle(\"R\",\"\")\nCreateRectangle(\"R\",\"\")"},
+       {"R", "R1"}},
+      {{"CreateRectangle(\"R1\",\"\")\nCreateRectangle(\"R\",\"\")\nCreateRectangle(\"R\",\"\")"},
+       {"R", "R1", "R2", "R3"}},
+      {{"CreateRectangle(\"B::R\",\"\")\nCreateRectangle(\"R\",\"\")\nCreateRectangle(\"B::R\","
+        "\"\")"},
+       {"R", "R1"}},
+  };
+  for (const Case& c : cases) {
+    TestScriptHost host(TwoPages());
+    host.ShowPage();
+    for (const std::string& script : c.scripts) {
+      EXPECT_TRUE(host.Run(script)) << script;
+      host.loop.Advance(0);  // deletions happen once the script has returned
+    }
+    std::vector<std::string> names;
+    for (const ObjectRecord& o : host.pages.Pages()[0].objects)
+      names.push_back(o.name);
+    EXPECT_EQ(names, c.names) << c.scripts.back();
+  }
+}
+
 ObjectRecord Kind(const std::string& name, int32_t kind) {
   ObjectRecord o = MakeObject(name);
   o.typeCode = kind;

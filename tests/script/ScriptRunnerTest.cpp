@@ -115,6 +115,23 @@ TEST(ScriptRunnerTest, EvaluatorErrorsAreShownAndTheRunGoesOn) {
   EXPECT_NE(host.dialogs.Texts()[0].find('\n'), std::string::npos);
 }
 
+// A text doubled in a loop stops growing at the 16 MiB limit: the doubling past it (the 24th,
+// from 2 bytes) raises the overflow error once, the variable is emptied and the loop runs on.
+TEST(ScriptRunnerTest, DoublingATextInALoopEndsInOverflow) {
+  TestScriptHost host(OnePage());
+  EXPECT_TRUE(
+      host.Run("s$='ab'\nFor i=1 To 40\nlast$=s$\ns$=s$+s$\nIf (s$='') Then\nBreak()\nend\n"
+               "Next i"));
+  EXPECT_EQ(host.Number("i"), 24);
+  ASSERT_EQ(host.dialogs.boxes.size(), 1u);
+  EXPECT_NE(host.dialogs.Texts()[0].find("Overflow"), std::string::npos) << host.dialogs.Texts()[0];
+  std::string text;
+  host.evaluator.GetText("last$", text);
+  EXPECT_EQ(text.size(), size_t{16} << 20);
+  host.evaluator.GetText("s$", text);
+  EXPECT_EQ(text, "");
+}
+
 // The 51st If gives the message whether it is run or skipped; the level stays, so the extra end
 // is ignored at level 0.
 TEST(ScriptRunnerTest, IfNestingStopsAtFiftyLevels) {

@@ -2,6 +2,22 @@
 
 namespace qlm {
 
+EventScriptRunner::EventScriptRunner(VirtualEventLoop& loop, HeadlessDialogs& dialogs,
+                                     HeadlessDisplay& display, AutomationTarget& target,
+                                     CodePage codePage, std::ostream& diagnostics)
+    : loop_(loop),
+      dialogs_(dialogs),
+      display_(display),
+      target_(target),
+      codePage_(std::move(codePage)),
+      diagnostics_(diagnostics) {
+  loop_.SetNestedFeed([this] { FeedNested(); });
+}
+
+EventScriptRunner::~EventScriptRunner() {
+  loop_.SetNestedFeed(nullptr);
+}
+
 void EventScriptRunner::Mouse(MouseAction action, int x, int y) {
   // The pointer moves to a button event's place first, as it does on a real screen.
   if (action != MouseAction::kMove && (x != mouseX_ || y != mouseY_)) {
@@ -79,18 +95,76 @@ void EventScriptRunner::Execute(const EventCommand& c) {
   loop_.Settle();
 }
 
-int EventScriptRunner::Run(const std::vector<EventCommand>& commands) {
-  if (Start()) {
-    for (const EventCommand& c : commands) {
-      if (!Step(c))
-        break;
-    }
+void EventScriptRunner::Queue(const std::vector<EventCommand>& commands) {
+  queue_.insert(queue_.end(), commands.begin(), commands.end());
+}
+
+bool EventScriptRunner::Play() {
+  while (!queue_.empty() && !loop_.QuitRequested()) {
+    // Until this command is done, the next one's time counts from its end (a wait's end, or
+    // now for anything a script may stretch).
+    const EventCommand& c = queue_.front();
+    headSince_ = loop_.TickCount() +
+                 (c.kind == EventCommand::Kind::kWait ? static_cast<uint64_t>(c.number) : 0);
+    headReady_ = false;
+    PopAndExecute();
   }
+  return !loop_.QuitRequested();
+}
+
+void EventScriptRunner::PopAndExecute() {
+  const EventCommand c = std::move(queue_.front());
+  queue_.pop_front();
+  Execute(c);
+}
+
+void EventScriptRunner::FeedNested() {
+  const uint64_t now = loop_.TickCount();
+  pumpsAtTick_ = now == lastNestedTick_ ? pumpsAtTick_ + 1 : 0;
+  lastNestedTick_ = now;
+  const bool spinning = pumpsAtTick_ >= kSpinningPumps;
+  if (queue_.empty()) {
+    if (endOfInput_ && spinning)
+      Finish();
+    return;
+  }
+  const EventCommand& head = queue_.front();
+  if (head.kind == EventCommand::Kind::kWait) {
+    const uint64_t wait = static_cast<uint64_t>(head.number);
+    const uint64_t elapsed = now > headSince_ ? now - headSince_ : 0;
+    if (elapsed >= wait) {
+      // The loop let the time pass itself.
+      headSince_ += wait;
+      headReady_ = true;
+      queue_.pop_front();
+    } else if (spinning) {
+      queue_.pop_front();
+      pumpsAtTick_ = 0;
+      loop_.Advance(wait - elapsed);
+      headSince_ = loop_.TickCount();
+      headReady_ = true;
+    }
+    return;
+  }
+  if (headReady_ || spinning) {
+    pumpsAtTick_ = 0;
+    PopAndExecute();
+    headSince_ = loop_.TickCount();
+    headReady_ = true;
+  }
+}
+
+int EventScriptRunner::Run(const std::vector<EventCommand>& commands) {
+  Queue(commands);
+  EndOfInput();
+  if (Start())
+    Play();
   return Finish();
 }
 
 int EventScriptRunner::Finish() {
-  if (!loop_.QuitRequested()) {
+  if (!loop_.QuitRequested() && !finished_) {
+    finished_ = true;
     target_.Cancel();
     loop_.Settle();
     // A Cancel path that keeps the window open (an object named CBK_EXIT) still ends the run.

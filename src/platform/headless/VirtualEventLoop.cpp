@@ -13,8 +13,18 @@ void VirtualEventLoop::WaitForEvents(uint64_t deadline) {
     clock_->AdvanceTo(deadline);
 }
 
+void VirtualEventLoop::CollectEvents() {
+  if (ownPump_) {
+    ownPump_ = false;
+    return;
+  }
+  if (nestedFeed_ && !QuitRequested())
+    nestedFeed_();
+}
+
 bool VirtualEventLoop::SettleAt(uint64_t instant) {
   for (int i = 0; i < kMaxPumpsPerInstant && HasWork(instant); ++i) {
+    ownPump_ = true;
     if (PumpUntil(instant))
       return true;
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "platform/Clock.h"
@@ -29,9 +30,16 @@ class VirtualEventLoop : public EventLoop {
   // Dispatches everything pending at this instant, including what handlers post meanwhile.
   bool Settle();
 
+  // Called each time a handler pumps in a nested loop (an endless For, Pause, MoveTo, a message
+  // box), so that the automation keeps playing its events there as a window keeps delivering
+  // input; null stops it.
+  void SetNestedFeed(std::function<void()> feed) { nestedFeed_ = std::move(feed); }
+
  protected:
   // Nothing from outside can arrive: the wait is a jump of the clock to the deadline.
   void WaitForEvents(uint64_t deadline) override;
+  // Feeds the nested pumps; the pumps of this loop's own settling are not nested.
+  void CollectEvents() override;
 
  private:
   // The clock is made before the base class that refers to it, then kept here.
@@ -39,6 +47,8 @@ class VirtualEventLoop : public EventLoop {
   bool SettleAt(uint64_t instant);
 
   std::unique_ptr<VirtualClock> clock_;
+  std::function<void()> nestedFeed_;
+  bool ownPump_ = false;  // the next pump to start is this loop's own
 };
 
 }  // namespace qlm

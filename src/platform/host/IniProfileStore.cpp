@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <string_view>
 #include <utility>
 
 #include "platform/host/HostFiles.h"
+#include "platform/host/StaleTempFiles.h"
 
 namespace qlm {
 
@@ -170,7 +172,10 @@ std::string ErrnoText(const std::string& what, const fs::path& path) {
 }  // namespace
 
 IniProfileStore::IniProfileStore(fs::path dir, const char* fileName)
-    : dir_(std::move(dir)), file_(dir_ / fileName) {}
+    : dir_(std::move(dir)), file_(dir_ / fileName) {
+  // Saves killed between creating their temporary file and the rename leave it behind.
+  RemoveStaleTempFiles(dir_, fileName, std::chrono::minutes(1));
+}
 
 IniProfileStore IniProfileStore::ForUser(const HostEnvironment& env) {
   return IniProfileStore(env.ConfigDir());

@@ -29,6 +29,8 @@
 // replaces the whole file atomically (temporary file in the same folder, fsync, rename, fsync
 // of the folder), so two players sharing the profile do not lose each other's entries, and a
 // crash or a full disk in the middle of a save leaves the previous file intact.
+// Temporary files such a crash leaves behind are removed when a store opens the folder, once
+// they are older than a minute and no save holds the folder's lock.
 
 #include <sys/types.h>
 #include <filesystem>
