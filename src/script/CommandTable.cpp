@@ -20,7 +20,9 @@ constexpr uint32_t kAsWritten = command_flag::kNameAsWritten;
 constexpr std::string_view kAudioEngine = "the audio-engine commands are accepted and do nothing";
 constexpr std::string_view kBrowserObjects = "not implemented yet: web-browser objects";
 constexpr std::string_view kProgramObjects = "not implemented yet: program objects (kind 24)";
-constexpr std::string_view kFlashObjects = "not implemented yet: Flash objects";
+constexpr std::string_view kFlashObjects =
+    "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
+    "so the variables they would read into keep their values (0 or empty when never set)";
 constexpr std::string_view kAnimatedPictures = "not implemented yet: animated pictures";
 constexpr std::string_view kVideoObjects = "not implemented yet: video objects";
 constexpr std::string_view kPrinting = "not implemented yet: printing";
