@@ -244,6 +244,14 @@ inline uint32_t GridRows(const ObjectRecord& o) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Flash object (27)
+
+// The object text: the file name of the movie the object plays.
+inline const std::string& FlashMovieFile(const ObjectRecord& o) {
+  return o.text;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Plug-in object (21): what its library is given at set-up
 
 // Parameter groups A, B and C: object values 1 to 3, 4 to 6 and 14 to 16.

@@ -12,6 +12,8 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
     paint.highlight = s->highlight;
     if (s->listBox)
       paint.listBox = &*s->listBox;
+    if (s->gridCells)
+      paint.gridCells = &s->gridCells->Bytes();
   }
   return paint;
 }

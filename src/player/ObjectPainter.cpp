@@ -179,8 +179,10 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
       break;
     case kObjProgram:
     case kObjBrowser:
-    case kObjFlash:
       DrawControlFrame(canvas, r);
+      break;
+    case kObjFlash:
+      DrawFlash(canvas, o, r);
       break;
     default:
       // Hot spots, scripts, timers, MCI objects and the kinds without a look of their own.
@@ -502,6 +504,21 @@ void ObjectPainter::DrawPlugIn(Canvas& canvas, const ObjectRecord& o, const IntR
 void ObjectPainter::DrawControlFrame(Canvas& canvas, const IntRect& r) {
   canvas.Edge(r, EdgeStyle::Sunken);
   canvas.FillRect(r.Inflate(-2), kWhite);
+}
+
+// No Flash engine exists to play the movie: the frame says which movie it would show and that
+// it cannot, on two lines centred together.
+void ObjectPainter::DrawFlash(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  DrawControlFrame(canvas, r);
+  const IntRect inside = r.Inflate(-2);
+  const Font& font = fonts_.Get(FontOf(o.font));
+  const int lineHeight = font.Metrics().height;
+  Canvas::ClipScope clip(canvas, inside);
+  const int middle = inside.top + inside.Height() / 2;
+  DrawCentredLine(canvas, font, ToUtf8(FlashMovieFile(o)),
+                  {inside.left, middle - lineHeight, inside.right, middle}, kBlack);
+  DrawCentredLine(canvas, font, "Flash content cannot be shown",
+                  {inside.left, middle, inside.right, middle + lineHeight}, kBlack);
 }
 
 void ObjectPainter::DrawInputField(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {

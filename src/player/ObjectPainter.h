@@ -80,6 +80,7 @@ class ObjectPainter {
   void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&);
   void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawControlFrame(Canvas&, const IntRect&);
+  void DrawFlash(Canvas&, const ObjectRecord&, const IntRect&);
   // One line of text centred in `rect` both ways.
   void DrawCentredLine(Canvas&, const Font&, const std::string& utf8, const IntRect&,
                        uint32_t color);

@@ -8,6 +8,7 @@
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
 #include "player/PaintRuntime.h"
+#include "script/GridCells.h"
 #include "script/ListBoxControl.h"
 
 namespace qlm {
@@ -22,6 +23,8 @@ struct ObjectRunState {
   bool draggable = false;
   // List boxes: the list control, made from the stored strings when first needed.
   std::optional<ListBoxControl> listBox;
+  // Grids: the cell matrix scripts fill, made when first needed.
+  std::optional<GridCells> gridCells;
 };
 
 // Run-time state of the objects of the loaded project, by object. An object without an entry

@@ -48,6 +48,15 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
   input_.FollowObjectList(page, newIndexOf);
 }
 
+GridCells* PlayerWindow::GridCellsOf(ObjectRecord& object) {
+  if (object.typeCode != kObjGrid)
+    return nullptr;
+  ObjectRunState& state = objectStates_.Of(object);
+  if (!state.gridCells)
+    state.gridCells.emplace();
+  return &*state.gridCells;
+}
+
 std::string PlayerWindow::ExpandPathMacros(const std::string& text) {
   return macros_.Expand(text);
 }

@@ -119,6 +119,7 @@ void RegisterCoreCommands(ScriptRunner& runner) {
   RegisterFileCommands(runner);
   RegisterDialogCommands(runner);
   RegisterListCommands(runner);
+  RegisterMatrixCommands(runner);
 }
 
 }  // namespace qlm

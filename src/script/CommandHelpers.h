@@ -77,5 +77,6 @@ void RegisterSystemCommands(ScriptRunner& runner);
 void RegisterFileCommands(ScriptRunner& runner);
 void RegisterDialogCommands(ScriptRunner& runner);
 void RegisterListCommands(ScriptRunner& runner);
+void RegisterMatrixCommands(ScriptRunner& runner);
 
 }  // namespace qlm

@@ -20,13 +20,14 @@ constexpr uint32_t kAsWritten = command_flag::kNameAsWritten;
 constexpr std::string_view kAudioEngine = "the audio-engine commands are accepted and do nothing";
 constexpr std::string_view kBrowserObjects = "not implemented yet: web-browser objects";
 constexpr std::string_view kProgramObjects = "not implemented yet: program objects (kind 24)";
-constexpr std::string_view kFlashObjects = "not implemented yet: Flash objects";
+constexpr std::string_view kFlashObjects =
+    "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
+    "so the variables they would read into keep their values (0 or empty when never set)";
 constexpr std::string_view kAnimatedPictures = "not implemented yet: animated pictures";
 constexpr std::string_view kVideoObjects = "not implemented yet: video objects";
 constexpr std::string_view kPrinting = "not implemented yet: printing";
 constexpr std::string_view kSpeech = "not implemented yet: text-to-speech";
 constexpr std::string_view kImageView = "not implemented yet: image-view commands";
-constexpr std::string_view kMatrices = "not implemented yet: matrices";
 
 // Table order is lookup order; codes are part of the stored project format. Each row names the
 // group that installs its handler, or kNoEffect with the reason.
@@ -171,8 +172,8 @@ constexpr ScriptCommand kCommands[] = {
     {C::kScrollImageView, "ScrollImageView", 2, G::kNoEffect, kImageView},
     {C::kZoomImageView, "ZoomImageView", 2, G::kNoEffect, kImageView},
     {C::kRestoreImage, "RestoreImage", 1, G::kNoEffect, kImageView},
-    {C::kMatrixSet, "MatrixSet", 2, G::kNoEffect, kMatrices, kAsWritten},
-    {C::kMatrixGet, "MatrixGet", 2, G::kNoEffect, kMatrices, kAsWritten},
+    {C::kMatrixSet, "MatrixSet", 2, G::kMatrix, {}, kAsWritten},
+    {C::kMatrixGet, "MatrixGet", 2, G::kMatrix, {}, kAsWritten},
     {C::kPluginSet, "PluginSet", 2, G::kPlugin},
     {C::kPluginGet, "PluginGet", 2, G::kPlugin},
     {C::kPluginRun, "PluginRun", 2, G::kPlugin},

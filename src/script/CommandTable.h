@@ -29,6 +29,7 @@ enum class CommandGroup : uint8_t {
   kList,       // script/ListCommands.cpp
   kParam,      // script/ParamCommands.cpp
   kCreate,     // script/CreateCommands.cpp
+  kMatrix,     // script/MatrixCommands.cpp
   kMedia,      // media/MediaCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
 };

@@ -10,6 +10,8 @@
 
 namespace qlm {
 
+class GridCells;
+
 // What the object commands ask of the window when they change objects: run-time state that
 // follows the object list, and child windows that follow their objects.
 class ObjectHost {
@@ -32,6 +34,9 @@ class ObjectHost {
   virtual void ObjectStyleChanged(PageRecord& /*page*/, ObjectRecord& /*object*/) {}
   // Show of an edit-box object that owns a child window and was hidden before.
   virtual void FocusObject(PageRecord& /*page*/, ObjectRecord& /*object*/) {}
+  // The cell matrix of a grid object (kind 19), all cells 0 the first time it is asked for;
+  // null for other objects and where no grids are drawn.
+  virtual GridCells* GridCellsOf(ObjectRecord& /*object*/) { return nullptr; }
   // The full-screen background behind the window changed (colour, image or placement).
   virtual void BackdropChanged() {}
 };

@@ -16,6 +16,8 @@
 //   value N V                   object value N of the last object (action code 0, cursor 18 ...)
 //   string N TEXT               object string N of the last object (action target 1 ...)
 //   imagevalue N V              image value N of the last object (shortcut fields 1 to 3)
+//   image N W H COLOR           state image N (1 to 3) of the last object: W x H pixels of one
+//                               colour (0x00BBGGRR)
 //   tooltip TEXT                the last object's tool-tip text
 //   sound KIND NAME TEXT        an embedded-sound entry holding TEXT
 //
@@ -144,6 +146,24 @@ inline Project BuildProjectFromSpec(const std::string& spec) {
         object->imageValues[n] = static_cast<uint32_t>(std::stoul(value, nullptr, 0));
       } else {
         throw std::runtime_error("no such field: " + raw);
+      }
+    } else if (key == "image") {
+      if (!object)
+        throw std::runtime_error("image before any object");
+      size_t n = 0;
+      uint32_t w = 0, h = 0;
+      std::string colour;
+      std::istringstream(rest) >> n >> w >> h >> colour;
+      if (n < 1 || n > 3 || colour.empty())
+        throw std::runtime_error("bad image line: " + raw);
+      const uint32_t c = static_cast<uint32_t>(std::stoul(colour, nullptr, 0));
+      ObjectImage& slot = object->stateImages[n];
+      slot.present = true;
+      slot.stored.data.image = {w, h, {}};
+      for (uint32_t i = 0; i < w * h; ++i) {
+        slot.stored.data.image.pixels.insert(
+            slot.stored.data.image.pixels.end(),
+            {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
       }
     } else if (key == "sound") {
       EmbeddedSound s;

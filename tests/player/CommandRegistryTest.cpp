@@ -63,6 +63,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kList, RegisterListCommands},
       {G::kParam, RegisterParamCommands},
       {G::kCreate, RegisterCreateCommands},
+      {G::kMatrix, RegisterMatrixCommands},
       {G::kMedia, [&](ScriptRunner& r) { RegisterMediaCommands(r, media); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
   };

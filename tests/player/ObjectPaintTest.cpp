@@ -292,6 +292,32 @@ TEST_F(ObjectPaintTest, WindowedControlsAndPlugInsDrawTheirFrames) {
   EXPECT_EQ(runtime_.plugInsAsked, (std::vector<std::string>{"emptyPlugIn", "missingPlugIn"}));
 }
 
+// Without an engine a Flash object names its movie above the middle of its frame and says that
+// it cannot be shown below it.
+TEST_F(ObjectPaintTest, FlashObjectsNameTheirMovieAndSayTheyCannotPlay) {
+  auto darkRows = [](const Surface& frame, int top, int bottom) {
+    int rows = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = 12; x < 308; ++x) {
+        if ((frame.Pixel(x, y) & 0xFF) < 0x80) {
+          ++rows;
+          break;
+        }
+      }
+    }
+    return rows;
+  };
+  ObjectRecord& flash = Add(MakeObject(kObjFlash, {10, 10, 310, 70}, "flash"));
+  flash.font.height = -12;
+  const Surface unnamed = Frame();
+  EXPECT_EQ(darkRows(unnamed, 12, 40), 0);
+  EXPECT_GT(darkRows(unnamed, 40, 68), 5);
+  flash.text = "intro.swf";
+  const Surface named = Frame();
+  EXPECT_GT(darkRows(named, 12, 40), 5);
+  EXPECT_TRUE(MatchesGolden(named, "flash"));
+}
+
 TEST_F(ObjectPaintTest, HiddenAndNotDrawableObjectsStayAwayUnlessForced) {
   Add(Box({0, 0, 10, 10}, 0x000000, "hidden")).values[10] = 1;
   Add(Box({10, 0, 20, 10}, 0x000000, "undrawable")).values[12] = 0;
