@@ -49,7 +49,8 @@ constexpr const char* kUsage =
     "      player's compiler; errors name the file and line, and nothing is written.\n"
     "  bundle DOCUMENT -o OUT [--one-instance] [--player PATH]\n"
     "      A stand-alone executable: a copy of the player with DOCUMENT and a trailer\n"
-    "      appended. The player defaults to the qlmplayer beside qmdtool.\n"
+    "      appended. The player defaults to the qlmplayer-bundle (stripped) beside\n"
+    "      qmdtool, else the qlmplayer there.\n"
     "      --one-instance lets only one copy of the presentation run at a time.\n"
     "  check FILE\n"
     "      Compiles a script text file and prints every message the player would show;\n"
@@ -191,17 +192,36 @@ int RunInfoOrDump(const std::string& command, const Options& options, std::ostre
   return kToolOk;
 }
 
-int RunBundle(const Options& options, std::ostream& out, std::ostream& err,
-              const ToolEnvironment& env) {
-  const std::string& documentPath = options.positional[0];
-  const std::filesystem::path player =
-      options.player ? std::filesystem::path(*options.player) : env.executableDir / "qlmplayer";
+// The player a stand-alone file starts from: --player, else the stripped, size-optimised
+// qlmplayer-bundle beside qmdtool, else the qlmplayer there. Says why when there is none.
+std::optional<std::filesystem::path> BundlePlayer(const Options& options, std::ostream& err,
+                                                  const ToolEnvironment& env) {
   std::error_code error;
+  std::filesystem::path player;
+  if (options.player) {
+    player = *options.player;
+  } else {
+    player = env.executableDir / "qlmplayer-bundle";
+    if (!std::filesystem::is_regular_file(player, error)) {
+      player = env.executableDir / "qlmplayer";
+    }
+  }
   if (!std::filesystem::is_regular_file(player, error)) {
     err << "qmdtool: no player program at " << player.string()
         << (options.player ? "" : " (name one with --player PATH)") << "\n";
+    return std::nullopt;
+  }
+  return player;
+}
+
+int RunBundle(const Options& options, std::ostream& out, std::ostream& err,
+              const ToolEnvironment& env) {
+  const std::string& documentPath = options.positional[0];
+  const std::optional<std::filesystem::path> player = BundlePlayer(options, err, env);
+  if (!player) {
     return kToolFailed;
   }
+  std::error_code error;
   // The document must load, or the bundle would be a player that cannot start.
   const ToolInput input = ReadToolInput(documentPath);
   std::vector<std::string> messages;
@@ -210,7 +230,7 @@ int RunBundle(const Options& options, std::ostream& out, std::ostream& err,
 
   const std::string identifier = env.newGuid ? env.newGuid() : NewGuid();
   const std::filesystem::path output = *options.output;
-  WriteStandalone(player, input.document, options.oneInstance, identifier, output);
+  WriteStandalone(*player, input.document, options.oneInstance, identifier, output);
   using std::filesystem::perms;
   std::filesystem::permissions(output, perms::owner_exec | perms::group_exec | perms::others_exec,
                                std::filesystem::perm_options::add, error);
@@ -322,20 +342,17 @@ int RunBuild(const Options& options, std::ostream& out, std::ostream& err,
 
   const std::filesystem::path output = *options.output;
   if (options.bundle) {
-    const std::filesystem::path player =
-        options.player ? std::filesystem::path(*options.player) : env.executableDir / "qlmplayer";
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(player, error)) {
-      err << "qmdtool: no player program at " << player.string()
-          << (options.player ? "" : " (name one with --player PATH)") << "\n";
+    const std::optional<std::filesystem::path> player = BundlePlayer(options, err, env);
+    if (!player) {
       return kToolFailed;
     }
+    std::error_code error;
     const bool oneInstance = options.oneInstance || form.oneInstance;
     std::string identifier = form.identifier;
     if (identifier.empty()) {
       identifier = env.newGuid ? env.newGuid() : NewGuid();
     }
-    WriteStandalone(player, document, oneInstance, identifier, output);
+    WriteStandalone(*player, document, oneInstance, identifier, output);
     using std::filesystem::perms;
     std::filesystem::permissions(output, perms::owner_exec | perms::group_exec | perms::others_exec,
                                  std::filesystem::perm_options::add, error);

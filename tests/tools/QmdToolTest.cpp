@@ -207,6 +207,13 @@ TEST_F(QmdToolTest, BundleReadsBackThroughContainerAndInfo) {
   EXPECT_EQ(reread.container->block, document_);
 }
 
+// A stand-alone file starts with the player it was made from.
+char FirstByte(const fs::path& path) {
+  char c = 0;
+  std::ifstream(path, std::ios::binary).get(c);
+  return c;
+}
+
 TEST_F(QmdToolTest, BundleFindsDefaultPlayerBesideTool) {
   const fs::path out = dir_ / "show.exe";
   EXPECT_EQ(Run({"bundle", documentPath_.string(), "-o", out.string()}), kToolFailed);
@@ -218,6 +225,22 @@ TEST_F(QmdToolTest, BundleFindsDefaultPlayerBesideTool) {
   Write("qlmplayer", {'P'});
   ASSERT_EQ(Run({"bundle", documentPath_.string(), "-o", out.string()}), kToolOk) << err_.str();
   EXPECT_TRUE(IsStandaloneFile(out));
+  EXPECT_EQ(FirstByte(out), 'P');
+
+  // The size-optimised player beside the tool wins over the plain one, for bundle and build.
+  Write("qlmplayer-bundle", {'S'});
+  ASSERT_EQ(Run({"bundle", documentPath_.string(), "-o", out.string()}), kToolOk) << err_.str();
+  EXPECT_EQ(FirstByte(out), 'S');
+  const fs::path folder = dir_ / "folder";
+  ASSERT_EQ(Run({"unpack", documentPath_.string(), folder.string()}), kToolOk) << err_.str();
+  ASSERT_EQ(Run({"build", folder.string(), "-o", out.string(), "--bundle"}), kToolOk) << err_.str();
+  EXPECT_EQ(FirstByte(out), 'S');
+  // --player still names any other.
+  ASSERT_EQ(Run({"bundle", documentPath_.string(), "-o", out.string(), "--player",
+                 (dir_ / "qlmplayer").string()}),
+            kToolOk)
+      << err_.str();
+  EXPECT_EQ(FirstByte(out), 'P');
 }
 
 TEST_F(QmdToolTest, FailuresExplainThemselves) {
@@ -296,6 +319,53 @@ TEST(QmdToolProgram, RunsFromTheShell) {
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kToolUsage);
 }
+
+#ifdef QLMPLAYER_BUNDLE_PATH
+std::string SlurpFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The built tool bundles with the stripped, size-optimised player beside it by default, and the
+// stand-alone file plays the demo headless.
+TEST(QmdToolProgram, BundlesWithTheSizeOptimisedPlayerWhichPlays) {
+  const fs::path dir = fs::path(testing::TempDir()) / ("qlm_bundle_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "home");
+  const std::string tool = QMDTOOL_PATH;
+  const std::string d = dir.string();
+  const std::string make = tool + " build '" + QLM_SOURCE_DIR + "/examples/demo' -o '" + d +
+                           "/demo.qmd' >/dev/null && " + tool + " bundle '" + d +
+                           "/demo.qmd' -o '" + d + "/show' >/dev/null";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+
+  const std::string player = SlurpFile(QLMPLAYER_BUNDLE_PATH);
+  const std::string bundle = SlurpFile(dir / "show");
+  ASSERT_GT(bundle.size(), player.size());
+  EXPECT_TRUE(bundle.compare(0, player.size(), player) == 0) << "not made from the bundle player";
+  // Stripped and without debug information, unlike the player of the main build.
+  const std::string sections =
+      "readelf -S -W '" + std::string(QLMPLAYER_BUNDLE_PATH) + "' > '" + d + "/sections.txt'";
+  ASSERT_EQ(std::system(sections.c_str()), 0);
+  const std::string table = SlurpFile(dir / "sections.txt");
+  EXPECT_NE(table.find(" .text "), std::string::npos) << table;
+  EXPECT_EQ(table.find(" .symtab "), std::string::npos) << table;
+  EXPECT_EQ(table.find(" .debug_info "), std::string::npos) << table;
+
+  std::ofstream(dir / "events.txt") << "wait 200\nscreenshot " << d << "/shot.png\nquit\n";
+  const std::string play = "env -u DISPLAY -u WAYLAND_DISPLAY HOME='" + d +
+                           "/home' XDG_CONFIG_HOME='" + d + "/home' XDG_DATA_HOME='" + d +
+                           "/home' '" + d + "/show' --headless --events '" + d + "/events.txt' >'" +
+                           d + "/out.jsonl' 2>&1 </dev/null";
+  ASSERT_EQ(std::system(play.c_str()), 0) << SlurpFile(dir / "out.jsonl");
+  const std::string out = SlurpFile(dir / "out.jsonl");
+  EXPECT_NE(out.find(R"({"event":"page","name":"Welcome"})"), std::string::npos) << out;
+  EXPECT_EQ(SlurpFile(dir / "shot.png").substr(1, 3), "PNG");
+  fs::remove_all(dir);
+}
+#endif
 
 }  // namespace
 }  // namespace qlm
