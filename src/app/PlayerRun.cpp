@@ -114,6 +114,7 @@ int RunPlayerProcess(const PlayerProcess& process) {
   context.processes = &processes;
 
   PlayerApp app(context, process.executable);
+  app.SetDiagnostics(&err);
   const PlayerApp::StartResult start =
       options.blank ? app.StartWith(BlankProject()) : app.StartUp(options.commandLine);
   if (start == PlayerApp::StartResult::kHandedOver) {
