@@ -1,10 +1,15 @@
 #include "app/DesktopRun.h"
 
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 #include "app/JsonPlayerEvents.h"
 #include "app/PlayerBuilder.h"
+#include "graphics/ImageCodec.h"
 #include "platform/headless/JsonLinesWriter.h"
 #include "platform/host/HostProcesses.h"
 #include "platform/sdl/SdlClock.h"
@@ -52,6 +57,20 @@ class AppWindowHandler : public EventHandler {
   PlayerApp& app_;
 };
 
+// The project's icon as the build draws it beside the program, or as it is installed.
+Image24 ProgramIcon(const std::filesystem::path& executable) {
+  const std::filesystem::path dir = executable.parent_path();
+  for (const std::filesystem::path& path :
+       {dir / "icons/64x64/qlmplayer.png",
+        dir / "../share/icons/hicolor/64x64/apps/qlmplayer.png"}) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    if (std::optional<Image24> icon = DecodePng(bytes))
+      return *std::move(icon);
+  }
+  return {};
+}
+
 }  // namespace
 
 std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions& options,
@@ -63,11 +82,13 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   const CodePage codePage(options.codePage);
   std::unique_ptr<SdlDisplay> display;
   try {
-    display = std::make_unique<SdlDisplay>(SdlScaling{options.scale, options.scaleFit}, codePage);
+    display = std::make_unique<SdlDisplay>(
+        SdlScaling{options.scale, options.scaleFit, options.fullScreen}, codePage, process.err);
   } catch (const std::exception& e) {
     why = e.what();
     return std::nullopt;
   }
+  display->SetIcon(ProgramIcon(process.executable));
 
   SdlClock clock;
   SdlEventLoop loop(clock, *display, codePage);
@@ -83,6 +104,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   int code = kExitOk;
   {
     PlayerApp app(context, process.executable);
+    app.SetDiagnostics(process.err);
     AppWindowHandler handler(app);
     loop.SetHandler(&handler);
     const PlayerApp::StartResult start =

@@ -158,6 +158,7 @@ int RunPlayer(const PlayerProcess& process) {
   context.processes = &processes;
 
   PlayerApp app(context, process.executable);
+  app.SetDiagnostics(&err);
   WindowAutomation automation(app, json);
   EventScriptRunner runner(loop, dialogs, display, automation, codePage, err);
   if (fileEvents) {

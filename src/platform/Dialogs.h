@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace qlm {
@@ -101,13 +102,30 @@ class Dialogs {
   virtual std::optional<FontChoice> ChooseFont() { return std::nullopt; }
 
   // The common case: an informational box with an OK button.
-  void Message(const std::string& text) { MessageBox(text, caption_, mb::kOk); }
+  void Message(const std::string& text) {
+    if (echo_)
+      *echo_ << "qlmplayer: " << OneLine(text) << '\n';
+    MessageBox(text, caption_, mb::kOk);
+  }
+
+  // While set, the common case's text is also written to `out` as one line (the start-up's
+  // errors reach the terminal too, not only a box); null stops it.
+  void EchoMessagesTo(std::ostream* out) { echo_ = out; }
 
   void SetCaption(std::string caption) { caption_ = std::move(caption); }
   const std::string& Caption() const { return caption_; }
 
  private:
+  static std::string OneLine(std::string text) {
+    for (char& c : text) {
+      if (c == '\n' || c == '\r')
+        c = ' ';
+    }
+    return text;
+  }
+
   std::string caption_ = "QLM Player";
+  std::ostream* echo_ = nullptr;
 };
 
 }  // namespace qlm

@@ -177,7 +177,7 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       ++i;
       break;
     }
-    if (!arg.starts_with("--"))
+    if (!arg.starts_with("--") && arg != "-f")
       break;
     std::string name = arg;
     std::optional<std::string> inlineValue;
@@ -252,6 +252,14 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       } else {
         throw CommandLineError("--scale expects a whole number from 1 to 8 or \"fit\": " + v);
       }
+    } else if (name == "--fullscreen" || name == "-f") {
+      bool on = false;
+      flag(on);
+      o.fullScreen = true;
+    } else if (name == "--windowed") {
+      bool on = false;
+      flag(on);
+      o.fullScreen = false;
     } else if (name == "--seed") {
       const std::string v = value();
       const auto n = ParseNumber<uint32_t>(v);
@@ -322,6 +330,8 @@ std::string PlayerUsage(std::string_view programName) {
          "                        :cdrom makes it a CD drive, :rw lets the presentation write it\n"
          "  --profile-dir DIR     where per-user settings are kept\n"
          "  --scale N|fit         window scale factor 1 to 8, or fit the screen\n"
+         "  -f, --fullscreen      start in full screen, whatever the presentation asks\n"
+         "  --windowed            stay in a window, whatever the presentation asks\n"
          "  --trace-files         print every file lookup to stderr\n"
          "  --json                in a window too: pages, launches and the exit as JSON lines\n"
          "  --seed N              seed of the random numbers\n"
@@ -342,7 +352,9 @@ std::string PlayerUsage(std::string_view programName) {
          "\n"
          "  --help                this text\n"
          "  --version             the player's version\n"
-         "  --                    ends the options\n";
+         "  --                    ends the options\n"
+         "\n"
+         "Keys in the window: Alt+Enter or F11 toggle full screen, F12 saves a screenshot.\n";
 }
 
 }  // namespace qlm

@@ -80,6 +80,7 @@ struct PlayerOptions {
   std::optional<std::string> profileDir;
   int scale = 1;  // window scale factor, 1 to 8
   bool scaleFit = false;
+  std::optional<bool> fullScreen;  // --fullscreen / -f: true, --windowed: false
   bool traceFiles = false;
   bool json = false;          // JSON lines on stdout in a desktop run as well
   bool trust = false;         // the presentation reaches everything, as in the original player

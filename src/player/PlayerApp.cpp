@@ -58,6 +58,13 @@ PlayerApp::~PlayerApp() {
 }
 
 PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
+  // The boxes about reading the presentation go to the terminal too; what the presentation
+  // itself shows once it runs does not.
+  struct Echo {
+    Dialogs& dialogs;
+    ~Echo() { dialogs.EchoMessagesTo(nullptr); }
+  } echo{ctx_.dialogs};
+  ctx_.dialogs.EchoMessagesTo(diagnostics_);
   window_ = std::make_unique<PlayerWindow>(ctx_);
   window_->SetPluginFolders({PluginFolderOf(ctx_.files, ownExecutable_)});
   std::string raw(rawCommandLine);
@@ -133,6 +140,7 @@ PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
     }
     return StartResult::kNoProject;
   }
+  ctx_.dialogs.EchoMessagesTo(nullptr);
   return Show();
 }
 

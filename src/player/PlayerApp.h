@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,10 @@ class PlayerApp {
   // Starts with a project given in memory instead (the --blank console, tests).
   StartResult StartWith(Project project, std::string_view rawCommandLine = {});
 
+  // Where the start-up's own message boxes (cannot find, not a document, damaged) are also
+  // written; null: boxes only.
+  void SetDiagnostics(std::ostream* err) { diagnostics_ = err; }
+
   // The shut-down after the event loop.
   void Finish();
 
@@ -58,6 +63,7 @@ class PlayerApp {
   int watchHandle_ = 0;
   std::filesystem::path presentationPath_;
   std::string handOverError_;
+  std::ostream* diagnostics_ = nullptr;
 };
 
 }  // namespace qlm

@@ -14,6 +14,7 @@
 
 #include "document/ProjectWriter.h"
 #include "e2e/ProjectText.h"
+#include "graphics/ImageCodec.h"
 #include "support/ProjectFiles.h"
 // X11 headers last: they define macros such as None that the project's headers use as names.
 #include "desktop/ChildProcess.h"
@@ -97,16 +98,33 @@ class DesktopWindowTest : public ::testing::Test {
     server_.Stop();
   }
 
-  void StartPlayer(const Project& project) {
+  void StartPlayer(const Project& project, int scale = kScale) {
     const std::filesystem::path qmd = root_ / "show.qmd";
     ASSERT_TRUE(WriteProjectFile(qmd, project, 29));
+    StartPlayerOn(qmd.string(), scale);
+  }
+
+  void StartPlayerOn(const std::string& document, int scale = kScale) {
     const std::string r = root_.string();
-    ASSERT_TRUE(player_.Start({QLMPLAYER_PATH, "--json", "--scale", std::to_string(kScale),
-                               "--profile-dir", r + "/profile", qmd.string()},
+    ASSERT_TRUE(player_.Start({QLMPLAYER_PATH, "--json", "--scale", std::to_string(scale),
+                               "--profile-dir", r + "/profile", document},
                               {"DISPLAY=" + display_, "WAYLAND_DISPLAY=", "HOME=" + r + "/home",
                                "XDG_RUNTIME_DIR=" + r + "/run", "TMPDIR=" + r + "/tmp",
-                               "XDG_CONFIG_HOME=" + r + "/config", "SDL_VIDEODRIVER=x11"},
+                               "XDG_CONFIG_HOME=" + r + "/config", "SDL_VIDEODRIVER=x11",
+                               "XDG_PICTURES_DIR=" + r + "/pictures"},
                               (root_ / "player.err").string()));
+  }
+
+  // Waits until the player's stderr holds `text`.
+  bool WaitForError(const std::string& text) {
+    const auto deadline = Clock::now() + 15s;
+    while (Clock::now() < deadline) {
+      std::ifstream err(root_ / "player.err");
+      if (std::string(std::istreambuf_iterator<char>(err), {}).find(text) != std::string::npos)
+        return true;
+      std::this_thread::sleep_for(20ms);
+    }
+    return false;
   }
 
   // The player's window of the given size, once it is on the screen.
@@ -266,6 +284,40 @@ TEST_F(DesktopWindowTest, LaunchConsentDeniedWithEnterFailsTheLaunch) {
       << errText;
   const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
   ASSERT_TRUE(window) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopWindowTest, StartupErrorIsOnStderrWhileItsBoxIsShown) {
+  StartPlayerOn((root_ / "missing.qmd").string());
+  EXPECT_TRUE(WaitForError("qlmplayer: Cannot find the file " + (root_ / "missing.qmd").string()))
+      << Diagnostics();
+}
+
+TEST_F(DesktopWindowTest, ScaleTooLargeForTheScreenShrinksAndF12SavesTheUnscaledFrame) {
+  // 320 x 240 by 4 is 1280 x 960: more than the 1024 x 768 screen; by 3 it fits.
+  StartPlayer(TwoPageProject(), 4);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW * 3, kClientH * 3);
+  ASSERT_TRUE(window) << "no 960 x 720 window" << Diagnostics();
+  EXPECT_TRUE(WaitForError("--scale 4 does not fit")) << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(window->x + 1, window->y + 1, kRed)) << Diagnostics();
+
+  x_->MoveMouse(window->x + 5, window->y + 5);
+  x_->PressKey(XK_F12);
+  ASSERT_TRUE(WaitForError("qlmplayer: screenshot saved as ")) << Diagnostics();
+  const std::filesystem::path folder = root_ / "pictures" / "qlmplayer";
+  std::vector<std::filesystem::path> shots;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    shots.push_back(entry.path());
+  ASSERT_EQ(shots.size(), 1u);
+  EXPECT_TRUE(shots[0].filename().string().starts_with(std::string(kTitle) + " ")) << shots[0];
+  std::ifstream in(shots[0], std::ios::binary);
+  const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+  const std::optional<Image24> image = DecodePng(bytes);
+  ASSERT_TRUE(image);
+  EXPECT_EQ(image->width, static_cast<uint32_t>(kClientW));  // the client area, not the window
+  EXPECT_EQ(image->height, static_cast<uint32_t>(kClientH));
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }

@@ -35,7 +35,7 @@ class SdlFrontendTest : public ::testing::Test {
     video_ = SdlVideo::Open(error);
     if (!video_)
       GTEST_SKIP() << "SDL's off-screen video driver is not available: " << error;
-    display_ = std::make_unique<SdlDisplay>(SdlScaling{2, false}, CodePage());
+    display_ = std::make_unique<SdlDisplay>(SdlScaling{2, false, std::nullopt}, CodePage());
     display_->SetClientSize(320, 240);
     loop_ = std::make_unique<SdlEventLoop>(clock_, *display_, CodePage());
     loop_->SetHandler(&recorder_);

@@ -266,5 +266,21 @@ TEST(PlayerOptions, UsageNamesEveryOption) {
   }
 }
 
+TEST(PlayerOptions, FullScreenOrWindowedOverrideTheProjectAndTheLastWins) {
+  EXPECT_FALSE(Parse({"show.qmd"}).fullScreen);
+  EXPECT_EQ(Parse({"-f", "show.qmd"}).fullScreen, true);
+  EXPECT_EQ(Parse({"--fullscreen", "--windowed", "show.qmd"}).fullScreen, false);
+  EXPECT_EQ(Parse({"--windowed", "-f"}).fullScreen, true);
+  // After the document, -f is the presentation's.
+  const PlayerOptions o = Parse({"show.qmd", "-f"});
+  EXPECT_FALSE(o.fullScreen);
+  EXPECT_EQ(o.commandLine, "show.qmd -f");
+  EXPECT_THROW(Parse({"--fullscreen=yes"}), CommandLineError);
+
+  const std::string usage = PlayerUsage("qlmplayer");
+  for (const char* text : {"--fullscreen", "--windowed", "Alt+Enter", "F11", "F12"})
+    EXPECT_NE(usage.find(text), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace qlm

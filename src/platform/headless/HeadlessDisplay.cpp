@@ -1,10 +1,7 @@
 #include "platform/headless/HeadlessDisplay.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-
 #include "graphics/ImageCodec.h"
+#include "graphics/SurfacePng.h"
 
 namespace qlm {
 
@@ -31,22 +28,7 @@ std::vector<uint8_t> HeadlessDisplay::ScreenshotPng() const {
 }
 
 bool HeadlessDisplay::WriteScreenshot(const std::filesystem::path& path, std::string& error) const {
-  const std::vector<uint8_t> png = ScreenshotPng();
-  if (png.empty()) {
-    error = "cannot encode a screenshot of " + std::to_string(frame_.Width()) + " x " +
-            std::to_string(frame_.Height()) + " pixels";
-    return false;
-  }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out)
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  if (out)
-    out.close();
-  if (!out) {
-    error = "cannot write " + path.string() + ": " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  return WriteSurfacePng(frame_, path, error);
 }
 
 }  // namespace qlm

@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <ctime>
 #include <stdexcept>
+
+#include "platform/sdl/ScreenshotFile.h"
+#include "platform/sdl/WindowScale.h"
 
 namespace qlm {
 namespace {
@@ -42,9 +47,13 @@ int Scaled(int v, double f) {
 
 }  // namespace
 
-SdlDisplay::SdlDisplay(SdlScaling scaling, CodePage codePage)
-    : scaling_(scaling), codePage_(std::move(codePage)), frame_(640, 480) {
+SdlDisplay::SdlDisplay(SdlScaling scaling, CodePage codePage, std::ostream* diagnostics)
+    : scaling_(scaling),
+      codePage_(std::move(codePage)),
+      diagnostics_(diagnostics),
+      frame_(640, 480) {
   scaling_.factor = std::clamp(scaling_.factor, 1, 8);
+  fullScreen_ = scaling_.fullScreen.value_or(false);
   titleUtf8_ = "QLM Player";
   UpdateFactor();
   CreateWindow();
@@ -96,6 +105,7 @@ void SdlDisplay::CreateWindow() {
   if (fullScreen_)
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   ApplyShape();
+  ApplyIcon();
 }
 
 void SdlDisplay::DestroyWindow() {
@@ -151,6 +161,14 @@ void SdlDisplay::Show() {
     return;
   shown_ = true;
   SDL_ShowWindow(window_);
+  // The frame's size is known once the window is on the screen: the scale may have to shrink.
+  const double before = factor_;
+  UpdateFactor();
+  if (factor_ != before) {
+    ApplyWindowSize();
+    CreateTexture();
+    ApplyShape();
+  }
   if (minimized_)
     SDL_MinimizeWindow(window_);
 }
@@ -176,16 +194,26 @@ void SdlDisplay::SetTitle(const std::string& title) {
 
 void SdlDisplay::UpdateFactor() {
   factor_ = scaling_.factor;
-  if (!scaling_.fit || frame_.Empty())
+  if (frame_.Empty())
     return;
   SDL_Rect usable{0, 0, 0, 0};
   const int index = window_ ? std::max(0, SDL_GetWindowDisplayIndex(window_)) : 0;
   if (SDL_GetDisplayUsableBounds(index, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
     return;
-  factor_ = std::min(static_cast<double>(usable.w) / frame_.Width(),
-                     static_cast<double>(usable.h) / frame_.Height());
-  if (factor_ <= 0)
-    factor_ = 1;
+  // The window's inside gets the work area less the title bar and borders the desktop adds.
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (window_ && titleBar_)
+    SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);
+  const WindowScale scale =
+      ChooseWindowScale(frame_.Width(), frame_.Height(), scaling_.factor, scaling_.fit,
+                        usable.w - left - right, usable.h - top - bottom);
+  factor_ = scale.factor;
+  if (scale.clamped && diagnostics_ && clampNoted_ != factor_) {
+    *diagnostics_ << "qlmplayer: --scale " << scaling_.factor
+                  << " does not fit the screen's work area (" << usable.w << " x " << usable.h
+                  << "); the window is scaled by " << factor_ << '\n';
+  }
+  clampNoted_ = scale.clamped ? factor_ : 0;
 }
 
 void SdlDisplay::ApplyWindowSize() {
@@ -275,7 +303,7 @@ void SdlDisplay::ApplyFullScreen() {
 void SdlDisplay::RequestFullScreen(int width, int height) {
   // No display-mode switch: the client area is scaled to the whole screen with black bars.
   projectFullScreen_ = width > 0 && height > 0;
-  if (fullScreen_ == projectFullScreen_)
+  if (scaling_.fullScreen || fullScreen_ == projectFullScreen_)
     return;
   fullScreen_ = projectFullScreen_;
   ApplyFullScreen();
@@ -393,6 +421,42 @@ std::string SdlDisplay::ClipboardText() const {
   std::string utf8 = text ? text : "";
   SDL_free(text);
   return codePage_.FromUtf8(utf8);
+}
+
+void SdlDisplay::SaveScreenshot() {
+  const char* pictures = std::getenv("XDG_PICTURES_DIR");
+  std::error_code ec;
+  const std::filesystem::path folder =
+      ScreenshotFolder(pictures ? pictures : "", std::filesystem::current_path(ec));
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  std::string error;
+  const auto path = qlm::SaveScreenshot(frame_, folder, titleUtf8_, local, error);
+  if (!diagnostics_)
+    return;
+  if (path)
+    *diagnostics_ << "qlmplayer: screenshot saved as " << path->string() << '\n';
+  else
+    *diagnostics_ << "qlmplayer: " << error << '\n';
+}
+
+void SdlDisplay::SetIcon(const Image24& icon) {
+  icon_ = icon;
+  ApplyIcon();
+}
+
+void SdlDisplay::ApplyIcon() {
+  if (!window_ || icon_.Empty() || icon_.pixels.size() < size_t{icon_.width} * icon_.height * 3)
+    return;
+  // Image24 keeps B, G, R bytes: SDL's BGR24 reads them in that order.
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      icon_.pixels.data(), static_cast<int>(icon_.width), static_cast<int>(icon_.height), 24,
+      static_cast<int>(icon_.width) * 3, SDL_PIXELFORMAT_BGR24);
+  if (!surface)
+    return;
+  SDL_SetWindowIcon(window_, surface);
+  SDL_FreeSurface(surface);
 }
 
 uint32_t SdlDisplay::WindowId() const {

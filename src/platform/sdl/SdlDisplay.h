@@ -2,9 +2,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "graphics/Image24.h"
 #include "graphics/Surface.h"
 #include "platform/CodePage.h"
 #include "platform/Display.h"
@@ -21,6 +24,9 @@ namespace qlm {
 struct SdlScaling {
   int factor = 1;    // whole-number scale, 1 to 8
   bool fit = false;  // as large as the screen's usable area allows, aspect kept
+  // true: full screen from the start (--fullscreen), false: always a window (--windowed); either
+  // overrides what the project asks for. Unset: the project decides.
+  std::optional<bool> fullScreen;
 };
 
 // The player window on the desktop: an SDL window showing the client area through a streaming
@@ -30,12 +36,15 @@ struct SdlScaling {
 // Positions and screen metrics are reported in client pixels, so that a centred window stays
 // centred whatever the scale.
 //
+// A whole-number scale too large for the screen's work area (less the window frame) is lowered
+// to one that fits, and `diagnostics` (may be null) is told so.
+//
 // Needs an open SdlVideo. Throws std::runtime_error when the window cannot be made.
 class SdlDisplay : public Display {
  public:
   static constexpr int kCursorCount = 17;
 
-  SdlDisplay(SdlScaling scaling, CodePage codePage);
+  SdlDisplay(SdlScaling scaling, CodePage codePage, std::ostream* diagnostics = nullptr);
   ~SdlDisplay() override;
   SdlDisplay(const SdlDisplay&) = delete;
   SdlDisplay& operator=(const SdlDisplay&) = delete;
@@ -66,9 +75,14 @@ class SdlDisplay : public Display {
   uint32_t WindowId() const;
   // A point of the window (as mouse events give it) in client coordinates.
   void WindowToClient(int windowX, int windowY, int& x, int& y) const;
-  // Alt+Enter: full screen with black bars, or back to the window.
+  // Alt+Enter and F11: full screen with black bars, or back to the window.
   void ToggleFullScreen();
   bool IsFullScreen() const { return fullScreen_; }
+  // F12: the client area as last presented, unscaled, as a PNG in the pictures folder
+  // ($XDG_PICTURES_DIR/qlmplayer, else the current folder); the diagnostics say where.
+  void SaveScreenshot();
+  // The window's icon (an opaque picture); an empty image leaves the desktop's own.
+  void SetIcon(const Image24& icon);
   // Draws the texture again (the window was uncovered or resized).
   void Redraw();
   // Uploads the whole kept frame again (the renderer lost its textures).
@@ -93,12 +107,16 @@ class SdlDisplay : public Display {
   void ApplyFullScreen();
   void Upload(int x, int y, int w, int h);
   void Show();
+  void ApplyIcon();
 
   SdlScaling scaling_;
   CodePage codePage_;
+  std::ostream* diagnostics_ = nullptr;
+  double clampNoted_ = 0;  // the lowered scale last reported, so that it is said once
   double factor_ = 1;
   Surface frame_;
   std::string titleUtf8_;
+  Image24 icon_;
   bool titleBar_ = true;
   bool topmost_ = false;
   bool minimized_ = false;

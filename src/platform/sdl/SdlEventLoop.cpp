@@ -181,9 +181,16 @@ void SdlEventLoop::TranslateKey(const SDL_KeyboardEvent& e) {
   const uint16_t mod = e.keysym.mod;
   const Modifiers modifiers = ModifiersFromSdl(mod);
   const uint32_t code = VirtualKeyFromSdl(e.keysym.scancode, e.keysym.sym, mod);
-  if (code == vk::kReturn && modifiers.alt && !modifiers.ctrl && !modifiers.shift) {
+  const bool noModifiers = !modifiers.alt && !modifiers.ctrl && !modifiers.shift;
+  if ((code == vk::kReturn && modifiers.alt && !modifiers.ctrl && !modifiers.shift) ||
+      (code == vk::kF1 + 10 && noModifiers)) {  // F11
     if (e.type == SDL_KEYDOWN && !e.repeat)
       display_.ToggleFullScreen();
+    return;
+  }
+  if (code == vk::kF1 + 11 && noModifiers) {  // F12
+    if (e.type == SDL_KEYDOWN && !e.repeat)
+      display_.SaveScreenshot();
     return;
   }
   if (code == 0)

@@ -1,0 +1,35 @@
+#include "platform/sdl/WindowScale.h"
+
+#include <gtest/gtest.h>
+
+namespace qlm {
+namespace {
+
+TEST(WindowScaleTest, WholeScaleShrinksToTheRoomAndFitFillsIt) {
+  struct Case {
+    int cw, ch, factor;
+    bool fit;
+    int roomW, roomH;
+    double expected;
+    bool clamped;
+  } cases[] = {
+      {640, 480, 2, false, 1920, 1040, 2, false},  // fits as asked
+      {640, 480, 3, false, 1920, 1040, 2, true},   // 1440 rows do not fit 1040: 2
+      {640, 480, 2, false, 1280, 960, 2, false},   // exactly the room
+      {640, 480, 2, false, 1279, 960, 1, true},    // one column short
+      {1024, 768, 1, false, 800, 600, 1, false},   // too large even at 1: stays 1, not clamped
+      {320, 240, 8, false, 1024, 768, 3, true},
+      {320, 240, 3, false, 0, 0, 3, false},                  // room unknown: as asked
+      {640, 480, 1, true, 1920, 1040, 1040.0 / 480, false},  // fit: the rows decide
+      {640, 480, 1, true, 1000, 2000, 1000.0 / 640, false},  // fit: the columns decide
+  };
+  for (const Case& c : cases) {
+    const WindowScale s = ChooseWindowScale(c.cw, c.ch, c.factor, c.fit, c.roomW, c.roomH);
+    EXPECT_DOUBLE_EQ(s.factor, c.expected)
+        << c.cw << "x" << c.ch << " x" << c.factor << " in " << c.roomW << "x" << c.roomH;
+    EXPECT_EQ(s.clamped, c.clamped) << c.cw << "x" << c.ch << " x" << c.factor;
+  }
+}
+
+}  // namespace
+}  // namespace qlm
