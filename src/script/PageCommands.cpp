@@ -28,7 +28,8 @@ void RegisterPageCommands(ScriptRunner& runner) {
       {CommandCode::kLastPage, CPageManager::kLast},
       {CommandCode::kNextPage, CPageManager::kNext},
       {CommandCode::kPrevPage, CPageManager::kPrevious}};
-  for (const auto& [code, direction] : directions) {
+  for (const auto& [code, step] : directions) {
+    const int direction = step;  // a lambda may not capture a structured binding in every compiler
     runner.SetHandler(code, [direction](CommandContext& c) {
       c.Navigation().ChangePage(direction);
       return CommandResult::kContinue;
