@@ -1,7 +1,7 @@
 #include "platform/headless/HeadlessDisplay.h"
 
 #include "graphics/ImageCodec.h"
-#include "graphics/SurfacePng.h"
+#include "platform/host/SurfacePng.h"
 
 namespace qlm {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <system_error>
 
-#include "graphics/SurfacePng.h"
+#include "platform/host/SurfacePng.h"
 
 namespace qlm {
 

@@ -1,11 +1,12 @@
-#include "graphics/SurfacePng.h"
+#include "platform/host/SurfacePng.h"
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <string_view>
 #include <vector>
 
 #include "graphics/ImageCodec.h"
+#include "platform/host/HostFiles.h"
 
 namespace qlm {
 
@@ -16,12 +17,10 @@ bool WriteSurfacePng(const Surface& frame, const std::filesystem::path& path, st
             std::to_string(frame.Height()) + " pixels";
     return false;
   }
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out)
-    out.write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
-  if (out)
-    out.close();
-  if (!out) {
+  // Through the host's atomic replace: a failed write leaves no half-written picture.
+  errno = 0;
+  if (!WriteFileAtomically(
+          path, std::string_view(reinterpret_cast<const char*>(png.data()), png.size()))) {
     error = "cannot write " + path.string() + ": " + std::strerror(errno);
     return false;
   }
