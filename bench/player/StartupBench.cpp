@@ -140,5 +140,36 @@ void BM_StartUpToFirstFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_StartUpToFirstFrame)->Unit(benchmark::kMillisecond);
 
+// A script on a shown page creating N rectangles that all ask for the same name, through the whole
+// window (run-time states, plug-in hosts, hover marks follow the list). Time per object must stay
+// flat as N grows.
+void BM_CreateObjectsInWindow(benchmark::State& state) {
+  const int64_t count = state.range(0);
+  test::RecordingDialogs dialogs;
+  NoProfile profile;
+  TempFiles files;
+  for (auto _ : state) {
+    BenchLoop loop;
+    BenchDisplay display;
+    PlayerContext context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u};
+    PlayerWindow window(context);
+    loop.SetHandler(&window);
+    if (!window.OpenDocument(Document().string()))
+      state.SkipWithError("the document does not load");
+    window.Initialize();
+    window.RunScriptText("For i=1 To " + std::to_string(count) +
+                         "\nCreateRectangle(\"R\",\"\")\nNext i");
+    while (loop.PendingEvents() > 0 && display.presents < 2)
+      loop.Pump();
+    loop.SetHandler(nullptr);
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_CreateObjectsInWindow)
+    ->Arg(1000)
+    ->Arg(4000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace qlm

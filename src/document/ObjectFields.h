@@ -242,6 +242,10 @@ inline uint32_t GridColumns(const ObjectRecord& o) {
 inline uint32_t GridRows(const ObjectRecord& o) {
   return o.values[2];
 }
+inline void SetGridSize(ObjectRecord& o, uint32_t columns, uint32_t rows) {
+  o.values[1] = columns;
+  o.values[2] = rows;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Flash object (27)

@@ -172,6 +172,7 @@ class PlayerWindow : public ScriptHost,
   const TransitionWindow* Transition() const { return transition_.get(); }
   // ObjectHost (PlayerWindowCommands.cpp).
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
+  void AppendObject(PageRecord& page, ObjectRecord object) override;
   GridCells* GridCellsOf(ObjectRecord& object) override;
   // SystemHost: paths and files (PlayerWindowCommands.cpp), launching, the clipboard and fonts
   // (PlayerWindowSystem.cpp).

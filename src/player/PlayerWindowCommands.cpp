@@ -1,4 +1,5 @@
 // What the object commands of scripts ask of the player window, and the files they read.
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -46,6 +47,24 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
     runtime->mouseOverTarget = newIndexOf(runtime->mouseOverTarget);
   }
   input_.FollowObjectList(page, newIndexOf);
+}
+
+void PlayerWindow::AppendObject(PageRecord& page, ObjectRecord object) {
+  if (page.objects.size() == page.objects.capacity()) {
+    // Growing the list moves every object: the general edit carries their state along. The
+    // list grows geometrically, so this happens only a logarithmic number of times.
+    EditObjectList(page, [&object](std::vector<ObjectRecord>& objects) {
+      std::vector<size_t> from(objects.size());
+      std::iota(from.begin(), from.end(), size_t{0});
+      objects.push_back(std::move(object));
+      from.push_back(kNewObject);
+      return from;
+    });
+    return;
+  }
+  page.objects.push_back(std::move(object));
+  // The address may have held an object removed earlier: the new one starts afresh.
+  objectStates_.Of(page.objects.back()) = ObjectRunState{};
 }
 
 GridCells* PlayerWindow::GridCellsOf(ObjectRecord& object) {

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <memory>
-#include <numeric>
 
 #include "document/PageManager.h"
 #include "expr/ExpressionEvaluator.h"
@@ -182,13 +181,7 @@ CommandResult Create(CommandContext& context, const CreateCommand& command,
   object.name = names.FreeName(*page, name, command.defaultName);
   const std::string created = object.name;
   MarkRect(context.dirtyRect, object.rect, 1);
-  context.Objects().EditObjectList(*page, [&object](std::vector<ObjectRecord>& objects) {
-    std::vector<size_t> order(objects.size());
-    std::iota(order.begin(), order.end(), size_t{0});
-    objects.push_back(std::move(object));
-    order.push_back(ObjectHost::kNewObject);
-    return order;
-  });
+  context.Objects().AppendObject(*page, std::move(object));
   names.Added(*page);
   if (!resultVariable.empty()) {
     ExpressionEvaluator& evaluator = context.host.Evaluator();

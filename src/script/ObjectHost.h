@@ -24,6 +24,11 @@ class ObjectHost {
   static constexpr size_t kNewObject = SIZE_MAX;
   using ObjectListEdit = std::function<std::vector<size_t>(std::vector<ObjectRecord>&)>;
   virtual void EditObjectList(PageRecord& page, const ObjectListEdit& edit) { edit(page.objects); }
+  // Adds one object after the last; every object before it keeps its place and state. Costs
+  // amortised constant time, so a script creating thousands of objects stays linear.
+  virtual void AppendObject(PageRecord& page, ObjectRecord object) {
+    page.objects.push_back(std::move(object));
+  }
 
   // A script moved or resized an object (or changed its drawing order): objects that own a
   // child window move it along.
