@@ -82,6 +82,14 @@ void SdlEventLoop::Translate(const SDL_Event& event) {
       handler(event);
       return;
     }
+    // A click on the player window, or the focus coming to it, brings the box back on top.
+    if (window != 0 && window == display_.WindowId() &&
+        (event.type == SDL_MOUSEBUTTONDOWN ||
+         (event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                                            event.window.event == SDL_WINDOWEVENT_TAKE_FOCUS)))) {
+      if (SDL_Window* box = SDL_GetWindowFromID(modals_.back().windowId))
+        SDL_RaiseWindow(box);
+    }
     // The player window under a modal box keeps painting but takes no input.
     if (event.type == SDL_WINDOWEVENT && window == display_.WindowId() &&
         event.window.event != SDL_WINDOWEVENT_CLOSE)
