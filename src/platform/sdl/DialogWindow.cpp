@@ -9,7 +9,8 @@ namespace {
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(QLM_HAVE_X11)
 // The properties an X window manager reads to treat a window as the player's modal dialog.
-// They are set before the window is mapped, as the managers read them then.
+// They are set before the window is mapped, as the managers read them then, and after the
+// renderer is made, which rewrites the window's properties.
 void MarkAsDialog(SDL_Window* window, bool topmost) {
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -47,9 +48,17 @@ SDL_Point DialogPosition(SDL_Window* owner, int width, int height) {
   int ox = 0, oy = 0, ow = 0, oh = 0;
   SDL_GetWindowPosition(owner, &ox, &oy);
   SDL_GetWindowSize(owner, &ow, &oh);
-  SDL_Point p{ox + (ow - width) / 2, oy + (oh - height) / 2};
-  SDL_Rect screen;
   const int index = SDL_GetWindowDisplayIndex(owner);
+  SDL_Rect screen;
+  // A full-screen player covers its screen, also while it is still being put there.
+  if ((SDL_GetWindowFlags(owner) & SDL_WINDOW_FULLSCREEN) != 0 && index >= 0 &&
+      SDL_GetDisplayBounds(index, &screen) == 0) {
+    ox = screen.x;
+    oy = screen.y;
+    ow = screen.w;
+    oh = screen.h;
+  }
+  SDL_Point p{ox + (ow - width) / 2, oy + (oh - height) / 2};
   if (index >= 0 && SDL_GetDisplayUsableBounds(index, &screen) == 0) {
     p.x = std::clamp(p.x, screen.x, std::max(screen.x, screen.x + screen.w - width));
     p.y = std::clamp(p.y, screen.y, std::max(screen.y, screen.y + screen.h - height));
@@ -75,9 +84,6 @@ bool DialogWindow::Open(const std::string& titleUtf8, int width, int height, SDL
   window_ = SDL_CreateWindow(titleUtf8.c_str(), at.x, at.y, width, height, flags);
   if (!window_)
     return false;
-  if (owner)
-    SDL_SetWindowModalFor(window_, owner);
-  MarkAsDialog(window_, topmost);
   renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
   if (!renderer_)
     return false;
@@ -85,6 +91,9 @@ bool DialogWindow::Open(const std::string& titleUtf8, int width, int height, SDL
                                width, height);
   if (!texture_)
     return false;
+  if (owner)
+    SDL_SetWindowModalFor(window_, owner);
+  MarkAsDialog(window_, topmost);
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);
   return true;

@@ -183,13 +183,18 @@ SdlDialogs::SdlDialogs(SdlEventLoop& loop, SdlDisplay& display, CodePage codePag
 SdlDialogs::~SdlDialogs() = default;
 
 SDL_Window* SdlDialogs::Owner() const {
-  return display_.Shown() ? SDL_GetWindowFromID(display_.WindowId()) : nullptr;
+  // The player's window, also while it is still hidden (a box of the first page's script).
+  return SDL_GetWindowFromID(display_.WindowId());
 }
 
 SdlDialogs::ModalEnd SdlDialogs::RunModal(uint32_t id, SdlEventLoop::ModalHandler handler,
                                           const std::function<bool()>& finished,
                                           uint64_t deadline) {
-  loop_.PushModal(id, std::move(handler));
+  loop_.PushModal(id, [this, handler = std::move(handler)](const SDL_Event& e) {
+    if (e.type == SDL_QUIT)
+      quitRequested_ = true;
+    handler(e);
+  });
   ++open_;
   ModalEnd end = ModalEnd::kFinished;
   for (;;) {
@@ -208,6 +213,13 @@ SdlDialogs::ModalEnd SdlDialogs::RunModal(uint32_t id, SdlEventLoop::ModalHandle
   }
   --open_;
   loop_.PopModal(id);
+  if (end == ModalEnd::kFinished && quitRequested_) {
+    // The box took the request to end the program (it closed with it): the player gets it too.
+    quitRequested_ = false;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+  }
   return end;
 }
 

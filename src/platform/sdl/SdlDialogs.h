@@ -72,6 +72,7 @@ class SdlDialogs : public Dialogs {
   FilePlaces places_;
   std::string nextTitle_;
   int open_ = 0;
+  bool quitRequested_ = false;  // a box closed because the program is asked to end
 };
 
 }  // namespace qlm
