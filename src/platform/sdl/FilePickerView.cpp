@@ -69,6 +69,7 @@ void FilePickerView::MoveSelection(int to) {
   const int count = static_cast<int>(model_.Rows().size());
   if (count == 0)
     return;
+  focus_ = kFocusList;
   Select(std::clamp(to, 0, count - 1));
 }
 

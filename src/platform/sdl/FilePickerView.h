@@ -15,7 +15,8 @@ namespace qlm {
 // the arrow keys go through the filters) with Cancel, and a line for what went wrong.
 //
 // Keys: typing goes to the name field; the arrows, Page Up/Down, Home and End move through the
-// list (a file's name goes into the field); Enter opens the chosen folder or accepts the name;
+// list and take the focus there (a file's name goes into the field); Enter opens the chosen
+// row in the list and accepts the name in the field;
 // Backspace in an empty field or Alt+Up goes up; Tab and Shift+Tab move the focus; Escape
 // cancels. Mouse: a click chooses a row, a double click opens it.
 class FilePickerView : public PickerView {
