@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -487,9 +488,20 @@ TEST_F(PickerWindowTest, StartWithoutADocumentOpensThePicker) {
   StartPlayerOn("");
   const auto picker = WaitForPicker("Open a presentation", false);
   ASSERT_TRUE(picker) << "no picker appeared" << Diagnostics();
-  Type((root_ / "show" / "show.qmd").string());
+  const std::string path = (root_ / "show" / "show.qmd").string();
+  Type(path);
   x_->PressKey(XK_Return);
-  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  bool playing = player_.WaitForLine(PageLine("One"), Clock::now() + 10s);
+  if (!playing && !FindClients(x_->Connection(), "Open a presentation").empty()) {
+    // A key lost on a loaded machine: the name is typed again.
+    for (size_t i = 0; i < path.size() + 8; ++i)
+      x_->PressKey(XK_BackSpace);
+    Type(path);
+    x_->PressKey(XK_Return);
+    std::cerr << "the path was typed again\n";
+  }
+  playing = playing || player_.WaitForLine(PageLine("One"), Clock::now() + 20s);
+  ASSERT_TRUE(playing) << Diagnostics();
   CloseAndExpectExit();
 }
 
