@@ -1,25 +1,15 @@
 #include "platform/FileFilter.h"
 
+#include "platform/AsciiText.h"
+
 namespace qlm {
 namespace {
-
-char Fold(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-    text.remove_prefix(1);
-  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
-    text.remove_suffix(1);
-  return text;
-}
 
 std::vector<std::string> SplitPatterns(std::string_view text) {
   std::vector<std::string> patterns;
   for (;;) {
     const size_t at = text.find(';');
-    const std::string_view piece = Trim(text.substr(0, at));
+    const std::string_view piece = TrimSpacesAndTabs(text.substr(0, at));
     if (!piece.empty())
       patterns.emplace_back(piece);
     if (at == std::string_view::npos)
@@ -41,11 +31,12 @@ std::vector<FileFilterChoice> ParseFileFilter(std::string_view text) {
   }
   std::vector<FileFilterChoice> choices;
   for (size_t i = 0; i + 1 < fields.size(); i += 2) {
-    FileFilterChoice choice{std::string(Trim(fields[i])), SplitPatterns(fields[i + 1])};
+    FileFilterChoice choice{std::string(TrimSpacesAndTabs(fields[i])),
+                            SplitPatterns(fields[i + 1])};
     if (choice.patterns.empty())
       continue;
     if (choice.label.empty())
-      choice.label = std::string(Trim(fields[i + 1]));
+      choice.label = std::string(TrimSpacesAndTabs(fields[i + 1]));
     choices.push_back(std::move(choice));
   }
   if (choices.empty())
@@ -54,7 +45,7 @@ std::vector<FileFilterChoice> ParseFileFilter(std::string_view text) {
 }
 
 FileFilterChoice TypedFilter(std::string_view patterns) {
-  return {std::string(Trim(patterns)), SplitPatterns(patterns)};
+  return {std::string(TrimSpacesAndTabs(patterns)), SplitPatterns(patterns)};
 }
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
@@ -64,7 +55,8 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   size_t n = 0, p = 0;
   size_t starP = std::string_view::npos, starN = 0;
   while (n < name.size()) {
-    if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
       ++n;
       ++p;
     } else if (p < pattern.size() && pattern[p] == '*') {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
+
 namespace qlm {
 namespace {
 
@@ -21,18 +23,11 @@ bool IsAbsolute(const std::string& path) {
 }
 
 std::string Trimmed(const std::string& text) {
-  const size_t first = text.find_first_not_of(" \t");
-  if (first == std::string::npos)
-    return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  return std::string(TrimSpacesAndTabs(text));
 }
 
 bool LessFolded(const FolderEntry& a, const FolderEntry& b) {
-  return std::lexicographical_compare(
-      a.name.begin(), a.name.end(), b.name.begin(), b.name.end(), [](char x, char y) {
-        const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; };
-        return fold(x) < fold(y);
-      });
+  return LessIgnoreAsciiCase(a.name, b.name);
 }
 
 std::string LastComponent(const std::string& path) {

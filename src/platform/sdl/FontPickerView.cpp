@@ -7,6 +7,7 @@
 #include <cmath>
 #include <set>
 
+#include "platform/AsciiText.h"
 #include "platform/KeyNames.h"
 
 namespace qlm {
@@ -15,18 +16,9 @@ namespace {
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 constexpr int kSizeCount = static_cast<int>(std::size(kSizes));
 
-char Fold(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool StartsWithFolded(const std::string& text, const std::string& prefix) {
-  if (prefix.size() > text.size())
-    return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (Fold(text[i]) != Fold(prefix[i]))
-      return false;
-  }
-  return true;
+  return prefix.size() <= text.size() &&
+         EqualsIgnoreAsciiCase(std::string_view(text).substr(0, prefix.size()), prefix);
 }
 
 const char* const kBoxNames[] = {"Bold", "Italic", "Underline", "Strikeout"};
@@ -49,10 +41,8 @@ std::vector<std::string> InstalledFontFamilies() {
   FcObjectSetDestroy(objects);
   FcPatternDestroy(pattern);
   std::vector<std::string> families(unique.begin(), unique.end());
-  std::sort(families.begin(), families.end(), [](const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return Fold(x) < Fold(y); });
-  });
+  std::sort(families.begin(), families.end(),
+            [](const std::string& a, const std::string& b) { return LessIgnoreAsciiCase(a, b); });
   return families;
 }
 
