@@ -481,6 +481,24 @@ TEST_F(PickerWindowTest, ColourPickedFromThePaletteAndTypedIntoAField) {
   CloseAndExpectExit();
 }
 
+TEST_F(PickerWindowTest, FontPickedWithKeys) {
+  std::vector<std::string> enter = {"FontPicker()"};
+  for (const std::string& line : ShowPicked("CBK_Font"))
+    enter.push_back(line);
+  StartShow(enter, {"got-DejaVu Sans|BOLD|12|0|NONE|", "got-"});
+  const auto picker = WaitForPicker("Font");
+  ASSERT_TRUE(picker) << Diagnostics();
+  // The family typed into the list, the size field left at 12, Bold ticked with Space.
+  Type("dejavu sans");
+  x_->PressKey(XK_Tab);
+  x_->PressKey(XK_Tab);
+  x_->PressKey(XK_space);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("got-DejaVu Sans|BOLD|12|0|NONE|"), Clock::now() + 10s))
+      << Diagnostics();
+  CloseAndExpectExit();
+}
+
 // Without a document the player asks for one, and plays what is picked.
 TEST_F(PickerWindowTest, StartWithoutADocumentOpensThePicker) {
   std::filesystem::create_directories(root_ / "show");
