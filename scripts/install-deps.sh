@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev libpixman-1-dev libfontconfig-dev libfreetype-dev
   libsdl2-dev nlohmann-json3-dev libmpv-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth libxtst-dev yabasic
+  xvfb xauth libxtst-dev yabasic openbox
   librsvg2-bin desktop-file-utils appstream
 )
 

@@ -9,6 +9,7 @@
 
 #include "app/JsonPlayerEvents.h"
 #include "app/PlayerBuilder.h"
+#include "document/StandaloneContainer.h"
 #include "graphics/ImageCodec.h"
 #include "platform/headless/JsonLinesWriter.h"
 #include "platform/host/HostProcesses.h"
@@ -71,6 +72,50 @@ Image24 ProgramIcon(const std::filesystem::path& executable) {
   return {};
 }
 
+// True when the program file carries a presentation of its own.
+bool CarriesPresentation(const FileSystem& files, const std::filesystem::path& executable) {
+  const FileSystem::Opened opened = files.OpenRead(executable.string());
+  return opened.file && IsStandaloneFile(*opened.file);
+}
+
+// The places of the presentation's pickers: its folder, drive C:, the mounted drives and, when
+// it is trusted with everything, the whole host as Z:.
+SdlDialogs::FilePlaces PresentationPlaces(const HostFileSystem& files,
+                                          const PlayerOptions& options) {
+  SdlDialogs::FilePlaces places;
+  places.files = &files;
+  places.startFolder = files.ToWindows(files.CurrentFolder());
+  places.places = {places.startFolder, "C:\\"};
+  for (const DriveMount& m : options.mounts)
+    places.places.push_back(std::string(1, m.letter) + ":\\");
+  if (options.trust)
+    places.places.push_back("Z:\\");
+  return places;
+}
+
+// Started without a document and without a presentation of its own, the player asks for one
+// in an open picker over the whole host, starting in the current folder. Returns the chosen
+// host path; nullopt when the picker was cancelled.
+std::optional<std::filesystem::path> PickPresentation(const PlayerProcess& process,
+                                                      SdlDialogs& dialogs,
+                                                      const CodePage& codePage) {
+  HostFileSystem files(process.environment, codePage);
+  std::error_code ec;
+  files.SetCurrentFolder(std::filesystem::current_path(ec));
+  SdlDialogs::FilePlaces places;
+  places.files = &files;
+  places.startFolder = files.ToWindows(files.CurrentFolder());
+  places.places = {places.startFolder, files.ToWindows(process.environment.home), "Z:\\"};
+  dialogs.SetFilePlaces(places);
+  dialogs.SetNextFileTitle("Open a presentation");
+  const std::optional<std::string> chosen = dialogs.ChooseFile(
+      FileDialogMode::kOpen, "Presentations (*.qmd; *.exe)|*.qmd;*.exe|All Files (*.*)|*.*||", "");
+  dialogs.SetFilePlaces({});
+  if (!chosen)
+    return std::nullopt;
+  return files.ToHost(*chosen);
+}
+
 }  // namespace
 
 std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions& options,
@@ -94,9 +139,29 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   SdlEventLoop loop(clock, *display, codePage);
   SdlDialogs dialogs(loop, *display, codePage);
   JsonLinesWriter json(out, codePage);
+
+  // With nothing to play, the user picks a presentation; the run goes on as if it was named.
+  PlayerOptions chosen = options;
+  if (options.arguments.empty() && !options.blank) {
+    HostFileSystem own(process.environment, codePage);
+    if (!CarriesPresentation(own, process.executable)) {
+      const std::optional<std::filesystem::path> picked =
+          PickPresentation(process, dialogs, codePage);
+      if (!picked) {
+        *process.err << "qlmplayer: no presentation was chosen\n";
+        if (options.json)
+          json.Exit(kExitNoProject);
+        return kExitNoProject;
+      }
+      chosen.arguments = {picked->string()};
+      chosen.commandLine = JoinCommandLine(chosen.arguments);
+    }
+  }
+
   JsonPlayerEvents events(json);
-  PlayerBuilder builder(process, options, MpvMediaBackend::Options{});
-  PlayerContext context = builder.Build(loop, *display, dialogs, options.json ? &events : nullptr);
+  PlayerBuilder builder(process, chosen, MpvMediaBackend::Options{});
+  PlayerContext context = builder.Build(loop, *display, dialogs, chosen.json ? &events : nullptr);
+  dialogs.SetFilePlaces(PresentationPlaces(builder.Files(), chosen));
   // The desktop starts what Run and launching objects name; headless runs only report it.
   HostProcesses processes(process.executable);
   context.processes = &processes;
@@ -108,7 +173,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
     AppWindowHandler handler(app);
     loop.SetHandler(&handler);
     const PlayerApp::StartResult start =
-        options.blank ? app.StartWith(BlankProject()) : app.StartUp(options.commandLine);
+        chosen.blank ? app.StartWith(BlankProject()) : app.StartUp(chosen.commandLine);
     if (start == PlayerApp::StartResult::kHandedOver) {
       code = app.HandOverError().empty() ? kExitOk : kExitNoProject;
     } else if (start == PlayerApp::StartResult::kNoProject) {

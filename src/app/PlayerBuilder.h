@@ -44,6 +44,8 @@ class PlayerBuilder {
   PlayerContext Build(EventLoop& loop, Display& display, Dialogs& dialogs, PlayerEvents* events);
 
   const CodePage& Encoding() const { return codePage_; }
+  // The presentation's file system, which every access of the player passes.
+  const HostFileSystem& Files() const { return files_; }
 
  private:
   void SetUpPolicy(const PlayerProcess& process);

@@ -21,6 +21,25 @@ inline std::string AsciiLower(std::string_view text) {
   return out;
 }
 
+// The text without the blanks and tabs around it.
+constexpr std::string_view TrimSpacesAndTabs(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+    text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+    text.remove_suffix(1);
+  return text;
+}
+
+// Byte order with A-Z folded to a-z: the order of names in lists the user reads.
+inline bool LessIgnoreAsciiCase(std::string_view a, std::string_view b) {
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+    if (x != y)
+      return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
+  }
+  return a.size() < b.size();
+}
+
 inline bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;

@@ -34,6 +34,8 @@ class XSession {
   XSession& operator=(const XSession&) = delete;
 
   bool Open() const { return dpy_ != nullptr; }
+  // The connection, for the helpers of XWindowTree.h.
+  Display* Connection() const { return dpy_; }
   bool HasXTest() const {
     int event = 0, error = 0, major = 0, minor = 0;
     return XTestQueryExtension(dpy_, &event, &error, &major, &minor) != 0;

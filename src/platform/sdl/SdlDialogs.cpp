@@ -7,10 +7,15 @@
 #include <optional>
 
 #include "graphics/Surface.h"
+#include "platform/FilePickerModel.h"
+#include "platform/sdl/ColourPickerView.h"
+#include "platform/sdl/DialogKit.h"
+#include "platform/sdl/DialogWindow.h"
+#include "platform/sdl/FilePickerView.h"
+#include "platform/sdl/FontPickerView.h"
 #include "platform/sdl/MessageBoxControl.h"
 #include "platform/sdl/MessageBoxPainter.h"
 #include "platform/sdl/SdlDisplay.h"
-#include "platform/sdl/SdlEventLoop.h"
 #include "platform/sdl/SdlKeyMap.h"
 
 namespace qlm {
@@ -27,41 +32,14 @@ class MessageBoxWindow {
         layout_(std::move(layout)),
         picture_(layout_.width, layout_.height) {}
 
-  ~MessageBoxWindow() {
-    if (texture_)
-      SDL_DestroyTexture(texture_);
-    if (renderer_)
-      SDL_DestroyRenderer(renderer_);
-    if (window_)
-      SDL_DestroyWindow(window_);
-  }
-  MessageBoxWindow(const MessageBoxWindow&) = delete;
-  MessageBoxWindow& operator=(const MessageBoxWindow&) = delete;
-
   bool Open(const std::string& captionUtf8, SDL_Window* owner, bool topmost) {
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (topmost)
-      flags |= SDL_WINDOW_ALWAYS_ON_TOP;
-    window_ = SDL_CreateWindow(captionUtf8.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               layout_.width, layout_.height, flags);
-    if (!window_)
+    if (!window_.Open(captionUtf8, layout_.width, layout_.height, owner, topmost))
       return false;
-    if (owner)
-      SDL_SetWindowModalFor(window_, owner);
-    // The software renderer: a box is small, and it leaves the player's renderer alone.
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_)
-      return false;
-    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                 layout_.width, layout_.height);
-    if (!texture_)
-      return false;
-    SDL_RaiseWindow(window_);
     Draw();
     return true;
   }
 
-  uint32_t Id() const { return SDL_GetWindowID(window_); }
+  uint32_t Id() const { return window_.Id(); }
   const std::optional<int>& Answer() const { return answer_; }
 
   void Handle(const SDL_Event& e) {
@@ -114,29 +92,136 @@ class MessageBoxWindow {
  private:
   void Draw() {
     painter_.Paint(picture_, layout_, control_, pressed_);
-    SDL_UpdateTexture(texture_, nullptr, picture_.Row(0), picture_.Width() * 4);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    SDL_RenderPresent(renderer_);
+    window_.Present(picture_);
   }
 
   MessageBoxPainter& painter_;
   MessageBoxControl& control_;
   MessageBoxLayout layout_;
   Surface picture_;
-  SDL_Window* window_ = nullptr;
-  SDL_Renderer* renderer_ = nullptr;
-  SDL_Texture* texture_ = nullptr;
+  DialogWindow window_;
   int pressed_ = -1;
   std::optional<int> answer_;
+};
+
+// One open picker: the window that shows a view and hands it the window's events.
+class PickerWindow {
+ public:
+  explicit PickerWindow(PickerView& view) : view_(view), picture_(view.Width(), view.Height()) {}
+
+  bool Open(const std::string& titleUtf8, SDL_Window* owner) {
+    if (!window_.Open(titleUtf8, view_.Width(), view_.Height(), owner, false))
+      return false;
+    Draw();
+    return true;
+  }
+  uint32_t Id() const { return window_.Id(); }
+
+  void Handle(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_QUIT:
+        view_.Cancel();
+        return;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE)
+          view_.Cancel();
+        else if (e.window.event == SDL_WINDOWEVENT_EXPOSED)
+          Draw();
+        return;
+      case SDL_KEYDOWN:
+        view_.Key(VirtualKeyFromSdl(e.key.keysym.scancode, e.key.keysym.sym, e.key.keysym.mod),
+                  ModifiersFromSdl(e.key.keysym.mod));
+        break;
+      case SDL_TEXTINPUT:
+        view_.Text(e.text.text);
+        break;
+      case SDL_MOUSEMOTION:
+        mouseX_ = e.motion.x;
+        mouseY_ = e.motion.y;
+        return;
+      case SDL_MOUSEBUTTONDOWN:
+        if (e.button.button != SDL_BUTTON_LEFT)
+          return;
+        view_.MouseDown(e.button.x, e.button.y, e.button.clicks);
+        break;
+      case SDL_MOUSEBUTTONUP:
+        if (e.button.button != SDL_BUTTON_LEFT)
+          return;
+        view_.MouseUp(e.button.x, e.button.y);
+        break;
+      case SDL_MOUSEWHEEL:
+        view_.Wheel(mouseX_, mouseY_,
+                    e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.wheel.y : e.wheel.y);
+        break;
+      default:
+        return;
+    }
+    Draw();
+  }
+
+ private:
+  void Draw() {
+    view_.Paint(picture_);
+    window_.Present(picture_);
+  }
+
+  PickerView& view_;
+  Surface picture_;
+  DialogWindow window_;
+  int mouseX_ = 0;
+  int mouseY_ = 0;
 };
 
 }  // namespace
 
 SdlDialogs::SdlDialogs(SdlEventLoop& loop, SdlDisplay& display, CodePage codePage)
-    : loop_(loop), display_(display), codePage_(std::move(codePage)) {}
+    : loop_(loop), display_(display), codePage_(std::move(codePage)) {
+  // A full-screen player stays on the screen while its dialog has the focus.
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+}
 
 SdlDialogs::~SdlDialogs() = default;
+
+SDL_Window* SdlDialogs::Owner() const {
+  // The player's window, also while it is still hidden (a box of the first page's script).
+  return SDL_GetWindowFromID(display_.WindowId());
+}
+
+SdlDialogs::ModalEnd SdlDialogs::RunModal(uint32_t id, SdlEventLoop::ModalHandler handler,
+                                          const std::function<bool()>& finished,
+                                          uint64_t deadline) {
+  loop_.PushModal(id, [this, handler = std::move(handler)](const SDL_Event& e) {
+    if (e.type == SDL_QUIT)
+      quitRequested_ = true;
+    handler(e);
+  });
+  ++open_;
+  ModalEnd end = ModalEnd::kFinished;
+  for (;;) {
+    if (finished())
+      break;
+    if (loop_.TickCount() >= deadline) {
+      end = ModalEnd::kTimedOut;
+      break;
+    }
+    // The player's loop goes on under the box: timers fire, scripts run, the window repaints.
+    const uint64_t until = std::min(deadline, loop_.TickCount() + SdlEventLoop::kSourcePollMs);
+    if (loop_.WaitUntil(until)) {
+      end = ModalEnd::kQuit;
+      break;
+    }
+  }
+  --open_;
+  loop_.PopModal(id);
+  if (end == ModalEnd::kFinished && quitRequested_) {
+    // The box took the request to end the program (it closed with it): the player gets it too.
+    quitRequested_ = false;
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+  }
+  return end;
+}
 
 int SdlDialogs::MessageBoxTimeout(const std::string& text, const std::string& caption,
                                   uint32_t style, uint32_t timeoutMs) {
@@ -145,62 +230,83 @@ int SdlDialogs::MessageBoxTimeout(const std::string& text, const std::string& ca
   MessageBoxControl control(style);
   MessageBoxWindow box(*painter_, control,
                        painter_->Layout(codePage_.ToUtf8(text), style, control));
-  SDL_Window* owner = display_.Shown() ? SDL_GetWindowFromID(display_.WindowId()) : nullptr;
-  if (!box.Open(codePage_.ToUtf8(caption), owner, (style & kTopmostStyle) != 0))
+  if (!box.Open(codePage_.ToUtf8(caption), Owner(), (style & kTopmostStyle) != 0))
     return control.EscapeAnswer().value_or(control.DefaultAnswer());
 
   const uint64_t deadline = timeoutMs > 0 ? loop_.TickCount() + timeoutMs : EventLoop::kForever;
-  const uint32_t id = box.Id();
-  loop_.PushModal(id, [&box](const SDL_Event& e) { box.Handle(e); });
-  ++open_;
-  int answer = control.DefaultAnswer();
-  for (;;) {
-    if (box.Answer()) {
-      answer = *box.Answer();
+  switch (RunModal(
+      box.Id(), [&box](const SDL_Event& e) { box.Handle(e); },
+      [&box] { return box.Answer().has_value(); }, deadline)) {
+    case ModalEnd::kFinished:
+      return *box.Answer();
+    case ModalEnd::kTimedOut:
+      return idb::kTimedOut;
+    case ModalEnd::kQuit:
       break;
-    }
-    if (loop_.TickCount() >= deadline) {
-      answer = idb::kTimedOut;
-      break;
-    }
-    // The player's loop goes on under the box: timers fire, scripts run, the window repaints.
-    const uint64_t until = std::min(deadline, loop_.TickCount() + SdlEventLoop::kSourcePollMs);
-    if (loop_.WaitUntil(until)) {
-      // The program is ending: the box goes with the answer closing it gives.
-      answer = control.EscapeAnswer().value_or(control.DefaultAnswer());
-      break;
-    }
   }
-  --open_;
-  loop_.PopModal(id);
-  return answer;
+  // The program is ending: the box goes with the answer closing it gives.
+  return control.EscapeAnswer().value_or(control.DefaultAnswer());
 }
 
-namespace {
-
-void NoteCancelled(const char* what) {
-  std::cerr << "qlmplayer: the " << what
-            << " dialog is not available on the desktop yet; it was cancelled\n";
+bool SdlDialogs::RunPicker(PickerView& view, const std::string& titleUtf8) {
+  PickerWindow window(view);
+  if (!window.Open(titleUtf8, Owner())) {
+    std::cerr << "qlmplayer: the \"" << titleUtf8
+              << "\" picker cannot be opened: " << SDL_GetError() << '\n';
+    return false;
+  }
+  // Typed text reaches the picker's fields; the state of text input is left as it was found.
+  const bool typing = SDL_IsTextInputActive();
+  if (!typing)
+    SDL_StartTextInput();
+  const ModalEnd end = RunModal(
+      window.Id(), [&window](const SDL_Event& e) { window.Handle(e); },
+      [&view] { return view.GetState() != PickerView::State::kOpen; }, EventLoop::kForever);
+  if (!typing)
+    SDL_StopTextInput();
+  return end == ModalEnd::kFinished && view.GetState() == PickerView::State::kAccepted;
 }
 
-}  // namespace
-
-std::optional<std::string> SdlDialogs::ChooseFile(FileDialogMode mode, const std::string&,
-                                                  const std::string&) {
-  NoteCancelled(mode == FileDialogMode::kFolder ? "folder"
-                : mode == FileDialogMode::kSave ? "save-file"
-                                                : "open-file");
-  return std::nullopt;
+std::optional<std::string> SdlDialogs::ChooseFile(FileDialogMode mode, const std::string& filter,
+                                                  const std::string& initial) {
+  std::string title = std::move(nextTitle_);
+  nextTitle_.clear();
+  if (!places_.files) {
+    std::cerr << "qlmplayer: no files to pick from; the file dialog was cancelled\n";
+    return std::nullopt;
+  }
+  if (title.empty()) {
+    title = mode == FileDialogMode::kOpen   ? "Open"
+            : mode == FileDialogMode::kSave ? "Save As"
+                                            : codePage_.ToUtf8(filter);
+    if (title.empty())
+      title = "Browse for Folder";
+  }
+  if (!kit_)
+    kit_ = std::make_unique<DialogKit>();
+  FilePickerModel model(*places_.files, mode, filter, initial, places_.startFolder, places_.places);
+  FilePickerView view(model, *kit_, codePage_);
+  if (!RunPicker(view, title))
+    return std::nullopt;
+  return view.Result();
 }
 
 std::optional<uint32_t> SdlDialogs::ChooseColour() {
-  NoteCancelled("colour");
-  return std::nullopt;
+  if (!kit_)
+    kit_ = std::make_unique<DialogKit>();
+  ColourPickerView view(*kit_);
+  if (!RunPicker(view, "Colour"))
+    return std::nullopt;
+  return view.Colour();
 }
 
 std::optional<FontChoice> SdlDialogs::ChooseFont() {
-  NoteCancelled("font");
-  return std::nullopt;
+  if (!kit_)
+    kit_ = std::make_unique<DialogKit>();
+  FontPickerView view(*kit_, InstalledFontFamilies(), 96);
+  if (!RunPicker(view, "Font"))
+    return std::nullopt;
+  return view.Choice();
 }
 
 }  // namespace qlm

@@ -77,10 +77,27 @@ void SdlEventLoop::Translate(const SDL_Event& event) {
         return;
       }
     }
-    if (event.type == SDL_QUIT) {
+    // The end of the program goes to the top box; so do keys and text that the system gave the
+    // player window (SDL names the window that had the keyboard focus last, which is the
+    // player's when it appeared after the box), as a modal box owns the keyboard.
+    const bool typed = event.type == SDL_KEYDOWN || event.type == SDL_KEYUP ||
+                       event.type == SDL_TEXTINPUT || event.type == SDL_TEXTEDITING;
+    if (event.type == SDL_QUIT || (typed && (window == 0 || window == display_.WindowId()))) {
       const ModalHandler handler = modals_.back().handler;
       handler(event);
       return;
+    }
+    // A click on the player window, the focus coming to it, or the window appearing or coming
+    // forward (a box of the first page's script opens before the window; a new size may map it
+    // again) brings the box back on top.
+    if (window != 0 && window == display_.WindowId() &&
+        (event.type == SDL_MOUSEBUTTONDOWN ||
+         (event.type == SDL_WINDOWEVENT && (event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ||
+                                            event.window.event == SDL_WINDOWEVENT_TAKE_FOCUS ||
+                                            event.window.event == SDL_WINDOWEVENT_SHOWN ||
+                                            event.window.event == SDL_WINDOWEVENT_EXPOSED)))) {
+      if (SDL_Window* box = SDL_GetWindowFromID(modals_.back().windowId))
+        SDL_RaiseWindow(box);
     }
     // The player window under a modal box keeps painting but takes no input.
     if (event.type == SDL_WINDOWEVENT && window == display_.WindowId() &&
