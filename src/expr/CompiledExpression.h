@@ -19,6 +19,7 @@ struct CompiledExpression {
   enum class Code : uint8_t {
     kConst,         // push numbers[a]
     kLoad,          // push the number of binding a (0 when missing)
+    kLoadChecked,   // kLoad followed by kOverflowCheck located at strings[b]
     kLoadIndexed,   // pop index; push the number of strings[a] + "[i]"
     kStore,         // binding a := top
     kStoreIndexed,  // pop value, pop index; strings[a] + "[i]" := value; push value

@@ -27,6 +27,7 @@ StackEffect EffectOf(Code code, const CompiledExpression& program, uint32_t a) {
   switch (code) {
     case Code::kConst:
     case Code::kLoad:
+    case Code::kLoadChecked:
       return {1, 0};
     case Code::kLoadIndexed:
     case Code::kStore:
@@ -213,12 +214,35 @@ void ExpressionCompiler::Multiplicative() {
     Power();
     Emit(op == '*' ? Code::kMul : Code::kDiv);
   }
-  // A constant within the limit needs no check.
-  const CompiledExpression::Op& last = program_.ops.back();
-  if (last.code == Code::kConst) {
-    const double value = program_.numbers[last.a];
-    if (!(value > kOverflowLimit) && !std::isnan(value))
+  // The check needs no op of its own when the last op made the value: a constant within the
+  // limit or a truth value passes it, and a variable is checked as it is loaded.
+  CompiledExpression::Op& last = program_.ops.back();
+  switch (last.code) {
+    case Code::kConst: {
+      const double value = program_.numbers[last.a];
+      if (!(value > kOverflowLimit) && !std::isnan(value))
+        return;
+      break;
+    }
+    case Code::kOr:
+    case Code::kAnd:
+    case Code::kLess:
+    case Code::kGreater:
+    case Code::kLessEqual:
+    case Code::kGreaterEqual:
+    case Code::kEqual:
+    case Code::kNotEqual:
+    case Code::kTextAssign:
+    case Code::kTextAssignIndexed:
+    case Code::kTextCompare:
+    case Code::kTextCompareIndexed:
       return;
+    case Code::kLoad:
+      last.code = Code::kLoadChecked;
+      last.b = String(cursor_.Location());
+      return;
+    default:
+      break;
   }
   Emit(Code::kOverflowCheck, String(cursor_.Location()));
 }

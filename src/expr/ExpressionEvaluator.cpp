@@ -498,7 +498,6 @@ double ExpressionEvaluator::Run(const CompiledExpression& start) {
   ++counts_.compiledRuns;
   ++running_;
   ClearError();
-  mode_ = static_cast<Mode>(start.mode);
   const CompiledExpression* program = &start;
 
   // The stacks: numbers in place for the usual short line, texts only when the line has any.
@@ -506,18 +505,19 @@ double ExpressionEvaluator::Run(const CompiledExpression& start) {
   double localNumbers[kLocalNumbers];
   std::vector<double> heapNumbers;
   double* numbers = localNumbers;
-  auto reserveNumbers = [&](size_t depth, size_t capacity) {
-    if (capacity <= kLocalNumbers && numbers == localNumbers)
+  size_t capacity = kLocalNumbers;
+  auto reserveNumbers = [&](size_t depth, size_t needed) {
+    if (needed <= capacity)
       return;
-    if (heapNumbers.size() >= capacity)
-      return;
-    std::vector<double> larger(std::max(capacity, kLocalNumbers));
+    std::vector<double> larger(needed);
     std::copy(numbers, numbers + depth, larger.begin());
     heapNumbers = std::move(larger);
     numbers = heapNumbers.data();
+    capacity = needed;
   };
   size_t n = 0;
-  reserveNumbers(0, program->maxNumbers);
+  if (program->maxNumbers > capacity)
+    reserveNumbers(0, program->maxNumbers);
   std::vector<std::string> texts;
   if (program->maxTexts > 1)
     texts.reserve(program->maxTexts);
@@ -549,6 +549,16 @@ double ExpressionEvaluator::Run(const CompiledExpression& start) {
       case Code::kLoad: {
         const VariableRecord* record = Resolve(program->bindings[op.a]);
         numbers[n++] = record ? record->number : 0;
+        break;
+      }
+      case Code::kLoadChecked: {
+        const VariableRecord* record = Resolve(program->bindings[op.a]);
+        double value = record ? record->number : 0;
+        if (value > kOverflowLimit || std::isnan(value)) {
+          value = kOverflowLimit;
+          SetError(expr_error::kOverflow, "", &program->strings[op.b]);
+        }
+        numbers[n++] = value;
         break;
       }
       case Code::kLoadIndexed: {
