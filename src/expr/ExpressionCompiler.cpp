@@ -170,29 +170,12 @@ void ExpressionCompiler::OrAnd() {
 void ExpressionCompiler::Comparison() {
   Additive();
   while (cursor_.Token() == '<' || cursor_.Token() == '>' || cursor_.Token() == '=') {
-    char op[2] = {static_cast<char>(cursor_.Token()), 0};
-    cursor_.NextToken();
-    if (cursor_.Token() == '=' || cursor_.Token() == '<' || cursor_.Token() == '>') {
-      op[1] = static_cast<char>(cursor_.Token());
-      cursor_.NextToken();
-    }
+    const ExpressionCursor::Comparison op = cursor_.ReadComparison();
     Additive();
-    const std::string_view o(op, op[1] ? 2 : 1);
-    Code code = Code::kKeepLeft;  // "<<" and ">>"
-    if (o == "<") {
-      code = Code::kLess;
-    } else if (o == ">") {
-      code = Code::kGreater;
-    } else if (o == "<=" || o == "=<") {
-      code = Code::kLessEqual;
-    } else if (o == ">=" || o == "=>") {
-      code = Code::kGreaterEqual;
-    } else if (o == "=" || o == "==") {
-      code = Code::kEqual;
-    } else if (o == "<>" || o == "><") {
-      code = Code::kNotEqual;
-    }
-    Emit(code);
+    // By ExpressionCursor::Comparison.
+    constexpr Code kCodes[] = {Code::kLess,  Code::kGreater,  Code::kLessEqual, Code::kGreaterEqual,
+                               Code::kEqual, Code::kNotEqual, Code::kKeepLeft};
+    Emit(kCodes[static_cast<size_t>(op)]);
   }
 }
 

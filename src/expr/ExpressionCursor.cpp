@@ -96,6 +96,29 @@ bool ExpressionCursor::PathMacro(std::string& macro) {
   return token_ == '>';
 }
 
+ExpressionCursor::Comparison ExpressionCursor::ReadComparison() {
+  char op[2] = {static_cast<char>(token_), 0};
+  NextToken();
+  if (token_ == '=' || token_ == '<' || token_ == '>') {
+    op[1] = static_cast<char>(token_);
+    NextToken();
+  }
+  const std::string_view o(op, op[1] ? 2 : 1);
+  if (o == "<")
+    return Comparison::kLess;
+  if (o == ">")
+    return Comparison::kGreater;
+  if (o == "<=" || o == "=<")
+    return Comparison::kLessEqual;
+  if (o == ">=" || o == "=>")
+    return Comparison::kGreaterEqual;
+  if (o == "=" || o == "==")
+    return Comparison::kEqual;
+  if (o == "<>" || o == "><")
+    return Comparison::kNotEqual;
+  return Comparison::kKeepLeft;
+}
+
 std::string ExpressionCursor::Location() const {
   constexpr std::string_view kMark = " ?????";
   const size_t read = std::min(position_, text_.size());

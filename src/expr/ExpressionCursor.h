@@ -42,6 +42,19 @@ class ExpressionCursor {
   // when the text ends first.
   bool PathMacro(std::string& macro);
 
+  // A comparison operator from the current token on: "<", ">", "=" and the pairs of them.
+  // "<<" and ">>" keep the left operand.
+  enum class Comparison {
+    kLess,
+    kGreater,
+    kLessEqual,
+    kGreaterEqual,
+    kEqual,
+    kNotEqual,
+    kKeepLeft
+  };
+  Comparison ReadComparison();
+
   // The text read up to here followed by " ?????": where an error is shown.
   std::string Location() const;
 

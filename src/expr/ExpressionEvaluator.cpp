@@ -121,28 +121,30 @@ double ExpressionEvaluator::OrAnd() {
 double ExpressionEvaluator::Comparison() {
   double left = Additive();
   while (cursor_.Token() == '<' || cursor_.Token() == '>' || cursor_.Token() == '=') {
-    char op[2] = {static_cast<char>(cursor_.Token()), 0};
-    cursor_.NextToken();
-    if (cursor_.Token() == '=' || cursor_.Token() == '<' || cursor_.Token() == '>') {
-      op[1] = static_cast<char>(cursor_.Token());
-      cursor_.NextToken();
-    }
+    const ExpressionCursor::Comparison op = cursor_.ReadComparison();
     double right = Additive();
-    std::string_view o(op, op[1] ? 2 : 1);
-    if (o == "<") {
-      left = left < right;
-    } else if (o == ">") {
-      left = left > right;
-    } else if (o == "<=" || o == "=<") {
-      left = left <= right;
-    } else if (o == ">=" || o == "=>") {
-      left = left >= right;
-    } else if (o == "=" || o == "==") {
-      left = std::fabs(left - right) <= kEqualTolerance;
-    } else if (o == "<>" || o == "><") {
-      left = left != right;
+    switch (op) {
+      case ExpressionCursor::Comparison::kLess:
+        left = left < right;
+        break;
+      case ExpressionCursor::Comparison::kGreater:
+        left = left > right;
+        break;
+      case ExpressionCursor::Comparison::kLessEqual:
+        left = left <= right;
+        break;
+      case ExpressionCursor::Comparison::kGreaterEqual:
+        left = left >= right;
+        break;
+      case ExpressionCursor::Comparison::kEqual:
+        left = std::fabs(left - right) <= kEqualTolerance;
+        break;
+      case ExpressionCursor::Comparison::kNotEqual:
+        left = left != right;
+        break;
+      case ExpressionCursor::Comparison::kKeepLeft:
+        break;
     }
-    // "<<" and ">>" leave the left operand as it is.
   }
   return left;
 }
