@@ -107,17 +107,24 @@ Path SplitPath(const std::string& path) {
 
 }  // namespace
 
-// Access to the evaluator's private helpers for the function bodies below.
+// Access to the evaluator's private helpers for the function bodies below. A function reads its
+// arguments first: from the text when `args` is null, else as a compiled program read them.
 struct FunctionContext {
   ExpressionEvaluator& ev;
+  FunctionArguments* args = nullptr;
 
   bool Raw(size_t count, std::string* out) {
+    if (args) {
+      for (size_t i = 0; i < count && i < args->raw->size(); ++i)
+        out[i] = (*args->raw)[i];
+      return args->rawOk;
+    }
     if (ev.RawArguments(count, out))
       return true;
     ev.SetError(expr_error::kParameters, "Wrong number of parameters.");
     return false;
   }
-  double Paren() { return ev.ParenExpression(); }
+  double Paren() { return args ? args->number : ev.ParenExpression(); }
   std::string Text(const std::string& raw) const { return ev.ResolveText(raw); }
   double Number(const std::string& raw) const { return ev.ResolveNumber(raw); }
   int32_t Integer(const std::string& raw) const { return ev.ResolveInteger(raw); }
@@ -133,14 +140,21 @@ struct FunctionContext {
     return ev.owner_->FindObjectInfo(ev.ResolveText(raw));
   }
   int NextRandom() { return ev.random_.Next(); }
-  void Overflow(std::string_view detail) { ev.SetError(expr_error::kOverflow, detail); }
+  void Overflow(std::string_view detail) {
+    ev.SetError(expr_error::kOverflow, detail, args ? args->location : nullptr);
+  }
+  // A compiled program raised this error already, where the text has it.
   void Expect(int token, std::string_view detail) {
-    if (ev.token_ != token)
+    if (args)
+      return;
+    if (ev.cursor_.Token() != token)
       ev.SetError(expr_error::kString, detail);
-    ev.NextToken();
+    ev.cursor_.NextToken();
   }
   std::string EvaluateText() {
-    ev.NextToken();
+    if (args)
+      return std::move(args->text);
+    ev.cursor_.NextToken();
     return ev.EvaluateText();
   }
 };
@@ -297,9 +311,14 @@ double ImageHeight(const ObjectInfo& o) {
   return o.imageCellHeight;
 }
 
+// How a function reads its arguments: a parenthesised number, a text, or this many raw ones.
+constexpr int kNumberArgument = BuiltinFunctions::kNumberArgument;
+constexpr int kTextArgument = BuiltinFunctions::kTextArgument;
+
 struct NumericEntry {
   std::string_view name;
   NumericFn fn;
+  int arguments;
 };
 
 const NumericEntry kNumeric[] = {
@@ -307,15 +326,17 @@ const NumericEntry kNumeric[] = {
      [](FunctionContext& c) {
        double x = c.Paren();
        return std::trunc(static_cast<double>(c.NextRandom()) * kRandomScale * x + 0.5);
-     }},
-    {"int", [](FunctionContext& c) { return std::trunc(c.Paren()); }},
-    {"abs", [](FunctionContext& c) { return std::trunc(std::fabs(c.Paren())); }},
+     },
+     kNumberArgument},
+    {"int", [](FunctionContext& c) { return std::trunc(c.Paren()); }, kNumberArgument},
+    {"abs", [](FunctionContext& c) { return std::trunc(std::fabs(c.Paren())); }, kNumberArgument},
     {"val",
      [](FunctionContext& c) {
        std::string text = c.EvaluateText();
        c.Expect(')', "Expecting: ')'");
        return ParseDecimal(text);
-     }},
+     },
+     kTextArgument},
     {"mousex",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) {
@@ -323,7 +344,8 @@ const NumericEntry kNumeric[] = {
          o.MousePosition(x, y);
          return static_cast<double>(x);
        });
-     }},
+     },
+     0},
     {"mousey",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) {
@@ -331,133 +353,160 @@ const NumericEntry kNumeric[] = {
          o.MousePosition(x, y);
          return static_cast<double>(y);
        });
-     }},
+     },
+     0},
     {"mouselbutton",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) {
          return o.IsMouseButtonDown(MouseButton::kLeft) ? 1.0 : 0.0;
        });
-     }},
+     },
+     0},
     {"mouserbutton",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) {
          return o.IsMouseButtonDown(MouseButton::kRight) ? 1.0 : 0.0;
        });
-     }},
+     },
+     0},
     {"mousembutton",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) {
          return o.IsMouseButtonDown(MouseButton::kMiddle) ? 1.0 : 0.0;
        });
-     }},
-    {"getarraynum", GetArrayNum},
+     },
+     0},
+    {"getarraynum", GetArrayNum, 2},
     {"pubwidth",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().windowWidth); });
-     }},
+     },
+     0},
     {"pubheight",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().windowHeight); });
-     }},
+     },
+     0},
     {"clientwidth",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().clientWidth); });
-     }},
+     },
+     0},
     {"clientheight",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().clientHeight); });
-     }},
+     },
+     0},
     {"pubx",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().windowLeft); });
-     }},
+     },
+     0},
     {"puby",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().windowTop); });
-     }},
+     },
+     0},
     {"screenwidth",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().screenWidth); });
-     }},
+     },
+     0},
     {"screenheight",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().screenHeight); });
-     }},
+     },
+     0},
     {"workareawidth",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().workAreaWidth); });
-     }},
+     },
+     0},
     {"workareaheight",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().workAreaHeight); });
-     }},
+     },
+     0},
     {"isminimized",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return o.IsMinimized() ? 1.0 : 0.0; });
-     }},
+     },
+     0},
     {"screencolors",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return double(o.Metrics().screenColorBits); });
-     }},
+     },
+     0},
     {"usingwinnt",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return o.SystemInfo().ntFamily ? 1.0 : 0.0; });
-     }},
-    {"ord", Ord},
-    {"len", Len},
-    {"pos", Pos},
-    {"nol", FileLines},
-    {"strtofile", StrToFile},
-    {"strtoline", StrToLine},
+     },
+     0},
+    {"ord", Ord, 1},
+    {"len", Len, 1},
+    {"pos", Pos, 2},
+    {"nol", FileLines, 1},
+    {"strtofile", StrToFile, 4},
+    {"strtoline", StrToLine, 4},
     {"procfreq",
      [](FunctionContext& c) {
        return WindowValue(c, [](EvaluatorOwner& o) { return o.SystemInfo().processorClock; });
-     }},
+     },
+     0},
     {"objectx",
      [](FunctionContext& c) {
        return ObjectValue(c, 0, [](const ObjectInfo& o) { return double(o.left); });
-     }},
+     },
+     1},
     {"objecty",
      [](FunctionContext& c) {
        return ObjectValue(c, 0, [](const ObjectInfo& o) { return double(o.top); });
-     }},
+     },
+     1},
     {"objectwidth",
      [](FunctionContext& c) {
        return ObjectValue(c, 0, [](const ObjectInfo& o) { return double(o.right - o.left); });
-     }},
+     },
+     1},
     {"objectheight",
      [](FunctionContext& c) {
        return ObjectValue(c, 0, [](const ObjectInfo& o) { return double(o.bottom - o.top); });
-     }},
+     },
+     1},
     {"isvisible",
      [](FunctionContext& c) {
        return ObjectValue(c, -1, [](const ObjectInfo& o) { return o.visible ? 1.0 : 0.0; });
-     }},
+     },
+     1},
     {"imagescrollx",
      [](FunctionContext& c) {
        return ObjectValue(
            c, 0, [](const ObjectInfo& o) { return o.hasImage ? double(o.imageScrollX) : 0.0; });
-     }},
+     },
+     1},
     {"imagescrolly",
      [](FunctionContext& c) {
        return ObjectValue(
            c, 0, [](const ObjectInfo& o) { return o.hasImage ? double(o.imageScrollY) : 0.0; });
-     }},
-    {"imagewidth", [](FunctionContext& c) { return ObjectValue(c, 0, ImageWidth); }},
-    {"imageheight", [](FunctionContext& c) { return ObjectValue(c, 0, ImageHeight); }},
+     },
+     1},
+    {"imagewidth", [](FunctionContext& c) { return ObjectValue(c, 0, ImageWidth); }, 1},
+    {"imageheight", [](FunctionContext& c) { return ObjectValue(c, 0, ImageHeight); }, 1},
     {"scrollbarsize",
      [](FunctionContext& c) {
        return ObjectValue(
            c, 0, [](const ObjectInfo& o) { return o.hasImage ? double(o.scrollBarSize) : 0.0; });
-     }},
+     },
+     1},
     {"getimageopacity",
      [](FunctionContext& c) {
        return ObjectValue(c, 0, [](const ObjectInfo& o) {
          // A stored ratio that is no number reads as 0.
          return o.kind == 3 && std::isfinite(o.opacity) ? std::trunc(o.opacity * 100) : 0.0;
        });
-     }},
-    {"getvideoparam", GetVideoParam},
+     },
+     1},
+    {"getvideoparam", GetVideoParam, 2},
 };
 
 // String functions: arguments are cut first, then the owner is checked.
@@ -667,30 +716,31 @@ std::string CurrentObject(FunctionContext& c) {
 struct TextEntry {
   std::string_view name;
   TextFn fn;
+  int arguments;
 };
 
 const TextEntry kText[] = {
-    {"char", Char},
-    {"chr", Chr},
-    {"getarrayitem", GetArrayItem},
-    {"winver", WinVer},
-    {"extractdrive", ExtractPart<&Path::drive>},
-    {"extractdir", ExtractPart<&Path::dir>},
-    {"extractname", ExtractPart<&Path::name>},
-    {"extractext", ExtractPart<&Path::ext>},
-    {"low", MapCase<LowerByte>},
-    {"upp", MapCase<UpperByte>},
-    {"strcopy", StrCopy},
-    {"strdel", StrDel},
-    {"strins", StrIns},
-    {"strchange", StrChange},
-    {"strget", StrGet},
-    {"strset", StrSet},
-    {"strofchar", StrOfChar},
-    {"getmemory", GetMemory},
-    {"proctype", ProcType},
-    {"strfromfile", StrFromFile},
-    {"currentobject", CurrentObject},
+    {"char", Char, 1},
+    {"chr", Chr, 1},
+    {"getarrayitem", GetArrayItem, 3},
+    {"winver", WinVer, 0},
+    {"extractdrive", ExtractPart<&Path::drive>, 1},
+    {"extractdir", ExtractPart<&Path::dir>, 1},
+    {"extractname", ExtractPart<&Path::name>, 1},
+    {"extractext", ExtractPart<&Path::ext>, 1},
+    {"low", MapCase<LowerByte>, 1},
+    {"upp", MapCase<UpperByte>, 1},
+    {"strcopy", StrCopy, 3},
+    {"strdel", StrDel, 3},
+    {"strins", StrIns, 3},
+    {"strchange", StrChange, 3},
+    {"strget", StrGet, 2},
+    {"strset", StrSet, 3},
+    {"strofchar", StrOfChar, 2},
+    {"getmemory", GetMemory, 0},
+    {"proctype", ProcType, 0},
+    {"strfromfile", StrFromFile, 3},
+    {"currentobject", CurrentObject, 0},
 };
 
 std::string ResolveTextOf(const ExpressionEvaluator& ev, const std::string& raw) {
@@ -701,45 +751,73 @@ std::string ResolveTextOf(const ExpressionEvaluator& ev, const std::string& raw)
 }
 
 template <typename Entry, size_t N>
-const Entry* Lookup(const Entry (&table)[N], const std::string& name) {
+int Lookup(const Entry (&table)[N], const std::string& name) {
   if (name.size() < 3 || name.size() > 15)
-    return nullptr;
+    return -1;
   std::string lower = Lower(name);
-  for (const Entry& e : table) {
-    if (e.name == lower)
-      return &e;
+  for (size_t i = 0; i < N; ++i) {
+    if (table[i].name == lower)
+      return static_cast<int>(i);
   }
-  return nullptr;
+  return -1;
 }
 
 }  // namespace
 
 bool BuiltinFunctions::CallNumeric(ExpressionEvaluator& ev, const std::string& name,
                                    double& result) {
-  const NumericEntry* entry = Lookup(kNumeric, name);
-  if (!entry)
+  const int function = Lookup(kNumeric, name);
+  if (function < 0)
     return false;
   FunctionContext context{ev};
-  result = entry->fn(context);
+  result = kNumeric[function].fn(context);
   return true;
 }
 
 bool BuiltinFunctions::CallText(ExpressionEvaluator& ev, const std::string& name,
                                 std::string& result) {
-  const TextEntry* entry = Lookup(kText, name);
-  if (!entry)
+  const int function = Lookup(kText, name);
+  if (function < 0)
     return false;
   FunctionContext context{ev};
-  result = entry->fn(context);
+  result = kText[function].fn(context);
   return true;
 }
 
 bool BuiltinFunctions::IsNumericFunction(const std::string& name) {
-  return Lookup(kNumeric, name) != nullptr;
+  return Lookup(kNumeric, name) >= 0;
 }
 
 bool BuiltinFunctions::IsTextFunction(const std::string& name) {
-  return Lookup(kText, name) != nullptr;
+  return Lookup(kText, name) >= 0;
+}
+
+int BuiltinFunctions::NumericFunction(const std::string& name) {
+  return Lookup(kNumeric, name);
+}
+
+int BuiltinFunctions::TextFunction(const std::string& name) {
+  return Lookup(kText, name);
+}
+
+int BuiltinFunctions::NumericArguments(int function) {
+  return kNumeric[function].arguments;
+}
+
+int BuiltinFunctions::TextArguments(int function) {
+  return kText[function].arguments;
+}
+
+double BuiltinFunctions::CallNumeric(ExpressionEvaluator& ev, int function,
+                                     FunctionArguments& args) {
+  FunctionContext context{ev, &args};
+  return kNumeric[function].fn(context);
+}
+
+std::string BuiltinFunctions::CallText(ExpressionEvaluator& ev, int function,
+                                       FunctionArguments& args) {
+  FunctionContext context{ev, &args};
+  return kText[function].fn(context);
 }
 
 }  // namespace qlm

@@ -17,14 +17,17 @@ ExpressionCheck Result(const ExpressionEvaluator& evaluator) {
 
 }  // namespace
 
+// A check reads each text once, so it reads it rather than compiling it.
 ExpressionCheck CheckStatement(const std::string& text) {
   ExpressionEvaluator evaluator;
+  evaluator.UseCompiledPrograms(false);
   evaluator.ExecuteStatement(text);
   return Result(evaluator);
 }
 
 ExpressionCheck CheckCondition(const std::string& text) {
   ExpressionEvaluator evaluator;
+  evaluator.UseCompiledPrograms(false);
   evaluator.EvaluateCondition(text);
   return Result(evaluator);
 }

@@ -1,12 +1,15 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "expr/ClassicRandom.h"
+#include "expr/CompiledExpression.h"
+#include "expr/ExpressionCursor.h"
 #include "expr/VariableStore.h"
 
 namespace qlm {
@@ -16,10 +19,12 @@ class EvaluatorOwner;
 class FileSystem;
 class PathMacros;
 
-// Reads one line of script text and computes it while parsing: assignments and numeric
-// expressions (ExecuteStatement), If conditions (EvaluateCondition) and the string expressions
-// inside them. Every number is a double; truth values are 1 and 0. Errors do not stop an
-// evaluation: the first one is recorded and the caller reads it afterwards.
+// Computes one line of script text: assignments and numeric expressions (ExecuteStatement), If
+// conditions (EvaluateCondition) and the string expressions inside them. Every number is a
+// double; truth values are 1 and 0. Errors do not stop an evaluation: the first one is recorded
+// and the caller reads it afterwards. A text is compiled the first time it is evaluated and its
+// program kept (per text and mode, a bounded number of them); running the program gives what
+// reading the text again would give, which remains the way for texts that are not compiled.
 class ExpressionEvaluator {
  public:
   enum Mode { StatementMode = 0, ConditionMode = 1 };
@@ -32,6 +37,26 @@ class ExpressionEvaluator {
 
   double ExecuteStatement(const std::string& text);
   double EvaluateCondition(const std::string& text);
+
+  // The program of a text, compiled on first use and kept; null when the text is read afresh
+  // each time (compiling switched off, a very long text, or a text that cannot be compiled).
+  std::shared_ptr<const CompiledExpression> Compile(const std::string& text, Mode mode);
+  // Runs a program from Compile of this evaluator: the same as evaluating its text.
+  double Run(const CompiledExpression& program);
+
+  // Compiling is on by default; off, every evaluation reads its text (tests compare the two).
+  void UseCompiledPrograms(bool use);
+  struct CompileCounts {
+    uint64_t compiledRuns = 0;  // evaluations by a program
+    uint64_t parsedRuns = 0;    // evaluations by reading the text
+    uint64_t compilations = 0;  // programs made, early-stop variants included
+    uint64_t refused = 0;       // texts too long or not compilable
+    uint64_t earlyStops = 0;    // runs that switched to an early-stop variant
+  };
+  const CompileCounts& Counts() const { return counts_; }
+  // Texts longer than this are read each time; at most this many programs are kept per mode.
+  static constexpr size_t kMaxCompiledText = 4096;
+  static constexpr size_t kMaxPrograms = 2048;
 
   bool HasError() const { return errorFlag_ != 0; }
   int ErrorCode() const { return errorCode_; }
@@ -76,16 +101,13 @@ class ExpressionEvaluator {
   friend struct FunctionContext;
 
   double Evaluate(const std::string& text, Mode mode);
+  void ClearError();
   void SetError(int code, std::string_view detail, const std::string* location = nullptr);
-
-  // Tokenizer: the current token is one byte, or kEnd at the end of the text.
-  static constexpr int kEnd = -1;
-  void NextToken();
-  void NextChar();
-  bool TokenIsNameChar() const;
-  bool TokenIsDigit() const { return token_ >= '0' && token_ <= '9'; }
-  // Name characters and digits from the current token on.
-  std::string CollectName();
+  // The kept program of a text, or null; kept programs stay while any program runs.
+  const CompiledExpression* Program(const std::string& text, Mode mode);
+  // The variant of a running program that stops its concatenation early at this "+".
+  const CompiledExpression* EarlyStop(const CompiledExpression& program, size_t plus);
+  VariableRecord* Resolve(const CompiledExpression::Binding& binding);
 
   // Grammar levels, lowest binding first.
   double OrAnd();
@@ -110,7 +132,6 @@ class ExpressionEvaluator {
   // Cuts the raw arguments of a function whose "(" is the current token. False when the
   // parenthesis is not closed (error raised) or a piece is missing (caller raises).
   bool RawArguments(size_t count, std::string* out);
-  size_t FindDelimiter(char delimiter, size_t from);
 
   std::string ResolveText(const std::string& raw) const;
   double ResolveNumber(const std::string& raw) const;
@@ -118,9 +139,7 @@ class ExpressionEvaluator {
   bool ResolveFlag(const std::string& raw) const;
 
   VariableStore variables_;
-  std::string text_;
-  size_t position_ = 0;
-  int token_ = kEnd;
+  ExpressionCursor cursor_;
   Mode mode_ = StatementMode;
   int depth_ = 0;
   int errorFlag_ = 0;
@@ -133,12 +152,10 @@ class ExpressionEvaluator {
   const FileSystem* files_ = nullptr;
   ClassicRandom random_;
 
-  // Where the raw-argument cutter last found each delimiter, so that a long line of function
-  // calls is cut in linear time.
-  struct DelimiterCache {
-    size_t from = 1, found = 0;  // empty range
-  };
-  std::array<DelimiterCache, 2> delimiterCache_;
+  bool compile_ = true;
+  std::unordered_map<std::string, std::shared_ptr<const CompiledExpression>> programs_[2];
+  CompileCounts counts_;
+  int running_ = 0;  // programs running (a function's dialog may run scripts meanwhile)
 };
 
 }  // namespace qlm

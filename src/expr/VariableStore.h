@@ -41,6 +41,8 @@ class VariableStore {
 
   // The first record with exactly this name, or null.
   const VariableRecord* Find(std::string_view name) const;
+  // The same record, to change its value in place.
+  VariableRecord* FindMutable(std::string_view name);
   // The first record whose name equals this one without regard to ASCII case, or null.
   const VariableRecord* FindIgnoreCase(std::string_view name) const;
 
@@ -48,7 +50,6 @@ class VariableStore {
   const VariableRecord& At(size_t index) const { return *records_[index]; }
 
  private:
-  VariableRecord* FindMutable(std::string_view name);
   void Append(std::unique_ptr<VariableRecord> record);
 
   struct NameHash {

@@ -95,7 +95,8 @@ bool ScriptRunner::ExecuteScript(std::shared_ptr<const ScriptBody> body) {
   return RunNested(*body, nullptr);
 }
 
-bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin) {
+bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin,
+                             BodyPrograms* programs) {
   ++depth_;
   bool result = false;
   if (depth_ >= kMaxDepth) {
@@ -105,7 +106,7 @@ bool ScriptRunner::RunNested(const ScriptBody& body, const ScriptBody* origin) {
     const bool owned = !body.ownerName.empty();
     if (owned)
       owners_.push_back(body.ownerName);
-    result = StatementLoop(body, origin);
+    result = StatementLoop(body, origin, programs);
     if (owned)
       owners_.pop_back();
     if (currentScript_ != nullptr || !stopFlag_)
@@ -125,7 +126,8 @@ void ScriptRunner::ShowEvaluatorError() {
   host_.GetDialogs().Message(ev.ErrorMessage() + "\n" + ev.ErrorLocation());
 }
 
-bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origin) {
+bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origin,
+                                 BodyPrograms* programs) {
   if (!host_.WindowExists() || body.statements.empty() || stopFlag_ ||
       host_.PageManager().CurrentPage() == nullptr) {
     return false;
@@ -141,6 +143,22 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
   ExpressionEvaluator& ev = host_.Evaluator();
   CPageManager& pages = host_.PageManager();
   const auto& statements = body.statements;
+  if (programs && programs->evaluator != &ev)
+    programs = nullptr;
+
+  // Evaluates the statement at `index` through its kept program when the body has them.
+  auto evaluate = [&](size_t index, ExpressionEvaluator::Mode mode) {
+    const std::string& text = statements[index].arg2;
+    if (programs) {
+      auto& program = programs->statements[index];
+      if (!program)
+        program = ev.Compile(text, mode);
+      if (program)
+        return ev.Run(*program);
+    }
+    return mode == ExpressionEvaluator::StatementMode ? ev.ExecuteStatement(text)
+                                                      : ev.EvaluateCondition(text);
+  };
 
   // An If opens a level with this state unless the levels are used up.
   auto openIfLevel = [&](bool active) {
@@ -196,7 +214,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
       switch (code) {
         case KindAssign:
           if (!statement.arg2.empty()) {
-            ev.ExecuteStatement(statement.arg2);
+            evaluate(index, ExpressionEvaluator::StatementMode);
             if (ev.HasError())
               ShowEvaluatorError();
           }
@@ -204,7 +222,7 @@ bool ScriptRunner::StatementLoop(const ScriptBody& body, const ScriptBody* origi
         case KindIf: {
           if (statement.arg2.empty())
             break;
-          const double value = ev.EvaluateCondition(statement.arg2);
+          const double value = evaluate(index, ExpressionEvaluator::ConditionMode);
           if (ev.HasError())
             ShowEvaluatorError();
           if (openIfLevel(value != 0.0))
@@ -302,10 +320,12 @@ bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
   loopBody->statements.assign(statements.begin() + static_cast<std::ptrdiff_t>(index + 1),
                               statements.begin() + static_cast<std::ptrdiff_t>(next));
   index = next;
+  BodyPrograms programs{&ev, {}};
+  programs.statements.resize(loopBody->statements.size());
 
   if (endless) {
     while (!stopFlag_) {
-      if (!RunNested(*loopBody, nullptr))
+      if (!RunNested(*loopBody, nullptr, &programs))
         return false;
       host_.InvalidateAll(true);
       if (!PumpMessages())
@@ -322,14 +342,22 @@ bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
 
   // The counter lives outside the script: the variable is set from it every iteration, and
   // 64 bits keep a limit at the end of the 32-bit range from wrapping around.
+  // The limit is evaluated again after every iteration; its program is kept for the loop, and
+  // so is the loop variable's record once it exists (records never move).
+  const auto limitProgram = ev.Compile(forLine.arg3, ExpressionEvaluator::StatementMode);
+  VariableRecord* counter = nullptr;
   const bool down = start > limit;
   int64_t i = start;
   do {
-    if (!variable.empty())
+    if (counter) {
+      counter->number = static_cast<double>(i);
+    } else if (!variable.empty()) {
       ev.SetNumber(variable, static_cast<double>(i));
+      counter = ev.Variables().FindMutable(variable);
+    }
     if (stopFlag_)
       return false;
-    if (!RunNested(*loopBody, nullptr))
+    if (!RunNested(*loopBody, nullptr, &programs))
       return false;
     if (breakFlag_) {
       breakFlag_ = false;
@@ -337,7 +365,8 @@ bool ScriptRunner::RunFor(const ScriptBody& body, size_t& index, bool& ended) {
     }
     if (stopFlag_)
       return false;
-    limit = TruncateToInt32(ev.ExecuteStatement(forLine.arg3));
+    limit =
+        TruncateToInt32(limitProgram ? ev.Run(*limitProgram) : ev.ExecuteStatement(forLine.arg3));
     i = down ? i - 1 : i + 1;
   } while (down ? i >= limit : i <= limit);
   return true;

@@ -16,7 +16,9 @@
 
 namespace qlm {
 
+class ExpressionEvaluator;
 class ScriptRunner;
+struct CompiledExpression;
 struct PageRecord;
 
 // How a command handler lets the run go on.
@@ -131,9 +133,18 @@ class ScriptRunner {
   using BodyPtr = std::shared_ptr<const ScriptBody>;
   struct LoopState;
 
+  // The compiled expressions of a body's statements, by index, made when a statement first
+  // runs. A For keeps one for its body through all its iterations, so that they skip the
+  // evaluator's look-up by text. They belong to the evaluator that compiled them.
+  struct BodyPrograms {
+    ExpressionEvaluator* evaluator = nullptr;
+    std::vector<std::shared_ptr<const CompiledExpression>> statements;
+  };
+
   // Depth accounting around one statement loop.
-  bool RunNested(const ScriptBody& body, const ScriptBody* origin);
-  bool StatementLoop(const ScriptBody& body, const ScriptBody* origin);
+  bool RunNested(const ScriptBody& body, const ScriptBody* origin,
+                 BodyPrograms* programs = nullptr);
+  bool StatementLoop(const ScriptBody& body, const ScriptBody* origin, BodyPrograms* programs);
   // Runs the For statement at `index` and moves `index` to its Next. Returns false when the
   // whole run must end with false; sets `ended` when the run ends with true.
   bool RunFor(const ScriptBody& body, size_t& index, bool& ended);
