@@ -173,6 +173,7 @@ class PlayerWindow : public ScriptHost,
   // ObjectHost (PlayerWindowCommands.cpp).
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
   GridCells* GridCellsOf(ObjectRecord& object) override;
+  ImageView* ImageViewOf(ObjectRecord& object) override;
   // SystemHost: paths and files (PlayerWindowCommands.cpp), launching, the clipboard and fonts
   // (PlayerWindowSystem.cpp).
   std::string FileText() const override { return macros_.File(); }
