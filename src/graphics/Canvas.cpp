@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "graphics/Font.h"
+#include "graphics/TurnedExtent.h"
 #include "graphics/Utf8.h"
 
 namespace qlm {
@@ -392,8 +393,8 @@ void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, doub
     return;
   // The turned picture's bounding box; nothing to do when it misses the clip.
   const double radians = p.angleDegrees * (std::numbers::pi / 180.0);
-  const double c = std::abs(std::cos(radians)), s = std::abs(std::sin(radians));
-  const double halfW = (p.width * c + p.height * s) / 2, halfH = (p.width * s + p.height * c) / 2;
+  const TurnedExtent extent(p.width, p.height, p.angleDegrees);
+  const double halfW = extent.width / 2, halfH = extent.height / 2;
   const IntRect box{ClampCoord(static_cast<int64_t>(std::floor(p.centreX - halfW)) - 1),
                     ClampCoord(static_cast<int64_t>(std::floor(p.centreY - halfH)) - 1),
                     ClampCoord(static_cast<int64_t>(std::ceil(p.centreX + halfW)) + 1),

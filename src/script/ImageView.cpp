@@ -1,8 +1,9 @@
 #include "script/ImageView.h"
 
+#include "graphics/TurnedExtent.h"
+
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 #include <utility>
 
 namespace qlm {
@@ -137,9 +138,8 @@ void ImageView::ClampScroll(const IntRect& rect) {
   BaseSize(rect, width, height);
   width = width * zoom_ / 100.0;
   height = height * zoom_ / 100.0;
-  const double radians = angle_ * (std::numbers::pi / 180.0);
-  const double c = std::abs(std::cos(radians)), s = std::abs(std::sin(radians));
-  const double extentW = width * c + height * s, extentH = width * s + height * c;
+  const TurnedExtent extent(width, height, angle_);
+  const double extentW = extent.width, extentH = extent.height;
   // The turned picture's bounding box relative to the rectangle's top-left, unscrolled.
   const double left = originX_ + (width - extentW) / 2, right = left + extentW;
   const double top = originY_ + (height - extentH) / 2, bottom = top + extentH;
