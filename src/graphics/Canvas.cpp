@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <numbers>
 #include <string>
 #include <vector>
 
 #include "graphics/Font.h"
+#include "graphics/TurnedExtent.h"
 #include "graphics/Utf8.h"
 
 namespace qlm {
@@ -378,6 +380,69 @@ void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const Image
         BlendPixel(&out[i], rgb, a);
     }
   }
+}
+
+// The picture becomes a cairo surface on each call: views are drawn on repaints only, and the
+// stored bytes stay the one copy the object keeps.
+void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, double opacityIn) {
+  const double opacity = std::isnan(opacityIn) ? 1.0 : std::clamp(opacityIn, 0.0, 1.0);
+  const bool finite = std::isfinite(p.centreX) && std::isfinite(p.centreY) &&
+                      std::isfinite(p.width) && std::isfinite(p.height) &&
+                      std::isfinite(p.angleDegrees);
+  if (image.Empty() || opacity <= 0 || !finite || p.width <= 0 || p.height <= 0 || clip_.Empty())
+    return;
+  // The turned picture's bounding box; nothing to do when it misses the clip.
+  const double radians = p.angleDegrees * (std::numbers::pi / 180.0);
+  const TurnedExtent extent(p.width, p.height, p.angleDegrees);
+  const double halfW = extent.width / 2, halfH = extent.height / 2;
+  const IntRect box{ClampCoord(static_cast<int64_t>(std::floor(p.centreX - halfW)) - 1),
+                    ClampCoord(static_cast<int64_t>(std::floor(p.centreY - halfH)) - 1),
+                    ClampCoord(static_cast<int64_t>(std::ceil(p.centreX + halfW)) + 1),
+                    ClampCoord(static_cast<int64_t>(std::ceil(p.centreY + halfH)) + 1)};
+  if (!box.Intersects(clip_))
+    return;
+  const int w = static_cast<int>(std::min<uint32_t>(image.width, kCoordLimit));
+  const int h = static_cast<int>(std::min<uint32_t>(image.height, kCoordLimit));
+  cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  if (cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(picture);
+    return;
+  }
+  unsigned char* data = cairo_image_surface_get_data(picture);
+  const int stride = cairo_image_surface_get_stride(picture);
+  const size_t available = image.pixels.size() / 3;
+  for (int y = 0; y < h; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
+    for (int x = 0; x < w; ++x) {
+      const size_t i = static_cast<size_t>(y) * image.width + static_cast<size_t>(x);
+      const uint8_t* px = i < available ? image.pixels.data() + i * 3 : nullptr;
+      row[x] = px ? (uint32_t{px[2]} << 16) | (uint32_t{px[1]} << 8) | px[0] : 0;
+    }
+  }
+  cairo_surface_mark_dirty(picture);
+  cairo_t* cr = Cairo();
+  if (!cr) {
+    cairo_surface_destroy(picture);
+    return;
+  }
+  cairo_save(cr);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_DEFAULT);
+  cairo_translate(cr, p.centreX, p.centreY);
+  cairo_rotate(cr, radians);
+  cairo_scale(cr, p.width / w, p.height / h);
+  cairo_translate(cr, -w / 2.0, -h / 2.0);
+  cairo_set_source_surface(cr, picture, 0, 0);
+  cairo_pattern_t* pattern = cairo_get_source(cr);
+  cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+  // The edge pixels are repeated outward so that filtering does not darken the border; the
+  // rectangle below is the picture's true edge.
+  cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+  cairo_rectangle(cr, 0, 0, w, h);
+  cairo_clip(cr);
+  cairo_paint_with_alpha(cr, opacity);
+  cairo_restore(cr);
+  cairo_surface_destroy(picture);
+  EndCairo(box);
 }
 
 void Canvas::TileImage(const Image24& image, const IntRect& areaRect) {

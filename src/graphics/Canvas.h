@@ -7,6 +7,7 @@
 
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
+#include "graphics/ImagePlacement.h"
 #include "graphics/Surface.h"
 
 typedef struct _cairo cairo_t;
@@ -88,6 +89,9 @@ class Canvas {
   // The image stretched (nearest pixel) to `dst`. Images with fewer pixel bytes than their size
   // asks for draw what they have.
   void DrawImage(const Image24& image, const IntRect& dst, const ImageDrawOptions& options = {});
+  // The image scaled and turned as `placement` says, smoothly filtered, with smooth edges, and
+  // blended with `opacity` (0 to 1); nothing outside the clip.
+  void DrawImagePlaced(const Image24& image, const ImagePlacement& placement, double opacity = 1.0);
   // Copies of the image side by side from the area's top-left corner, cut at its edges.
   void TileImage(const Image24& image, const IntRect& area);
 

@@ -14,6 +14,8 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
       paint.listBox = &*s->listBox;
     if (s->gridCells)
       paint.gridCells = &s->gridCells->Bytes();
+    if (s->imageView)
+      paint.imageView = &*s->imageView;
   }
   return paint;
 }

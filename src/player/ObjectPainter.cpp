@@ -6,6 +6,7 @@
 
 #include "document/ObjectFields.h"
 #include "graphics/TextLayout.h"
+#include "script/ImageView.h"
 #include "script/ListBoxControl.h"
 
 namespace qlm {
@@ -251,11 +252,30 @@ void ObjectPainter::DrawImageObject(Canvas& canvas, const ObjectRecord& o, const
   const Image24* image = s.picture ? s.picture : StateImage(o, 1);
   if (ImageState(o) == 1 && StateImage(o, 2))
     image = StateImage(o, 2);
+  const double opacity = std::isnan(o.ratio) ? 1.0 : std::clamp(o.ratio, 0.0, 1.0);
+  if (s.imageView) {
+    DrawImageView(canvas, *s.imageView, image, r, opacity);
+    return;
+  }
   if (!image)
     return;
   ImageDrawOptions options;
-  options.opacity = std::isnan(o.ratio) ? 1.0 : std::clamp(o.ratio, 0.0, 1.0);
+  options.opacity = opacity;
   canvas.DrawImage(*image, r, options);
+}
+
+// A view stays inside the object's rectangle: the background colour, when in use, fills it
+// opaque, and the picture goes over it scaled, turned and blended.
+void ObjectPainter::DrawImageView(Canvas& canvas, const ImageView& view, const Image24* stored,
+                                  const IntRect& r, double opacity) {
+  Canvas::ClipScope clip(canvas, r);
+  if (canvas.Clip().Empty())
+    return;
+  if (view.UsesBackground())
+    canvas.FillRect(r, view.Background());
+  const Image24* picture = view.Picture() ? view.Picture() : stored;
+  if (picture)
+    canvas.DrawImagePlaced(*picture, view.Placement(r), opacity);
 }
 
 void ObjectPainter::DrawButton(Canvas& canvas, const ObjectRecord& o, const IntRect& r,

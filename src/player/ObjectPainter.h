@@ -67,6 +67,8 @@ class ObjectPainter {
   void DrawText(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawRectangle(Canvas&, const ObjectRecord&, const IntRect&);
   void DrawImageObject(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawImageView(Canvas&, const ImageView&, const Image24* stored, const IntRect&,
+                     double opacity);
   void DrawButton(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawLine(Canvas&, const ObjectRecord&, const IntRect&);
   void DrawEllipse(Canvas&, const ObjectRecord&, const IntRect&);

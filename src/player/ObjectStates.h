@@ -9,6 +9,7 @@
 #include "graphics/Geometry.h"
 #include "player/PaintRuntime.h"
 #include "script/GridCells.h"
+#include "script/ImageView.h"
 #include "script/ListBoxControl.h"
 
 namespace qlm {
@@ -25,6 +26,8 @@ struct ObjectRunState {
   std::optional<ListBoxControl> listBox;
   // Grids: the cell matrix scripts fill, made when first needed.
   std::optional<GridCells> gridCells;
+  // Image objects: the view the image-view commands change, made when first needed.
+  std::optional<ImageView> imageView;
 };
 
 // Run-time state of the objects of the loaded project, by object. An object without an entry

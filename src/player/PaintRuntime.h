@@ -14,6 +14,7 @@ namespace qlm {
 
 class Canvas;
 class ListBoxControl;
+class ImageView;
 
 // Highlight states of an object: the mouse-over step sets Hover, the press step Pressed.
 enum class Highlight : int { Normal = 0, Hover = 1, Pressed = 2 };
@@ -36,6 +37,9 @@ struct ObjectPaintState {
   // List boxes: rows, selection, first visible row and colours at run time; without it the
   // stored string list is shown.
   const ListBoxControl* listBox = nullptr;
+  // Image objects: the view scripts changed; without it the stored picture is stretched to the
+  // rectangle.
+  const ImageView* imageView = nullptr;
 };
 
 // The player's side of drawing: run-time state and the parts that live outside the renderer.

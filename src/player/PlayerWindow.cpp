@@ -606,6 +606,24 @@ std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) 
   info.visible = !IsHidden(*object);
   info.kind = object->typeCode;
   info.opacity = object->ratio;
+  if (object->typeCode == kObjImage) {
+    // An image object's picture is the one its view shows, else its stored state image A.
+    const ObjectRunState* state = objectStates_.Find(*object);
+    const ImageView* view = state && state->imageView ? &*state->imageView : nullptr;
+    const ObjectImage& stored = object->stateImages[1];
+    const Image24* picture = view && view->Picture() ? view->Picture()
+                             : stored.present        ? &stored.Image()
+                                                     : nullptr;
+    info.hasImage = picture && !picture->Empty();
+    if (info.hasImage) {
+      info.imageCellWidth = static_cast<int>(std::min<uint32_t>(picture->width, INT32_MAX));
+      info.imageCellHeight = static_cast<int>(std::min<uint32_t>(picture->height, INT32_MAX));
+    }
+    if (view) {
+      info.imageScrollX = view->ScrollX();
+      info.imageScrollY = view->ScrollY();
+    }
+  }
   return info;
 }
 

@@ -174,6 +174,7 @@ class PlayerWindow : public ScriptHost,
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
   void AppendObject(PageRecord& page, ObjectRecord object) override;
   GridCells* GridCellsOf(ObjectRecord& object) override;
+  ImageView* ImageViewOf(ObjectRecord& object) override;
   // SystemHost: paths and files (PlayerWindowCommands.cpp), launching, the clipboard and fonts
   // (PlayerWindowSystem.cpp).
   std::string FileText() const override { return macros_.File(); }

@@ -76,6 +76,15 @@ GridCells* PlayerWindow::GridCellsOf(ObjectRecord& object) {
   return &*state.gridCells;
 }
 
+ImageView* PlayerWindow::ImageViewOf(ObjectRecord& object) {
+  if (object.typeCode != kObjImage)
+    return nullptr;
+  ObjectRunState& state = objectStates_.Of(object);
+  if (!state.imageView)
+    state.imageView.emplace();
+  return &*state.imageView;
+}
+
 std::string PlayerWindow::ExpandPathMacros(const std::string& text) {
   return macros_.Expand(text);
 }

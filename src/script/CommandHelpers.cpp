@@ -6,6 +6,7 @@
 #include "expr/ExpandArgument.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
+#include "graphics/ImageCodec.h"
 #include "graphics/SaturatingRect.h"
 #include "script/FindObject.h"
 #include "script/ScriptHost.h"
@@ -90,6 +91,14 @@ uint32_t ReadColour(const CommandContext& context, const std::string& text) {
   return colour;
 }
 
+std::optional<Image24> LoadPictureFile(CommandContext& context, const std::string& path) {
+  const std::optional<std::string> bytes =
+      context.System().ReadFile(context.System().ExpandPathMacros(path));
+  if (!bytes)
+    return std::nullopt;
+  return DecodeImageFile(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+}
+
 void PublishText(CommandContext& context, const std::string& name, const std::string& text) {
   ScriptHost& host = context.host;
   ObjectHost& objects = context.Objects();
@@ -120,6 +129,7 @@ void RegisterCoreCommands(ScriptRunner& runner) {
   RegisterDialogCommands(runner);
   RegisterListCommands(runner);
   RegisterMatrixCommands(runner);
+  RegisterImageViewCommands(runner);
 }
 
 }  // namespace qlm

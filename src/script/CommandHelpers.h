@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "document/ObjectFields.h"
 #include "document/ObjectRecord.h"
+#include "graphics/Image24.h"
 #include "script/ScriptRunner.h"
 
 namespace qlm {
@@ -56,6 +58,11 @@ uint32_t MessageExStyle(int64_t type);
 // name (found as FindObject finds it), repainting the object.
 void PublishText(CommandContext& context, const std::string& name, const std::string& text);
 
+// The picture in a file a script names (path macros expanded), read through the window's file
+// access and decoded by any of the image codecs; nullopt when it is missing, out of reach or
+// does not decode.
+std::optional<Image24> LoadPictureFile(CommandContext& context, const std::string& path);
+
 struct FontChoice;
 // A font as CBK_Font holds it: "Face|STYLE|points|charset|EFFECT|", the size converted from the
 // logical height with the screen's vertical resolution.
@@ -78,5 +85,6 @@ void RegisterFileCommands(ScriptRunner& runner);
 void RegisterDialogCommands(ScriptRunner& runner);
 void RegisterListCommands(ScriptRunner& runner);
 void RegisterMatrixCommands(ScriptRunner& runner);
+void RegisterImageViewCommands(ScriptRunner& runner);
 
 }  // namespace qlm

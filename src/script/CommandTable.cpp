@@ -27,7 +27,6 @@ constexpr std::string_view kAnimatedPictures = "not implemented yet: animated pi
 constexpr std::string_view kVideoObjects = "not implemented yet: video objects";
 constexpr std::string_view kPrinting = "not implemented yet: printing";
 constexpr std::string_view kSpeech = "not implemented yet: text-to-speech";
-constexpr std::string_view kImageView = "not implemented yet: image-view commands";
 
 // Table order is lookup order; codes are part of the stored project format. Each row names the
 // group that installs its handler, or kNoEffect with the reason.
@@ -160,18 +159,18 @@ constexpr ScriptCommand kCommands[] = {
     {C::kResumeTTS, "ResumeTTS", 0, G::kNoEffect, kSpeech},
     {C::kPitchTTS, "PitchTTS", 1, G::kNoEffect, kSpeech},
     {C::kSpeedTTS, "SpeedTTS", 1, G::kNoEffect, kSpeech},
-    {C::kViewImage, "ViewImage", 2, G::kNoEffect, kImageView},
-    {C::kReplaceImage, "ReplaceImage", 2, G::kNoEffect, kImageView},
-    {C::kImageOpacity, "ImageOpacity", 2, G::kNoEffect, kImageView},
-    {C::kUseImageBkgColor, "UseImageBkgColor", 2, G::kNoEffect, kImageView},
-    {C::kSetImageBkgColor, "SetImageBkgColor", 2, G::kNoEffect, kImageView},
-    {C::kSetImageOrigin, "SetImageOrigin", 2, G::kNoEffect, kImageView},
-    {C::kResizeImage, "ResizeImage", 2, G::kNoEffect, kImageView},
-    {C::kRotateImageRel, "RotateImageRel", 2, G::kNoEffect, kImageView},
-    {C::kRotateImageTo, "RotateImageTo", 2, G::kNoEffect, kImageView},
-    {C::kScrollImageView, "ScrollImageView", 2, G::kNoEffect, kImageView},
-    {C::kZoomImageView, "ZoomImageView", 2, G::kNoEffect, kImageView},
-    {C::kRestoreImage, "RestoreImage", 1, G::kNoEffect, kImageView},
+    {C::kViewImage, "ViewImage", 2, G::kImageView},
+    {C::kReplaceImage, "ReplaceImage", 2, G::kImageView},
+    {C::kImageOpacity, "ImageOpacity", 2, G::kImageView},
+    {C::kUseImageBkgColor, "UseImageBkgColor", 2, G::kImageView},
+    {C::kSetImageBkgColor, "SetImageBkgColor", 2, G::kImageView},
+    {C::kSetImageOrigin, "SetImageOrigin", 2, G::kImageView},
+    {C::kResizeImage, "ResizeImage", 2, G::kImageView},
+    {C::kRotateImageRel, "RotateImageRel", 2, G::kImageView},
+    {C::kRotateImageTo, "RotateImageTo", 2, G::kImageView},
+    {C::kScrollImageView, "ScrollImageView", 2, G::kImageView},
+    {C::kZoomImageView, "ZoomImageView", 2, G::kImageView},
+    {C::kRestoreImage, "RestoreImage", 1, G::kImageView},
     {C::kMatrixSet, "MatrixSet", 2, G::kMatrix, {}, kAsWritten},
     {C::kMatrixGet, "MatrixGet", 2, G::kMatrix, {}, kAsWritten},
     {C::kPluginSet, "PluginSet", 2, G::kPlugin},

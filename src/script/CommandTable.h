@@ -30,6 +30,7 @@ enum class CommandGroup : uint8_t {
   kParam,      // script/ParamCommands.cpp
   kCreate,     // script/CreateCommands.cpp
   kMatrix,     // script/MatrixCommands.cpp
+  kImageView,  // script/ImageViewCommands.cpp
   kMedia,      // media/MediaCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
 };

@@ -11,6 +11,7 @@
 namespace qlm {
 
 class GridCells;
+class ImageView;
 
 // What the object commands ask of the window when they change objects: run-time state that
 // follows the object list, and child windows that follow their objects.
@@ -42,6 +43,9 @@ class ObjectHost {
   // The cell matrix of a grid object (kind 19), all cells 0 the first time it is asked for;
   // null for other objects and where no grids are drawn.
   virtual GridCells* GridCellsOf(ObjectRecord& /*object*/) { return nullptr; }
+  // The run-time view of an image object (kind 3), made showing the stored picture the first
+  // time it is asked for; null for other objects and where no views are drawn.
+  virtual ImageView* ImageViewOf(ObjectRecord& /*object*/) { return nullptr; }
   // The full-screen background behind the window changed (colour, image or placement).
   virtual void BackdropChanged() {}
 };

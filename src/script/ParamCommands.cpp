@@ -4,7 +4,6 @@
 #include "document/PageManager.h"
 #include "expr/ExpressionEvaluator.h"
 #include "expr/NumberText.h"
-#include "graphics/ImageCodec.h"
 #include "script/CommandHelpers.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
@@ -234,12 +233,7 @@ CommandResult SetObjectParam(CommandContext& context) {
 }
 
 std::optional<Image24> LoadPicture(CommandContext& context, const std::string& value) {
-  const std::string path =
-      context.System().ExpandPathMacros(std::string(Trim(Expand(context, value))));
-  const std::optional<std::string> bytes = context.System().ReadFile(path);
-  if (!bytes)
-    return std::nullopt;
-  return DecodeImageFile(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()));
+  return LoadPictureFile(context, std::string(Trim(Expand(context, value))));
 }
 
 // Placement words of a background: 0 as it is, 1 tiled, 2 stretched.

@@ -64,6 +64,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kParam, RegisterParamCommands},
       {G::kCreate, RegisterCreateCommands},
       {G::kMatrix, RegisterMatrixCommands},
+      {G::kImageView, RegisterImageViewCommands},
       {G::kMedia, [&](ScriptRunner& r) { RegisterMediaCommands(r, media); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
   };
