@@ -14,6 +14,9 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
       paint.listBox = &*s->listBox;
     if (s->gridCells)
       paint.gridCells = &s->gridCells->Bytes();
+    paint.scroll = s->scroll;
+    if (s->field)
+      paint.field = &*s->field;
   }
   return paint;
 }
@@ -28,7 +31,7 @@ FrameComposer::FrameComposer(CodePage codePage)
 
 IntRect FrameComposer::Compose(Surface& frame, const IntRect& boxIn, CPageManager& pages,
                                const FrameSettings& settings, PaintRuntime& runtime,
-                               CBubble* bubble) {
+                               CBubble* bubble, FieldMenu* menu) {
   const IntRect box = boxIn.Intersect({0, 0, frame.Width(), frame.Height()});
   const PageRecord* current = pages.CurrentPage();
   if (box.Empty() || !current)
@@ -44,6 +47,11 @@ IntRect FrameComposer::Compose(Surface& frame, const IntRect& boxIn, CPageManage
     Canvas canvas(scratch_, {box.left, box.top});
     canvas.SetClip(box);
     bubble->Draw(canvas);
+  }
+  if (menu && menu->Visible()) {
+    Canvas canvas(scratch_, {box.left, box.top});
+    canvas.SetClip(box);
+    menu->Draw(canvas);
   }
   frame.Blit(scratch_, 0, 0, box.Width(), box.Height(), box.left, box.top);
   return box;
