@@ -85,15 +85,22 @@ void InputFields::Focus(ObjectRecord& field) {
   if (focus_.page != page || focus_.index != index || focus_.name != field.name) {
     Blur();
     focus_ = {page, index, field.name};
-    editor_.SetText(field.text);
+    Load(field);
   }
   Sync(field);
   Refresh(field);
 }
 
-void InputFields::Sync(const ObjectRecord& field) {
+void InputFields::Load(ObjectRecord& field) {
+  editor_.SetText(field.text);
+  // A text beyond what a field holds is cut in the record too, so the two stay one.
+  if (editor_.Text().size() != field.text.size())
+    field.text = editor_.Text();
+}
+
+void InputFields::Sync(ObjectRecord& field) {
   if (editor_.Text() != field.text)
-    editor_.SetText(field.text);
+    Load(field);
 }
 
 size_t InputFields::PositionAt(const ObjectRecord& field, int x) {
@@ -276,7 +283,7 @@ void InputFields::Refresh(ObjectRecord& field) {
 void InputFields::TextChanged(ObjectRecord& field) {
   if (Focused() != &field)
     return;
-  editor_.SetText(field.text);
+  Load(field);
   Refresh(field);
 }
 

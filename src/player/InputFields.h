@@ -79,8 +79,10 @@ class InputFields {
  private:
   // The text position nearest to x in the field.
   size_t PositionAt(const ObjectRecord& field, int x);
+  // The editor takes the field's text, caret at the end.
+  void Load(ObjectRecord& field);
   // The editor holds the field's text (a script may have changed it since).
-  void Sync(const ObjectRecord& field);
+  void Sync(ObjectRecord& field);
   // After an edit: the text goes into the record and the variable; the view is kept up to date.
   void Store(ObjectRecord& field);
   // Keeps the caret in view and repaints the field.

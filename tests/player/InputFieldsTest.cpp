@@ -86,6 +86,21 @@ TEST(InputFields, HiddenFieldAndPageChangeTakeTheFocus) {
   EXPECT_EQ(q.window->Fields().Focused(), nullptr);
 }
 
+TEST(InputFields, OverlongTextIsCutOnceAndEditsStayWhereTheCaretIs) {
+  Project project = FieldProject();
+  project.pages[0].objects[0].text = std::string(40000, 'a');
+  InputPlayer p(std::move(project));
+  p.Click(100, 25);
+  EXPECT_EQ(p.Find("One::Entry").text.size(), FieldEditor::kMaxLength);
+  p.Press(vk::kHome);
+  p.Press(vk::kDelete);
+  Type(p, 'b');
+  const std::string& text = p.Find("One::Entry").text;
+  EXPECT_EQ(text.size(), FieldEditor::kMaxLength);
+  EXPECT_EQ(text.front(), 'b');
+  EXPECT_EQ(Text(p, "Entry$"), text);
+}
+
 TEST(InputFields, EscapeClosesTheMenuNotThePlayer) {
   InputPlayer p(FieldProject());
   p.Mouse(MouseAction::kRightDown, 50, 25);
