@@ -49,6 +49,10 @@ class AppWindowHandler : public EventHandler {
     if (PlayerWindow* w = app_.Window())
       w->OnChar(event);
   }
+  void OnComposition(const CompositionEvent& event) override {
+    if (PlayerWindow* w = app_.Window())
+      w->OnComposition(event);
+  }
   void OnClose() override {
     if (PlayerWindow* w = app_.Window())
       w->OnClose();

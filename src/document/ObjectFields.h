@@ -290,5 +290,10 @@ inline bool IsPasswordField(const ObjectRecord& o) {
 inline void SetPasswordField(ObjectRecord& o, bool password) {
   o.optionFlags[5] = password;
 }
+// Object string 3: the name of the variable the field's text is copied into; when it is empty
+// the field is bound to the variable named like the object.
+inline const std::string& FieldVariable(const ObjectRecord& o) {
+  return o.strings[3];
+}
 
 }  // namespace qlm

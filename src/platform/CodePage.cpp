@@ -2,8 +2,11 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -32,6 +35,24 @@ class Iconv {
   Iconv& operator=(const Iconv&) = delete;
 
   bool Ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+
+  // The length of the character that starts `text`: the fewest bytes (up to 4) that convert
+  // on their own; 1 for a byte that starts no character.
+  std::size_t CharacterLength(std::string_view text) {
+    for (std::size_t n = 1; n <= std::min<std::size_t>(4, text.size()); ++n) {
+      iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+      char buffer[32];
+      char* in = const_cast<char*>(text.data());
+      std::size_t inLeft = n;
+      char* out = buffer;
+      std::size_t outLeft = sizeof buffer;
+      if (iconv(cd_, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1))
+        return n;
+      if (errno != EINVAL)
+        return 1;
+    }
+    return 1;
+  }
 
   // Converts text; each input byte that cannot be converted is passed to onBad, which appends
   // its replacement to the output.
@@ -147,6 +168,23 @@ std::string CodePage::FromUtf8(const std::string& text) const {
     out += '?';
     return Utf8Length(in, left);
   });
+}
+
+std::vector<std::size_t> CodePage::CharacterStarts(std::string_view text) const {
+  std::vector<std::size_t> starts;
+  starts.reserve(text.size());
+  std::optional<Iconv> conv;
+  for (std::size_t i = 0; i < text.size();) {
+    starts.push_back(i);
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    if (!conv)
+      conv.emplace("UTF-8", name_);
+    i += conv->Ok() ? conv->CharacterLength(text.substr(i)) : 1;
+  }
+  return starts;
 }
 
 std::string FoldCaseUtf8(const std::string& text) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace qlm {
 
@@ -19,6 +22,10 @@ class CodePage {
   std::string ToUtf8(const std::string& text) const;
   // Characters the code page cannot show become '?', as Windows shows them.
   std::string FromUtf8(const std::string& text) const;
+  // Where each character of a text in this code page starts, in ascending byte offsets: every
+  // byte in the single-byte code pages, lead and trail bytes together in the double-byte ones.
+  // Caret movement in input fields steps by them.
+  std::vector<std::size_t> CharacterStarts(std::string_view text) const;
 
  private:
   std::string name_;

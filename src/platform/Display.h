@@ -67,6 +67,8 @@ class Display {
   // An empty image empties the entry.
   virtual void SetCursorImage(int /*index*/, int /*width*/, int /*height*/,
                               std::span<const uint32_t> /*argb*/, int /*hotX*/, int /*hotY*/) {}
+  // Where text is being typed (client coordinates): an input method shows its candidates there.
+  virtual void SetTextInputRect(int /*x*/, int /*y*/, int /*w*/, int /*h*/) {}
   // The clipboard's text, in the presentation's code page.
   virtual void SetClipboardText(const std::string& /*text*/) {}
   virtual std::string ClipboardText() const { return {}; }

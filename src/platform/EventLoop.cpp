@@ -68,6 +68,8 @@ void EventLoop::Dispatch(Event& event) {
           handler_->OnKey(e);
         } else if constexpr (std::is_same_v<T, CharEvent>) {
           handler_->OnChar(e);
+        } else if constexpr (std::is_same_v<T, CompositionEvent>) {
+          handler_->OnComposition(e);
         } else {
           handler_->OnClose();
         }

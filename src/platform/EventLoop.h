@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -7,6 +10,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -31,7 +35,15 @@ struct Modifiers {
   bool operator==(const Modifiers&) const = default;
 };
 
-enum class MouseAction { kMove, kLeftDown, kLeftUp, kLeftDoubleClick, kRightDown, kRightUp };
+enum class MouseAction {
+  kMove,
+  kLeftDown,
+  kLeftUp,
+  kLeftDoubleClick,
+  kRightDown,
+  kRightUp,
+  kWheel,  // `wheel` notches at (x, y)
+};
 
 // Mouse input in client coordinates.
 struct MouseEvent {
@@ -39,6 +51,8 @@ struct MouseEvent {
   int x = 0;
   int y = 0;
   Modifiers modifiers;
+  // kWheel: notches turned, positive away from the user (scrolls up).
+  int wheel = 0;
 };
 
 enum class KeyAction { kDown, kUp };
@@ -55,10 +69,25 @@ struct CharEvent {
   uint8_t ch = 0;
 };
 
+// What an input method is composing and has not typed yet, in the presentation's code page;
+// empty when the composition ends. The typed text comes as CharEvents. Kept in a fixed buffer
+// (input methods send short pieces), so events stay trivially copyable.
+struct CompositionEvent {
+  static constexpr size_t kMaxBytes = 64;
+  std::array<char, kMaxBytes> bytes{};
+  size_t size = 0;
+
+  explicit CompositionEvent(std::string_view text = {}) : size(std::min(text.size(), kMaxBytes)) {
+    std::copy_n(text.data(), size, bytes.data());
+  }
+  std::string Text() const { return std::string(bytes.data(), size); }
+};
+
 // The close box of the window (the Cancel path).
 struct CloseEvent {};
 
-using Event = std::variant<WindowMessage, MouseEvent, KeyEvent, CharEvent, CloseEvent>;
+using Event =
+    std::variant<WindowMessage, MouseEvent, KeyEvent, CharEvent, CompositionEvent, CloseEvent>;
 
 // What the player window implements to receive the loop's events.
 class EventHandler {
@@ -69,6 +98,7 @@ class EventHandler {
   virtual void OnMouse(const MouseEvent&) {}
   virtual void OnKey(const KeyEvent&) {}
   virtual void OnChar(const CharEvent&) {}
+  virtual void OnComposition(const CompositionEvent&) {}
   virtual void OnClose() {}
 };
 

@@ -16,6 +16,9 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
       paint.gridCells = &s->gridCells->Bytes();
     if (s->imageView)
       paint.imageView = &*s->imageView;
+    paint.scroll = s->scroll;
+    if (s->field)
+      paint.field = &*s->field;
   }
   return paint;
 }
@@ -30,7 +33,7 @@ FrameComposer::FrameComposer(CodePage codePage)
 
 IntRect FrameComposer::Compose(Surface& frame, const IntRect& boxIn, CPageManager& pages,
                                const FrameSettings& settings, PaintRuntime& runtime,
-                               CBubble* bubble) {
+                               CBubble* bubble, FieldMenu* menu) {
   const IntRect box = boxIn.Intersect({0, 0, frame.Width(), frame.Height()});
   const PageRecord* current = pages.CurrentPage();
   if (box.Empty() || !current)
@@ -46,6 +49,11 @@ IntRect FrameComposer::Compose(Surface& frame, const IntRect& boxIn, CPageManage
     Canvas canvas(scratch_, {box.left, box.top});
     canvas.SetClip(box);
     bubble->Draw(canvas);
+  }
+  if (menu && menu->Visible()) {
+    Canvas canvas(scratch_, {box.left, box.top});
+    canvas.SetClip(box);
+    menu->Draw(canvas);
   }
   frame.Blit(scratch_, 0, 0, box.Width(), box.Height(), box.left, box.top);
   return box;

@@ -5,6 +5,7 @@
 #include "graphics/Geometry.h"
 #include "graphics/Surface.h"
 #include "platform/CodePage.h"
+#include "player/FieldMenu.h"
 #include "player/ObjectPainter.h"
 #include "player/ObjectStates.h"
 #include "player/PagePainter.h"
@@ -41,7 +42,7 @@ class PlayerPaintRuntime : public PaintRuntime {
 
 // Composes the update box of a frame off-screen, in a surface exactly that large, and copies
 // it into the frame in one step: the page background, the objects of the three layers, the
-// frame border and the tool-tip bubble above all.
+// frame border, and the tool-tip bubble and an input field's pop-up menu above all.
 class FrameComposer {
  public:
   explicit FrameComposer(CodePage codePage);
@@ -49,7 +50,8 @@ class FrameComposer {
   // Composes `box` (clipped to the frame) and returns what was composed; an empty box when
   // nothing was (no current page, nothing to update).
   IntRect Compose(Surface& frame, const IntRect& box, CPageManager& pages,
-                  const FrameSettings& settings, PaintRuntime& runtime, CBubble* bubble);
+                  const FrameSettings& settings, PaintRuntime& runtime, CBubble* bubble,
+                  FieldMenu* menu = nullptr);
 
   FontCache& Fonts() { return fonts_; }
   ObjectPainter& Objects() { return objects_; }

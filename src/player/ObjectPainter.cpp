@@ -173,7 +173,7 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
       DrawGrid(canvas, o, r, s);
       break;
     case kObjInputField:
-      DrawInputField(canvas, o, r);
+      DrawInputField(canvas, o, r, s);
       break;
     case kObjListBox:
       DrawListBox(canvas, o, r, s);
@@ -366,6 +366,21 @@ const std::vector<std::string>& ObjectPainter::ParagraphLines(const ObjectRecord
   return layout.lines;
 }
 
+int ObjectPainter::ParagraphLineHeight(const ObjectRecord& o) {
+  return std::max(1, fonts_.Get(FontOf(o.font)).Metrics().height);
+}
+
+int ObjectPainter::ParagraphScrollLimit(const ObjectRecord& o, const IntRect& r) {
+  if (o.text.empty())
+    return 0;
+  const int width = std::max(0, r.Width() - kParagraphRightMargin);
+  if (width == 0)
+    return 0;
+  const int64_t content =
+      static_cast<int64_t>(ParagraphLines(o, width).size()) * ParagraphLineHeight(o);
+  return static_cast<int>(std::clamp<int64_t>(content - r.Height(), 0, kCoordLimit));
+}
+
 void ObjectPainter::DrawParagraph(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                                   const ObjectPaintState& s) {
   if (o.text.empty())
@@ -541,15 +556,109 @@ void ObjectPainter::DrawFlash(Canvas& canvas, const ObjectRecord& o, const IntRe
                   {inside.left, middle, inside.right, middle + lineHeight}, kBlack);
 }
 
-void ObjectPainter::DrawInputField(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
-  DrawControlFrame(canvas, r);
-  if (o.text.empty())
-    return;
-  const IntRect inside = r.Inflate(-2);
+int ObjectPainter::FieldBorderWidth(const ObjectRecord& o) {
+  switch (BorderStyle(o)) {
+    case object_border::kLine:
+    case object_border::kSunken:
+      return 1;
+    case object_border::kRaised:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+ObjectPainter::FieldLayout ObjectPainter::LayoutInputField(const ObjectRecord& o,
+                                                           const IntRect& r) {
+  constexpr int kMargin = 2;
+  FieldLayout layout;
+  const int border = FieldBorderWidth(o);
+  layout.area = {r.left + border + kMargin, r.top + border, r.right - border - kMargin,
+                 r.bottom - border};
   const Font& font = fonts_.Get(FontOf(o.font));
-  Canvas::ClipScope clip(canvas, inside);
-  const int top = inside.top + (inside.Height() - font.Metrics().height) / 2;
-  canvas.DrawText(font, ToUtf8(TextLines(o.text).front()), inside.left + 2, top, kBlack);
+  layout.lineHeight = std::max(1, font.Metrics().height);
+  layout.top = layout.area.top + (layout.area.Height() - layout.lineHeight) / 2;
+  layout.starts = codePage_.CharacterStarts(o.text);
+  layout.starts.push_back(o.text.size());
+  const size_t characters = layout.starts.size() - 1;
+  if (IsPasswordField(o)) {
+    layout.shown.assign(characters, '*');
+    const int star = font.TextWidth("*");
+    for (size_t i = 0; i <= characters; ++i)
+      layout.x.push_back(static_cast<int>(std::min<size_t>(i, 1 << 20)) * star);
+    return layout;
+  }
+  // Each character converted on its own, so its place in the UTF-8 text is known.
+  std::vector<size_t> utf8At;
+  utf8At.reserve(layout.starts.size());
+  for (size_t i = 0; i < characters; ++i) {
+    utf8At.push_back(layout.shown.size());
+    layout.shown +=
+        ToUtf8(o.text.substr(layout.starts[i], layout.starts[i + 1] - layout.starts[i]));
+  }
+  utf8At.push_back(layout.shown.size());
+  const std::vector<int> offsets = font.Offsets(layout.shown);
+  for (size_t at : utf8At)
+    layout.x.push_back(at < offsets.size() ? offsets[at] : 0);
+  return layout;
+}
+
+void ObjectPainter::DrawInputField(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                                   const ObjectPaintState& s) {
+  // The field's own colour when it asks for it, else the window colour of an edit box.
+  const int border = FieldBorderWidth(o);
+  canvas.FillRect(r.Inflate(-border),
+                  DrawsOwnBackground(o) ? Colour(o, ColourSlot::kFill) : kWhite);
+  switch (BorderStyle(o)) {
+    case object_border::kLine:
+      canvas.FrameRect(r, Colour(o, ColourSlot::kBorder));
+      break;
+    case object_border::kRaised:
+      canvas.Edge(r, EdgeStyle::Sunken);
+      break;
+    case object_border::kSunken:
+      canvas.Line({r.left, r.top}, {r.right - 1, r.top}, 0x808080);
+      canvas.Line({r.left, r.top}, {r.left, r.bottom - 1}, 0x808080);
+      canvas.Line({r.left, r.bottom - 1}, {r.right, r.bottom - 1}, kWhite);
+      canvas.Line({r.right - 1, r.top}, {r.right - 1, r.bottom}, kWhite);
+      break;
+    default:
+      break;
+  }
+  const FieldLayout layout = LayoutInputField(o, r);
+  const Font& font = fonts_.Get(FontOf(o.font));
+  const FieldView* view = s.field;
+  const int left = layout.area.left - (view ? view->scrollX : 0);
+  Canvas::ClipScope clip(canvas, layout.area);
+  const uint32_t textColour = Colour(o, ColourSlot::kFieldText);
+  if (!layout.shown.empty())
+    canvas.DrawText(font, layout.shown, left, layout.top, textColour);
+  if (!view)
+    return;
+  auto penAt = [&](size_t offset) {
+    const auto it = std::lower_bound(layout.starts.begin(), layout.starts.end(), offset);
+    const size_t i = static_cast<size_t>(it - layout.starts.begin());
+    return left + (i < layout.x.size() ? layout.x[i] : layout.x.back());
+  };
+  const int lineBottom = layout.top + layout.lineHeight;
+  if (view->selectionEnd > view->selectionStart) {
+    // The selected characters in the selection colours: the text again, clipped to them.
+    const IntRect selected{penAt(view->selectionStart), layout.top, penAt(view->selectionEnd),
+                           lineBottom};
+    Canvas::ClipScope selectionClip(canvas, selected);
+    canvas.FillRect(selected, kSelectionColor);
+    canvas.DrawText(font, layout.shown, left, layout.top, kSelectedTextColor);
+  }
+  const int caretX = penAt(view->caret);
+  if (!view->composition.empty()) {
+    // Text still being composed covers what follows the caret, underlined.
+    const int width = font.TextWidth(view->composition);
+    const IntRect box{caretX, layout.top, caretX + width, lineBottom};
+    canvas.FillRect(box, DrawsOwnBackground(o) ? Colour(o, ColourSlot::kFill) : kWhite);
+    canvas.DrawText(font, view->composition, caretX, layout.top, textColour);
+    canvas.FillRect({box.left, lineBottom - 1, box.right, lineBottom}, textColour);
+  }
+  canvas.FillRect({caretX, layout.top, caretX + 1, lineBottom}, textColour);
 }
 
 int ObjectPainter::ListBoxRowHeight(const ObjectRecord& object) {

@@ -59,6 +59,24 @@ class ObjectPainter {
 
   // Paragraph lines after word wrap, as drawn (UTF-8). Made once per object and text.
   const std::vector<std::string>& ParagraphLines(const ObjectRecord& object, int width);
+  // Paragraphs drawn at `rect`: the height of one line and how far the text can scroll down
+  // (0 when it fits).
+  int ParagraphLineHeight(const ObjectRecord& object);
+  int ParagraphScrollLimit(const ObjectRecord& object, const IntRect& rect);
+
+  // Where an input field drawn at a rectangle shows its text.
+  struct FieldLayout {
+    IntRect area;  // inside the border and the margins; the text is clipped to it
+    int top = 0;   // the top of the text line
+    int lineHeight = 0;
+    std::string shown;           // the text as drawn, UTF-8; a password shows a star a character
+    std::vector<size_t> starts;  // byte offsets of the characters of the text, then its end
+    std::vector<int> x;          // the pen position of each entry of `starts` from the text's start
+  };
+  FieldLayout LayoutInputField(const ObjectRecord& object, const IntRect& rect);
+  // Border width of an input field by its border style: a line 1, the Windows edge 2, sunken 1,
+  // none 0.
+  static int FieldBorderWidth(const ObjectRecord& object);
 
   FontCache& Fonts() { return fonts_; }
   std::string ToUtf8(const std::string& text);
@@ -79,7 +97,7 @@ class ObjectPainter {
   void DrawGrid(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawPicture(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawPlugIn(Canvas&, const ObjectRecord&, const IntRect&, PaintRuntime&, bool shown);
-  void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&);
+  void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawControlFrame(Canvas&, const IntRect&);
   void DrawFlash(Canvas&, const ObjectRecord&, const IntRect&);

@@ -28,6 +28,10 @@ struct ObjectRunState {
   std::optional<GridCells> gridCells;
   // Image objects: the view the image-view commands change, made when first needed.
   std::optional<ImageView> imageView;
+  // Paragraphs scrolled by a drag or the wheel: the scroll position in pixels.
+  std::optional<int32_t> scroll;
+  // The input field that has the keyboard focus: its caret and selection.
+  std::optional<FieldView> field;
 };
 
 // Run-time state of the objects of the loaded project, by object. An object without an entry

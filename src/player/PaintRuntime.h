@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,6 +19,18 @@ class ImageView;
 
 // Highlight states of an object: the mouse-over step sets Hover, the press step Pressed.
 enum class Highlight : int { Normal = 0, Hover = 1, Pressed = 2 };
+
+// An input field with the keyboard focus: byte offsets of the caret and of the selection in
+// its text, and how many pixels the text is scrolled to the left to keep the caret in view.
+struct FieldView {
+  size_t caret = 0;
+  size_t selectionStart = 0;
+  size_t selectionEnd = 0;
+  int scrollX = 0;
+  // Text an input method is composing at the caret (UTF-8), shown underlined over the field.
+  std::string composition;
+  bool operator==(const FieldView&) const = default;
+};
 
 // What drawing needs to know about an object beyond its stored record.
 struct ObjectPaintState {
@@ -40,6 +53,8 @@ struct ObjectPaintState {
   // Image objects: the view scripts changed; without it the stored picture is stretched to the
   // rectangle.
   const ImageView* imageView = nullptr;
+  // Input fields: the caret and selection of the field that has the focus; null for the others.
+  const FieldView* field = nullptr;
 };
 
 // The player's side of drawing: run-time state and the parts that live outside the renderer.

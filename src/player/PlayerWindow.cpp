@@ -91,6 +91,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
     evaluator_.SeedRandom(*ctx_.seed);
   pages_.SetOwner(this);
   RegisterCoreCommands(*runner_);
+  InitControls();
   InitMedia();
   InitPlugins();
 }
@@ -260,6 +261,7 @@ void PlayerWindow::ShowPage() {
   if (page && page != lastAnnounced_ && ctx_.events)
     ctx_.events->OnPage(page->name);
   lastAnnounced_ = page;
+  controls_->Fields().PageShown(pages_.CurrentPage());
   InvalidateAll(true);
 }
 
@@ -432,7 +434,8 @@ void PlayerWindow::Paint() {
   invalid_.reset();
   const FrameSettings settings{geometry_.ClientWidth(), geometry_.ClientHeight(), noBackground_,
                                frameBorder_};
-  const IntRect done = composer_.Compose(frame_, r, pages_, settings, paintRuntime_, &bubble_);
+  const IntRect done = composer_.Compose(frame_, r, pages_, settings, paintRuntime_, &bubble_,
+                                         &controls_->Fields().Menu());
   if (!done.Empty())
     ctx_.display.Present(frame_, done.left, done.top, done.Width(), done.Height());
 }

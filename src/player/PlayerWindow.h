@@ -25,6 +25,7 @@
 #include "player/CommandLine.h"
 #include "player/CursorTable.h"
 #include "player/FrameComposer.h"
+#include "player/ObjectControls.h"
 #include "player/ObjectStates.h"
 #include "player/PlayerContext.h"
 #include "player/TransitionWindow.h"
@@ -175,6 +176,11 @@ class PlayerWindow : public ScriptHost,
   void AppendObject(PageRecord& page, ObjectRecord object) override;
   GridCells* GridCellsOf(ObjectRecord& object) override;
   ImageView* ImageViewOf(ObjectRecord& object) override;
+  // Input fields (PlayerWindowFields.cpp): a script replaced a field's text; Show of a field.
+  void ObjectTextChanged(PageRecord& page, ObjectRecord& object) override;
+  void FocusObject(PageRecord& page, ObjectRecord& object) override;
+  void FieldTextLoaded(ObjectRecord& field) override;
+  InputFields& Fields() { return controls_->Fields(); }
   // SystemHost: paths and files (PlayerWindowCommands.cpp), launching, the clipboard and fonts
   // (PlayerWindowSystem.cpp).
   std::string FileText() const override { return macros_.File(); }
@@ -234,6 +240,8 @@ class PlayerWindow : public ScriptHost,
   void OnMessage(const WindowMessage& message) override;
   void OnMouse(const MouseEvent& event) override { input_.OnMouse(event); }
   void OnKey(const KeyEvent& event) override { input_.OnKey(event); }
+  void OnChar(const CharEvent& event) override;
+  void OnComposition(const CompositionEvent& event) override;
   void OnClose() override { CloseCancel(); }
 
  private:
@@ -315,10 +323,12 @@ class PlayerWindow : public ScriptHost,
   std::optional<IntRect> invalid_;
   bool paintPosted_ = false;
 
-
   // The tool-tip bubble, drawn into the frame; mouse and keys.
   CBubble bubble_;
   WindowInput input_;
+  // Input fields, their pop-up menu and scrolling objects (PlayerWindowFields.cpp).
+  std::unique_ptr<ObjectControls> controls_;
+  void InitControls();
   std::vector<std::filesystem::path> addedFonts_;
 
   // Plug-in objects: their hosts, the loader and the folders libraries come from.

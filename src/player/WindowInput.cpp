@@ -29,12 +29,17 @@ WindowInput::WindowInput(CPageManager& pages, ObjectStates& states, CBubble& bub
 void WindowInput::OnMouse(const MouseEvent& event) {
   mouseX_ = event.x;
   mouseY_ = event.y;
+  if (controls_ && controls_->MenuMouse(event)) {
+    if (event.action == MouseAction::kLeftUp || event.action == MouseAction::kRightUp)
+      leftDown_ = rightDown_ = false;
+    return;
+  }
   switch (event.action) {
     case MouseAction::kLeftDown:
     case MouseAction::kLeftDoubleClick:
       // A double click counts as a press (input fields select their text themselves).
       leftDown_ = true;
-      OnLeftDown(event.x, event.y);
+      OnLeftDown(event);
       break;
     case MouseAction::kLeftUp:
       leftDown_ = false;
@@ -42,6 +47,8 @@ void WindowInput::OnMouse(const MouseEvent& event) {
       break;
     case MouseAction::kRightDown:
       rightDown_ = true;
+      if (controls_ && controls_->RightDown(event.x, event.y))
+        break;
       ForwardPluginRightButton(PluginMouse::kRightDown, event.x, event.y);
       break;
     case MouseAction::kRightUp:
@@ -50,6 +57,10 @@ void WindowInput::OnMouse(const MouseEvent& event) {
       break;
     case MouseAction::kMove:
       OnMouseMove(event.x, event.y);
+      break;
+    case MouseAction::kWheel:
+      if (controls_)
+        controls_->Wheel(event.x, event.y, event.wheel);
       break;
   }
 }
@@ -63,6 +74,8 @@ void WindowInput::OnKey(const KeyEvent& event) {
   }
   if (known)
     keysDown_[event.vk] = true;
+  if (controls_ && controls_->Key(event))
+    return;
   if (OnKeyDown(event))
     return;
   // Escape reaches the dialog's own handling: the Cancel path.
@@ -78,6 +91,8 @@ void WindowInput::Forget() {
   buttonPressed_ = objectDrag_ = bodyDrag_ = false;
   timedHides_.clear();
   loop_.KillTimer(window_timer::kOneShot);
+  if (controls_)
+    controls_->Forget();
 }
 
 void WindowInput::FollowObjectList(const PageRecord& page,
@@ -89,6 +104,8 @@ void WindowInput::FollowObjectList(const PageRecord& page,
     else
       pressed_ = {};
   }
+  if (controls_)
+    controls_->FollowObjectList(page, newIndexOf);
 }
 
 void WindowInput::SetLayersCaptured(bool captured) {
@@ -109,12 +126,15 @@ ObjectHit WindowInput::PressedObject() {
   return {page, &page->objects[pressed_.index], pressed_.index};
 }
 
-void WindowInput::OnLeftDown(int x, int y) {
+void WindowInput::OnLeftDown(const MouseEvent& event) {
+  const int x = event.x, y = event.y;
   bubble_.Hide();
   pressX_ = x;
   pressY_ = y;
   const ObjectHit hit = HitTestLayers(pages_, x, y, objectStates_);
   pressed_ = hit ? Pressed{hit.page, hit.index, hit.object->name} : Pressed{};
+  if (controls_)
+    controls_->LeftDown(hit, event);
   if (!hit) {
     if (bodyDragAllowed_) {
       // The window follows the pointer; the client area's origin is the window's.
@@ -161,6 +181,8 @@ void WindowInput::OnMouseMove(int x, int y) {
     display_.SetPosition(left + x + dragOffsetX_, top + y + dragOffsetY_);
     return;
   }
+  if (leftDown_ && controls_ && controls_->LeftDrag(x, y))
+    return;
   bubble_.Track(x, y);
   ObjectRecord* found = nullptr;
   const bool held = leftDown_ || rightDown_;
@@ -199,6 +221,8 @@ void WindowInput::ApplyCursor(int entry) {
 }
 
 void WindowInput::OnLeftUp(int x, int y) {
+  if (controls_)
+    controls_->LeftUp();
   if (objectDrag_ || bodyDrag_) {
     const bool body = bodyDrag_;
     objectDrag_ = bodyDrag_ = false;

@@ -44,6 +44,29 @@ class WindowInputHost : public PageInputHost {
   virtual void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) = 0;
 };
 
+// Objects with mouse and key handling of their own (input fields, scrolling objects and the
+// pop-up menu over them): the window's input offers them its events first.
+class ControlInput {
+ public:
+  virtual ~ControlInput() = default;
+  // Any mouse event: true when a menu over the page took it.
+  virtual bool MenuMouse(const MouseEvent& event) = 0;
+  // A left press or double click on `hit` (none: nothing was hit).
+  virtual void LeftDown(const ObjectHit& hit, const MouseEvent& event) = 0;
+  // A move with the left button held: true when a control's drag takes it alone.
+  virtual bool LeftDrag(int x, int y) = 0;
+  virtual void LeftUp() = 0;
+  // A right press: true when a control took it.
+  virtual bool RightDown(int x, int y) = 0;
+  virtual void Wheel(int x, int y, int notches) = 0;
+  // A key going down or up: true when a focused control took it.
+  virtual bool Key(const KeyEvent& event) = 0;
+  // The project is replaced; the object list of a page changed.
+  virtual void Forget() = 0;
+  virtual void FollowObjectList(const PageRecord& page,
+                                const std::function<std::optional<size_t>(size_t)>& newIndexOf) = 0;
+};
+
 // The player window's mouse and keys: hit testing across the layers, press and click (with
 // PageInput), drags of images and of a window without title bar, mouse-over (with MouseOver),
 // the tool-tip bubble, cursors, shortcuts and the timed hides of mouse-over targets.
@@ -64,6 +87,8 @@ class WindowInput : private MouseOverHost {
   void FollowObjectList(const PageRecord& page,
                         const std::function<std::optional<size_t>(size_t)>& newIndexOf);
 
+  // Input fields and scrolling objects (null: none).
+  void SetControls(ControlInput* controls) { controls_ = controls; }
   // Whether a window without title bar follows a drag of its body.
   void SetWindowDragAllowed(bool allowed) { bodyDragAllowed_ = allowed; }
   // Whether a click on an object with the exit action may close the player.
@@ -86,7 +111,7 @@ class WindowInput : private MouseOverHost {
   void RunObjectScript(ObjectRecord& object) override;
   void TimedHide(PageRecord& page, ObjectRecord& object, uint32_t delayMs) override;
 
-  void OnLeftDown(int x, int y);
+  void OnLeftDown(const MouseEvent& event);
   void OnLeftUp(int x, int y);
   void OnMouseMove(int x, int y);
   bool OnKeyDown(const KeyEvent& event);
@@ -132,6 +157,7 @@ class WindowInput : private MouseOverHost {
     uint64_t due;
   };
   std::vector<PendingHide> timedHides_;
+  ControlInput* controls_ = nullptr;
 };
 
 }  // namespace qlm

@@ -36,6 +36,8 @@ class ObjectHost {
   virtual void ObjectMoved(PageRecord& /*page*/, ObjectRecord& /*object*/, bool /*resized*/) {}
   // A script replaced an object's text: an edit box shows it in its window.
   virtual void ObjectTextChanged(PageRecord& /*page*/, ObjectRecord& /*object*/) {}
+  // LoadText gave an input field a text: it also goes into the field's bound variable.
+  virtual void FieldTextLoaded(ObjectRecord& /*field*/) {}
   // A script changed the look of an object (colours, font, border).
   virtual void ObjectStyleChanged(PageRecord& /*page*/, ObjectRecord& /*object*/) {}
   // Show of an edit-box object that owns a child window and was hidden before.

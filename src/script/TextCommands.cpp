@@ -78,6 +78,8 @@ CommandResult LoadText(CommandContext& context) {
   std::string text = LoadedText(context);
   if (context.object) {
     SetObjectText(context, *context.object, std::move(text));
+    if (context.object->typeCode == kObjInputField)
+      context.Objects().FieldTextLoaded(*context.object);
     return CommandResult::kContinue;
   }
   // No such object: the target is a string variable (Name$[i] with i resolved).

@@ -650,5 +650,123 @@ TEST_F(ModalStackingTest, MessageBoxStaysOverTheFullScreenPlayer) {
   BoxStaysOnTopAfterAClickOnThePlayer(1024, 768);
 }
 
+// Input fields, the clipboard, the fields' pop-up menu and the wheel, through a real X server.
+
+// Page One: white, two fields (Name$ at 20,20 - 220,48 holding `nameText`, Copy$ at 20,60 -
+// 220,88), a list box of twenty rows (Rows at 20,100 - 200,200) and an Enter shortcut that goes
+// to the page named by the variable `pageVariable`. Page two: blue. (Typed words are lower
+// case: SDL under Xvfb can report Shift as held after the first XTEST Shift release.)
+Project FieldsProject(const std::string& nameText, const std::string& pageVariable) {
+  std::string spec = std::string("title ") + kTitle + "\nsize 320 240\npage One\ncolor 0xFFFFFF\n";
+  spec +=
+      "enter Names$='One;Two;Three;Four;Five;Six;Seven;Eight;Nine;Ten;Eleven;Twelve;Thirteen;"
+      "Fourteen;Fifteen;Sixteen;Seventeen;Eighteen;Nineteen;Twenty'\n"
+      "enter ListBoxAddItem(\"Rows\",\"Names$,;\")\n";
+  for (const char* field : {"Name$ 20 20 220 48", "Copy$ 20 60 220 88"}) {
+    spec += std::string("object 22 ") + field + (field[0] == 'N' ? " " + nameText : "") +
+            "\ncolour 3 0x000000\nfont -16 Arial\n";
+  }
+  spec += "object 29 Rows 20 100 200 200\nfont -14 Arial\n";
+  spec += "object 17 Go 0 0 0 0\nstring 6 ENTER\nimagevalue 1 1\nscript Page(\"" + pageVariable +
+          "\")\n";
+  spec += "page two\ncolor " + std::to_string(Stored(kBlue)) + "\n";
+  return BuildProjectFromSpec(spec);
+}
+
+// The fields project on the screen, its page One painted.
+class DesktopFieldsTest : public DesktopWindowTest {
+ protected:
+  std::optional<XWindowBox> ShowFields(const std::string& nameText,
+                                       const std::string& pageVariable) {
+    StartPlayer(FieldsProject(nameText, pageVariable));
+    if (!player_.WaitForLine(PageLine("One"), Clock::now() + 20s))
+      return std::nullopt;
+    const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+    if (!window || !WaitForPixel(window->x + 1, window->y + 1, 0xFFFFFF))
+      return std::nullopt;
+    return window;
+  }
+};
+
+TEST_F(DesktopFieldsTest, InputFieldEditedWithKeysFillsItsVariable) {
+  const auto window = ShowFields("", "Name$");
+  ASSERT_TRUE(window) << Diagnostics();
+  x_->Click(window->x + 120 * kScale, window->y + 34 * kScale);
+  // "twx", Backspace: "tw"; Home, Delete: "w"; "t" at the start, "o" at the end: "two".
+  x_->TypeText("twx");
+  x_->PressKey(XK_BackSpace);
+  x_->PressKey(XK_Home);
+  x_->PressKey(XK_Delete);
+  x_->TypeText("t");
+  x_->PressKey(XK_End);
+  x_->TypeText("o");
+  // Enter is not the field's: the page's shortcut goes to the page the field names.
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("two"), Clock::now() + 10s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopFieldsTest, PopUpMenuCopiesToTheDesktopClipboardAndControlVPastes) {
+  const auto window = ShowFields("two", "Copy$");
+  ASSERT_TRUE(window) << Diagnostics();
+  auto screen = [&](int cx, int cy) {
+    return std::pair{window->x + cx * kScale, window->y + cy * kScale};
+  };
+  // All of "two" selected, then the right button: the menu opens at the pointer.
+  const auto [fx, fy] = screen(120, 34);
+  x_->DoubleClick(fx, fy);
+  x_->ClickButton(fx, fy, 3);
+  const auto [mx, my] = screen(170, 50);
+  ASSERT_TRUE(WaitForPixel(mx, my, 0xC0C0C0)) << "no pop-up menu" << Diagnostics();
+  // Its first item, Copy: the text reaches the desktop's clipboard.
+  const auto [cx, cy] = screen(160, 42);
+  x_->Click(cx, cy);
+  std::optional<std::string> clipboard;
+  for (int i = 0; i < 100 && clipboard != "two"; ++i) {
+    clipboard = x_->ClipboardText();
+    if (clipboard != "two")
+      std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(clipboard.value_or("(none)"), "two") << Diagnostics();
+  // The menu is gone; Control+V in the second field pastes, and its variable names page two.
+  ASSERT_TRUE(WaitForPixel(mx, my, 0xFFFFFF)) << "the menu stayed" << Diagnostics();
+  const auto [px, py] = screen(120, 74);
+  x_->Click(px, py);
+  x_->PressChord({XK_Control_L}, XK_v);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("two"), Clock::now() + 10s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopFieldsTest, WheelScrollsTheListBoxUnderThePointerOnly) {
+  const auto window = ShowFields("", "Name$");
+  ASSERT_TRUE(window) << Diagnostics();
+  // Waits until the window's picture is `want` (or is not, with `equal` false).
+  auto waitForPicture = [&](const std::vector<uint32_t>& want, bool equal) {
+    const auto deadline = Clock::now() + 10s;
+    while (Clock::now() < deadline) {
+      if ((x_->Capture(*window) == want) == equal)
+        return true;
+      std::this_thread::sleep_for(50ms);
+    }
+    return false;
+  };
+  std::this_thread::sleep_for(300ms);
+  const std::vector<uint32_t> top = x_->Capture(*window);
+  // Over the page's background the wheel does nothing.
+  x_->Wheel(window->x + 260 * kScale, window->y + 150 * kScale, -1);
+  std::this_thread::sleep_for(500ms);
+  EXPECT_EQ(x_->Capture(*window), top) << "the wheel over nothing changed the picture";
+  // Towards the user over the list: it scrolls down; away: back to the top.
+  x_->Wheel(window->x + 100 * kScale, window->y + 150 * kScale, -1);
+  EXPECT_TRUE(waitForPicture(top, false)) << "the list did not scroll" << Diagnostics();
+  x_->Wheel(window->x + 100 * kScale, window->y + 150 * kScale, 1);
+  EXPECT_TRUE(waitForPicture(top, true)) << "the list did not scroll back" << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
 }  // namespace
 }  // namespace qlm::test

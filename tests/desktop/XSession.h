@@ -5,7 +5,10 @@
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
+#include <unistd.h>
+
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -110,6 +113,78 @@ class XSession {
     XTestFakeKeyEvent(dpy_, code, True, CurrentTime);
     XTestFakeKeyEvent(dpy_, code, False, CurrentTime);
     XSync(dpy_, False);
+  }
+
+  // Mouse buttons as X numbers them: 1 left, 3 right, 4 and 5 the wheel away from and towards
+  // the user.
+  void ClickButton(int x, int y, unsigned button) {
+    MoveMouse(x, y);
+    XTestFakeButtonEvent(dpy_, button, True, CurrentTime);
+    XTestFakeButtonEvent(dpy_, button, False, CurrentTime);
+    XSync(dpy_, False);
+  }
+  void DoubleClick(int x, int y) {
+    Click(x, y);
+    Click(x, y);
+  }
+  // Positive notches turn the wheel away from the user.
+  void Wheel(int x, int y, int notches) {
+    for (int i = 0; i < (notches < 0 ? -notches : notches); ++i)
+      ClickButton(x, y, notches > 0 ? 4 : 5);
+  }
+
+  // A key pressed while the keys `held` (Control_L, Shift_L ...) are down.
+  void PressChord(std::initializer_list<KeySym> held, KeySym key) {
+    for (KeySym h : held)
+      XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, h), True, CurrentTime);
+    PressKey(key);
+    for (KeySym h : held)
+      XTestFakeKeyEvent(dpy_, XKeysymToKeycode(dpy_, h), False, CurrentTime);
+    XSync(dpy_, False);
+  }
+
+  // Types letters, digits and blanks as a user does (Shift for capitals).
+  void TypeText(const std::string& text) {
+    for (char c : text) {
+      if (c >= 'A' && c <= 'Z')
+        PressChord({XK_Shift_L}, static_cast<KeySym>(c - 'A' + 'a'));
+      else
+        PressKey(c == ' ' ? XK_space : static_cast<KeySym>(static_cast<unsigned char>(c)));
+    }
+  }
+
+  // The text the CLIPBOARD selection holds, asked of its owner as any X program asks it;
+  // nullopt when nobody owns it or no answer comes.
+  std::optional<std::string> ClipboardText() {
+    const Window root = DefaultRootWindow(dpy_);
+    const Window w = XCreateSimpleWindow(dpy_, root, 0, 0, 1, 1, 0, 0, 0);
+    const Atom property = XInternAtom(dpy_, "QLM_TEST_CLIPBOARD", False);
+    XConvertSelection(dpy_, XInternAtom(dpy_, "CLIPBOARD", False),
+                      XInternAtom(dpy_, "UTF8_STRING", False), property, w, CurrentTime);
+    XFlush(dpy_);
+    std::optional<std::string> text;
+    for (int tries = 0; tries < 500; ++tries) {
+      XEvent e;
+      if (!XCheckTypedWindowEvent(dpy_, w, SelectionNotify, &e)) {
+        usleep(10000);
+        continue;
+      }
+      if (e.xselection.property == 0)
+        break;
+      Atom type = 0;
+      int format = 0;
+      unsigned long count = 0, after = 0;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(dpy_, w, property, 0, 1 << 20, False, AnyPropertyType, &type, &format,
+                             &count, &after, &data) == Success &&
+          data) {
+        text = std::string(reinterpret_cast<char*>(data), count);
+        XFree(data);
+      }
+      break;
+    }
+    XDestroyWindow(dpy_, w);
+    return text;
   }
 
   // What the close box of a window manager sends.

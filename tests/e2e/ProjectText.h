@@ -16,6 +16,8 @@
 //   value N V                   object value N of the last object (action code 0, cursor 18 ...)
 //   string N TEXT               object string N of the last object (action target 1 ...)
 //   imagevalue N V              image value N of the last object (shortcut fields 1 to 3)
+//   colour N V                  colour N (1 to 3, 0x00BBGGRR) of the last object
+//   font HEIGHT FACE            the last object's font: logical height and face name
 //   image N W H COLOR           state image N (1 to 3) of the last object: W x H pixels of one
 //                               colour (0x00BBGGRR)
 //   tooltip TEXT                the last object's tool-tip text
@@ -126,7 +128,14 @@ inline Project BuildProjectFromSpec(const std::string& spec) {
       if (!object)
         throw std::runtime_error("hidden before any object");
       object->values[10] = 1;
-    } else if (key == "value" || key == "string" || key == "imagevalue" || key == "tooltip") {
+    } else if (key == "font") {
+      if (!object)
+        throw std::runtime_error("font before any object");
+      std::istringstream f(rest);
+      f >> object->font.height;
+      std::getline(f >> std::ws, object->font.faceName);
+    } else if (key == "value" || key == "string" || key == "imagevalue" || key == "tooltip" ||
+               key == "colour") {
       if (!object)
         throw std::runtime_error(key + " before any object");
       std::istringstream f(rest);
@@ -142,6 +151,8 @@ inline Project BuildProjectFromSpec(const std::string& spec) {
         object->strings[n] = value;
       } else if (key == "value" && n < object->values.size()) {
         object->values[n] = static_cast<uint32_t>(std::stoul(value, nullptr, 0));
+      } else if (key == "colour" && n >= 1 && n < object->colours.size()) {
+        object->colours[n] = static_cast<uint32_t>(std::stoul(value, nullptr, 0));
       } else if (key == "imagevalue" && n >= 1 && n < object->imageValues.size()) {
         object->imageValues[n] = static_cast<uint32_t>(std::stoul(value, nullptr, 0));
       } else {

@@ -40,7 +40,8 @@ TEST(EventScript, ParsesEveryCommandWithItsLine) {
       "  script-end  \n"
       "screenshot out dir/shot.png\n"
       "dump\n"
-      "quit\n";
+      "quit\n"
+      "wheel 30 40 -2\n";
   const auto commands = ParseEventScript(text);
 
   std::vector<EventCommand> expected;
@@ -71,6 +72,10 @@ TEST(EventScript, ParsesEveryCommandWithItsLine) {
   add(K::kScreenshot, 21).text = "out dir/shot.png";
   add(K::kDump, 22);
   add(K::kQuit, 23);
+  EventCommand& wheel = add(K::kWheel, 24);
+  wheel.x = 30;
+  wheel.y = 40;
+  wheel.number = -2;
   EXPECT_EQ(commands, expected);
 }
 
@@ -104,6 +109,8 @@ TEST(EventScript, FaultsNameTheirLine) {
       {"screenshot", "events line 1: usage: screenshot PATH"},
       {"dump now", "events line 1: usage: dump"},
       {"quit 1", "events line 1: usage: quit"},
+      {"wheel 1 2", "events line 1: usage: wheel X Y N"},
+      {"wheel 1 2 5000", "events line 1: notches expected, found \"5000\""},
       {"\n\nscript-begin\na=1\n", "events line 3: script-begin without script-end"},
       {"script-end", "events line 1: script-end without script-begin"},
   };

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "PaintFixture.h"
+#include "document/ObjectFields.h"
 #include "golden/GoldenImage.h"
 
 namespace qlm::test {
@@ -262,6 +263,8 @@ TEST_F(ObjectPaintTest, WindowedControlsAndPlugInsDrawTheirFrames) {
   ObjectRecord& field = Add(MakeObject(kObjInputField, {10, 10, 150, 34}, "field"));
   field.text = "typed text";
   field.font.height = -12;
+  SetBorderStyle(field, object_border::kRaised);  // the Windows edge of an edit box
+  SetObjectColour(field, ColourSlot::kFieldText, 0x000000);
   ObjectRecord& list = Add(MakeObject(kObjListBox, {160, 10, 310, 90}, "list"));
   list.stringList = {"First item", "Second item", "Third item"};
   list.font.height = -12;

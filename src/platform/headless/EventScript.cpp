@@ -137,6 +137,12 @@ std::vector<EventCommand> ParseEventScript(std::string_view text) {
       }
     }
     if (done) {
+    } else if (name == "wheel") {
+      c.kind = EventCommand::Kind::kWheel;
+      p.Count(3, "wheel X Y N");
+      c.x = Number<int>(p.words[1], lineNumber, "a whole number", -1000000, 1000000);
+      c.y = Number<int>(p.words[2], lineNumber, "a whole number", -1000000, 1000000);
+      c.number = Number<int64_t>(p.words[3], lineNumber, "notches", -1000, 1000);
     } else if (name == "wait") {
       c.kind = EventCommand::Kind::kWait;
       p.Count(1, "wait MS");

@@ -21,6 +21,7 @@ struct EventCommand {
     kMove,
     kRightDown,
     kRightUp,
+    kWheel,       // x, y, number: notches, positive away from the user
     kKey,         // key, modifiers
     kType,        // text (UTF-8, as written)
     kAnswer,      // number: the button the next message box returns; or, written in

@@ -60,6 +60,13 @@ void EventScriptRunner::Execute(const EventCommand& c) {
     case K::kRightUp:
       Mouse(MouseAction::kRightUp, c.x, c.y);
       break;
+    case K::kWheel: {
+      Mouse(MouseAction::kMove, c.x, c.y);
+      MouseEvent wheel{MouseAction::kWheel, c.x, c.y, {}};
+      wheel.wheel = static_cast<int>(c.number);
+      loop_.PostInput(wheel);
+      break;
+    }
     case K::kKey:
       loop_.PostInput(KeyEvent{KeyAction::kDown, c.key, c.modifiers});
       loop_.PostInput(KeyEvent{KeyAction::kUp, c.key, c.modifiers});

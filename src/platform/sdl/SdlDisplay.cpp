@@ -470,4 +470,19 @@ void SdlDisplay::WindowToClient(int windowX, int windowY, int& x, int& y) const 
                  windowX, windowY, x, y);
 }
 
+void SdlDisplay::SetTextInputRect(int x, int y, int w, int h) {
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  const ViewBox view = FitView(frame_.Width(), frame_.Height(), ww, wh);
+  if (frame_.Width() <= 0 || frame_.Height() <= 0)
+    return;
+  // Client pixels to window pixels, as the frame is shown.
+  SDL_Rect r;
+  r.x = view.x + x * view.w / frame_.Width();
+  r.y = view.y + y * view.h / frame_.Height();
+  r.w = std::max(1, w * view.w / frame_.Width());
+  r.h = std::max(1, h * view.h / frame_.Height());
+  SDL_SetTextInputRect(&r);
+}
+
 }  // namespace qlm

@@ -75,6 +75,7 @@ class SdlDisplay : public Display {
   uint32_t WindowId() const;
   // A point of the window (as mouse events give it) in client coordinates.
   void WindowToClient(int windowX, int windowY, int& x, int& y) const;
+  void SetTextInputRect(int x, int y, int w, int h) override;
   // Alt+Enter and F11: full screen with black bars, or back to the window.
   void ToggleFullScreen();
   bool IsFullScreen() const { return fullScreen_; }

@@ -145,11 +145,28 @@ void SdlEventLoop::Translate(const SDL_Event& event) {
         PostInput(CharEvent{static_cast<uint8_t>(c)});
       break;
     }
+    case SDL_MOUSEWHEEL:
+      TranslateWheel(event.wheel);
+      break;
+    case SDL_TEXTEDITING:
+      PostInput(CompositionEvent{codePage_.FromUtf8(event.edit.text)});
+      break;
     default:
-      // The wheel has no meaning for the player's objects (scrolling objects use their own
-      // bars), so it is left out like every other event.
       break;
   }
+}
+
+void SdlEventLoop::TranslateWheel(const SDL_MouseWheelEvent& e) {
+  // Notches away from the user are positive, whatever the desktop's natural scrolling says.
+  const int notches = e.direction == SDL_MOUSEWHEEL_FLIPPED ? -e.y : e.y;
+  if (notches == 0)
+    return;
+  int windowX = 0, windowY = 0;
+  SDL_GetMouseState(&windowX, &windowY);
+  MouseEvent m{MouseAction::kWheel, 0, 0, ModifiersFromSdl(SDL_GetModState())};
+  m.wheel = notches;
+  display_.WindowToClient(windowX, windowY, m.x, m.y);
+  PostInput(m);
 }
 
 void SdlEventLoop::TranslateWindowEvent(const SDL_WindowEvent& e) {

@@ -48,6 +48,7 @@ class SdlEventLoop : public EventLoop {
   void TranslateWindowEvent(const SDL_WindowEvent& e);
   void TranslateMouseButton(const SDL_MouseButtonEvent& e);
   void TranslateKey(const SDL_KeyboardEvent& e);
+  void TranslateWheel(const SDL_MouseWheelEvent& e);
   // The window of an input event, 0 when it has none.
   static uint32_t EventWindow(const SDL_Event& event);
 
