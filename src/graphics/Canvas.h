@@ -7,6 +7,7 @@
 
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
+#include "graphics/MetafileRenderer.h"
 #include "graphics/Surface.h"
 
 typedef struct _cairo cairo_t;
@@ -88,6 +89,9 @@ class Canvas {
   // The image stretched (nearest pixel) to `dst`. Images with fewer pixel bytes than their size
   // asks for draw what they have.
   void DrawImage(const Image24& image, const IntRect& dst, const ImageDrawOptions& options = {});
+  // A picture with coverage (premultiplied ARGB), unscaled, with its top-left at `at`: drawn
+  // over what is beneath.
+  void DrawArgb(const ArgbImage& image, IntPoint at);
   // Copies of the image side by side from the area's top-left corner, cut at its edges.
   void TileImage(const Image24& image, const IntRect& area);
 

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
 #include "document/ObjectFields.h"
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
+#include "player/GifPlayback.h"
 #include "player/PaintRuntime.h"
 #include "script/GridCells.h"
 #include "script/ListBoxControl.h"
@@ -25,6 +27,8 @@ struct ObjectRunState {
   std::optional<ListBoxControl> listBox;
   // Grids: the cell matrix scripts fill, made when first needed.
   std::optional<GridCells> gridCells;
+  // Animated GIFs: made when first drawn or shown (shared by copies of this state).
+  std::shared_ptr<GifPlayback> gif;
 };
 
 // Run-time state of the objects of the loaded project, by object. An object without an entry

@@ -32,6 +32,7 @@ enum class CommandGroup : uint8_t {
   kMatrix,     // script/MatrixCommands.cpp
   kMedia,      // media/MediaCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
+  kAnimation,  // player/AnimationCommands.cpp
 };
 
 // Flags of a row.
