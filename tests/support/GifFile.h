@@ -68,6 +68,11 @@ inline std::vector<uint8_t> EncodeGif(uint32_t width, uint32_t height,
     EGifGCBToExtension(&control, extension);
     ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK;
     ColorMapObject* local = makeMap(f.palette);
+    if (!local && gif->Image.ColorMap) {
+      // giflib forgets the previous frame's local palette copy instead of freeing it.
+      GifFreeMapObject(gif->Image.ColorMap);
+      gif->Image.ColorMap = nullptr;
+    }
     ok = ok && EGifPutImageDesc(gif, static_cast<int>(f.left), static_cast<int>(f.top),
                                 static_cast<int>(f.width), static_cast<int>(f.height), f.interlaced,
                                 local) == GIF_OK;
