@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 
 #include "PaintFixture.h"
@@ -96,6 +97,26 @@ TEST_F(MetafilePaintTest, DamagedMetafilesDrawNothing) {
     }
     drawsNothing(std::move(bytes));
   }
+}
+
+// The converter reads the header's description where the header says; a description that
+// reaches past the header (found by the fuzz target: it read far beyond the bytes) is dropped,
+// and the picture still draws. So are records cut short after the end of the last whole one.
+TEST_F(MetafilePaintTest, HeaderReferencesOutsideTheHeaderAreDropped) {
+  std::vector<uint8_t> bytes = Shapes();
+  const uint32_t description[] = {0x7FFFFFFF, 88};  // characters, offset
+  std::memcpy(&bytes[60], description, sizeof description);
+  const size_t whole = bytes.size();
+  bytes.insert(bytes.end(), {43, 0, 0, 0, 0xFF, 0xFF, 0, 0, 1, 2});  // a record cut short
+  page_.objects.push_back(Metafile({0, 0, 100, 100}, bytes));
+  EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, 0xFF0000u);
+  // A second header record is refused.
+  std::vector<uint8_t> twice = Shapes();
+  twice.resize(whole - 20);  // before the end record
+  const std::vector<uint8_t> header(twice.begin(), twice.begin() + 88);
+  twice.insert(twice.end(), header.begin(), header.end());
+  page_.objects.assign(1, Metafile({0, 0, 100, 100}, twice));
+  EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, kBackground);
 }
 
 // Without the module every metafile draws nothing, and the reason is kept.
