@@ -58,15 +58,16 @@ size_t CheckRecords(std::vector<char>& emf) {
   if (headerSize < kHeaderSize || headerSize > size || headerSize % 4 != 0)
     return 0;
   const uint64_t descriptionChars = U32(emf, 60), descriptionAt = U32(emf, 64);
-  if (descriptionChars != 0 &&
-      (descriptionAt < kHeaderSize || descriptionAt + 2 * descriptionChars > headerSize)) {
+  // An offset without characters is read up to a NUL, so it goes too.
+  if (descriptionChars == 0 || descriptionAt < kHeaderSize ||
+      descriptionAt + 2 * descriptionChars > headerSize) {
     SetU32(emf, 60, 0);
     SetU32(emf, 64, 0);
   }
   constexpr size_t kPixelFormatEnd = 100;  // header extension: size, offset, OpenGL flag
   if (headerSize >= kPixelFormatEnd) {
     const uint64_t formatSize = U32(emf, 88), formatAt = U32(emf, 92);
-    if (formatSize != 0 && (formatAt < kHeaderSize || formatAt + formatSize > headerSize)) {
+    if (formatSize == 0 || formatAt < kHeaderSize || formatAt + formatSize > headerSize) {
       SetU32(emf, 88, 0);
       SetU32(emf, 92, 0);
     }

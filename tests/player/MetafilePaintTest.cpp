@@ -99,20 +99,22 @@ TEST_F(MetafilePaintTest, DamagedMetafilesDrawNothing) {
   }
 }
 
-// The converter reads the header's description where the header says; a description that
-// reaches past the header (found by the fuzz target: it read far beyond the bytes) is dropped,
-// and the picture still draws. So are records cut short after the end of the last whole one.
+// The converter reads the header's description where the header says (up to a NUL when it has
+// no length); descriptions that reach past the header (found by the fuzz target: it read far
+// beyond the bytes) are dropped, and the picture still draws. So are records cut short after the
+// last whole one. A second header record is refused.
 TEST_F(MetafilePaintTest, HeaderReferencesOutsideTheHeaderAreDropped) {
-  std::vector<uint8_t> bytes = Shapes();
-  const uint32_t description[] = {0x7FFFFFFF, 88};  // characters, offset
-  std::memcpy(&bytes[60], description, sizeof description);
-  const size_t whole = bytes.size();
-  bytes.insert(bytes.end(), {43, 0, 0, 0, 0xFF, 0xFF, 0, 0, 1, 2});  // a record cut short
-  page_.objects.push_back(Metafile({0, 0, 100, 100}, bytes));
-  EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, 0xFF0000u);
-  // A second header record is refused.
+  const uint32_t descriptions[][2] = {{0x7FFFFFFF, 88}, {0, 104}, {4, 84}};  // characters, offset
+  for (const auto& description : descriptions) {
+    SCOPED_TRACE(description[1]);
+    std::vector<uint8_t> bytes = Shapes();
+    std::memcpy(&bytes[60], description, sizeof description);
+    bytes.insert(bytes.end(), {43, 0, 0, 0, 0xFF, 0xFF, 0, 0, 1, 2});  // a record cut short
+    page_.objects.assign(1, Metafile({0, 0, 100, 100}, bytes));
+    EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, 0xFF0000u);
+  }
   std::vector<uint8_t> twice = Shapes();
-  twice.resize(whole - 20);  // before the end record
+  twice.resize(twice.size() - 20);  // before the end record
   const std::vector<uint8_t> header(twice.begin(), twice.begin() + 88);
   twice.insert(twice.end(), header.begin(), header.end());
   page_.objects.assign(1, Metafile({0, 0, 100, 100}, twice));
