@@ -153,14 +153,16 @@ bool AnimatedGifs::OnTimer(uint32_t id) {
       Disarm(*playback);
       playback->playing = false;
       playback->ended = true;
-      ended_(*owner);
+      if (ended_)
+        ended_(*owner);
       return true;
     }
     ++playback->loopsDone;
   }
   canvas.Advance();
   Arm(*owner, *playback);
-  repaint_(*owner);
+  if (repaint_)
+    repaint_(*owner);
   return true;
 }
 
@@ -205,7 +207,8 @@ void AnimatedGifs::Reset(const ObjectRecord& object) {
   // A playing animation shows frame 1 for its whole delay from now.
   if (playback->playing && IsShownObject(object))
     Arm(object, *playback);
-  repaint_(object);
+  if (repaint_)
+    repaint_(object);
 }
 
 }  // namespace qlm

@@ -23,7 +23,8 @@ class ScriptRunner;
 class AnimatedGifs {
  public:
   using ObjectCall = std::function<void(const ObjectRecord&)>;
-  // `repaint` shows an object's new frame; `ended` runs when an animation ran out of loops.
+  // `repaint` shows an object's new frame; `ended` runs when an animation ran out of loops
+  // (either may be empty).
   AnimatedGifs(EventLoop& loop, CPageManager& pages, ObjectStates& states, ObjectCall repaint,
                ObjectCall ended);
 
