@@ -13,6 +13,8 @@
 #include "document/ProjectWriter.h"
 #include "document/StandaloneContainer.h"
 #include "graphics/ImageCodec.h"
+#include "support/EmfFile.h"
+#include "support/GifFile.h"
 
 namespace {
 
@@ -130,6 +132,35 @@ int main(int argc, char** argv) {
   Write(out / "image", "png", qlm::EncodePng(image), 1);
   Write(out / "image", "png-any", qlm::EncodePng(image), 3);
   Write(out / "image", "jpeg-any", qlm::EncodeJpeg(image), 3);
+
+  // GIFs: frames with delays, disposals, transparency, an interlaced one and a loop count.
+  using qlm::test::SolidGifFrame;
+  const std::vector<uint32_t> palette = {0x0000FF, 0x00FF00, 0xFF0000, 0xFFFFFF};
+  Write(out / "gif", "three-frames",
+        qlm::test::EncodeGif(6, 4, palette,
+                             {SolidGifFrame(0, 0, 6, 4, 0, 10), SolidGifFrame(1, 1, 3, 2, 1, 25),
+                              SolidGifFrame(2, 0, 4, 4, 2, 50)},
+                             0));
+  qlm::test::GifFrameSpec holes = SolidGifFrame(0, 0, 4, 9, 3);
+  holes.transparentIndex = 3;
+  holes.disposal = qlm::GifDisposal::kPrevious;
+  holes.interlaced = true;
+  holes.palette = {0x123456, 0x654321};
+  qlm::test::GifFrameSpec cleared = SolidGifFrame(1, 1, 2, 2, 1);
+  cleared.disposal = qlm::GifDisposal::kBackground;
+  Write(out / "gif", "disposals",
+        qlm::test::EncodeGif(4, 9, palette, {holes, cleared, SolidGifFrame(0, 0, 1, 1, 2)}, 3));
+
+  // Enhanced metafiles: shapes with brushes and pens, and one without drawing records.
+  qlm::test::EmfBuilder shapes(100, 100);
+  shapes.Pen(0, 2, 0x000000)
+      .Brush(0x0000FF)
+      .Rectangle(0, 0, 50, 100)
+      .Brush(0x00FF00)
+      .Ellipse(50, 0, 100, 50)
+      .Polygon({{50, 100}, {100, 100}, {75, 50}});
+  Write(out / "metafile", "shapes", shapes.Finish(), 0x41);
+  Write(out / "metafile", "empty", qlm::test::EmfBuilder(10, 10).Finish(), 0x05);
 
   WriteText(out / "expr", "statement", "x=1+2*3-(4/5)", 0);
   WriteText(out / "expr", "texts", "s$='a'+strofchar('b',3)+low('C')", 0);

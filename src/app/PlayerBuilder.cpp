@@ -61,6 +61,15 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
   else
     files_.SetCurrentFolder(fs::current_path(ec));
   SetUpPolicy(process);
+  // The metafile module lies beside the program (in a build) or in the player's library folder
+  // of the installation the program belongs to (lib/<arch>/qlmplayer beside bin/).
+  const fs::path programFolder = RealPath(process.executable).parent_path();
+  metafiles_ = std::make_unique<ModuleMetafileRenderer>(
+      std::vector<fs::path>{programFolder, programFolder.parent_path() / QLM_METAFILE_MODULE_DIR},
+      [this](const std::string& why) {
+        if (!options_.headless || options_.traceFiles)
+          err_ << "qlmplayer: metafiles cannot be drawn: " << why << '\n';
+      });
 }
 
 void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
@@ -130,6 +139,7 @@ PlayerContext PlayerBuilder::Build(EventLoop& loop, Display& display, Dialogs& d
                         folders_, codePage_, events,  options_.seed};
   context.media = &media_;
   context.libraries = libraries_.get();
+  context.metafiles = metafiles_.get();
   context.instanceLocks = &instanceLocks_;
   context.system = &system_;
   context.trust = gate_.get();

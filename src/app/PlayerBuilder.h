@@ -18,6 +18,7 @@
 #include "platform/host/HostLibraries.h"
 #include "platform/host/HostSystemInformation.h"
 #include "platform/host/IniProfileStore.h"
+#include "platform/host/ModuleMetafileRenderer.h"
 #include "player/CommandLine.h"
 #include "player/PlayerContext.h"
 
@@ -67,6 +68,7 @@ class PlayerBuilder {
   HostInstanceLocks instanceLocks_;
   HostSystemInformation system_;
   MpvMediaBackend media_;
+  std::unique_ptr<ModuleMetafileRenderer> metafiles_;
   PlayerEvents* events_ = nullptr;
   std::set<std::pair<std::string, std::string>> reported_;
 };

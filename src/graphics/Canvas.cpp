@@ -445,6 +445,34 @@ void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, doub
   EndCairo(box);
 }
 
+void Canvas::DrawArgb(const ArgbImage& image, IntPoint at) {
+  if (image.width <= 0 || image.height <= 0 ||
+      image.pixels.size() < size_t(image.width) * size_t(image.height))
+    return;
+  const IntRect area =
+      ClampRect(IntRect::FromSize(at.x, at.y, image.width, image.height)).Intersect(clip_);
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const uint32_t* src = image.pixels.data() + size_t(y - at.y) * size_t(image.width);
+    uint32_t* out = target_.Row(y - origin_.y) + (area.left - origin_.x);
+    for (int32_t x = area.left; x < area.right; ++x, ++out) {
+      const uint32_t s = src[x - at.x];
+      const uint32_t a = s >> 24;
+      if (a == 0)
+        continue;
+      if (a == 255) {
+        *out = s & 0xFFFFFF;
+        continue;
+      }
+      // Premultiplied: the source's colour plus what shows through it (no channel carries
+      // over, as a premultiplied channel is at most its alpha).
+      const uint32_t d = *out, keep = 255 - a;
+      const uint32_t rb = (s & 0xFF00FF) + ((((d & 0xFF00FF) * keep) >> 8) & 0xFF00FF);
+      const uint32_t g = (s & 0x00FF00) + ((((d & 0x00FF00) * keep) >> 8) & 0x00FF00);
+      *out = (rb & 0xFF00FF) | (g & 0x00FF00);
+    }
+  }
+}
+
 void Canvas::TileImage(const Image24& image, const IntRect& areaRect) {
   const IntRect area = ClampRect(areaRect);
   const IntRect visible = area.Intersect(clip_);

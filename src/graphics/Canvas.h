@@ -8,6 +8,7 @@
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
 #include "graphics/ImagePlacement.h"
+#include "graphics/MetafileRenderer.h"
 #include "graphics/Surface.h"
 
 typedef struct _cairo cairo_t;
@@ -92,6 +93,9 @@ class Canvas {
   // The image scaled and turned as `placement` says, smoothly filtered, with smooth edges, and
   // blended with `opacity` (0 to 1); nothing outside the clip.
   void DrawImagePlaced(const Image24& image, const ImagePlacement& placement, double opacity = 1.0);
+  // A picture with coverage (premultiplied ARGB), unscaled, with its top-left at `at`: drawn
+  // over what is beneath.
+  void DrawArgb(const ArgbImage& image, IntPoint at);
   // Copies of the image side by side from the area's top-left corner, cut at its edges.
   void TileImage(const Image24& image, const IntRect& area);
 

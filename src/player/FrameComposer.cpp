@@ -28,6 +28,13 @@ const ObjectRecord* PlayerPaintRuntime::FindAliasSource(const PageRecord& /*page
   return pages_.FindObjectByQualifiedName(name);
 }
 
+std::optional<const GifCanvas*> PlayerPaintRuntime::GifScreen(const ObjectRecord& object) {
+  if (!gifs_)
+    return std::nullopt;
+  const GifPlayback* playback = gifs_->PlaybackOf(object);
+  return playback && playback->canvas ? &*playback->canvas : nullptr;
+}
+
 FrameComposer::FrameComposer(CodePage codePage)
     : objects_(fonts_, std::move(codePage)), painter_(objects_) {}
 

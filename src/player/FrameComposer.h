@@ -6,6 +6,7 @@
 #include "graphics/Surface.h"
 #include "platform/CodePage.h"
 #include "player/FieldMenu.h"
+#include "player/AnimatedGifs.h"
 #include "player/ObjectPainter.h"
 #include "player/ObjectStates.h"
 #include "player/PagePainter.h"
@@ -33,11 +34,15 @@ class PlayerPaintRuntime : public PaintRuntime {
   std::string PlugInFileName(const ObjectRecord& object) override {
     return plugIns_ ? plugIns_->PlugInFileName(object) : object.text;
   }
+  // Animated GIFs show the frame their playback is at.
+  void SetAnimations(AnimatedGifs* gifs) { gifs_ = gifs; }
+  std::optional<const GifCanvas*> GifScreen(const ObjectRecord& object) override;
 
  private:
   CPageManager& pages_;
   const ObjectStates& states_;
   PaintRuntime* plugIns_ = nullptr;
+  AnimatedGifs* gifs_ = nullptr;
 };
 
 // Composes the update box of a frame off-screen, in a surface exactly that large, and copies

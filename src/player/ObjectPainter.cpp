@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "document/ObjectFields.h"
+#include "graphics/GifAnimation.h"
 #include "graphics/TextLayout.h"
 #include "script/ImageView.h"
 #include "script/ListBoxControl.h"
@@ -14,6 +15,7 @@ namespace {
 
 constexpr int32_t kCoordLimit = 1 << 28;
 constexpr size_t kMaxCachedTexts = 4096;
+constexpr size_t kMaxCachedMetafileBytes = size_t{128} << 20;
 constexpr uint32_t kBlack = 0x000000;
 constexpr uint32_t kWhite = 0xFFFFFF;
 
@@ -166,8 +168,11 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
     case kObjParagraph:
       DrawParagraph(canvas, o, r, s);
       break;
+    case kObjMetafile:
+      DrawMetafile(canvas, o, r);
+      break;
     case kObjAnimatedGif:
-      DrawPicture(canvas, o, r, s);
+      DrawPicture(canvas, o, r, s, runtime);
       break;
     case kObjGrid:
       DrawGrid(canvas, o, r, s);
@@ -520,10 +525,57 @@ void ObjectPainter::DrawGrid(Canvas& canvas, const ObjectRecord& o, const IntRec
 }
 
 void ObjectPainter::DrawPicture(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
-                                const ObjectPaintState& s) {
-  const Image24* image = s.picture ? s.picture : StateImage(o, 1);
-  if (image)
-    canvas.DrawImage(*image, r);
+                                const ObjectPaintState& s, PaintRuntime& runtime) {
+  if (s.picture) {
+    canvas.DrawImage(*s.picture, r);
+    return;
+  }
+  if (o.gifData.empty()) {
+    // Records without GIF bytes show their state image A.
+    if (const Image24* image = StateImage(o, 1))
+      canvas.DrawImage(*image, r);
+    return;
+  }
+  ImageDrawOptions options;
+  const std::optional<const GifCanvas*> screen = runtime.GifScreen(o);
+  if (screen) {
+    if (*screen) {
+      options.mask = &(*screen)->Mask();
+      canvas.DrawImage((*screen)->Colours(), r, options);
+    }
+    return;
+  }
+  // Drawn without a player (thumbnails, tools): the first frame.
+  if (const std::optional<GifAnimation> gif = GifAnimation::Decode(o.gifData)) {
+    const GifCanvas first(*gif);
+    options.mask = &first.Mask();
+    canvas.DrawImage(first.Colours(), r, options);
+  }
+}
+
+// The stored metafile stretched to the rectangle, drawn once for each size and kept.
+void ObjectPainter::DrawMetafile(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  if (!metafileRenderer_ || !o.hasMetafile || o.metafile.empty() || r.Empty())
+    return;
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a: a record replaced at the same address
+  for (uint8_t byte : o.metafile)           // with other bytes draws again
+    hash = (hash ^ byte) * 1099511628211ull;
+  if (metafileBytes_ > kMaxCachedMetafileBytes) {
+    metafiles_.clear();
+    metafileBytes_ = 0;
+  }
+  MetafilePicture& picture = metafiles_[&o];
+  if (picture.data != o.metafile.data() || picture.size != o.metafile.size() ||
+      picture.hash != hash || picture.width != r.Width() || picture.height != r.Height()) {
+    if (picture.image)
+      metafileBytes_ -= picture.image->pixels.size() * 4;
+    picture = {o.metafile.data(), o.metafile.size(), hash, r.Width(), r.Height(), std::nullopt};
+    picture.image = metafileRenderer_->Render(o.metafile, r.Width(), r.Height());
+    if (picture.image)
+      metafileBytes_ += picture.image->pixels.size() * 4;
+  }
+  if (picture.image)
+    canvas.DrawArgb(*picture.image, {r.left, r.top});
 }
 
 void ObjectPainter::DrawPlugIn(Canvas& canvas, const ObjectRecord& o, const IntRect& r,

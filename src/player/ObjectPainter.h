@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "graphics/Canvas.h"
 #include "graphics/Font.h"
 #include "graphics/Geometry.h"
+#include "graphics/MetafileRenderer.h"
 #include "platform/CodePage.h"
 #include "player/PaintRuntime.h"
 
@@ -78,6 +80,9 @@ class ObjectPainter {
   // none 0.
   static int FieldBorderWidth(const ObjectRecord& object);
 
+  // Draws the pictures of metafile objects; without one they draw nothing.
+  void SetMetafileRenderer(MetafileRenderer* renderer) { metafileRenderer_ = renderer; }
+
   FontCache& Fonts() { return fonts_; }
   std::string ToUtf8(const std::string& text);
 
@@ -95,7 +100,9 @@ class ObjectPainter {
   void DrawTextButton(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawVideo(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawGrid(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
-  void DrawPicture(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  void DrawPicture(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&,
+                   PaintRuntime&);
+  void DrawMetafile(Canvas&, const ObjectRecord&, const IntRect&);
   void DrawPlugIn(Canvas&, const ObjectRecord&, const IntRect&, PaintRuntime&, bool shown);
   void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
@@ -112,8 +119,20 @@ class ObjectPainter {
     std::vector<std::string> lines;
   };
 
+  // A metafile drawn at one size, kept while the object's bytes and rectangle stay.
+  struct MetafilePicture {
+    const uint8_t* data = nullptr;
+    size_t size = 0;
+    uint64_t hash = 0;
+    int width = 0, height = 0;
+    std::optional<ArgbImage> image;  // nullopt: the bytes do not draw
+  };
+
   FontCache& fonts_;
   CodePage codePage_;
+  MetafileRenderer* metafileRenderer_ = nullptr;
+  std::unordered_map<const ObjectRecord*, MetafilePicture> metafiles_;
+  size_t metafileBytes_ = 0;
   std::unordered_map<std::string, std::string> utf8Cache_;
   std::unordered_map<const ObjectRecord*, ParagraphLayout> paragraphs_;
 };

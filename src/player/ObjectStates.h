@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
 #include "document/ObjectFields.h"
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
+#include "player/GifPlayback.h"
 #include "player/PaintRuntime.h"
 #include "script/GridCells.h"
 #include "script/ImageView.h"
@@ -32,6 +34,8 @@ struct ObjectRunState {
   std::optional<int32_t> scroll;
   // The input field that has the keyboard focus: its caret and selection.
   std::optional<FieldView> field;
+  // Animated GIFs: made when first drawn or shown (shared by copies of this state).
+  std::shared_ptr<GifPlayback> gif;
 };
 
 // Run-time state of the objects of the loaded project, by object. An object without an entry

@@ -14,6 +14,7 @@
 namespace qlm {
 
 class Canvas;
+class GifCanvas;
 class ListBoxControl;
 class ImageView;
 
@@ -78,6 +79,12 @@ class PaintRuntime {
   // The file name shown after "Can't find " when a plug-in did not load (path macros
   // expanded by the player); the default is the object's text.
   virtual std::string PlugInFileName(const ObjectRecord& object) { return object.text; }
+
+  // Animated GIF objects (kind 16) that hold GIF bytes: the screen to draw now, or null when the
+  // bytes do not decode. nullopt leaves it to the painter, which draws the first frame.
+  virtual std::optional<const GifCanvas*> GifScreen(const ObjectRecord& /*object*/) {
+    return std::nullopt;
+  }
 
   // After a windowed object that holds a child window is drawn: the child window should show
   // `rect` less the rectangles of the objects drawn above it, so that those stay visible.

@@ -17,6 +17,7 @@ class FileSystem;
 class InstanceLocks;
 class Libraries;
 class MediaBackend;
+class MetafileRenderer;
 class ProfileStore;
 class Processes;
 class SystemInformationSource;
@@ -56,6 +57,8 @@ struct PlayerContext {
   MediaBackend* media = nullptr;
   // The machine's version, memory and processor; without it they read as 0 and empty.
   const SystemInformationSource* system = nullptr;
+  // Draws the pictures of metafile objects; without it they draw nothing.
+  MetafileRenderer* metafiles = nullptr;
   // Loads plug-in libraries; without it every plug-in is missing.
   Libraries* libraries = nullptr;
   // Keeps one-instance presentations to one process; without it every start is the first.

@@ -77,6 +77,17 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       runner_(std::make_unique<ScriptRunner>(
           ScriptRoles{*this, *this, *this, geometry_, *this, *this})),
       bound_(std::make_unique<BoundObject>(*this)),
+      gifs_(
+          context.loop, pages_, objectStates_,
+          [this](const ObjectRecord& o) {
+            if (ObjectPainter::IsShown(o))
+              Invalidate(objectStates_.RectOf(o), false);
+          },
+          [this](const ObjectRecord& o) {
+            // An animation that ran out of loops runs its end script.
+            if (!ObjectScript(o, ScriptSlot::kNotifyA).Empty())
+              RunObjectScript(o, ScriptSlot::kNotifyA);
+          }),
       composer_(context.codePage),
       paintRuntime_(pages_, objectStates_),
       bubble_(context.loop, composer_.Fonts(), ctx_.codePage,
@@ -92,6 +103,9 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   pages_.SetOwner(this);
   RegisterCoreCommands(*runner_);
   InitControls();
+  RegisterAnimationCommands(*runner_, gifs_);
+  paintRuntime_.SetAnimations(&gifs_);
+  composer_.Objects().SetMetafileRenderer(ctx_.metafiles);
   InitMedia();
   InitPlugins();
 }
@@ -150,6 +164,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
   pages_.StopPages();
   media_->CloseAll();
   EmbeddedFiles::Remove(ctx_.files, embedded_);
+  gifs_.StopTimers();
   input_.Forget();
   // Plug-ins go with the objects that hold them.
   plugins_.Clear();
@@ -257,6 +272,7 @@ void PlayerWindow::ShowPage() {
   PublishPageVariables(Variables(), this, shown ? shown->name : std::string(), exeFileName_);
   SetUpPlugins();
   StartPageMedia();
+  gifs_.PageShown();
   const PageRecord* page = pages_.CurrentPage();
   if (page && page != lastAnnounced_ && ctx_.events)
     ctx_.events->OnPage(page->name);
@@ -387,7 +403,7 @@ void PlayerWindow::ShutDown() {
         window_timer::kVideoTime, window_timer::kOneShot, window_timer::kPageScript}) {
     ctx_.loop.KillTimer(id);
   }
-  ctx_.loop.KillTimers(window_timer::kFirstAnimation, window_timer::kLastAnimation);
+  gifs_.StopTimers();
   runner_->KillScriptTimers();
   if (transition_)
     transition_->Stop();
@@ -453,7 +469,7 @@ void PlayerWindow::ShowMessage(const std::string& text) {
 
 void PlayerWindow::OnTimer(uint32_t id) {
   if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)) ||
-      media_->devices.OnTimer(id))
+      media_->devices.OnTimer(id) || gifs_.OnTimer(id))
     return;
   using namespace window_timer;
   if (id == kOneShot) {
@@ -464,9 +480,8 @@ void PlayerWindow::OnTimer(uint32_t id) {
     // The reload waits until no script loop runs.
     if (!runner_->IsRunning())
       OpenPendingProject();
-  } else if (id == kAnimatedRegion || id == kVideoTime ||
-             (id >= kFirstAnimation && id <= kLastAnimation)) {
-    // One-shot timers, and timers whose animation or video is not running here, stop.
+  } else if (id == kAnimatedRegion || id == kVideoTime) {
+    // One-shot timers, and timers whose video is not running here, stop.
     ctx_.loop.KillTimer(id);
   }
 }

@@ -21,6 +21,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Libraries.h"
 #include "platform/PlayerSnapshot.h"
+#include "player/AnimatedGifs.h"
 #include "player/CBubble.h"
 #include "player/CommandLine.h"
 #include "player/CursorTable.h"
@@ -133,6 +134,7 @@ class PlayerWindow : public ScriptHost,
 
   // Input state, for tests.
   ObjectStates& States() { return objectStates_; }
+  AnimatedGifs& Gifs() { return gifs_; }
   CBubble& Bubble() { return bubble_; }
   const CursorTable& Cursors() const { return input_.Cursors(); }
   // The cursor entry last shown over the client area (-1: the default arrow).
@@ -315,6 +317,7 @@ class PlayerWindow : public ScriptHost,
 
   // Painting: the area to compose and whether a paint message is on its way.
   ObjectStates objectStates_;
+  AnimatedGifs gifs_;
   FrameComposer composer_;
   PlayerPaintRuntime paintRuntime_;
   bool noBackground_ = false;

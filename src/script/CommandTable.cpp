@@ -23,7 +23,6 @@ constexpr std::string_view kProgramObjects = "not implemented yet: program objec
 constexpr std::string_view kFlashObjects =
     "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
     "so the variables they would read into keep their values (0 or empty when never set)";
-constexpr std::string_view kAnimatedPictures = "not implemented yet: animated pictures";
 constexpr std::string_view kVideoObjects = "not implemented yet: video objects";
 constexpr std::string_view kPrinting = "not implemented yet: printing";
 constexpr std::string_view kSpeech = "not implemented yet: text-to-speech";
@@ -133,9 +132,9 @@ constexpr ScriptCommand kCommands[] = {
     {C::kListBoxGetItems, "ListBoxGetItems", 2, G::kList},
     {C::kListBoxGetSelectedItems, "ListBoxGetSelectedItems", 2, G::kList},
     {C::kListBoxParam, "ListBoxParam", 2, G::kList},
-    {C::kAGifPlay, "AGifPlay", 1, G::kNoEffect, kAnimatedPictures},
-    {C::kAGifStop, "AGifStop", 1, G::kNoEffect, kAnimatedPictures},
-    {C::kAGifReset, "AGifReset", 1, G::kNoEffect, kAnimatedPictures},
+    {C::kAGifPlay, "AGifPlay", 1, G::kAnimation},
+    {C::kAGifStop, "AGifStop", 1, G::kAnimation},
+    {C::kAGifReset, "AGifReset", 1, G::kAnimation},
     {C::kVideoLoad, "VideoLoad", 2, G::kNoEffect, kVideoObjects},
     {C::kVideoPlay, "VideoPlay", 1, G::kNoEffect, kVideoObjects, kDefers},
     {C::kVideoPause, "VideoPause", 1, G::kNoEffect, kVideoObjects},

@@ -25,10 +25,6 @@ std::string_view KindShortfall(int32_t kind) {
   switch (kind) {
     case kObjVideo:
       return "not implemented yet: video playback (the still image is drawn)";
-    case kObjMetafile:
-      return "not implemented yet: metafiles are not drawn";
-    case kObjAnimatedGif:
-      return "not implemented yet: animated pictures (the first frame is drawn)";
     case kObjProgram:
       return "not implemented yet: program objects (an empty frame is drawn)";
     case kObjBrowser:

@@ -21,6 +21,10 @@
 //   image N W H COLOR           state image N (1 to 3) of the last object: W x H pixels of one
 //                               colour (0x00BBGGRR)
 //   tooltip TEXT                the last object's tool-tip text
+//   gif ID W H D:COLOR... [loop N]  GIF bytes and timer id of the last object: W x H frames of
+//                               one colour (0x00BBGGRR) each, shown D hundredths of a second
+//   metafile W H                the last object's metafile: W x H units, a red rectangle on the
+//                               left half, a green circle top right, a blue triangle below it
 //   sound KIND NAME TEXT        an embedded-sound entry holding TEXT
 //
 // Scripts are compiled with the player's compiler; a line that does not compile fails the test.
@@ -34,6 +38,8 @@
 #include "document/ProjectWriter.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"
+#include "support/EmfFile.h"
+#include "support/GifFile.h"
 #include "support/RecordingDialogs.h"
 
 namespace qlm::test {
@@ -176,6 +182,51 @@ inline Project BuildProjectFromSpec(const std::string& spec) {
             slot.stored.data.image.pixels.end(),
             {static_cast<uint8_t>(c >> 16), static_cast<uint8_t>(c >> 8), static_cast<uint8_t>(c)});
       }
+    } else if (key == "gif") {
+      if (!object)
+        throw std::runtime_error("gif before any object");
+      std::istringstream f(rest);
+      uint32_t w = 0, h = 0;
+      f >> object->gifTimerId >> w >> h;
+      std::vector<uint32_t> palette;
+      std::vector<GifFrameSpec> frames;
+      std::optional<uint16_t> loop;
+      for (std::string word; f >> word;) {
+        if (word == "loop") {
+          int n = 0;
+          f >> n;
+          loop = static_cast<uint16_t>(n);
+          continue;
+        }
+        const size_t colon = word.find(':');
+        if (colon == std::string::npos)
+          throw std::runtime_error("bad gif frame: " + raw);
+        palette.push_back(static_cast<uint32_t>(std::stoul(word.substr(colon + 1), nullptr, 0)));
+        frames.push_back(SolidGifFrame(0, 0, w, h, static_cast<uint8_t>(palette.size() - 1),
+                                       std::stoi(word.substr(0, colon))));
+      }
+      while (palette.size() < 2 || (palette.size() & (palette.size() - 1)) != 0)
+        palette.push_back(0);
+      object->gifData = EncodeGif(w, h, palette, frames, loop);
+      if (object->gifData.empty())
+        throw std::runtime_error("gif not written: " + raw);
+    } else if (key == "metafile") {
+      if (!object)
+        throw std::runtime_error("metafile before any object");
+      int16_t w = 0, h = 0;
+      std::istringstream(rest) >> w >> h;
+      EmfBuilder emf(w, h);
+      emf.Pen(5, 0, 0)
+          .Brush(0x0000FF)
+          .Rectangle(0, 0, w / 2, h)
+          .Brush(0x00FF00)
+          .Ellipse(w / 2, 0, w, h / 2)
+          .Brush(0xFF0000)
+          .Polygon({{static_cast<int16_t>(w / 2), h},
+                    {w, h},
+                    {static_cast<int16_t>(w * 3 / 4), static_cast<int16_t>(h / 2)}});
+      object->hasMetafile = true;
+      object->metafile = emf.Finish();
     } else if (key == "sound") {
       EmbeddedSound s;
       std::istringstream f(rest);

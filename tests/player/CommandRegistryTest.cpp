@@ -6,6 +6,7 @@
 
 #include "InputFixture.h"
 #include "media/MediaSession.h"
+#include "player/AnimatedGifs.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -46,6 +47,8 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   test::InputPlayer player(test::Pages({"One"}));
   MediaSession media(player.loop, nullptr, &player.context.files);
   PluginHosts plugins;
+  ObjectStates states;
+  AnimatedGifs gifs(player.loop, player.window->Pages(), states, {}, {});
   using G = CommandGroup;
   const std::map<G, std::function<void(ScriptRunner&)>> installers = {
       {G::kObject, RegisterObjectCommands},
@@ -67,6 +70,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kImageView, RegisterImageViewCommands},
       {G::kMedia, [&](ScriptRunner& r) { RegisterMediaCommands(r, media); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
+      {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
   };
   for (const ScriptCommand& row : CommandTable()) {
     if (row.group != G::kNoEffect && row.group != G::kExecutor) {

@@ -1,0 +1,51 @@
+#include "platform/host/ModuleMetafileRenderer.h"
+
+#include <dlfcn.h>
+
+#include <system_error>
+
+#include "metafile/MetafileModule.h"
+
+namespace qlm {
+
+void ModuleMetafileRenderer::Load() {
+  tried_ = true;
+  for (const std::filesystem::path& folder : folders_) {
+    const std::filesystem::path path = folder / kModuleName;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec))
+      continue;
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (!module) {
+      const char* why = dlerror();
+      error_ = why ? why : path.string() + " does not load";
+      continue;
+    }
+    render_ = dlsym(module, QLM_METAFILE_RENDER_SYMBOL);
+    if (render_)
+      return;
+    error_ = path.string() + ": no " + QLM_METAFILE_RENDER_SYMBOL;
+  }
+  if (error_.empty())
+    error_ = std::string(kModuleName) + " was not found";
+  if (failed_)
+    failed_(error_);
+}
+
+std::optional<ArgbImage> ModuleMetafileRenderer::Render(std::span<const uint8_t> metafile,
+                                                        int width, int height) {
+  if (metafile.empty() || width <= 0 || height <= 0 || width > QLM_METAFILE_MAX_SIDE ||
+      height > QLM_METAFILE_MAX_SIDE || int64_t{width} * height > QLM_METAFILE_MAX_PIXELS)
+    return std::nullopt;
+  if (!tried_)
+    Load();
+  if (!render_)
+    return std::nullopt;
+  ArgbImage image{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
+  const auto render = reinterpret_cast<QlmMetafileRender>(render_);
+  if (!render(metafile.data(), metafile.size(), width, height, image.pixels.data()))
+    return std::nullopt;
+  return image;
+}
+
+}  // namespace qlm
