@@ -95,7 +95,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   SdlDialogs dialogs(loop, *display, codePage);
   JsonLinesWriter json(out, codePage);
   JsonPlayerEvents events(json);
-  PlayerBuilder builder(process, options, MpvMediaBackend::Options{});
+  PlayerBuilder builder(process, options, MediaModuleOptions{});
   PlayerContext context = builder.Build(loop, *display, dialogs, options.json ? &events : nullptr);
   // The desktop starts what Run and launching objects name; headless runs only report it.
   HostProcesses processes(process.executable);

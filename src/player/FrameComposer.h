@@ -32,11 +32,17 @@ class PlayerPaintRuntime : public PaintRuntime {
   std::string PlugInFileName(const ObjectRecord& object) override {
     return plugIns_ ? plugIns_->PlugInFileName(object) : object.text;
   }
+  // Video objects show the pictures of whoever plays them (the window).
+  void SetVideoPainter(PaintRuntime* painter) { videos_ = painter; }
+  const VideoPicture* FullScreenVideo(int width, int height) override {
+    return videos_ ? videos_->FullScreenVideo(width, height) : nullptr;
+  }
 
  private:
   CPageManager& pages_;
   const ObjectStates& states_;
   PaintRuntime* plugIns_ = nullptr;
+  PaintRuntime* videos_ = nullptr;
 };
 
 // Composes the update box of a frame off-screen, in a surface exactly that large, and copies

@@ -9,6 +9,7 @@
 #include "document/PageRecord.h"
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
+#include "platform/VideoDecoder.h"
 
 namespace qlm {
 
@@ -27,6 +28,9 @@ struct ObjectPaintState {
   std::optional<int32_t> scroll;
   // Video objects: a player that is running covers the object, so nothing is drawn.
   bool videoPlaying = false;
+  // Video objects: the picture of the video, at the object's size; drawn instead of the still
+  // image.
+  const VideoPicture* videoPicture = nullptr;
   // Windowed kinds (3, 12, 24, 25, 27, 29): the object holds a child window.
   bool holdsChildWindow = false;
   // Grids: columns x rows cell bytes, row after row (0 empty, 1 to 3 state image A to C).
@@ -59,6 +63,9 @@ class PaintRuntime {
   // The file name shown after "Can't find " when a plug-in did not load (path macros
   // expanded by the player); the default is the object's text.
   virtual std::string PlugInFileName(const ObjectRecord& object) { return object.text; }
+
+  // A video playing in full-screen mode, drawn over the whole page area at width x height.
+  virtual const VideoPicture* FullScreenVideo(int /*width*/, int /*height*/) { return nullptr; }
 
   // After a windowed object that holds a child window is drawn: the child window should show
   // `rect` less the rectangles of the objects drawn above it, so that those stay visible.

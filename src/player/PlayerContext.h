@@ -22,6 +22,7 @@ class Processes;
 class SystemInformationSource;
 class TrustGate;
 class TrustPolicy;
+class VideoDecoders;
 
 // What the player reports to whoever runs it: the automation output in headless runs, nothing
 // on the desktop.
@@ -54,6 +55,8 @@ struct PlayerContext {
   Processes* processes = nullptr;
   // Plays the media-control devices; without it every device fails to open.
   MediaBackend* media = nullptr;
+  // Decodes the files of video objects; without it every video fails to open.
+  VideoDecoders* videos = nullptr;
   // The machine's version, memory and processor; without it they read as 0 and empty.
   const SystemInformationSource* system = nullptr;
   // Loads plug-in libraries; without it every plug-in is missing.

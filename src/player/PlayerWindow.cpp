@@ -92,6 +92,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   pages_.SetOwner(this);
   RegisterCoreCommands(*runner_);
   InitMedia();
+  InitVideos();
   InitPlugins();
 }
 
@@ -450,7 +451,7 @@ void PlayerWindow::ShowMessage(const std::string& text) {
 
 void PlayerWindow::OnTimer(uint32_t id) {
   if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)) ||
-      media_->devices.OnTimer(id))
+      media_->devices.OnTimer(id) || videos_->OnTimer(id))
     return;
   using namespace window_timer;
   if (id == kOneShot) {
@@ -461,7 +462,7 @@ void PlayerWindow::OnTimer(uint32_t id) {
     // The reload waits until no script loop runs.
     if (!runner_->IsRunning())
       OpenPendingProject();
-  } else if (id == kAnimatedRegion || id == kVideoTime ||
+  } else if (id == kAnimatedRegion ||
              (id >= kFirstAnimation && id <= kLastAnimation)) {
     // One-shot timers, and timers whose animation or video is not running here, stop.
     ctx_.loop.KillTimer(id);
@@ -606,6 +607,10 @@ std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) 
   info.visible = !IsHidden(*object);
   info.kind = object->typeCode;
   info.opacity = object->ratio;
+  if (const VideoPlayer* player = videos_->Find(*object); player && player->HasMedia()) {
+    info.video = VideoParameters{player->FullScreen(), player->Loop(), player->Muted(),
+                                 !player->FrameFormat(), player->FrameFormat()};
+  }
   return info;
 }
 

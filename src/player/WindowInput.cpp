@@ -116,7 +116,7 @@ void WindowInput::OnLeftDown(int x, int y) {
   const ObjectHit hit = HitTestLayers(pages_, x, y, objectStates_);
   pressed_ = hit ? Pressed{hit.page, hit.index, hit.object->name} : Pressed{};
   if (!hit) {
-    if (bodyDragAllowed_) {
+    if (bodyDragAllowed_ && fullScreenVideos_ == 0) {
       // The window follows the pointer; the client area's origin is the window's.
       bodyDrag_ = true;
       dragOffsetX_ = -x;

@@ -31,6 +31,7 @@ enum class CommandGroup : uint8_t {
   kCreate,     // script/CreateCommands.cpp
   kMatrix,     // script/MatrixCommands.cpp
   kMedia,      // media/MediaCommands.cpp
+  kVideo,      // media/VideoCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
 };
 

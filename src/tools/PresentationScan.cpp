@@ -63,6 +63,7 @@ bool HasFileEnding(std::string_view text) {
 bool MayNameFiles(CommandGroup group) {
   switch (group) {
     case CommandGroup::kMedia:
+    case CommandGroup::kVideo:
     case CommandGroup::kFile:
     case CommandGroup::kText:
     case CommandGroup::kSystem:

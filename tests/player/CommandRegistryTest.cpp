@@ -6,6 +6,7 @@
 
 #include "InputFixture.h"
 #include "media/MediaSession.h"
+#include "media/VideoObjects.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -45,6 +46,14 @@ TEST(CommandRegistry, EveryRowIsHandledOnAnAssembledPlayerOrMarked) {
 TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   test::InputPlayer player(test::Pages({"One"}));
   MediaSession media(player.loop, nullptr, &player.context.files);
+  struct NoVideoHost : VideoHost {
+    void RepaintVideoRect(const IntRect&) override {}
+    void RepaintWindowNow() override {}
+    ObjectRecord* FindVideoObject(const std::string&) override { return nullptr; }
+    void RunVideoEndStep(ObjectRecord&) override {}
+    void FullScreenVideosChanged(int) override {}
+  } videoHost;
+  VideoObjects videos(player.loop, nullptr, &player.context.files, player.dialogs, videoHost);
   PluginHosts plugins;
   using G = CommandGroup;
   const std::map<G, std::function<void(ScriptRunner&)>> installers = {
@@ -65,6 +74,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kCreate, RegisterCreateCommands},
       {G::kMatrix, RegisterMatrixCommands},
       {G::kMedia, [&](ScriptRunner& r) { RegisterMediaCommands(r, media); }},
+      {G::kVideo, [&](ScriptRunner& r) { RegisterVideoCommands(r, videos); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
   };
   for (const ScriptCommand& row : CommandTable()) {
