@@ -28,7 +28,7 @@ const IntRect kVideo = IntRect::FromSize(192, 144, 640, 480);
 
 const fs::path& Clip() {
   static const fs::path file = [] {
-    const fs::path path = fs::temp_directory_path() / "qlm_bench_clip_640x480.avi";
+    const fs::path path = fs::temp_directory_path() / "qlm_bench_clip_640x480.mpg";
     std::string error;
     test::WriteTestClip(path, {640, 480, kFrames, 25, test::ClipCodec::kMpeg1}, error);
     return path;

@@ -278,9 +278,11 @@ bool VideoObjects::OnTimer(uint32_t id) {
     return true;
   }
   if (id == window_timer::kVideoTime) {
-    if (VideoPlayer* player = timed_ ? Find(*timed_) : nullptr)
+    VideoPlayer* player = timed_ ? Find(*timed_) : nullptr;
+    if (player)
       PublishTime(*player);
-    Schedule();
+    if (!player || !player->Running())
+      loop_.KillTimer(window_timer::kVideoTime);
     return true;
   }
   return false;
@@ -299,6 +301,7 @@ void VideoObjects::FrameDue() {
     if (const ObjectRecord* object = host_.FindVideoObject(entry.name))
       player.SetRect(object->rect);
     host_.RepaintVideoRect(player.Rect());
+    entry.paintedFrame = player.FrameNumber(now);
     if (player.FullScreen())
       host_.RepaintWindowNow();
   }
@@ -321,6 +324,11 @@ void VideoObjects::Schedule() {
   for (auto& [key, entry] : players_) {
     if (entry.player->FullScreen())
       ++fullScreen;
+    // A picture that fell due while the frame timer was re-armed is painted now.
+    if (entry.player->Running() && entry.player->FrameNumber(now) != entry.paintedFrame) {
+      entry.paintedFrame = entry.player->FrameNumber(now);
+      host_.RepaintVideoRect(entry.player->Rect());
+    }
     if (const std::optional<uint32_t> in = entry.player->NextPictureIn(now))
       next = next ? std::min(*next, *in) : *in;
     if (key == timed_ && entry.player->Running())

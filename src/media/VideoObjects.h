@@ -111,6 +111,7 @@ class VideoObjects {
     std::unique_ptr<VideoPlayer> player;
     const PageRecord* page = nullptr;
     std::string name;
+    int64_t paintedFrame = -1;  // the frame last asked to be painted
   };
 
   uint64_t Now() const;

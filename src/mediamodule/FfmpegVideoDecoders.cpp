@@ -32,6 +32,7 @@ class FfmpegVideoStream : public VideoStream {
       return false;
     }
     timeBase_ = av_q2d(stream->time_base);
+    timeBaseQ_ = stream->time_base;
     start_ = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
     AVRational rate = stream->avg_frame_rate;
     if (rate.num <= 0 || rate.den <= 0)
@@ -116,7 +117,9 @@ class FfmpegVideoStream : public VideoStream {
     const int64_t ts = frame.best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE)
       return hasShown_ ? shownMs_ + info_.frameMs : 0;
-    return static_cast<double>(ts - start_) * timeBase_ * 1000.0;
+    // Whole microseconds first, so that frame n of a 25 fps clip is due at exactly 40 n ms.
+    return static_cast<double>(av_rescale_q(ts - start_, timeBaseQ_, AVRational{1, 1000000})) /
+           1000.0;
   }
 
   // The next frame in decoding order; false at the end or when the data stops decoding.
@@ -200,6 +203,7 @@ class FfmpegVideoStream : public VideoStream {
   CodecPtr codec_;
   int index_ = -1;
   double timeBase_ = 0;
+  AVRational timeBaseQ_{1, 1};
   int64_t start_ = 0;
   Info info_;
   PacketPtr packet_;

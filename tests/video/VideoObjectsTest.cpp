@@ -132,7 +132,7 @@ TEST(VideoObjects, CommandsSetTheVariablesAndTheRectangle) {
       {"VideoRewind(\"Clip\",\"-120,RELATIVE\")", 0, {{"CBK_VFrame", 7}}, {}},
       {"VideoParam(\"Clip\",\"frame\")\r\nVideoRewind(\"Clip\",\"5,RELATIVE\")",
        0,
-       {{"CBK_VFrame", 12}, {"fmt", 1}},
+       {{"CBK_VFrame", 12}, {"vfmt", 1}},
        {}},
       {"n=20\r\nVideoRewind(\"Clip\",\"n\")", 0, {{"CBK_VFrame", 20}}, {}},
       // Half speed: 400 ms of the clock are 5 frames.
@@ -142,16 +142,15 @@ TEST(VideoObjects, CommandsSetTheVariablesAndTheRectangle) {
        {}},
       {"VideoSpeed(\"Clip\",\"500,RELATIVE\")", 400, {{"CBK_VFrame", 15}}, {}},
       {"VideoParam(\"Clip\",\" Loop=ON \")\r\nVideoParam(\"Clip\",\"mute=on\")", 0,
-       {{"loop", 1}, {"mute", 1}}, {}},
-      {"VideoParam(\"Clip\",\"loop=yes\")", 0, {{"loop", 0}}, {}},
+       {{"vloop", 1}, {"vmute", 1}}, {}},
+      {"VideoParam(\"Clip\",\"loop=yes\")", 0, {{"vloop", 0}}, {}},
   };
   for (const Step& step : steps) {
     SCOPED_TRACE(step.script);
     f.Script(std::string(step.script) +
-             "\r\nfmt=getvideoparam(\"Clip\",\"frame\")\r\nloop=getvideoparam(\"Clip\",\"loop\")"
-             "\r\nmute=getvideoparam(\"Clip\",\"mute\")");
+             "\r\nvfmt=getvideoparam(Clip,frame)\r\nvloop=getvideoparam(Clip,loop)"
+             "\r\nvmute=getvideoparam(Clip,mute)");
     f.player.loop.Run(step.waitMs);
-    f.Script("fmt=getvideoparam(\"Clip\",\"frame\")");
     for (const auto& [name, value] : step.numbers)
       EXPECT_EQ(f.player.Number(name), value) << name;
     for (const auto& [name, text] : step.texts)

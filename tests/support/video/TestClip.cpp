@@ -74,6 +74,7 @@ bool WriteTestClip(const std::filesystem::path& file, const ClipSpec& spec, std:
   } else if (spec.codec == ClipCodec::kMpeg1) {
     id = AV_CODEC_ID_MPEG1VIDEO;
     format = AV_PIX_FMT_YUV420P;
+    container = "mpeg";
   }
   AVFormatContext* out = nullptr;
   int r = avformat_alloc_output_context2(&out, nullptr, container, file.c_str());

@@ -17,7 +17,7 @@ namespace qlm::test {
 enum class ClipCodec {
   kRaw,    // uncompressed BGR in AVI: pictures come back exactly
   kMjpeg,  // motion JPEG in AVI
-  kMpeg1,  // MPEG-1 video in AVI, key frames every 12 frames
+  kMpeg1,  // MPEG-1 video in an MPEG program stream, key frames every 12 frames
 };
 
 struct ClipSpec {
