@@ -16,8 +16,8 @@
 #include "platform/host/HostInstanceLock.h"
 #include "platform/host/HostLibraries.h"
 #include "platform/host/HostSystemInformation.h"
-#include "platform/host/MediaModuleLoader.h"
 #include "platform/host/IniProfileStore.h"
+#include "platform/host/MediaModuleLoader.h"
 #include "player/CommandLine.h"
 #include "player/PlayerContext.h"
 
@@ -31,8 +31,8 @@ IniProfileStore TrustStoreOf(const HostEnvironment& env);
 // the file trace (--trace-files) and the presentation's folder as the current one, the trust
 // policy on every file access, launch and plug-in (--trust, --allow-launch, --allow-plugins),
 // the profile store (--profile-dir), the system folders, plug-in loading, instance locks, the
-// machine's figures and the media back end with the video decoders. A frontend adds its loop, display and dialogs and
-// gets the player's context.
+// machine's figures and the media back end with the video decoders. A frontend adds its loop,
+// display and dialogs and gets the player's context.
 class PlayerBuilder {
  public:
   PlayerBuilder(const PlayerProcess& process, const PlayerOptions& options,

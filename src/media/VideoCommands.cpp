@@ -52,7 +52,8 @@ CommandResult Send(CommandContext& context, VideoObjects& videos, int action, do
 CommandResult Load(CommandContext& context, VideoObjects& videos) {
   if (!VideoObject(context))
     return CommandResult::kContinue;
-  const std::string file = context.System().ExpandPathMacros(Expand(context, context.statement.arg2));
+  const std::string file =
+      context.System().ExpandPathMacros(Expand(context, context.statement.arg2));
   return Send(context, videos, video_action::kLoad, 0, 0, file);
 }
 
@@ -81,7 +82,8 @@ CommandResult Scale(CommandContext& context, VideoObjects& videos) {
   if (comma == std::string::npos)
     return CommandResult::kContinue;
   const double width = std::trunc(NumberArgument(context, std::string_view(text).substr(0, comma)));
-  const double height = std::trunc(NumberArgument(context, std::string_view(text).substr(comma + 1)));
+  const double height =
+      std::trunc(NumberArgument(context, std::string_view(text).substr(comma + 1)));
   return Send(context, videos, video_action::kResize, width, height);
 }
 

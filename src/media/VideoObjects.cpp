@@ -37,7 +37,8 @@ std::string VideoTimeText(double seconds) {
   if (total < 3600)
     std::snprintf(text, sizeof text, "%02lld:%02lld", total / 60, total % 60);
   else
-    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60, total % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60,
+                  total % 60);
   return text;
 }
 
@@ -97,7 +98,8 @@ double VideoObjects::Action(ObjectRecord& object, const PageRecord* page, int ac
     case kLoad: {
       std::string path = file;
       if (path.empty()) {
-        std::optional<std::string> chosen = dialogs_.ChooseFile(FileDialogMode::kOpen, kOpenFilter, {});
+        std::optional<std::string> chosen =
+            dialogs_.ChooseFile(FileDialogMode::kOpen, kOpenFilter, {});
         if (!chosen)
           return 0;
         path = *chosen;
@@ -170,10 +172,10 @@ double VideoObjects::Action(ObjectRecord& object, const PageRecord* page, int ac
       if (!(value > 0) || !(value2 > 0))
         return 0;
       const IntRect old = object.rect;
-      object.rect.right = static_cast<int32_t>(std::min<int64_t>(
-          INT32_MAX, int64_t{object.rect.left} + static_cast<int64_t>(value)));
-      object.rect.bottom = static_cast<int32_t>(std::min<int64_t>(
-          INT32_MAX, int64_t{object.rect.top} + static_cast<int64_t>(value2)));
+      object.rect.right = static_cast<int32_t>(
+          std::min<int64_t>(INT32_MAX, int64_t{object.rect.left} + static_cast<int64_t>(value)));
+      object.rect.bottom = static_cast<int32_t>(
+          std::min<int64_t>(INT32_MAX, int64_t{object.rect.top} + static_cast<int64_t>(value2)));
       if (player)
         player->SetRect(object.rect);
       host_.RepaintVideoRect(old.Union(object.rect));

@@ -71,8 +71,8 @@ class VideoObjects {
   // Refresh period of timer 502.
   static constexpr uint32_t kTimePeriodMs = 100;
 
-  VideoObjects(EventLoop& loop, VideoDecoders* decoders, const FileSystem* files,
-               Dialogs& dialogs, VideoHost& host);
+  VideoObjects(EventLoop& loop, VideoDecoders* decoders, const FileSystem* files, Dialogs& dialogs,
+               VideoHost& host);
   ~VideoObjects();
   VideoObjects(const VideoObjects&) = delete;
   VideoObjects& operator=(const VideoObjects&) = delete;
@@ -87,7 +87,8 @@ class VideoObjects {
 
   // Carries out `action` on the video object `object` of `page` (nothing for other kinds).
   // `value` and `value2` are the action's numbers, `file` the file of a load, or of a play
-  // that opens the object's file (path macros expanded). Returns what the action reads: the position, the rate, or 0.
+  // that opens the object's file (path macros expanded). Returns what the action reads: the
+  // position, the rate, or 0.
   double Action(ObjectRecord& object, const PageRecord* page, int action, double value = 0,
                 double value2 = 0, const std::string& file = {});
 

@@ -44,8 +44,7 @@ bool OpenStream(const std::filesystem::path& file, AVMediaType type, OpenedStrea
     return false;
   }
   for (unsigned i = 0; i < raw->nb_streams; ++i) {
-    raw->streams[i]->discard =
-        static_cast<int>(i) == out.index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
+    raw->streams[i]->discard = static_cast<int>(i) == out.index ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
   }
   return true;
 }

@@ -117,9 +117,9 @@ void FfmpegSound::TopUp() {
     const int capacity = swr_get_out_samples(resampler_.get(), frame_->nb_samples);
     buffer.resize(static_cast<size_t>(std::max(capacity, 0)) * kBytesPerFrame);
     uint8_t* out[1] = {buffer.data()};
-    const int samples = swr_convert(resampler_.get(), out, capacity,
-                                    const_cast<const uint8_t**>(frame_->extended_data),
-                                    frame_->nb_samples);
+    const int samples =
+        swr_convert(resampler_.get(), out, capacity,
+                    const_cast<const uint8_t**>(frame_->extended_data), frame_->nb_samples);
     if (samples <= 0)
       continue;
     // After a seek the decoder starts at a packet before the position: its head is dropped.
@@ -144,7 +144,8 @@ std::optional<double> FfmpegSound::PositionMs() {
   const uint32_t waiting = SDL_GetQueuedAudioSize(device_);
   if (ended_ && waiting == 0)
     return std::nullopt;
-  const double played = static_cast<double>(queuedBytes_ - std::min<uint64_t>(waiting, queuedBytes_));
+  const double played =
+      static_cast<double>(queuedBytes_ - std::min<uint64_t>(waiting, queuedBytes_));
   return startMs_ + played / kBytesPerFrame * 1000.0 / rate_;
 }
 

@@ -44,9 +44,8 @@ class FfmpegVideoStream : public VideoStream {
       info_.lengthMs = stream->duration * timeBase_ * 1000.0;
     else if (format_->duration > 0)
       info_.lengthMs = format_->duration * 1000.0 / AV_TIME_BASE;
-    info_.frameCount = stream->nb_frames > 0
-                           ? stream->nb_frames
-                           : std::llround(info_.lengthMs / info_.frameMs);
+    info_.frameCount =
+        stream->nb_frames > 0 ? stream->nb_frames : std::llround(info_.lengthMs / info_.frameMs);
     if (info_.lengthMs <= 0)
       info_.lengthMs = static_cast<double>(info_.frameCount) * info_.frameMs;
     packet_.reset(av_packet_alloc());
@@ -70,8 +69,8 @@ class FfmpegVideoStream : public VideoStream {
     if (width <= 0 || height <= 0)
       return nullptr;
     const bool behind = hasShown_ && positionMs < shownMs_;
-    const bool farAhead = hasShown_ && positionMs > shownMs_ + kSeekAheadMs &&
-                          !(hasAhead_ && aheadMs_ <= positionMs);
+    const bool farAhead =
+        hasShown_ && positionMs > shownMs_ + kSeekAheadMs && !(hasAhead_ && aheadMs_ <= positionMs);
     if (behind || farAhead)
       SeekBefore(positionMs);
     for (;;) {

@@ -15,8 +15,7 @@ class FfmpegVideoDecoders : public VideoDecoders {
 
   explicit FfmpegVideoDecoders(Options options) : options_(options) {}
 
-  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file,
-                                    std::string& error) override;
+  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file, std::string& error) override;
 
  private:
   Options options_;

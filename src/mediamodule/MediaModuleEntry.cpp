@@ -9,8 +9,8 @@ namespace {
 class LoadedMediaModule : public MediaModule {
  public:
   explicit LoadedMediaModule(const MediaModuleOptions& options)
-      : devices_(MpvMediaBackend::Options{.nullAudio = options.nullAudio,
-                                          .untimed = options.untimed}),
+      : devices_(
+            MpvMediaBackend::Options{.nullAudio = options.nullAudio, .untimed = options.untimed}),
         videos_(FfmpegVideoDecoders::Options{.sound = !options.nullAudio}) {}
 
   MediaBackend& Devices() override { return devices_; }

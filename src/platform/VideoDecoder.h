@@ -14,8 +14,8 @@ struct VideoPicture {
   int width = 0;
   int height = 0;
   const uint32_t* pixels = nullptr;
-  int64_t frame = 0;    // number of the frame, counted from 0 at the start of the video
-  double timeMs = 0;    // when the frame is due, from the start of the video
+  int64_t frame = 0;  // number of the frame, counted from 0 at the start of the video
+  double timeMs = 0;  // when the frame is due, from the start of the video
 };
 
 // An open video file: its pictures by time, and its sound. All calls come from the
@@ -26,7 +26,7 @@ class VideoStream {
     int width = 0;
     int height = 0;
     double lengthMs = 0;
-    double frameMs = 40;      // duration of one frame
+    double frameMs = 40;  // duration of one frame
     int64_t frameCount = 0;
     bool hasSound = false;
   };

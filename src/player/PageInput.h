@@ -11,7 +11,6 @@
 
 namespace qlm {
 
-
 // What the press and click steps need from the window.
 class PageInputHost {
  public:

@@ -462,8 +462,7 @@ void PlayerWindow::OnTimer(uint32_t id) {
     // The reload waits until no script loop runs.
     if (!runner_->IsRunning())
       OpenPendingProject();
-  } else if (id == kAnimatedRegion ||
-             (id >= kFirstAnimation && id <= kLastAnimation)) {
+  } else if (id == kAnimatedRegion || (id >= kFirstAnimation && id <= kLastAnimation)) {
     // One-shot timers, and timers whose animation or video is not running here, stop.
     ctx_.loop.KillTimer(id);
   }

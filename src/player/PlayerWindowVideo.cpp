@@ -42,8 +42,8 @@ class PlayerWindow::VideoGlue : public PaintRuntime, public VideoHost {
 
 void PlayerWindow::InitVideos() {
   auto glue = std::make_unique<VideoGlue>(*this);
-  videos_ = std::make_unique<VideoObjects>(ctx_.loop, ctx_.videos, &ctx_.files, ctx_.dialogs,
-                                           *glue);
+  videos_ =
+      std::make_unique<VideoObjects>(ctx_.loop, ctx_.videos, &ctx_.files, ctx_.dialogs, *glue);
   videos_->SetPublishing(&Variables(), this);
   paintRuntime_.SetVideoPainter(glue.get());
   videoGlue_ = std::move(glue);

@@ -23,8 +23,6 @@ namespace {
 // Object kinds the player draws or runs only in part, with what is missing.
 std::string_view KindShortfall(int32_t kind) {
   switch (kind) {
-    case kObjVideo:
-      return "not implemented yet: video playback (the still image is drawn)";
     case kObjMetafile:
       return "not implemented yet: metafiles are not drawn";
     case kObjAnimatedGif:

@@ -40,11 +40,13 @@ TEST(VideoRunTest, TheFrameAtAVirtualTimeIsTheSameOnEveryRun) {
   WriteText(events,
             "script VideoPlay(\"Clip\")\n"
             "wait 500\n"
-            "screenshot " + (box.root / "at500.png").string() + "\n"
-            "dump\n"
-            "script Page(\"B\")\n"
-            "wait 100\n"
-            "dump\n");
+            "screenshot " +
+                (box.root / "at500.png").string() +
+                "\n"
+                "dump\n"
+                "script Page(\"B\")\n"
+                "wait 100\n"
+                "dump\n");
   std::string first;
   for (int run = 0; run < 2; ++run) {
     ASSERT_EQ(box.Run({"--events", events.string(), project.string()}), 0)
@@ -86,17 +88,16 @@ TEST(VideoRunTest, AVideoOutsideThePresentationIsRefusedAndABrokenOneTraced) {
   const fs::path project = WriteShow(box, outside.string());
   ASSERT_EQ(box.Run({"--trace-files", "--events", events.string(), project.string()}), 0);
   const std::string out = ReadText(box.root / "out.jsonl");
-  EXPECT_NE(out.find("{\"event\":\"blocked\",\"what\":\"read\",\"path\":\"" + outside.string() +
-                     "\"}"),
-            std::string::npos)
+  EXPECT_NE(
+      out.find("{\"event\":\"blocked\",\"what\":\"read\",\"path\":\"" + outside.string() + "\"}"),
+      std::string::npos)
       << out;
   EXPECT_EQ(out.find("CBK_VName"), std::string::npos) << out;
   const std::string err = ReadText(box.root / "out.err");
   EXPECT_NE(err.find("video \"bad.avi\" does not open: "), std::string::npos) << err;
   // Trusted, the same file plays.
   ASSERT_EQ(box.Run({"--trust", "--events", events.string(), project.string()}, "trusted"), 0);
-  EXPECT_NE(ReadText(box.root / "trusted.jsonl").find("\"CBK_VTotalFrames\":5"),
-            std::string::npos);
+  EXPECT_NE(ReadText(box.root / "trusted.jsonl").find("\"CBK_VTotalFrames\":5"), std::string::npos);
 }
 
 }  // namespace

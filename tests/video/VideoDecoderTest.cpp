@@ -67,8 +67,10 @@ TEST(VideoDecoder, PicturesFollowTheirTimesForwardBackwardAndBeyondTheEnd) {
     const int last = clip.spec.frames - 1;
     // Position (ms) -> frame, in this order: forward, back, a jump, the end and past it.
     const std::pair<double, int> steps[] = {
-        {0, 0},      {39.9, 0},  {40, 1},    {100, 2},   {360, 9},  {120, 3},
-        {0, 0},      {5000, last}, {40.0 * last + 39, last}, {200, 5}, {280, 7},
+        {0, 0},   {39.9, 0},    {40, 1},
+        {100, 2}, {360, 9},     {120, 3},
+        {0, 0},   {5000, last}, {40.0 * last + 39, last},
+        {200, 5}, {280, 7},
     };
     for (const auto& [position, expected] : steps) {
       const VideoPicture* picture = stream->PictureAt(position, 64, 48);

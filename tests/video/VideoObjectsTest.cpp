@@ -16,7 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const IntRect kVideoRect{20, 20, 84, 68};  // 64 x 48, the clip's own size
+const IntRect kVideoRect{20, 20, 84, 68};      // 64 x 48, the clip's own size
 constexpr uint32_t kStillColour = 0x00FF00FF;  // 0x00BBGGRR: magenta
 
 // A still image of one colour, as the document stores state images.
@@ -141,8 +141,10 @@ TEST(VideoObjects, CommandsSetTheVariablesAndTheRectangle) {
        {{"CBK_VFrame", 5}},
        {}},
       {"VideoSpeed(\"Clip\",\"500,RELATIVE\")", 400, {{"CBK_VFrame", 15}}, {}},
-      {"VideoParam(\"Clip\",\" Loop=ON \")\r\nVideoParam(\"Clip\",\"mute=on\")", 0,
-       {{"vloop", 1}, {"vmute", 1}}, {}},
+      {"VideoParam(\"Clip\",\" Loop=ON \")\r\nVideoParam(\"Clip\",\"mute=on\")",
+       0,
+       {{"vloop", 1}, {"vmute", 1}},
+       {}},
       {"VideoParam(\"Clip\",\"loop=yes\")", 0, {{"vloop", 0}}, {}},
   };
   for (const Step& step : steps) {

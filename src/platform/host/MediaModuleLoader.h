@@ -38,8 +38,7 @@ class MediaModuleLoader : public MediaBackend, public VideoDecoders {
   bool ReachedEnd(const std::string& alias) override;
 
   // VideoDecoders.
-  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file,
-                                    std::string& error) override;
+  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file, std::string& error) override;
 
  private:
   // Loads the module once; null with the reason in `error` when it cannot be.

@@ -65,6 +65,7 @@ int ReadClipFrame(const Surface& surface, const IntRect& rect) {
 }
 
 bool WriteTestClip(const std::filesystem::path& file, const ClipSpec& spec, std::string& error) {
+  av_log_set_level(AV_LOG_ERROR);
   AVCodecID id = AV_CODEC_ID_RAWVIDEO;
   AVPixelFormat format = AV_PIX_FMT_BGR24;
   const char* container = "avi";
@@ -82,12 +83,12 @@ bool WriteTestClip(const std::filesystem::path& file, const ClipSpec& spec, std:
     error = ErrorText(r);
     return false;
   }
-  std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> outOwner(
-      out, [](AVFormatContext* f) {
-        if (f->pb)
-          avio_closep(&f->pb);
-        avformat_free_context(f);
-      });
+  std::unique_ptr<AVFormatContext, void (*)(AVFormatContext*)> outOwner(out,
+                                                                        [](AVFormatContext* f) {
+                                                                          if (f->pb)
+                                                                            avio_closep(&f->pb);
+                                                                          avformat_free_context(f);
+                                                                        });
   const AVCodec* encoder = avcodec_find_encoder(id);
   if (!encoder) {
     error = "no encoder";
@@ -121,9 +122,8 @@ bool WriteTestClip(const std::filesystem::path& file, const ClipSpec& spec, std:
     error = ErrorText(r);
     return false;
   }
-  SwsContext* scaler =
-      sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGR24, spec.width, spec.height, format,
-                     SWS_POINT, nullptr, nullptr, nullptr);
+  SwsContext* scaler = sws_getContext(spec.width, spec.height, AV_PIX_FMT_BGR24, spec.width,
+                                      spec.height, format, SWS_POINT, nullptr, nullptr, nullptr);
   AVFrame* frame = av_frame_alloc();
   frame->format = format;
   frame->width = spec.width;
