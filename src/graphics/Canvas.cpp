@@ -330,10 +330,12 @@ void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst
     const uint32_t* from = pixels + sy * w;
     uint32_t* to = target_.Row(y - origin_.y) + (area.left - origin_.x);
     if (same) {
-      std::copy_n(from + (area.left - dst.left), area.Width(), to);
+      from += area.left - dst.left;
+      for (int32_t i = 0; i < area.Width(); ++i)
+        to[i] = from[i] & 0x00FFFFFF;
     } else {
       for (size_t i = 0; i < columns.size(); ++i)
-        to[i] = from[columns[i]];
+        to[i] = from[columns[i]] & 0x00FFFFFF;
     }
   }
 }

@@ -88,8 +88,8 @@ class Canvas {
   // The image stretched (nearest pixel) to `dst`. Images with fewer pixel bytes than their size
   // asks for draw what they have.
   void DrawImage(const Image24& image, const IntRect& dst, const ImageDrawOptions& options = {});
-  // A w x h block of 32-bit pixels (the layout of Surface) stretched (nearest pixel) to `dst`;
-  // copied row by row when the sizes agree.
+  // A w x h block of 32-bit pixels (the layout of Surface; their top byte is ignored)
+  // stretched (nearest pixel) to `dst`; copied row by row when the sizes agree.
   void DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst);
   // Copies of the image side by side from the area's top-left corner, cut at its edges.
   void TileImage(const Image24& image, const IntRect& area);

@@ -186,9 +186,6 @@ class FfmpegVideoStream : public VideoStream {
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels_.data()), nullptr, nullptr, nullptr};
     int strides[4] = {width * 4, 0, 0, 0};
     sws_scale(scaler_.get(), shown_->data, shown_->linesize, 0, shown_->height, planes, strides);
-    // The converter fills the unused byte with 0xFF; pictures keep it 0 as surfaces do.
-    for (uint32_t& pixel : pixels_)
-      pixel &= 0x00FFFFFF;
     picture_.width = width;
     picture_.height = height;
     picture_.pixels = pixels_.data();

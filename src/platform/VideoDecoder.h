@@ -8,8 +8,9 @@
 
 namespace qlm {
 
-// One picture of a video, converted to the size asked for: pixels 0x00RRGGBB (the layout of
-// graphics::Surface), rows from the top without padding. Valid until the next call on its stream.
+// One picture of a video, converted to the size asked for: pixels 0xXXRRGGBB (the layout of
+// graphics::Surface, whose top byte is 0 while a converter may leave any value there), rows from
+// the top without padding. Valid until the next call on its stream.
 struct VideoPicture {
   int width = 0;
   int height = 0;

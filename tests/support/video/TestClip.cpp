@@ -28,6 +28,10 @@ std::vector<uint8_t> Picture(const ClipSpec& spec, int n) {
   for (int y = 0; y < spec.height; ++y) {
     for (int x = 0; x < spec.width; ++x) {
       uint32_t rgb = colour;
+      if (spec.textured) {
+        const uint32_t noise = (static_cast<uint32_t>(x * 7 + y * 13 + n * 5) * 2654435761u) >> 8;
+        rgb ^= noise & 0x3F3F3F;
+      }
       if (y < spec.height / 2) {
         const int bit = x * kStripes / spec.width;
         rgb = (n >> bit) & 1 ? 0xFFFFFF : 0x000000;

@@ -26,6 +26,9 @@ struct ClipSpec {
   int frames = 10;
   int fps = 25;
   ClipCodec codec = ClipCodec::kRaw;
+  // The lower half carries moving noise over its colour, so that a codec has as much to do as
+  // with filmed pictures.
+  bool textured = false;
 };
 
 // Writes the clip; false with FFmpeg's reason in `error`.
