@@ -18,7 +18,8 @@ else()
   file(GLOB core_files CONFIGURE_DEPENDS ${core_globs})
 endif()
 
-set(forbidden "#[ \t]*include[ \t]*[<\"](platform/(sdl|host|headless)/|SDL2?/|SDL[_.a-zA-Z0-9]*\\.h)")
+# The media libraries are the media module's alone (src/mediamodule, loaded on first use).
+set(forbidden "#[ \t]*include[ \t]*[<\"](platform/(sdl|host|headless)/|mediamodule/|SDL2?/|SDL[_.a-zA-Z0-9]*\\.h|libav[a-z]*/|libsw[a-z]*/|mpv/)")
 set(offenders)
 foreach(file ${core_files})
   file(STRINGS ${file} lines REGEX "${forbidden}")
@@ -30,6 +31,6 @@ foreach(file ${core_files})
 endforeach()
 if(offenders)
   list(JOIN offenders "\n" text)
-  message(FATAL_ERROR "Core libraries must not include SDL, host or frontend headers "
+  message(FATAL_ERROR "Core libraries must not include SDL, host, frontend or media library headers "
                       "(use the interfaces in src/platform/):\n${text}")
 endif()

@@ -3,6 +3,8 @@
 include(GNUInstallDirs)
 
 install(TARGETS qlmplayer qmdtool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The media decoders, loaded by the player the first time a presentation plays media.
+install(TARGETS qlm_media_backend LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/qlmplayer)
 install(FILES ${PROJECT_SOURCE_DIR}/src/plugins/qlm_plugin.h
         DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/qlmplayer)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/plugins.md
@@ -72,7 +74,8 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Fonts the player matches the Windows faces to; mpv is loaded when media first play.
+# Fonts the player matches the Windows faces to; the media module (libmpv, FFmpeg) is
+# loaded when media first play.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, fonts-dejavu-core")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -163,7 +163,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   }
 
   JsonPlayerEvents events(json);
-  PlayerBuilder builder(process, chosen, MpvMediaBackend::Options{});
+  PlayerBuilder builder(process, chosen, MediaModuleOptions{});
   PlayerContext context = builder.Build(loop, *display, dialogs, chosen.json ? &events : nullptr);
   dialogs.SetFilePlaces(PresentationPlaces(builder.Files(), chosen));
   // The desktop starts what Run and launching objects name; headless runs only report it.

@@ -40,14 +40,14 @@ IniProfileStore TrustStoreOf(const HostEnvironment& env) {
 }
 
 PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& options,
-                             MpvMediaBackend::Options media)
+                             MediaModuleOptions media)
     : options_(options),
       err_(*process.err),
       codePage_(options.codePage),
       files_(process.environment, codePage_),
       profile_(ProfileFolder(process, options)),
       trustStore_(TrustStoreOf(process.environment)),
-      media_(media) {
+      media_(media, MediaModuleLoader::DefaultCandidates(process.executable)) {
   for (const DriveMount& m : options.mounts)
     files_.AddMount(m);
   if (options.traceFiles) {
@@ -138,6 +138,7 @@ PlayerContext PlayerBuilder::Build(EventLoop& loop, Display& display, Dialogs& d
   PlayerContext context{loop,     display,   dialogs, profile_,     files_,
                         folders_, codePage_, events,  options_.seed};
   context.media = &media_;
+  context.videos = &media_;
   context.libraries = libraries_.get();
   context.metafiles = metafiles_.get();
   context.instanceLocks = &instanceLocks_;

@@ -8,7 +8,6 @@
 
 #include "app/GatedLibraries.h"
 #include "app/PlayerRun.h"
-#include "media/MpvMediaBackend.h"
 #include "platform/CodePage.h"
 #include "platform/SystemFolders.h"
 #include "platform/TrustGate.h"
@@ -19,6 +18,7 @@
 #include "platform/host/HostSystemInformation.h"
 #include "platform/host/IniProfileStore.h"
 #include "platform/host/ModuleMetafileRenderer.h"
+#include "platform/host/MediaModuleLoader.h"
 #include "player/CommandLine.h"
 #include "player/PlayerContext.h"
 
@@ -32,12 +32,12 @@ IniProfileStore TrustStoreOf(const HostEnvironment& env);
 // the file trace (--trace-files) and the presentation's folder as the current one, the trust
 // policy on every file access, launch and plug-in (--trust, --allow-launch, --allow-plugins),
 // the profile store (--profile-dir), the system folders, plug-in loading, instance locks, the
-// machine's figures and the media backend. A frontend adds its loop, display and dialogs and
-// gets the player's context.
+// machine's figures and the media back end with the video decoders. A frontend adds its loop,
+// display and dialogs and gets the player's context.
 class PlayerBuilder {
  public:
   PlayerBuilder(const PlayerProcess& process, const PlayerOptions& options,
-                MpvMediaBackend::Options media);
+                MediaModuleOptions media);
 
   // The context of a player on the frontend's loop, display and dialogs; `events` receives
   // pages, launches and what the policy refused (may be null). It refers to this builder, which
@@ -67,7 +67,8 @@ class PlayerBuilder {
   std::unique_ptr<GatedLibraries> libraries_;
   HostInstanceLocks instanceLocks_;
   HostSystemInformation system_;
-  MpvMediaBackend media_;
+  // Media devices and video decoders, loaded on first use.
+  MediaModuleLoader media_;
   std::unique_ptr<ModuleMetafileRenderer> metafiles_;
   PlayerEvents* events_ = nullptr;
   std::set<std::pair<std::string, std::string>> reported_;

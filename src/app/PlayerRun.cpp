@@ -145,7 +145,7 @@ int RunPlayer(const PlayerProcess& process) {
   }
 
   // Headless media play to a null audio output; their time is the virtual clock's.
-  PlayerBuilder builder(process, options, MpvMediaBackend::Options{.nullAudio = true});
+  PlayerBuilder builder(process, options, MediaModuleOptions{.nullAudio = true});
   const CodePage& codePage = builder.Encoding();
   VirtualEventLoop loop(options.startTime.value_or(VirtualClock::kDefaultStart));
   JsonLinesWriter json(out, codePage);

@@ -211,6 +211,22 @@ inline bool UsesMask(const ObjectRecord& o) {
   return o.values[19] != 0;
 }
 
+// The video's settings: object value 1 the play mode (values above 3 count as 4: the object's
+// end step runs when the video stops), value 2 loop, value 3 the start position in
+// milliseconds, value 4 full screen while it plays; the text is the video file.
+inline uint32_t VideoPlayMode(const ObjectRecord& o) {
+  return o.values[1];
+}
+inline bool VideoLoops(const ObjectRecord& o) {
+  return o.values[2] != 0;
+}
+inline uint32_t VideoStartMs(const ObjectRecord& o) {
+  return o.values[3];
+}
+inline bool VideoFullScreen(const ObjectRecord& o) {
+  return o.values[4] != 0;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Script (17): the key shortcut
 

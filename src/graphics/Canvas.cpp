@@ -314,6 +314,34 @@ void Canvas::BlendPixel(uint32_t* p, uint32_t rgb, int a) {
   *p = (rb & 0xFF00FF) | (g & 0x00FF00);
 }
 
+void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dstRect) {
+  const IntRect dst = ClampRect(dstRect);
+  const IntRect area = dst.Intersect(clip_);
+  if (!pixels || w <= 0 || h <= 0 || area.Empty())
+    return;
+  const int64_t dw = dst.Width(), dh = dst.Height();
+  const bool same = dw == w && dh == h;
+  std::vector<int32_t> columns;
+  if (!same) {
+    columns.resize(static_cast<size_t>(area.Width()));
+    for (size_t i = 0; i < columns.size(); ++i)
+      columns[i] = static_cast<int32_t>((area.left - dst.left + static_cast<int64_t>(i)) * w / dw);
+  }
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const int64_t sy = same ? y - dst.top : (y - dst.top) * int64_t{h} / dh;
+    const uint32_t* from = pixels + sy * w;
+    uint32_t* to = target_.Row(y - origin_.y) + (area.left - origin_.x);
+    if (same) {
+      from += area.left - dst.left;
+      for (int32_t i = 0; i < area.Width(); ++i)
+        to[i] = from[i] & 0x00FFFFFF;
+    } else {
+      for (size_t i = 0; i < columns.size(); ++i)
+        to[i] = from[columns[i]] & 0x00FFFFFF;
+    }
+  }
+}
+
 void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const ImageDrawOptions& o) {
   const IntRect dst = ClampRect(dstRect);
   const IntRect area = dst.Intersect(clip_);

@@ -96,6 +96,9 @@ class Canvas {
   // A picture with coverage (premultiplied ARGB), unscaled, with its top-left at `at`: drawn
   // over what is beneath.
   void DrawArgb(const ArgbImage& image, IntPoint at);
+  // A w x h block of 32-bit pixels (the layout of Surface; their top byte is ignored)
+  // stretched (nearest pixel) to `dst`; copied row by row when the sizes agree.
+  void DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst);
   // Copies of the image side by side from the area's top-left corner, cut at its edges.
   void TileImage(const Image24& image, const IntRect& area);
 

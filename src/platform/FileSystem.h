@@ -86,6 +86,9 @@ class FileSystem {
   // The host path of the regular file `path`, for a library that opens the file itself (media,
   // fonts, plug-ins); nullopt when there is no such file.
   std::optional<std::filesystem::path> HostFileToRead(const std::string& path) const;
+  // Adds a line to the file trace (--trace-files), for a library that opened a file and
+  // could not use it; nothing when no trace is kept.
+  virtual void TraceNote(const std::string& /*line*/) const {}
 
   // Replaces the file `path` with `bytes`, creating it when missing. The bytes go to a
   // temporary file beside it that takes its name only when complete, so a failure leaves the

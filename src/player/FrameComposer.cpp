@@ -20,6 +20,8 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
     if (s->field)
       paint.field = &*s->field;
   }
+  if (object.typeCode == kObjVideo && videos_)
+    paint.videoPicture = videos_->StateOf(object).videoPicture;
   return paint;
 }
 
@@ -52,6 +54,13 @@ IntRect FrameComposer::Compose(Surface& frame, const IntRect& boxIn, CPageManage
   }
   const PageComposition layers = pages.Compose(true, settings.noBackground);
   painter_.Paint(scratch_, {box.left, box.top}, box, current, layers, settings, runtime);
+  if (const VideoPicture* video =
+          runtime.FullScreenVideo(settings.clientWidth, settings.clientHeight)) {
+    Canvas canvas(scratch_, {box.left, box.top});
+    canvas.SetClip(box);
+    canvas.DrawPixels(video->pixels, video->width, video->height,
+                      {0, 0, settings.clientWidth, settings.clientHeight});
+  }
   if (bubble && bubble->Visible()) {
     Canvas canvas(scratch_, {box.left, box.top});
     canvas.SetClip(box);

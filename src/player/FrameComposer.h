@@ -37,12 +37,18 @@ class PlayerPaintRuntime : public PaintRuntime {
   // Animated GIFs show the frame their playback is at.
   void SetAnimations(AnimatedGifs* gifs) { gifs_ = gifs; }
   std::optional<const GifCanvas*> GifScreen(const ObjectRecord& object) override;
+  // Video objects show the pictures of whoever plays them (the window).
+  void SetVideoPainter(PaintRuntime* painter) { videos_ = painter; }
+  const VideoPicture* FullScreenVideo(int width, int height) override {
+    return videos_ ? videos_->FullScreenVideo(width, height) : nullptr;
+  }
 
  private:
   CPageManager& pages_;
   const ObjectStates& states_;
   PaintRuntime* plugIns_ = nullptr;
   AnimatedGifs* gifs_ = nullptr;
+  PaintRuntime* videos_ = nullptr;
 };
 
 // Composes the update box of a frame off-screen, in a surface exactly that large, and copies

@@ -466,6 +466,10 @@ void ObjectPainter::DrawTextButton(Canvas& canvas, const ObjectRecord& o, const 
 
 void ObjectPainter::DrawVideo(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                               const ObjectPaintState& s) {
+  if (const VideoPicture* picture = s.videoPicture) {
+    canvas.DrawPixels(picture->pixels, picture->width, picture->height, r);
+    return;
+  }
   if (s.videoPlaying)
     return;
   const Image24* still = s.picture ? s.picture : StateImage(o, 1);

@@ -81,7 +81,7 @@ void PageInput::ApplyTarget(const std::string& name, uint32_t code, bool hideAtO
       break;
     case 4:
     case 5:
-      host_.VideoAction(*target, video_action::kFullScreen, code == 4 ? 1 : 0);
+      host_.VideoAction(*target, video_action::kPressFullScreen, code == 4 ? 1 : 0);
       break;
     case 6:
     case 7: {

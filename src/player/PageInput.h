@@ -6,19 +6,10 @@
 
 #include "document/PageManager.h"
 #include "graphics/Geometry.h"
+#include "media/VideoObjects.h"
 #include "player/ObjectStates.h"
 
 namespace qlm {
-
-// Video actions sent by press targets.
-namespace video_action {
-inline constexpr int kPlay = 1;
-inline constexpr int kPause = 2;
-inline constexpr int kStop = 3;
-inline constexpr int kSetRate = 7;
-inline constexpr int kGetRate = 9;
-inline constexpr int kFullScreen = 16;
-}  // namespace video_action
 
 // What the press and click steps need from the window.
 class PageInputHost {

@@ -10,6 +10,7 @@
 #include "document/PageRecord.h"
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
+#include "platform/VideoDecoder.h"
 
 namespace qlm {
 
@@ -42,6 +43,9 @@ struct ObjectPaintState {
   std::optional<int32_t> scroll;
   // Video objects: a player that is running covers the object, so nothing is drawn.
   bool videoPlaying = false;
+  // Video objects: the picture of the video, at the object's size; drawn instead of the still
+  // image.
+  const VideoPicture* videoPicture = nullptr;
   // Windowed kinds (3, 12, 24, 25, 27, 29): the object holds a child window.
   bool holdsChildWindow = false;
   // Grids: columns x rows cell bytes, row after row (0 empty, 1 to 3 state image A to C).
@@ -85,6 +89,8 @@ class PaintRuntime {
   virtual std::optional<const GifCanvas*> GifScreen(const ObjectRecord& /*object*/) {
     return std::nullopt;
   }
+  // A video playing in full-screen mode, drawn over the whole page area at width x height.
+  virtual const VideoPicture* FullScreenVideo(int /*width*/, int /*height*/) { return nullptr; }
 
   // After a windowed object that holds a child window is drawn: the child window should show
   // `rect` less the rectangles of the objects drawn above it, so that those stay visible.

@@ -23,6 +23,7 @@ class Processes;
 class SystemInformationSource;
 class TrustGate;
 class TrustPolicy;
+class VideoDecoders;
 
 // What the player reports to whoever runs it: the automation output in headless runs, nothing
 // on the desktop.
@@ -55,6 +56,8 @@ struct PlayerContext {
   Processes* processes = nullptr;
   // Plays the media-control devices; without it every device fails to open.
   MediaBackend* media = nullptr;
+  // Decodes the files of video objects; without it every video fails to open.
+  VideoDecoders* videos = nullptr;
   // The machine's version, memory and processor; without it they read as 0 and empty.
   const SystemInformationSource* system = nullptr;
   // Draws the pictures of metafile objects; without it they draw nothing.

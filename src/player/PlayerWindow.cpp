@@ -107,6 +107,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   paintRuntime_.SetAnimations(&gifs_);
   composer_.Objects().SetMetafileRenderer(ctx_.metafiles);
   InitMedia();
+  InitVideos();
   InitPlugins();
 }
 
@@ -469,7 +470,7 @@ void PlayerWindow::ShowMessage(const std::string& text) {
 
 void PlayerWindow::OnTimer(uint32_t id) {
   if (runner_->OnTimer(id) || bubble_.OnTimer(id) || (transition_ && transition_->OnTimer(id)) ||
-      media_->devices.OnTimer(id) || gifs_.OnTimer(id))
+      media_->devices.OnTimer(id) || gifs_.OnTimer(id) || videos_->OnTimer(id))
     return;
   using namespace window_timer;
   if (id == kOneShot) {
@@ -480,8 +481,8 @@ void PlayerWindow::OnTimer(uint32_t id) {
     // The reload waits until no script loop runs.
     if (!runner_->IsRunning())
       OpenPendingProject();
-  } else if (id == kAnimatedRegion || id == kVideoTime) {
-    // One-shot timers, and timers whose video is not running here, stop.
+  } else if (id == kAnimatedRegion) {
+    // One-shot timers stop.
     ctx_.loop.KillTimer(id);
   }
 }
@@ -641,6 +642,10 @@ std::optional<ObjectInfo> PlayerWindow::FindObjectInfo(const std::string& name) 
       info.imageScrollX = view->ScrollX();
       info.imageScrollY = view->ScrollY();
     }
+  }
+  if (const VideoPlayer* player = videos_->Find(*object); player && player->HasMedia()) {
+    info.video = VideoParameters{player->FullScreen(), player->Loop(), player->Muted(),
+                                 !player->FrameFormat(), player->FrameFormat()};
   }
   return info;
 }

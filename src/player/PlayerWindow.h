@@ -18,6 +18,7 @@
 #include "expr/SystemVariables.h"
 #include "graphics/Surface.h"
 #include "media/MediaSession.h"
+#include "media/VideoObjects.h"
 #include "platform/EventLoop.h"
 #include "platform/Libraries.h"
 #include "platform/PlayerSnapshot.h"
@@ -201,6 +202,8 @@ class PlayerWindow : public ScriptHost,
   void SetSongList(std::vector<std::string> files) override;
   // Media (PlayerWindowMedia.cpp).
   MediaSession& Media() { return *media_; }
+  // Video objects (PlayerWindowVideo.cpp).
+  VideoObjects& Videos() { return *videos_; }
   // Font files scripts added, in order.
   const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
 
@@ -352,6 +355,14 @@ class PlayerWindow : public ScriptHost,
   std::unique_ptr<TransitionWindow> transition_;
 
   std::unique_ptr<MediaSession> media_;
+
+  // Video objects: their players, drawn into the page and driven by the window's timers
+  // (PlayerWindowVideo.cpp).
+  class VideoGlue;
+  void InitVideos();
+  double VideoAction(ObjectRecord& target, int action, double value) override;
+  std::unique_ptr<VideoHost> videoGlue_;  // a VideoGlue, which paints the videos too
+  std::unique_ptr<VideoObjects> videos_;
 };
 
 }  // namespace qlm

@@ -27,9 +27,11 @@ void PlayerWindow::StartPageMedia() {
 
 void PlayerWindow::StopPageMedia(PageRecord& page) {
   media_->objects.ClosePage(page);
+  videos_->ClosePage(page);
 }
 
 void PlayerWindow::ShutDownMedia() {
+  videos_->CloseAll();
   media_->CloseAll();
   EmbeddedSoundFiles::Remove(pages_.GetProject().sounds, ctx_.files, ctx_.folders.embedded);
 }

@@ -136,7 +136,7 @@ void WindowInput::OnLeftDown(const MouseEvent& event) {
   if (controls_)
     controls_->LeftDown(hit, event);
   if (!hit) {
-    if (bodyDragAllowed_) {
+    if (bodyDragAllowed_ && fullScreenVideos_ == 0) {
       // The window follows the pointer; the client area's origin is the window's.
       bodyDrag_ = true;
       dragOffsetX_ = -x;

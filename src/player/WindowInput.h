@@ -91,6 +91,8 @@ class WindowInput : private MouseOverHost {
   void SetControls(ControlInput* controls) { controls_ = controls; }
   // Whether a window without title bar follows a drag of its body.
   void SetWindowDragAllowed(bool allowed) { bodyDragAllowed_ = allowed; }
+  // Videos in full-screen mode; while there is one, the body is not dragged.
+  void SetFullScreenVideos(int count) { fullScreenVideos_ = count; }
   // Whether a click on an object with the exit action may close the player.
   void SetExitAllowed(bool allowed) { exitAllowed_ = allowed; }
 
@@ -147,6 +149,7 @@ class WindowInput : private MouseOverHost {
   int dragStartOffsetX_ = 0, dragStartOffsetY_ = 0;
   bool bodyDrag_ = false;
   bool bodyDragAllowed_ = true;
+  int fullScreenVideos_ = 0;
   int dragOffsetX_ = 0, dragOffsetY_ = 0;
   bool exitAllowed_ = true;
   int shownCursor_ = -1;

@@ -23,7 +23,6 @@ constexpr std::string_view kProgramObjects = "not implemented yet: program objec
 constexpr std::string_view kFlashObjects =
     "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
     "so the variables they would read into keep their values (0 or empty when never set)";
-constexpr std::string_view kVideoObjects = "not implemented yet: video objects";
 constexpr std::string_view kPrinting = "not implemented yet: printing";
 constexpr std::string_view kSpeech = "not implemented yet: text-to-speech";
 
@@ -135,15 +134,15 @@ constexpr ScriptCommand kCommands[] = {
     {C::kAGifPlay, "AGifPlay", 1, G::kAnimation},
     {C::kAGifStop, "AGifStop", 1, G::kAnimation},
     {C::kAGifReset, "AGifReset", 1, G::kAnimation},
-    {C::kVideoLoad, "VideoLoad", 2, G::kNoEffect, kVideoObjects},
-    {C::kVideoPlay, "VideoPlay", 1, G::kNoEffect, kVideoObjects, kDefers},
-    {C::kVideoPause, "VideoPause", 1, G::kNoEffect, kVideoObjects},
-    {C::kVideoStop, "VideoStop", 1, G::kNoEffect, kVideoObjects},
-    {C::kVideoRewind, "VideoRewind", 2, G::kNoEffect, kVideoObjects},
-    {C::kVideoClose, "VideoClose", 1, G::kNoEffect, kVideoObjects},
-    {C::kVideoSpeed, "VideoSpeed", 2, G::kNoEffect, kVideoObjects},
-    {C::kVideoScale, "VideoScale", 2, G::kNoEffect, kVideoObjects},
-    {C::kVideoParam, "VideoParam", 2, G::kNoEffect, kVideoObjects},
+    {C::kVideoLoad, "VideoLoad", 2, G::kVideo},
+    {C::kVideoPlay, "VideoPlay", 1, G::kVideo, {}, kDefers},
+    {C::kVideoPause, "VideoPause", 1, G::kVideo},
+    {C::kVideoStop, "VideoStop", 1, G::kVideo},
+    {C::kVideoRewind, "VideoRewind", 2, G::kVideo},
+    {C::kVideoClose, "VideoClose", 1, G::kVideo},
+    {C::kVideoSpeed, "VideoSpeed", 2, G::kVideo},
+    {C::kVideoScale, "VideoScale", 2, G::kVideo},
+    {C::kVideoParam, "VideoParam", 2, G::kVideo},
     {C::kMCIObject, "MCIObject", 2, G::kMedia},
     {C::kMCICommand, "MCICommand", 1, G::kMedia},
     {C::kPrintText, "PrintText", 2, G::kNoEffect, kPrinting},

@@ -32,6 +32,7 @@ enum class CommandGroup : uint8_t {
   kMatrix,     // script/MatrixCommands.cpp
   kImageView,  // script/ImageViewCommands.cpp
   kMedia,      // media/MediaCommands.cpp
+  kVideo,      // media/VideoCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
   kAnimation,  // player/AnimationCommands.cpp
 };

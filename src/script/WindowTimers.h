@@ -25,6 +25,7 @@ inline constexpr uint32_t kFirstNamed = 1001;  // ScriptTimer "timerN=": 1000 + 
 inline constexpr uint32_t kLastNamed = 2000;
 inline constexpr uint32_t kBubble = 2827;      // the tool-tip bubble's delay
 inline constexpr uint32_t kTransition = 2828;  // frames of a page transition
+inline constexpr uint32_t kVideoFrame = 2829;  // the next picture of a playing video is due
 
 // The table above as ranges, in order; a new id that overlaps another fails the build.
 struct Range {
@@ -42,7 +43,8 @@ inline constexpr Range kRanges[] = {{kPage, kPage},
                                     {kOpenProject, kOpenProject},
                                     {kFirstNamed, kLastNamed},
                                     {kBubble, kBubble},
-                                    {kTransition, kTransition}};
+                                    {kTransition, kTransition},
+                                    {kVideoFrame, kVideoFrame}};
 constexpr bool RangesAscendApart() {
   for (size_t i = 0; i < std::size(kRanges); ++i) {
     if (kRanges[i].first > kRanges[i].last)

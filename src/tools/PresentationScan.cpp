@@ -23,8 +23,6 @@ namespace {
 // Object kinds the player draws or runs only in part, with what is missing.
 std::string_view KindShortfall(int32_t kind) {
   switch (kind) {
-    case kObjVideo:
-      return "not implemented yet: video playback (the still image is drawn)";
     case kObjProgram:
       return "not implemented yet: program objects (an empty frame is drawn)";
     case kObjBrowser:
@@ -59,6 +57,7 @@ bool HasFileEnding(std::string_view text) {
 bool MayNameFiles(CommandGroup group) {
   switch (group) {
     case CommandGroup::kMedia:
+    case CommandGroup::kVideo:
     case CommandGroup::kFile:
     case CommandGroup::kText:
     case CommandGroup::kSystem:

@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "media/MediaFixture.h"
-#include "media/MpvMediaBackend.h"
+#include "mediamodule/MpvMediaBackend.h"
 #include "platform/headless/VirtualEventLoop.h"
 
 namespace qlm {

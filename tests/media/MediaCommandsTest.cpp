@@ -5,7 +5,7 @@
 #include "expr/SystemVariables.h"
 #include "media/MediaFixture.h"
 #include "media/MediaSession.h"
-#include "media/MpvMediaBackend.h"
+#include "mediamodule/MpvMediaBackend.h"
 #include "platform/headless/VirtualEventLoop.h"
 #include "script/EvaluatorSyntaxChecker.h"
 #include "script/ScriptCompiler.h"

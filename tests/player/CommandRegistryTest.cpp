@@ -7,6 +7,7 @@
 #include "InputFixture.h"
 #include "media/MediaSession.h"
 #include "player/AnimatedGifs.h"
+#include "media/VideoObjects.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -46,6 +47,14 @@ TEST(CommandRegistry, EveryRowIsHandledOnAnAssembledPlayerOrMarked) {
 TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   test::InputPlayer player(test::Pages({"One"}));
   MediaSession media(player.loop, nullptr, &player.context.files);
+  struct NoVideoHost : VideoHost {
+    void RepaintVideoRect(const IntRect&) override {}
+    void RepaintWindowNow() override {}
+    ObjectRecord* FindVideoObject(const std::string&) override { return nullptr; }
+    void RunVideoEndStep(ObjectRecord&) override {}
+    void FullScreenVideosChanged(int) override {}
+  } videoHost;
+  VideoObjects videos(player.loop, nullptr, &player.context.files, player.dialogs, videoHost);
   PluginHosts plugins;
   ObjectStates states;
   AnimatedGifs gifs(player.loop, player.window->Pages(), states, {}, {});
@@ -69,6 +78,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kMatrix, RegisterMatrixCommands},
       {G::kImageView, RegisterImageViewCommands},
       {G::kMedia, [&](ScriptRunner& r) { RegisterMediaCommands(r, media); }},
+      {G::kVideo, [&](ScriptRunner& r) { RegisterVideoCommands(r, videos); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
       {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
   };

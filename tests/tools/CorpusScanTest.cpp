@@ -39,7 +39,8 @@ ScriptStatement Command(CommandCode code, std::string arg1, std::string arg2 = {
 }
 
 // Two pages: an MCI object and a plug-in that are on disk under other letter cases, a plug-in
-// and a sound that are not, a video object and a command that does nothing here.
+// and a sound that are not, a video object, a metafile picture the player does not draw and a
+// command that does nothing here.
 Project RichProject() {
   Project p;
   PageRecord one;
@@ -49,11 +50,12 @@ Project RichProject() {
                  Object(kObjMci, "Film", "<CD>\\VIDEO\\INTRO.AVI")};
   one.enterScript.statements = {Command(CommandCode::kVideoPlay, "Film"),
                                 Command(CommandCode::kMessage, "Please see readme.txt"),
+                                Command(CommandCode::kPrintPage, "One"),
                                 Command(CommandCode::kPage, "Two")};
   PageRecord two;
   two.name = "Two";
   two.objects = {Object(kObjPlugIn, "Gauge", "Gauge.dll"), Object(kObjVideo, "Film"),
-                 Object(kObjText, "Note", "Bye")};
+                 Object(kObjText, "Note", "Bye"), Object(kObjMetafile, "Logo")};
   two.objects[2].extended = true;  // only extended records store object scripts
   two.objects[2].scripts[2].statements = {Command(CommandCode::kMCICommand, "missing.wav"),
                                           Command(CommandCode::kMCICommand, "Name$")};
@@ -144,7 +146,7 @@ TEST_F(CorpusScanTest, FindsEveryPresentationAndSummarisesThePile) {
   EXPECT_EQ(summary.standalone, 2u);
   EXPECT_EQ(summary.withMissingFiles, 2u);
   EXPECT_EQ(summary.withUnsupported, 2u);
-  EXPECT_EQ(summary.unsupported.at("command VideoPlay"), 2u);
+  EXPECT_EQ(summary.unsupported.at("command PrintPage"), 2u);
 
   const PresentationReport& damaged = Named(reports, "damaged.qmd");
   EXPECT_FALSE(damaged.ok);
@@ -168,17 +170,20 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
   EXPECT_EQ(r.version, 29);
   EXPECT_EQ(r.pages, 2u);
   EXPECT_FALSE(r.standalone);
-  EXPECT_EQ(r.kinds, (std::map<std::string, int>{
-                         {"MCI media", 2}, {"plug-in", 2}, {"text", 2}, {"video", 1}}));
-  EXPECT_EQ(r.commands, (std::map<std::string, int>{
-                            {"MCICommand", 2}, {"Message", 1}, {"Page", 1}, {"VideoPlay", 1}}));
+  EXPECT_EQ(r.kinds,
+            (std::map<std::string, int>{
+                {"MCI media", 2}, {"metafile", 1}, {"plug-in", 2}, {"text", 2}, {"video", 1}}));
+  EXPECT_EQ(
+      r.commands,
+      (std::map<std::string, int>{
+          {"MCICommand", 2}, {"Message", 1}, {"Page", 1}, {"PrintPage", 1}, {"VideoPlay", 1}}));
 
   std::vector<std::string> unsupported;
   for (const UnsupportedUse& u : r.unsupported) {
     unsupported.push_back(u.what);
     EXPECT_FALSE(u.reason.empty()) << u.what;
   }
-  EXPECT_EQ(unsupported, (std::vector<std::string>{"command VideoPlay", "kind video"}));
+  EXPECT_EQ(unsupported, (std::vector<std::string>{"command PrintPage", "kind metafile"}));
 
   struct Expected {
     std::string reference;

@@ -60,6 +60,7 @@ class HostFileSystem : public DiskFileSystem {
   std::string ToWindows(const std::filesystem::path& hostPath) const override;
 
   void SetTrace(TraceSink sink) { trace_ = std::move(sink); }
+  void TraceNote(const std::string& line) const override { Trace(line); }
   const CodePage& Encoding() const { return codePage_; }
 
  private:

@@ -1,4 +1,4 @@
-#include "media/MpvMediaBackend.h"
+#include "mediamodule/MpvMediaBackend.h"
 
 #include <mpv/client.h>
 

@@ -1,0 +1,56 @@
+#pragma once
+
+// Owning handles of FFmpeg's objects and the opening of one decodable stream of a file.
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libswresample/swresample.h>
+#include <libswscale/swscale.h>
+}
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace qlm::ffmpeg {
+
+struct FormatCloser {
+  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+struct CodecFreer {
+  void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct FrameFreer {
+  void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+struct PacketFreer {
+  void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct ScalerFreer {
+  void operator()(SwsContext* s) const { sws_freeContext(s); }
+};
+struct ResamplerFreer {
+  void operator()(SwrContext* s) const { swr_free(&s); }
+};
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+using CodecPtr = std::unique_ptr<AVCodecContext, CodecFreer>;
+using FramePtr = std::unique_ptr<AVFrame, FrameFreer>;
+using PacketPtr = std::unique_ptr<AVPacket, PacketFreer>;
+using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
+using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
+
+// The best stream of `type` in `file` with its decoder open; the other streams are not read.
+// False, with the reason in `error`, when there is none that decodes.
+struct OpenedStream {
+  FormatPtr format;
+  CodecPtr codec;
+  int index = -1;
+};
+bool OpenStream(const std::filesystem::path& file, AVMediaType type, OpenedStream& out,
+                std::string& error);
+
+// FFmpeg's text for an error code.
+std::string ErrorText(int code);
+
+}  // namespace qlm::ffmpeg

@@ -1,0 +1,229 @@
+#include "mediamodule/FfmpegVideoDecoders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "mediamodule/FfmpegFile.h"
+#include "mediamodule/FfmpegSound.h"
+
+namespace qlm {
+
+using namespace ffmpeg;
+
+namespace {
+
+// A position this far beyond the next decoded frame is reached by seeking, not by decoding
+// every frame in between.
+constexpr double kSeekAheadMs = 2000;
+
+class FfmpegVideoStream : public VideoStream {
+ public:
+  bool Open(const std::filesystem::path& file, bool sound, std::string& error) {
+    OpenedStream opened;
+    if (!OpenStream(file, AVMEDIA_TYPE_VIDEO, opened, error))
+      return false;
+    format_ = std::move(opened.format);
+    codec_ = std::move(opened.codec);
+    index_ = opened.index;
+    const AVStream* stream = format_->streams[index_];
+    if (codec_->width <= 0 || codec_->height <= 0) {
+      error = "no picture size";
+      return false;
+    }
+    timeBase_ = av_q2d(stream->time_base);
+    timeBaseQ_ = stream->time_base;
+    start_ = stream->start_time == AV_NOPTS_VALUE ? 0 : stream->start_time;
+    AVRational rate = stream->avg_frame_rate;
+    if (rate.num <= 0 || rate.den <= 0)
+      rate = stream->r_frame_rate;
+    info_.width = codec_->width;
+    info_.height = codec_->height;
+    info_.frameMs = rate.num > 0 && rate.den > 0 ? 1000.0 / av_q2d(rate) : 40.0;
+    if (stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
+      info_.lengthMs = stream->duration * timeBase_ * 1000.0;
+    else if (format_->duration > 0)
+      info_.lengthMs = format_->duration * 1000.0 / AV_TIME_BASE;
+    info_.frameCount =
+        stream->nb_frames > 0 ? stream->nb_frames : std::llround(info_.lengthMs / info_.frameMs);
+    if (info_.lengthMs <= 0)
+      info_.lengthMs = static_cast<double>(info_.frameCount) * info_.frameMs;
+    packet_.reset(av_packet_alloc());
+    shown_.reset(av_frame_alloc());
+    ahead_.reset(av_frame_alloc());
+    // A file whose first picture does not decode is not a video this player can show.
+    if (!PictureAt(0, 1, 1)) {
+      error = "no picture decodes";
+      return false;
+    }
+    if (sound) {
+      sound_ = FfmpegSound::Open(file);
+      info_.hasSound = sound_ != nullptr;
+    }
+    return true;
+  }
+
+  const Info& Describe() const override { return info_; }
+
+  const VideoPicture* PictureAt(double positionMs, int width, int height) override {
+    if (width <= 0 || height <= 0)
+      return nullptr;
+    const bool behind = hasShown_ && positionMs < shownMs_;
+    const bool farAhead =
+        hasShown_ && positionMs > shownMs_ + kSeekAheadMs && !(hasAhead_ && aheadMs_ <= positionMs);
+    if (behind || farAhead)
+      SeekBefore(positionMs);
+    for (;;) {
+      if (!hasAhead_)
+        hasAhead_ = DecodeNext(*ahead_, aheadMs_);
+      if (!hasAhead_ || (hasShown_ && aheadMs_ > positionMs))
+        break;
+      std::swap(shown_, ahead_);
+      shownMs_ = aheadMs_;
+      hasShown_ = true;
+      hasAhead_ = false;
+      converted_ = false;
+    }
+    if (!hasShown_)
+      return nullptr;
+    if (!converted_ || picture_.width != width || picture_.height != height) {
+      if (!Convert(width, height))
+        return nullptr;
+    }
+    if (sound_)
+      sound_->TopUp();
+    return &picture_;
+  }
+
+  void StartSound(double positionMs) override {
+    if (sound_)
+      sound_->Start(positionMs);
+  }
+  void StopSound() override {
+    if (sound_)
+      sound_->Stop();
+  }
+  std::optional<double> SoundPositionMs() override {
+    return sound_ ? sound_->PositionMs() : std::nullopt;
+  }
+  void SetMuted(bool muted) override {
+    if (sound_)
+      sound_->SetMuted(muted);
+  }
+
+ private:
+  double TimeOf(const AVFrame& frame) const {
+    const int64_t ts = frame.best_effort_timestamp;
+    if (ts == AV_NOPTS_VALUE)
+      return hasShown_ ? shownMs_ + info_.frameMs : 0;
+    // Whole microseconds first, so that frame n of a 25 fps clip is due at exactly 40 n ms.
+    return static_cast<double>(av_rescale_q(ts - start_, timeBaseQ_, AVRational{1, 1000000})) /
+           1000.0;
+  }
+
+  // The next frame in decoding order; false at the end or when the data stops decoding.
+  bool DecodeNext(AVFrame& frame, double& timeMs) {
+    for (int damaged = 0; damaged < 64;) {
+      int r = avcodec_receive_frame(codec_.get(), &frame);
+      if (r == 0) {
+        timeMs = TimeOf(frame);
+        return true;
+      }
+      if (r != AVERROR(EAGAIN))
+        return false;
+      if (draining_)
+        return false;
+      r = av_read_frame(format_.get(), packet_.get());
+      if (r < 0) {
+        draining_ = true;
+        avcodec_send_packet(codec_.get(), nullptr);
+        continue;
+      }
+      if (packet_->stream_index == index_ && avcodec_send_packet(codec_.get(), packet_.get()) < 0)
+        ++damaged;
+      av_packet_unref(packet_.get());
+    }
+    return false;
+  }
+
+  // Seeks to a key frame at or before `positionMs`. Containers without an index (MPEG program
+  // streams) land near the time asked for, sometimes after it: then it seeks further back.
+  void SeekBefore(double positionMs) {
+    double back = 0;
+    for (int attempt = 0; attempt < 6; ++attempt) {
+      const double target = std::max(0.0, positionMs - back);
+      if (!Seek(target))
+        return;
+      hasAhead_ = DecodeNext(*ahead_, aheadMs_);
+      if (!hasAhead_ || aheadMs_ <= positionMs || target <= 0)
+        return;
+      back = back * 2 + 1000;
+    }
+  }
+
+  bool Seek(double positionMs) {
+    const auto target =
+        start_ + static_cast<int64_t>(std::floor(std::max(0.0, positionMs) / 1000.0 / timeBase_));
+    if (av_seek_frame(format_.get(), index_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
+        av_seek_frame(format_.get(), index_, start_, AVSEEK_FLAG_BACKWARD) < 0) {
+      return false;  // the file cannot seek: decoding goes on from where it is
+    }
+    avcodec_flush_buffers(codec_.get());
+    draining_ = false;
+    hasShown_ = false;
+    hasAhead_ = false;
+    return true;
+  }
+
+  bool Convert(int width, int height) {
+    const auto format = static_cast<AVPixelFormat>(shown_->format);
+    scaler_.reset(sws_getCachedContext(scaler_.release(), shown_->width, shown_->height, format,
+                                       width, height, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr,
+                                       nullptr, nullptr));
+    if (!scaler_)
+      return false;
+    pixels_.resize(static_cast<size_t>(width) * height);
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels_.data()), nullptr, nullptr, nullptr};
+    int strides[4] = {width * 4, 0, 0, 0};
+    sws_scale(scaler_.get(), shown_->data, shown_->linesize, 0, shown_->height, planes, strides);
+    picture_.width = width;
+    picture_.height = height;
+    picture_.pixels = pixels_.data();
+    picture_.timeMs = shownMs_;
+    picture_.frame = std::llround(shownMs_ / info_.frameMs);
+    converted_ = true;
+    return true;
+  }
+
+  FormatPtr format_;
+  CodecPtr codec_;
+  int index_ = -1;
+  double timeBase_ = 0;
+  AVRational timeBaseQ_{1, 1};
+  int64_t start_ = 0;
+  Info info_;
+  PacketPtr packet_;
+  bool draining_ = false;
+  // The frame shown and the one decoded after it.
+  FramePtr shown_, ahead_;
+  bool hasShown_ = false, hasAhead_ = false;
+  double shownMs_ = 0, aheadMs_ = 0;
+  ScalerPtr scaler_;
+  std::vector<uint32_t> pixels_;
+  VideoPicture picture_;
+  bool converted_ = false;
+  std::unique_ptr<FfmpegSound> sound_;
+};
+
+}  // namespace
+
+std::unique_ptr<VideoStream> FfmpegVideoDecoders::Open(const std::filesystem::path& file,
+                                                       std::string& error) {
+  av_log_set_level(AV_LOG_QUIET);
+  auto stream = std::make_unique<FfmpegVideoStream>();
+  if (!stream->Open(file, options_.sound, error))
+    return nullptr;
+  return stream;
+}
+
+}  // namespace qlm

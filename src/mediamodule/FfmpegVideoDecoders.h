@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/VideoDecoder.h"
+
+namespace qlm {
+
+// Video files decoded with FFmpeg's libraries. Pictures are found by their presentation time,
+// so the same position always gives the same picture. With sound on, a stream plays its first
+// audio track through an SDL audio device of its own; without, sound is never decoded.
+class FfmpegVideoDecoders : public VideoDecoders {
+ public:
+  struct Options {
+    bool sound = false;
+  };
+
+  explicit FfmpegVideoDecoders(Options options) : options_(options) {}
+
+  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file, std::string& error) override;
+
+ private:
+  Options options_;
+};
+
+}  // namespace qlm

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace qlm {
+
+// One picture of a video, converted to the size asked for: pixels 0xXXRRGGBB (the layout of
+// graphics::Surface, whose top byte is 0 while a converter may leave any value there), rows from
+// the top without padding. Valid until the next call on its stream.
+struct VideoPicture {
+  int width = 0;
+  int height = 0;
+  const uint32_t* pixels = nullptr;
+  int64_t frame = 0;  // number of the frame, counted from 0 at the start of the video
+  double timeMs = 0;  // when the frame is due, from the start of the video
+};
+
+// An open video file: its pictures by time, and its sound. All calls come from the
+// user-interface thread.
+class VideoStream {
+ public:
+  struct Info {
+    int width = 0;
+    int height = 0;
+    double lengthMs = 0;
+    double frameMs = 40;  // duration of one frame
+    int64_t frameCount = 0;
+    bool hasSound = false;
+  };
+
+  virtual ~VideoStream() = default;
+
+  virtual const Info& Describe() const = 0;
+
+  // The picture shown at `positionMs`: the last frame due at or before it (the first frame for
+  // earlier times), scaled to width x height. Frames passed over are decoded but not converted,
+  // so a late caller drops frames. Null when the file yields no picture there.
+  virtual const VideoPicture* PictureAt(double positionMs, int width, int height) = 0;
+
+  // Sound: plays from `positionMs` on the sound output the decoders were made with; nothing
+  // without one. The output drifts from nothing: callers take its position as the clock.
+  virtual void StartSound(double positionMs) = 0;
+  virtual void StopSound() = 0;
+  // Where the sound heard now is, in the video's time; nullopt while no sound plays.
+  virtual std::optional<double> SoundPositionMs() = 0;
+  virtual void SetMuted(bool muted) = 0;
+};
+
+// Opens video files for decoding.
+class VideoDecoders {
+ public:
+  virtual ~VideoDecoders() = default;
+  // Opens `file` (a host path). Null, with the reason in `error`, when it cannot be decoded.
+  virtual std::unique_ptr<VideoStream> Open(const std::filesystem::path& file,
+                                            std::string& error) = 0;
+};
+
+}  // namespace qlm
