@@ -14,7 +14,8 @@
 //                   "known-failure REASON" (the case is expected to fail; passing is an error,
 //                   so the mark goes the day the fault is fixed), and "folder NAME" (the project
 //                   and files/ go into the sub-folder NAME of the sandbox, so that the sandbox's
-//                   home, profile and output lie outside the presentation's folder)
+//                   home, profile and output lie outside the presentation's folder), and
+//                   "unsanitized-only REASON" (the case is skipped in a sanitizer build)
 // On a failure the actual output is left in build/e2e/<case>/out.jsonl.
 
 #include <gtest/gtest.h>
@@ -26,6 +27,12 @@
 #include "e2e/ProjectText.h"
 #include "support/GoldenImage.h"
 #include "support/ProjectFiles.h"
+
+#if defined(__has_feature)
+#define QLM_HAS_ADDRESS_SANITIZER __has_feature(address_sanitizer)
+#else
+#define QLM_HAS_ADDRESS_SANITIZER 0
+#endif
 
 namespace qlm::test {
 namespace {
@@ -64,6 +71,10 @@ TEST_P(E2eCase, PlaysAsExpected) {
       knownFailure = line.size() > 14 ? line.substr(14) : "(no reason given)";
     else if (line.starts_with("folder "))
       folder = box.root / line.substr(7);
+#if defined(__SANITIZE_ADDRESS__) || QLM_HAS_ADDRESS_SANITIZER
+    else if (line.starts_with("unsanitized-only"))
+      GTEST_SKIP() << line;
+#endif
   }
   fs::create_directories(folder);
 

@@ -39,7 +39,7 @@ ScriptStatement Command(CommandCode code, std::string arg1, std::string arg2 = {
 }
 
 // Two pages: an MCI object and a plug-in that are on disk under other letter cases, a plug-in
-// and a sound that are not, a video object, a metafile picture the player does not draw and a
+// and a sound that are not, a video object, a program object the player does not run and a
 // command that does nothing here.
 Project RichProject() {
   Project p;
@@ -55,7 +55,7 @@ Project RichProject() {
   PageRecord two;
   two.name = "Two";
   two.objects = {Object(kObjPlugIn, "Gauge", "Gauge.dll"), Object(kObjVideo, "Film"),
-                 Object(kObjText, "Note", "Bye"), Object(kObjMetafile, "Logo")};
+                 Object(kObjText, "Note", "Bye"), Object(kObjProgram, "Launcher")};
   two.objects[2].extended = true;  // only extended records store object scripts
   two.objects[2].scripts[2].statements = {Command(CommandCode::kMCICommand, "missing.wav"),
                                           Command(CommandCode::kMCICommand, "Name$")};
@@ -172,7 +172,7 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
   EXPECT_FALSE(r.standalone);
   EXPECT_EQ(r.kinds,
             (std::map<std::string, int>{
-                {"MCI media", 2}, {"metafile", 1}, {"plug-in", 2}, {"text", 2}, {"video", 1}}));
+                {"MCI media", 2}, {"plug-in", 2}, {"program", 1}, {"text", 2}, {"video", 1}}));
   EXPECT_EQ(
       r.commands,
       (std::map<std::string, int>{
@@ -183,7 +183,7 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
     unsupported.push_back(u.what);
     EXPECT_FALSE(u.reason.empty()) << u.what;
   }
-  EXPECT_EQ(unsupported, (std::vector<std::string>{"command PrintPage", "kind metafile"}));
+  EXPECT_EQ(unsupported, (std::vector<std::string>{"command PrintPage", "kind program"}));
 
   struct Expected {
     std::string reference;
