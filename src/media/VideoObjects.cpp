@@ -98,6 +98,7 @@ double VideoObjects::Action(ObjectRecord& object, const PageRecord* page, int ac
     case kLoad: {
       std::string path = file;
       if (path.empty()) {
+        dialogs_.SetNextFileTitle(std::string(kOpenTitle));
         std::optional<std::string> chosen =
             dialogs_.ChooseFile(FileDialogMode::kOpen, kOpenFilter, {});
         if (!chosen)

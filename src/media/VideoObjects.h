@@ -63,6 +63,7 @@ class VideoHost {
 class VideoObjects {
  public:
   static constexpr const char* kCannotGrab = "Couldn't grab still image for this video format!";
+  static constexpr const char* kOpenTitle = "Open Video";
   static constexpr const char* kOpenFilter =
       "Video Files (*.avi; *.qt; *.mov; *.mpg; *.mpeg; *.m1v; *.asf; *.wmv)|*.avi; *.qt; *.mov; "
       "*.mpg; *.mpeg; *.m1v; *.asf; *.mvm|AVI Files (*.avi)|*.avi|Windows Media (*.asf; "

@@ -89,6 +89,8 @@ class Dialogs {
   // Pickers. Each returns the user's choice, or nullopt when the dialog was cancelled or
   // cannot be shown. Paths are Windows-style, as scripts see them.
 
+  // The title of the next open or save picker, instead of "Open" or "Save As".
+  virtual void SetNextFileTitle(std::string /*title*/) {}
   // Open (the file must exist), save, or a folder. `filter` is the script's filter text
   // ("Text|*.txt|" pairs) and `initial` the proposed file name; for folders they are the
   // title and the start folder.

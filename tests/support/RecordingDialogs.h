@@ -41,12 +41,16 @@ class RecordingDialogs : public Dialogs {
     std::string kind;  // "open", "save", "folder", "colour", "font"
     std::string filter;
     std::string initial;
+    std::string title;  // file pickers: the title asked for, empty for the default
   };
+
+  void SetNextFileTitle(std::string title) override { nextTitle_ = std::move(title); }
 
   std::optional<std::string> ChooseFile(FileDialogMode mode, const std::string& filter,
                                         const std::string& initial) override {
     static constexpr const char* kKinds[] = {"open", "save", "folder"};
-    pickers.push_back({kKinds[static_cast<int>(mode)], filter, initial});
+    pickers.push_back({kKinds[static_cast<int>(mode)], filter, initial, std::move(nextTitle_)});
+    nextTitle_.clear();
     if (choices.empty())
       return std::nullopt;
     std::optional<std::string> choice = choices.front();
@@ -54,11 +58,11 @@ class RecordingDialogs : public Dialogs {
     return choice;
   }
   std::optional<uint32_t> ChooseColour() override {
-    pickers.push_back({"colour", {}, {}});
+    pickers.push_back({"colour", {}, {}, {}});
     return colour;
   }
   std::optional<FontChoice> ChooseFont() override {
-    pickers.push_back({"font", {}, {}});
+    pickers.push_back({"font", {}, {}, {}});
     return font;
   }
 
@@ -68,6 +72,9 @@ class RecordingDialogs : public Dialogs {
   std::deque<std::optional<std::string>> choices;
   std::optional<uint32_t> colour;
   std::optional<FontChoice> font;
+
+ private:
+  std::string nextTitle_;
 };
 
 }  // namespace qlm::test

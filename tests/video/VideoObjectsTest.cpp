@@ -258,6 +258,25 @@ TEST(VideoObjects, AFileThatDoesNotDecodeLeavesTheStillImage) {
   EXPECT_FALSE(player->HasMedia());
 }
 
+// A load without a file asks for one in the "Open Video" picker; cancelling loads nothing.
+TEST(VideoObjects, LoadWithoutAFileAsksForOne) {
+  VideoPlayerFixture f(VideoProject(""));
+  f.Script("VideoLoad(\"Clip\",\"\")");
+  ASSERT_EQ(f.player.dialogs.pickers.size(), 1u);
+  EXPECT_EQ(f.player.dialogs.pickers[0].kind, "open");
+  EXPECT_EQ(f.player.dialogs.pickers[0].title, "Open Video");
+  EXPECT_EQ(f.player.window->Videos().Find(f.Clip()), nullptr);
+  f.player.dialogs.choices.push_back("C:\\clip.avi");
+  f.Script("VideoLoad(\"Clip\",\"\")");
+  const VideoPlayer* player = f.player.window->Videos().Find(f.Clip());
+  ASSERT_NE(player, nullptr);
+  EXPECT_TRUE(player->HasMedia());
+  // The next picker a script opens has its own title again.
+  f.Script("OpenFile(\"Text|*.txt|\",\"\")");
+  ASSERT_EQ(f.player.dialogs.pickers.size(), 3u);
+  EXPECT_EQ(f.player.dialogs.pickers[2].title, "");
+}
+
 TEST(VideoObjects, PressTargetsPlayStopAndChangeTheRate) {
   Project p = VideoProject("C:\\clip.avi");
   ObjectRecord button = Object(kObjTextButton, "Go", {100, 20, 150, 40});

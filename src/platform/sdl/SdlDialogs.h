@@ -42,8 +42,7 @@ class SdlDialogs : public Dialogs {
 
   // Without file places the file pickers are cancelled (with a note on stderr).
   void SetFilePlaces(FilePlaces places) { places_ = std::move(places); }
-  // The title of the next open or save picker instead of "Open" or "Save As".
-  void SetNextFileTitle(std::string title) { nextTitle_ = std::move(title); }
+  void SetNextFileTitle(std::string title) override { nextTitle_ = std::move(title); }
 
   std::optional<std::string> ChooseFile(FileDialogMode mode, const std::string& filter,
                                         const std::string& initial) override;
