@@ -34,6 +34,7 @@ struct CairoDeleter {
 
 constexpr uint32_t kEmrHeader = 1;
 constexpr uint32_t kEmrEof = 14;
+constexpr uint32_t kEmrLastType = 122;          // EMR_CREATECOLORSPACEW, the highest record type
 constexpr uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 
 uint32_t U32(const std::vector<char>& b, size_t at) {
@@ -49,7 +50,8 @@ void SetU32(std::vector<char>& b, size_t at, uint32_t v) {
 // where the header says, and walks records by their sizes. So the copy it is handed is checked
 // first: the header must be one, its description and pixel format must lie inside it (else
 // they are dropped; they are not drawn), and records must follow one another whole up to the
-// end record. Returns the length to convert, 0 when the bytes are refused.
+// end record, and every record must be of a known type. Returns the length to convert, 0 when the
+// bytes are refused.
 size_t CheckRecords(std::vector<char>& emf) {
   const size_t size = emf.size();
   if (size < kHeaderSize || U32(emf, 0) != kEmrHeader || U32(emf, 40) != kEmfSignature)
@@ -79,6 +81,8 @@ size_t CheckRecords(std::vector<char>& emf) {
     if (recordSize < 8 || recordSize % 4 != 0 || at + recordSize > size)
       break;
     const uint32_t type = U32(emf, at);
+    if (type == 0 || type > kEmrLastType)
+      return 0;  // the converter looks record types up in a table of the known ones
     if (at > 0 && type == kEmrHeader)
       return 0;  // a second header
     at += recordSize;

@@ -121,6 +121,25 @@ TEST_F(MetafilePaintTest, HeaderReferencesOutsideTheHeaderAreDropped) {
   EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, kBackground);
 }
 
+// A record of a type the converter does not know (found by the fuzz target: the converter read
+// far outside its tables) makes the metafile damaged, wherever it stands; the same record cut
+// off after the end record does not.
+TEST_F(MetafilePaintTest, RecordsOfUnknownTypesEndThePicture) {
+  std::vector<uint8_t> bytes = Shapes();
+  const uint8_t unknown[] = {0xF2, 0x03, 0, 0, 20, 0, 0, 0, 0, 0, 0, 0, 16, 0, 0, 0, 20, 0, 0, 0};
+  bytes.insert(bytes.begin() + 88, std::begin(unknown), std::end(unknown));
+  page_.objects.assign(1, Metafile({0, 0, 100, 100}, bytes));
+  EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, kBackground);
+  bytes.erase(bytes.begin() + 88, bytes.begin() + 108);
+  bytes.insert(bytes.end() - 20, std::begin(unknown), std::end(unknown));
+  page_.objects.assign(1, Metafile({0, 0, 100, 100}, bytes));
+  EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, kBackground);
+  bytes.erase(bytes.end() - 40, bytes.end() - 20);
+  bytes.insert(bytes.end(), std::begin(unknown), std::end(unknown));
+  page_.objects.assign(1, Metafile({0, 0, 100, 100}, bytes));
+  EXPECT_EQ(Frame(100, 100).Pixel(20, 50) & 0xFFFFFF, 0xFF0000u);
+}
+
 // Without the module every metafile draws nothing, and the reason is kept.
 TEST(MetafileModule, MissingModuleDrawsNothing) {
   std::string heard;

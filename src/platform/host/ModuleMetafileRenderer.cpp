@@ -4,6 +4,8 @@
 
 #include <system_error>
 
+#include "platform/host/ChildCall.h"
+
 #include "metafile/MetafileModule.h"
 
 namespace qlm {
@@ -43,7 +45,18 @@ std::optional<ArgbImage> ModuleMetafileRenderer::Render(std::span<const uint8_t>
     return std::nullopt;
   ArgbImage image{width, height, std::vector<uint32_t>(size_t(width) * size_t(height))};
   const auto render = reinterpret_cast<QlmMetafileRender>(render_);
-  if (!render(metafile.data(), metafile.size(), width, height, image.pixels.data()))
+  // The converter libraries follow offsets and counts inside records without checking them all
+  // against the bytes, so a damaged metafile may crash or hang them: they run in a child.
+  const std::span<uint8_t> pixels(reinterpret_cast<uint8_t*>(image.pixels.data()),
+                                  image.pixels.size() * sizeof(uint32_t));
+  const std::optional<bool> drawn = CallInChild(
+      pixels,
+      [&](std::span<uint8_t> shared) {
+        return render(metafile.data(), metafile.size(), width, height,
+                      reinterpret_cast<uint32_t*>(shared.data())) != 0;
+      },
+      kTimeLimit);
+  if (drawn != true)
     return std::nullopt;
   return image;
 }

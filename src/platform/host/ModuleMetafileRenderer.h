@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -16,6 +17,8 @@ namespace qlm {
 class ModuleMetafileRenderer : public MetafileRenderer {
  public:
   static constexpr const char* kModuleName = "qlm_metafile.so";
+  // The longest a single picture may take to convert before it is given up.
+  static constexpr std::chrono::milliseconds kTimeLimit{5000};
 
   // `failed` hears once why the module did not load (may be empty).
   explicit ModuleMetafileRenderer(std::vector<std::filesystem::path> folders,
