@@ -17,8 +17,8 @@
 #include "platform/host/HostLibraries.h"
 #include "platform/host/HostSystemInformation.h"
 #include "platform/host/IniProfileStore.h"
-#include "platform/host/ModuleMetafileRenderer.h"
 #include "platform/host/MediaModuleLoader.h"
+#include "platform/host/ModuleMetafileRenderer.h"
 #include "player/CommandLine.h"
 #include "player/PlayerContext.h"
 

@@ -6,8 +6,8 @@
 
 #include "InputFixture.h"
 #include "media/MediaSession.h"
-#include "player/AnimatedGifs.h"
 #include "media/VideoObjects.h"
+#include "player/AnimatedGifs.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
