@@ -118,24 +118,36 @@ void BM_ReadAndParseDocument(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAndParseDocument)->Unit(benchmark::kMillisecond);
 
+// A window on the bench document, opened and initialised; the loop lets go of it at the end.
+struct StartedWindow {
+  StartedWindow(benchmark::State& state, Dialogs& dialogs, ProfileStore& profile, FileSystem& files)
+      : context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u},
+        window(context) {
+    loop.SetHandler(&window);
+    if (!window.OpenDocument(Document().string()))
+      state.SkipWithError("the document does not load");
+    window.Initialize();
+  }
+  ~StartedWindow() { loop.SetHandler(nullptr); }
+
+  BenchLoop loop;
+  BenchDisplay display;
+  PlayerContext context;
+  PlayerWindow window;
+};
+
 void BM_StartUpToFirstFrame(benchmark::State& state) {
   test::RecordingDialogs dialogs;
   NoProfile profile;
   TempFiles files;
   for (auto _ : state) {
-    BenchLoop loop;
-    BenchDisplay display;
-    PlayerContext context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u};
-    PlayerWindow window(context);
-    loop.SetHandler(&window);
-    if (!window.OpenDocument(Document().string()))
-      state.SkipWithError("the document does not load");
-    window.Initialize();
+    StartedWindow started(state, dialogs, profile, files);
+    BenchLoop& loop = started.loop;
+    BenchDisplay& display = started.display;
     while (display.presents == 0 && loop.PendingEvents() > 0)
       loop.Pump();
     if (display.presents == 0)
       state.SkipWithError("no frame was presented");
-    loop.SetHandler(nullptr);
   }
 }
 BENCHMARK(BM_StartUpToFirstFrame)->Unit(benchmark::kMillisecond);
@@ -149,19 +161,14 @@ void BM_CreateObjectsInWindow(benchmark::State& state) {
   NoProfile profile;
   TempFiles files;
   for (auto _ : state) {
-    BenchLoop loop;
-    BenchDisplay display;
-    PlayerContext context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u};
-    PlayerWindow window(context);
-    loop.SetHandler(&window);
-    if (!window.OpenDocument(Document().string()))
-      state.SkipWithError("the document does not load");
-    window.Initialize();
+    StartedWindow started(state, dialogs, profile, files);
+    BenchLoop& loop = started.loop;
+    BenchDisplay& display = started.display;
+    PlayerWindow& window = started.window;
     window.RunScriptText("For i=1 To " + std::to_string(count) +
                          "\nCreateRectangle(\"R\",\"\")\nNext i");
     while (loop.PendingEvents() > 0 && display.presents < 2)
       loop.Pump();
-    loop.SetHandler(nullptr);
   }
   state.SetItemsProcessed(state.iterations() * count);
 }

@@ -247,9 +247,9 @@ void FontPickerView::Paint(Surface& target) {
       selectedSize = i;
   }
   kit_.List(canvas, kSizeList, sizes, sizeTop_, selectedSize, false);
-  const bool values[4] = {bold_, italic_, underline_, strikeOut_};
+  const bool checked[4] = {bold_, italic_, underline_, strikeOut_};
   for (int i = 0; i < 4; ++i) {
-    kit_.CheckBox(canvas, kBoxX, kBoxY + i * kBoxStepY, kBoxNames[i], values[i],
+    kit_.CheckBox(canvas, kBoxX, kBoxY + i * kBoxStepY, kBoxNames[i], checked[i],
                   focus_ == kFocusBold + i);
   }
   const IntRect sample{336, 130, 450, 226};
