@@ -9,9 +9,11 @@ if [ ! -x build/qlmplayer ]; then
   exit 0
 fi
 if [ $# -eq 0 ]; then
-  # The bundled demo, built from its project folder (examples/demo).
-  build/qmdtool build examples/demo -o build/demo.qmd >/dev/null
-  set -- build/demo.qmd
+  # The bundled demo, built from its project folder (examples/demo), with its video beside it.
+  mkdir -p build/demo
+  cp -r examples/demo/media build/demo/
+  build/qmdtool build examples/demo -o build/demo/demo.qmd >/dev/null
+  set -- build/demo/demo.qmd
 fi
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   # No desktop: run headless and leave a screenshot.

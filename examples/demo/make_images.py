@@ -68,6 +68,85 @@ def tile(x, y):
     return (236, 240, 248) if on else (224, 230, 242)
 
 
+def lzw(indexes, min_size):
+    """GIF's variable-length LZW, codes packed from the lowest bit, with a clear code first."""
+    clear, end = 1 << min_size, (1 << min_size) + 1
+    out, acc, nbits = bytearray(), 0, 0
+
+    def put(code, size):
+        nonlocal acc, nbits
+        acc |= code << nbits
+        nbits += size
+        while nbits >= 8:
+            out.append(acc & 0xFF)
+            acc >>= 8
+            nbits -= 8
+
+    def fresh():
+        return {(i,): i for i in range(clear)}, min_size + 1, end + 1
+
+    table, size, next_code = fresh()
+    put(clear, size)
+    word = ()
+    for k in indexes:
+        longer = word + (k,)
+        if longer in table:
+            word = longer
+            continue
+        put(table[word], size)
+        table[longer] = next_code
+        next_code += 1
+        if next_code > (1 << size) and size < 12:
+            size += 1
+        if next_code == 4096:
+            put(clear, size)
+            table, size, next_code = fresh()
+        word = (k,)
+    put(table[word], size)
+    put(end, size)
+    if nbits:
+        out.append(acc & 0xFF)
+    return bytes(out)
+
+
+def gif(path, width, height, colours, frames):
+    """Writes an animated GIF that loops forever; frames are (delay in 1/100 s, pixel(x, y))
+    with palette index 0 transparent, each frame cleared to the background before the next."""
+    data = b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF0 | 3, 0, 0)
+    table = b"".join(bytes(c) for c in colours) + bytes(3 * (16 - len(colours)))
+    data += table
+    data += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"
+    for delay, pixel in frames:
+        data += b"\x21\xF9\x04" + struct.pack("<BHB", (2 << 2) | 1, delay, 0) + b"\x00"
+        data += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0)
+        codes = lzw([pixel(x, y) for y in range(height) for x in range(width)], 4)
+        data += b"\x04"
+        for i in range(0, len(codes), 255):
+            block = codes[i:i + 255]
+            data += bytes((len(block),)) + block
+        data += b"\x00"
+    data += b"\x3B"
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+# The spinner: eight dots on a ring, the lit one going round; it rests on the top dot.
+SPINNER_COLOURS = [(0, 0, 0), (200, 210, 225), (120, 140, 180), (40, 90, 200)]
+SPINNER_DELAYS = [40, 8, 8, 8, 8, 8, 8, 8]
+
+
+def spinner(step):
+    def pixel(x, y):
+        for dot in range(8):
+            a = 2 * math.pi * dot / 8
+            cx, cy = 32 + 22 * math.sin(a), 32 - 22 * math.cos(a)
+            if math.hypot(x - cx, y - cy) <= 7:
+                age = (step - dot) % 8
+                return 3 if age == 0 else 2 if age == 1 else 1
+        return 0
+    return pixel
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = os.path.join(here, "images")
@@ -75,6 +154,8 @@ def main():
     png(os.path.join(out, "logo.png"), 96, 96, logo)
     png(os.path.join(out, "landscape.png"), 240, 160, landscape)
     png(os.path.join(out, "tile.png"), 32, 32, tile)
+    gif(os.path.join(out, "spinner.gif"), 64, 64, SPINNER_COLOURS,
+        [(SPINNER_DELAYS[i], spinner(i)) for i in range(8)])
 
 
 if __name__ == "__main__":

@@ -135,6 +135,8 @@ class DemoPlayThrough : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     const fs::path demo = fs::path(QLM_SOURCE_DIR) / "examples/demo";
+    // The demo's video plays from beside the document, as on a disc.
+    fs::copy(demo / "media", root_ / "media", fs::copy_options::recursive);
     buildCode_ = RunQmdTool({"build", demo.string(), "-o", (root_ / "demo.qmd").string()}, out, err,
                             ToolEnvironment{});
     buildMessages_ = err.str();
