@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -115,12 +116,12 @@ class DesktopWindowTest : public ::testing::Test {
     args.insert(args.end(), extraArgs_.begin(), extraArgs_.end());
     if (!document.empty())  // none: the player asks for one
       args.push_back(document);
-    ASSERT_TRUE(player_.Start(args,
-                              {"DISPLAY=" + display_, "WAYLAND_DISPLAY=", "HOME=" + r + "/home",
-                               "XDG_RUNTIME_DIR=" + r + "/run", "TMPDIR=" + r + "/tmp",
-                               "XDG_CONFIG_HOME=" + r + "/config", "SDL_VIDEODRIVER=x11",
-                               "XDG_PICTURES_DIR=" + r + "/pictures"},
-                              (root_ / "player.err").string()));
+    std::vector<std::string> env = {"DISPLAY=" + display_,  "WAYLAND_DISPLAY=",
+                                    "HOME=" + r + "/home",  "XDG_RUNTIME_DIR=" + r + "/run",
+                                    "TMPDIR=" + r + "/tmp", "XDG_CONFIG_HOME=" + r + "/config",
+                                    "SDL_VIDEODRIVER=x11",  "XDG_PICTURES_DIR=" + r + "/pictures"};
+    env.insert(env.end(), extraEnv_.begin(), extraEnv_.end());
+    ASSERT_TRUE(player_.Start(args, env, (root_ / "player.err").string()));
   }
 
   // Waits until the player's stderr holds `text`.
@@ -188,6 +189,7 @@ class DesktopWindowTest : public ::testing::Test {
   std::unique_ptr<XSession> x_;
   uint32_t lastPixel_ = 0;
   std::vector<std::string> extraArgs_;  // options of the player before the document
+  std::vector<std::string> extraEnv_;   // more of the player's environment
 };
 
 TEST_F(DesktopWindowTest, ClickOnButtonGoesToTheNextPageOnScreen) {
@@ -766,6 +768,58 @@ TEST_F(DesktopFieldsTest, WheelScrollsTheListBoxUnderThePointerOnly) {
   EXPECT_TRUE(waitForPicture(top, true)) << "the list did not scroll back" << Diagnostics();
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+// The demo's clip played in a window: its pictures move on the screen and its sound reaches
+// the audio output, here SDL's file-writing driver (signed 16-bit stereo at 48 kHz). The clip's
+// sound is a quiet hum with a loud blip at every bounce, once a second from its start.
+TEST_F(DesktopWindowTest, VideoPlaysInTheWindowWithItsSound) {
+  std::filesystem::copy_file(
+      std::filesystem::path(QLM_SOURCE_DIR) / "examples/demo/media/bounce.avi",
+      root_ / "bounce.avi");
+  const std::filesystem::path sound = root_ / "sound.raw";
+  extraEnv_ = {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + sound.string()};
+  const std::string spec = std::string("title ") + kTitle +
+                           "\nsize 320 240\npage One\ncolor 0xFFFFFF\n"
+                           "enter VideoPlay(\"Clip\")\n"
+                           "object 12 Clip 16 16 208 160 bounce.avi\n";
+  StartPlayer(BuildProjectFromSpec(spec), 1);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW, kClientH);
+  ASSERT_TRUE(window) << Diagnostics();
+  // The sky's top left corner shows once the clip is composed into the page.
+  ASSERT_TRUE(WaitForPixel(window->x + 20, window->y + 20, 0x5D98EA, 10s)) << Diagnostics();
+  const std::vector<uint32_t> first = x_->Capture(*window);
+  bool moved = false;
+  for (int i = 0; i < 40 && !moved; ++i) {
+    std::this_thread::sleep_for(50ms);
+    moved = x_->Capture(*window) != first;
+  }
+  EXPECT_TRUE(moved) << "the picture stood still" << Diagnostics();
+  std::this_thread::sleep_for(1500ms);
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+
+  std::ifstream in(sound, std::ios::binary);
+  const std::string bytes(std::istreambuf_iterator<char>(in), {});
+  const size_t samples = bytes.size() / 2;
+  ASSERT_GT(samples, 48000u * 2) << "less than a second of sound was played";
+  // Loudest sample of each tenth of a second: the blips stand far above the hum.
+  std::vector<int> peaks;
+  for (size_t from = 0; from + 9600 <= samples; from += 9600) {
+    int peak = 0;
+    for (size_t i = from; i < from + 9600; ++i) {
+      const auto v = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * i]) |
+                                          static_cast<uint8_t>(bytes[2 * i + 1]) << 8);
+      peak = std::max(peak, std::abs(static_cast<int>(v)));
+    }
+    peaks.push_back(peak);
+  }
+  const int loudest = *std::max_element(peaks.begin(), peaks.end());
+  const int quietest = *std::min_element(peaks.begin(), peaks.end());
+  EXPECT_GT(loudest, 12000) << "no blip was heard";
+  EXPECT_GT(quietest, 300) << "a tenth of a second without the hum: the sound stopped";
+  EXPECT_LT(quietest, loudest / 4) << "no quiet stretch between the blips";
 }
 
 }  // namespace
