@@ -298,8 +298,14 @@ void VideoObjects::FrameDue() {
     VideoPlayer& player = *entry.player;
     if (!player.Running())
       continue;
-    if (player.Advance(now))
+    if (player.Failed()) {
+      // The playback aborts on the last good picture and the failure becomes CBK_Error.
+      player.Stop(now);
+      Publish("CBK_Error", kErrorAbort, std::to_string(kErrorAbort));
       ended.push_back(key);
+    } else if (player.Advance(now)) {
+      ended.push_back(key);
+    }
     // The object may have moved since the player took its rectangle.
     if (const ObjectRecord* object = host_.FindVideoObject(entry.name))
       player.SetRect(object->rect);

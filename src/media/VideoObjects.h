@@ -109,6 +109,9 @@ class VideoObjects {
   void CloseAll();
 
  private:
+  // CBK_Error after a playback that damaged data aborted: the media event the script sees for it.
+  static constexpr int kErrorAbort = 3;
+
   struct Entry {
     std::unique_ptr<VideoPlayer> player;
     const PageRecord* page = nullptr;

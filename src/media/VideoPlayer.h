@@ -41,6 +41,8 @@ class VideoPlayer {
   // value and stopped.
   void SetMedia(std::unique_ptr<VideoStream> stream, std::string file, uint64_t now);
   bool HasMedia() const { return stream_ != nullptr; }
+  // Damaged data stopped the decoding before the end.
+  bool Failed() const { return stream_ && stream_->Failed(); }
   const std::string& File() const { return file_; }
   const VideoStream::Info* Info() const { return stream_ ? &stream_->Describe() : nullptr; }
 

@@ -64,6 +64,7 @@ class FfmpegVideoStream : public VideoStream {
   }
 
   const Info& Describe() const override { return info_; }
+  bool Failed() const override { return failed_; }
 
   const VideoPicture* PictureAt(double positionMs, int width, int height) override {
     if (width <= 0 || height <= 0)
@@ -122,15 +123,22 @@ class FfmpegVideoStream : public VideoStream {
   }
 
   // The next frame in decoding order; false at the end or when the data stops decoding.
+  // Damage shows as errors from the decoder or, where the data cannot even be split into
+  // pictures, as an end of the data well before the length the container states.
   bool DecodeNext(AVFrame& frame, double& timeMs) {
     for (int damaged = 0; damaged < 64;) {
       int r = avcodec_receive_frame(codec_.get(), &frame);
       if (r == 0) {
         timeMs = TimeOf(frame);
+        lastDecodedMs_ = timeMs;
         return true;
       }
-      if (r != AVERROR(EAGAIN))
+      if (r != AVERROR(EAGAIN)) {
+        const double missingMs = info_.lengthMs - (lastDecodedMs_ + info_.frameMs);
+        failed_ = failed_ || r != AVERROR_EOF ||
+                  missingMs > std::max(2 * info_.frameMs, info_.lengthMs / 10);
         return false;
+      }
       if (draining_)
         return false;
       r = av_read_frame(format_.get(), packet_.get());
@@ -143,6 +151,7 @@ class FfmpegVideoStream : public VideoStream {
         ++damaged;
       av_packet_unref(packet_.get());
     }
+    failed_ = true;
     return false;
   }
 
@@ -212,6 +221,8 @@ class FfmpegVideoStream : public VideoStream {
   std::vector<uint32_t> pixels_;
   VideoPicture picture_;
   bool converted_ = false;
+  bool failed_ = false;
+  double lastDecodedMs_ = 0;
   std::unique_ptr<FfmpegSound> sound_;
 };
 

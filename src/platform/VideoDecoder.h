@@ -40,6 +40,9 @@ class VideoStream {
   // earlier times), scaled to width x height. Frames passed over are decoded but not converted,
   // so a late caller drops frames. Null when the file yields no picture there.
   virtual const VideoPicture* PictureAt(double positionMs, int width, int height) = 0;
+  // True once damaged data stopped the decoding before the end of the video: the picture then
+  // stays on the last good frame.
+  virtual bool Failed() const = 0;
 
   // Sound: plays from `positionMs` on the sound output the decoders were made with; nothing
   // without one. The output drifts from nothing: callers take its position as the clock.
