@@ -28,7 +28,8 @@ std::string_view KindShortfall(int32_t kind) {
     case kObjBrowser:
       return "not implemented yet: web-browser objects (an empty frame is drawn)";
     case kObjFlash:
-      return "not implemented yet: Flash objects (an empty frame is drawn)";
+      return "no Flash engine exists: the frame shows the movie's file name and \"Flash content "
+             "cannot be shown\"";
     default:
       return {};
   }
