@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -109,7 +110,7 @@ TEST_F(SdlFrontendTest, KeysTextAndTheCloseBox) {
   SDL_Event text{};
   text.text.type = SDL_TEXTINPUT;
   text.text.windowID = display_->WindowId();
-  SDL_strlcpy(text.text.text, "\xC3\xA9\xE2\x82\xAC", sizeof text.text.text);  // é and the euro
+  std::snprintf(text.text.text, sizeof text.text.text, "%s", "\xC3\xA9\xE2\x82\xAC");  // é, euro
   loop_->Translate(text);
   SDL_Event close{};
   close.window.type = SDL_WINDOWEVENT;
