@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 #include <vector>
 
 #include "mediamodule/FfmpegFile.h"
@@ -24,6 +25,7 @@ class FfmpegVideoStream : public VideoStream {
     if (!OpenStream(file, AVMEDIA_TYPE_VIDEO, opened, error))
       return false;
     format_ = std::move(opened.format);
+    decodingTimesOnly_ = std::string_view(format_->iformat->name) == "avi";
     codec_ = std::move(opened.codec);
     index_ = opened.index;
     const AVStream* stream = format_->streams[index_];
@@ -114,9 +116,15 @@ class FfmpegVideoStream : public VideoStream {
 
  private:
   double TimeOf(const AVFrame& frame) const {
-    const int64_t ts = frame.best_effort_timestamp;
+    int64_t ts = frame.best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE)
       return hasShown_ ? shownMs_ + info_.frameMs : 0;
+    // AVI stores only decoding times: a decoder that holds pictures back to reorder them (MPEG
+    // video) returns each one with the time of the packet that released it, that many frames
+    // later than the picture's own.
+    if (decodingTimesOnly_ && frame.pts == AV_NOPTS_VALUE && ts == frame.pkt_dts &&
+        codec_->has_b_frames > 0)
+      ts -= codec_->has_b_frames * std::llround(info_.frameMs / 1000.0 / timeBase_);
     // Whole microseconds first, so that frame n of a 25 fps clip is due at exactly 40 n ms.
     return static_cast<double>(av_rescale_q(ts - start_, timeBaseQ_, AVRational{1, 1000000})) /
            1000.0;
@@ -223,6 +231,7 @@ class FfmpegVideoStream : public VideoStream {
   bool converted_ = false;
   bool failed_ = false;
   double lastDecodedMs_ = 0;
+  bool decodingTimesOnly_ = false;  // AVI: packets carry no presentation times
   std::unique_ptr<FfmpegSound> sound_;
 };
 

@@ -48,6 +48,7 @@ TEST(VideoDecoder, PicturesFollowTheirTimesForwardBackwardAndBeyondTheEnd) {
       {"mjpeg.avi", {64, 48, 10, 25, ClipCodec::kMjpeg}},
       // Key frames every 12 frames: positions between them decode from the key before.
       {"mpeg1.mpg", {160, 120, 30, 25, ClipCodec::kMpeg1}},
+      {"mpeg1.avi", {160, 120, 30, 25, ClipCodec::kMpeg1Avi}},
   };
   for (const Clip& clip : clips) {
     SCOPED_TRACE(clip.name);

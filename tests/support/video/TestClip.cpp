@@ -76,10 +76,11 @@ bool WriteTestClip(const std::filesystem::path& file, const ClipSpec& spec, std:
   if (spec.codec == ClipCodec::kMjpeg) {
     id = AV_CODEC_ID_MJPEG;
     format = AV_PIX_FMT_YUVJ420P;
-  } else if (spec.codec == ClipCodec::kMpeg1) {
+  } else if (spec.codec == ClipCodec::kMpeg1 || spec.codec == ClipCodec::kMpeg1Avi) {
     id = AV_CODEC_ID_MPEG1VIDEO;
     format = AV_PIX_FMT_YUV420P;
-    container = "mpeg";
+    if (spec.codec == ClipCodec::kMpeg1)
+      container = "mpeg";
   }
   AVFormatContext* out = nullptr;
   int r = avformat_alloc_output_context2(&out, nullptr, container, file.c_str());

@@ -15,9 +15,10 @@
 namespace qlm::test {
 
 enum class ClipCodec {
-  kRaw,    // uncompressed BGR in AVI: pictures come back exactly
-  kMjpeg,  // motion JPEG in AVI
-  kMpeg1,  // MPEG-1 video in an MPEG program stream, key frames every 12 frames
+  kRaw,       // uncompressed BGR in AVI: pictures come back exactly
+  kMjpeg,     // motion JPEG in AVI
+  kMpeg1,     // MPEG-1 video in an MPEG program stream, key frames every 12 frames
+  kMpeg1Avi,  // the same MPEG-1 video in AVI, as discs stored it too
 };
 
 struct ClipSpec {
