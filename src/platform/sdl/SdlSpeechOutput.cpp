@@ -87,4 +87,8 @@ void SdlSpeechOutput::Resume() {
     SDL_PauseAudioDevice(device_, 0);
 }
 
+uint32_t SdlSpeechOutput::QueuedBytes() const {
+  return device_ != 0 ? SDL_GetQueuedAudioSize(device_) : 0;
+}
+
 }  // namespace qlm

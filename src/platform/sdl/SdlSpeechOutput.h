@@ -25,6 +25,9 @@ class SdlSpeechOutput : public SpeechOutput {
   void Pause() override;
   void Resume() override;
 
+  // The bytes of speech queued and not yet heard.
+  uint32_t QueuedBytes() const;
+
  private:
   bool OpenDevice(int sampleRate);
   void Fail(const std::string& why);
