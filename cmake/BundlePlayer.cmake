@@ -7,5 +7,5 @@ set_target_properties(qlmplayer_bundle PROPERTIES OUTPUT_NAME qlmplayer-bundle)
 target_compile_options(qlmplayer_bundle PRIVATE -g0)
 target_link_libraries(qlmplayer_bundle PRIVATE qlm_app)
 target_link_options(qlmplayer_bundle PRIVATE -s -Wl,--gc-sections -Wl,-O1)
-# A stand-alone file loads the media module beside it or from the installed player.
-add_dependencies(qlmplayer_bundle qlm_media_backend)
+# A stand-alone file loads the media and speech modules beside it or from the installed player.
+add_dependencies(qlmplayer_bundle qlm_media_backend qlm_speech)

@@ -18,8 +18,9 @@ else()
   file(GLOB core_files CONFIGURE_DEPENDS ${core_globs})
 endif()
 
-# The media libraries are the media module's alone (src/mediamodule, loaded on first use).
-set(forbidden "#[ \t]*include[ \t]*[<\"](platform/(sdl|host|headless)/|mediamodule/|SDL2?/|SDL[_.a-zA-Z0-9]*\\.h|libav[a-z]*/|libsw[a-z]*/|mpv/)")
+# The media and speech libraries are their modules' alone (src/mediamodule, src/speechmodule,
+# loaded on first use).
+set(forbidden "#[ \t]*include[ \t]*[<\"](platform/(sdl|host|headless)/|mediamodule/|speechmodule/|espeak-ng/|SDL2?/|SDL[_.a-zA-Z0-9]*\\.h|libav[a-z]*/|libsw[a-z]*/|mpv/)")
 set(offenders)
 foreach(file ${core_files})
   file(STRINGS ${file} lines REGEX "${forbidden}")

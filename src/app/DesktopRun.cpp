@@ -17,6 +17,7 @@
 #include "platform/sdl/SdlDialogs.h"
 #include "platform/sdl/SdlDisplay.h"
 #include "platform/sdl/SdlEventLoop.h"
+#include "platform/sdl/SdlSpeechOutput.h"
 #include "platform/sdl/SdlVideo.h"
 #include "player/PlayerApp.h"
 
@@ -169,6 +170,11 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   // The desktop starts what Run and launching objects name; headless runs only report it.
   HostProcesses processes(process.executable);
   context.processes = &processes;
+  // Speech is heard through the audio device the media play through.
+  SdlSpeechOutput speech(builder.Synthesizer(), [&err = *process.err](const std::string& reason) {
+    err << "qlmplayer: speech cannot be heard: " << reason << '\n';
+  });
+  context.speech = &speech;
 
   int code = kExitOk;
   {

@@ -7,7 +7,8 @@
 
 namespace qlm {
 
-// Pages and launches as JSON lines: always in headless runs, with --json in a window.
+// Pages, launches, refusals and speech as JSON lines: always in headless runs, with --json in a
+// window.
 class JsonPlayerEvents : public PlayerEvents {
  public:
   explicit JsonPlayerEvents(JsonLinesWriter& out) : out_(out) {}
@@ -17,6 +18,9 @@ class JsonPlayerEvents : public PlayerEvents {
   }
   void OnBlocked(std::string_view what, const std::string& path) override {
     out_.Blocked(what, path);
+  }
+  void OnSpeech(const std::string& text, const SpeechVoice& voice) override {
+    out_.Speech(text, voice.pitch, voice.wordsPerMinute);
   }
 
  private:

@@ -19,6 +19,7 @@
 #include "platform/host/IniProfileStore.h"
 #include "platform/host/MediaModuleLoader.h"
 #include "platform/host/ModuleMetafileRenderer.h"
+#include "platform/host/SpeechModuleLoader.h"
 #include "player/CommandLine.h"
 #include "player/PlayerContext.h"
 
@@ -32,8 +33,8 @@ IniProfileStore TrustStoreOf(const HostEnvironment& env);
 // the file trace (--trace-files) and the presentation's folder as the current one, the trust
 // policy on every file access, launch and plug-in (--trust, --allow-launch, --allow-plugins),
 // the profile store (--profile-dir), the system folders, plug-in loading, instance locks, the
-// machine's figures and the media back end with the video decoders. A frontend adds its loop,
-// display and dialogs and gets the player's context.
+// machine's figures, the media back end with the video decoders and the speech synthesizer. A
+// frontend adds its loop, display and dialogs and gets the player's context.
 class PlayerBuilder {
  public:
   PlayerBuilder(const PlayerProcess& process, const PlayerOptions& options,
@@ -47,6 +48,8 @@ class PlayerBuilder {
   const CodePage& Encoding() const { return codePage_; }
   // The presentation's file system, which every access of the player passes.
   const HostFileSystem& Files() const { return files_; }
+  // The speech synthesizer, loaded on first use; a frontend gives it the output it speaks into.
+  SpeechSynthesizer& Synthesizer() { return speech_; }
 
  private:
   void SetUpPolicy(const PlayerProcess& process);
@@ -69,6 +72,7 @@ class PlayerBuilder {
   HostSystemInformation system_;
   // Media devices and video decoders, loaded on first use.
   MediaModuleLoader media_;
+  SpeechModuleLoader speech_;
   std::unique_ptr<ModuleMetafileRenderer> metafiles_;
   PlayerEvents* events_ = nullptr;
   std::set<std::pair<std::string, std::string>> reported_;

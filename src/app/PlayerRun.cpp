@@ -17,6 +17,7 @@
 #include "platform/headless/HeadlessProcesses.h"
 #include "platform/headless/JsonLinesWriter.h"
 #include "platform/headless/VirtualEventLoop.h"
+#include "platform/headless/WavSpeechOutput.h"
 #include "player/CommandLine.h"
 #include "player/PlayerApp.h"
 
@@ -156,6 +157,13 @@ int RunPlayer(const PlayerProcess& process) {
   // Launches are checked and reported, never started.
   HeadlessProcesses processes(process.executable);
   context.processes = &processes;
+  // Speech is only reported, unless the utterances are to be written as WAV files.
+  std::optional<WavSpeechOutput> speech;
+  if (options.speechWavDir) {
+    speech.emplace(builder.Synthesizer(), *options.speechWavDir,
+                   [&err](const std::string& why) { err << "qlmplayer: speech: " << why << '\n'; });
+    context.speech = &*speech;
+  }
 
   PlayerApp app(context, process.executable);
   app.SetDiagnostics(&err);

@@ -312,4 +312,15 @@ inline const std::string& FieldVariable(const ObjectRecord& o) {
   return o.strings[3];
 }
 
+// ---------------------------------------------------------------------------------------------
+// Speech
+
+// The text an object gives to be read out: the text of Text (1) and Paragraph (15) objects and of
+// input fields (22) that are no password fields; null for every other kind.
+inline const std::string* ReadableText(const ObjectRecord& o) {
+  const bool readable = o.typeCode == kObjText || o.typeCode == kObjParagraph ||
+                        (o.typeCode == kObjInputField && !IsPasswordField(o));
+  return readable ? &o.text : nullptr;
+}
+
 }  // namespace qlm

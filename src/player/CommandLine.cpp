@@ -227,6 +227,10 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       o.screenshotPath = value();
       if (o.screenshotPath->empty())
         throw CommandLineError("--screenshot needs a file name");
+    } else if (name == "--speech-wav") {
+      o.speechWavDir = value();
+      if (o.speechWavDir->empty())
+        throw CommandLineError("--speech-wav needs a folder");
     } else if (name == "--codepage") {
       o.codePage = CodePageName(value());
     } else if (name == "--mount") {
@@ -300,6 +304,7 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
                                 : o.ask            ? "--ask"
                                 : o.timeoutSeconds ? "--timeout"
                                 : o.maxMemoryMb    ? "--max-memory"
+                                : o.speechWavDir   ? "--speech-wav"
                                                    : nullptr;
     if (needsHeadless) {
       throw CommandLineError(std::string(needsHeadless) + " works only with --headless");
@@ -326,6 +331,7 @@ std::string PlayerUsage(std::string_view programName) {
          "  --events FILE|-       headless: read the events to play from FILE or stdin\n"
          "  --screenshot OUT.png  headless: write the last frame as PNG when the run ends\n"
          "  --blank               start with an empty one-page 640 x 480 project\n"
+         "  --speech-wav DIR      headless: write each spoken text as DIR/speech-NNN.wav\n"
          "  --codepage NAME       the presentation's code page (default WINDOWS-1252; 1252 etc.)\n"
          "  --mount D=PATH[:cdrom][:rw]  map drive letter D to a host folder (repeatable);\n"
          "                        :cdrom makes it a CD drive, :rw lets the presentation write it\n"

@@ -74,6 +74,7 @@ struct PlayerOptions {
   bool headless = false;
   std::optional<std::string> eventsPath;      // "-": standard input
   std::optional<std::string> screenshotPath;  // written when the run ends
+  std::optional<std::string> speechWavDir;    // headless: each utterance as a WAV file here
   bool blank = false;                         // an empty one-page 640 x 480 project
   std::string codePage = "WINDOWS-1252";      // the presentation's 8-bit code page (iconv name)
   std::vector<DriveMount> mounts;

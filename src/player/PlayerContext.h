@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/CodePage.h"
+#include "platform/SpeechOutput.h"
 #include "platform/SystemFolders.h"
 
 namespace qlm {
@@ -36,6 +37,8 @@ class PlayerEvents {
   virtual void OnLaunch(const std::string& /*program*/, const std::string& /*options*/) {}
   // The trust policy refused something: `what` is "read", "write", "launch" or "plugin".
   virtual void OnBlocked(std::string_view /*what*/, const std::string& /*path*/) {}
+  // An utterance of the presentation (in its code page), with the voice it is spoken in.
+  virtual void OnSpeech(const std::string& /*text*/, const SpeechVoice& /*voice*/) {}
 };
 
 // The services of the machine and the settings of the process that every player window of the
@@ -60,6 +63,8 @@ struct PlayerContext {
   VideoDecoders* videos = nullptr;
   // The machine's version, memory and processor; without it they read as 0 and empty.
   const SystemInformationSource* system = nullptr;
+  // Speaks the presentation's speech; without it utterances are only reported.
+  SpeechOutput* speech = nullptr;
   // Draws the pictures of metafile objects; without it they draw nothing.
   MetafileRenderer* metafiles = nullptr;
   // Loads plug-in libraries; without it every plug-in is missing.

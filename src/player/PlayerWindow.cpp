@@ -164,6 +164,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
     LeaveCurrentPage();
   pages_.StopPages();
   media_->CloseAll();
+  speech_->Stop();
   EmbeddedFiles::Remove(ctx_.files, embedded_);
   gifs_.StopTimers();
   input_.Forget();

@@ -18,6 +18,7 @@
 #include "expr/SystemVariables.h"
 #include "graphics/Surface.h"
 #include "media/MediaSession.h"
+#include "media/SpeechSession.h"
 #include "media/VideoObjects.h"
 #include "platform/EventLoop.h"
 #include "platform/Libraries.h"
@@ -355,6 +356,8 @@ class PlayerWindow : public ScriptHost,
   std::unique_ptr<TransitionWindow> transition_;
 
   std::unique_ptr<MediaSession> media_;
+  // Speech keeps going across pages; a new project or the end of the window stops it.
+  std::unique_ptr<SpeechSession> speech_;
 
   // Video objects: their players, drawn into the page and driven by the window's timers
   // (PlayerWindowVideo.cpp).

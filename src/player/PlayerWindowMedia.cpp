@@ -1,5 +1,5 @@
-// The player window's media: MCI devices and objects, the song list and the temporary files
-// of embedded sounds.
+// The player window's media: MCI devices and objects, the song list, the temporary files of
+// embedded sounds and speech.
 #include "media/EmbeddedSoundFiles.h"
 #include "platform/FileSystem.h"
 #include "player/PlayerWindow.h"
@@ -12,6 +12,12 @@ void PlayerWindow::InitMedia() {
   // No device gets a native window here: "<This>" and child devices name none.
   media_->windowHandle = 0;
   RegisterMediaCommands(*runner_, *media_);
+  speech_ = std::make_unique<SpeechSession>(
+      ctx_.speech, ctx_.codePage, [this](const std::string& text, const SpeechVoice& voice) {
+        if (ctx_.events)
+          ctx_.events->OnSpeech(text, voice);
+      });
+  RegisterSpeechCommands(*runner_, *speech_);
 }
 
 void PlayerWindow::StartPageMedia() {
@@ -31,6 +37,7 @@ void PlayerWindow::StopPageMedia(PageRecord& page) {
 }
 
 void PlayerWindow::ShutDownMedia() {
+  speech_->Stop();
   videos_->CloseAll();
   media_->CloseAll();
   EmbeddedSoundFiles::Remove(pages_.GetProject().sounds, ctx_.files, ctx_.folders.embedded);

@@ -24,7 +24,6 @@ constexpr std::string_view kFlashObjects =
     "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
     "so the variables they would read into keep their values (0 or empty when never set)";
 constexpr std::string_view kPrinting = "not implemented yet: printing";
-constexpr std::string_view kSpeech = "not implemented yet: text-to-speech";
 
 // Table order is lookup order; codes are part of the stored project format. Each row names the
 // group that installs its handler, or kNoEffect with the reason.
@@ -148,15 +147,15 @@ constexpr ScriptCommand kCommands[] = {
     {C::kPrintText, "PrintText", 2, G::kNoEffect, kPrinting},
     {C::kPrintPage, "PrintPage", 1, G::kNoEffect, kPrinting},
     {C::kPrintRect, "PrintRect", 2, G::kNoEffect, kPrinting},
-    {C::kInstallTTS, "InstallTTS", 0, G::kNoEffect, kSpeech},
-    {C::kInitTTS, "InitTTS", 0, G::kNoEffect, kSpeech},
-    {C::kSay, "Say", 1, G::kNoEffect, kSpeech},
-    {C::kSpeakText, "SpeakText", 1, G::kNoEffect, kSpeech},
-    {C::kStopTTS, "StopTTS", 0, G::kNoEffect, kSpeech},
-    {C::kPauseTTS, "PauseTTS", 0, G::kNoEffect, kSpeech},
-    {C::kResumeTTS, "ResumeTTS", 0, G::kNoEffect, kSpeech},
-    {C::kPitchTTS, "PitchTTS", 1, G::kNoEffect, kSpeech},
-    {C::kSpeedTTS, "SpeedTTS", 1, G::kNoEffect, kSpeech},
+    {C::kInstallTTS, "InstallTTS", 0, G::kSpeech},
+    {C::kInitTTS, "InitTTS", 0, G::kSpeech},
+    {C::kSay, "Say", 1, G::kSpeech},
+    {C::kSpeakText, "SpeakText", 1, G::kSpeech},
+    {C::kStopTTS, "StopTTS", 0, G::kSpeech},
+    {C::kPauseTTS, "PauseTTS", 0, G::kSpeech},
+    {C::kResumeTTS, "ResumeTTS", 0, G::kSpeech},
+    {C::kPitchTTS, "PitchTTS", 1, G::kSpeech},
+    {C::kSpeedTTS, "SpeedTTS", 1, G::kSpeech},
     {C::kViewImage, "ViewImage", 2, G::kImageView},
     {C::kReplaceImage, "ReplaceImage", 2, G::kImageView},
     {C::kImageOpacity, "ImageOpacity", 2, G::kImageView},

@@ -33,6 +33,7 @@ enum class CommandGroup : uint8_t {
   kImageView,  // script/ImageViewCommands.cpp
   kMedia,      // media/MediaCommands.cpp
   kVideo,      // media/VideoCommands.cpp
+  kSpeech,     // media/SpeechCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
   kAnimation,  // player/AnimationCommands.cpp
 };

@@ -176,6 +176,8 @@ TEST(PlayerOptions, OptionsComeBeforeThePresentationsCommandLine) {
                                  "--timeout",
                                  "30",
                                  "--max-memory=512",
+                                 "--speech-wav",
+                                 "/tmp/said",
                                  "show.qmd",
                                  "--headless",
                                  "ECPA|SA:NEW_WINDOW,Intro"});
@@ -196,6 +198,7 @@ TEST(PlayerOptions, OptionsComeBeforeThePresentationsCommandLine) {
   EXPECT_TRUE(o.traceFiles);
   EXPECT_EQ(o.timeoutSeconds, 30u);
   EXPECT_EQ(o.maxMemoryMb, 512u);
+  EXPECT_EQ(o.speechWavDir, "/tmp/said");
   EXPECT_FALSE(o.blank);
   // Everything from the document on belongs to the presentation, options included.
   EXPECT_EQ(o.arguments, (Params{"show.qmd", "--headless", "ECPA|SA:NEW_WINDOW,Intro"}));
@@ -224,6 +227,8 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
       {{"--trust=yes"}, "option --trust takes no value"},
       {{"--timeout", "5"}, "--timeout works only with --headless"},
       {{"--max-memory", "512"}, "--max-memory works only with --headless"},
+      {{"--speech-wav", "said"}, "--speech-wav works only with --headless"},
+      {{"--headless", "--speech-wav="}, "--speech-wav needs a folder"},
       {{"--headless", "--timeout", "0"}, "--timeout expects a number of seconds from 1: 0"},
       {{"--headless", "--timeout", "1.5"}, "--timeout expects a number of seconds from 1: 1.5"},
       {{"--headless", "--max-memory", "63"},
@@ -257,11 +262,17 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
 
 TEST(PlayerOptions, UsageNamesEveryOption) {
   const std::string usage = PlayerUsage("qlmplayer");
-  for (const char* opt : {"--headless", "--events", "--screenshot", "--blank", "--codepage",
-                          "--mount", "--profile-dir", "--scale", "--trace-files", "--seed",
-                          "--start-time", "--timeout", "--max-memory", "--help", "--version",
-                          "--trust", "--allow-launch", "--allow-plugins", "--ask", "--forget-trust",
-                          ":rw"}) {
+  for (const char* opt : {"--headless",      "--events",
+                          "--screenshot",    "--blank",
+                          "--codepage",      "--mount",
+                          "--profile-dir",   "--scale",
+                          "--trace-files",   "--seed",
+                          "--start-time",    "--timeout",
+                          "--max-memory",    "--speech-wav",
+                          "--help",          "--version",
+                          "--trust",         "--allow-launch",
+                          "--allow-plugins", "--ask",
+                          "--forget-trust",  ":rw"}) {
     EXPECT_NE(usage.find(opt), std::string::npos) << opt;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "InputFixture.h"
 #include "media/MediaSession.h"
+#include "media/SpeechSession.h"
 #include "media/VideoObjects.h"
 #include "player/AnimatedGifs.h"
 #include "plugins/PluginHosts.h"
@@ -55,6 +56,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
     void FullScreenVideosChanged(int) override {}
   } videoHost;
   VideoObjects videos(player.loop, nullptr, &player.context.files, player.dialogs, videoHost);
+  SpeechSession speech(nullptr, player.context.codePage, {});
   PluginHosts plugins;
   ObjectStates states;
   AnimatedGifs gifs(player.loop, player.window->Pages(), states, {}, {});
@@ -79,6 +81,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kImageView, RegisterImageViewCommands},
       {G::kMedia, [&](ScriptRunner& r) { RegisterMediaCommands(r, media); }},
       {G::kVideo, [&](ScriptRunner& r) { RegisterVideoCommands(r, videos); }},
+      {G::kSpeech, [&](ScriptRunner& r) { RegisterSpeechCommands(r, speech); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
       {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
   };

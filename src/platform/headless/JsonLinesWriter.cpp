@@ -90,6 +90,15 @@ void JsonLinesWriter::State(const PlayerSnapshot& state) {
   Write(j);
 }
 
+void JsonLinesWriter::Speech(const std::string& text, int pitch, int wordsPerMinute) {
+  Json j;
+  j["event"] = "speech";
+  j["text"] = Utf8(text);
+  j["pitch"] = pitch;
+  j["rate"] = wordsPerMinute;
+  Write(j);
+}
+
 void JsonLinesWriter::Exit(int code) {
   Json j;
   j["event"] = "exit";

@@ -30,6 +30,8 @@ class JsonLinesWriter {
   // Something the trust policy refused: `what` is "read", "write", "launch" or "plugin".
   void Blocked(std::string_view what, const std::string& path);
   void State(const PlayerSnapshot& state);
+  // An utterance: its text and the synthesizer's pitch (0 to 100) and rate (words a minute).
+  void Speech(const std::string& text, int pitch, int wordsPerMinute);
   void Exit(int code);
 
   // A text of the presentation as UTF-8.

@@ -1,6 +1,6 @@
 #include "platform/host/MediaModuleLoader.h"
 
-#include <dlfcn.h>
+#include "platform/host/ModuleLibrary.h"
 
 namespace qlm {
 
@@ -9,45 +9,23 @@ namespace fs = std::filesystem;
 MediaModuleLoader::MediaModuleLoader(MediaModuleOptions options, std::vector<fs::path> candidates)
     : options_(options), candidates_(std::move(candidates)) {}
 
-// The library stays mapped (RTLD_NODELETE): the audio and decoding libraries it pulls in keep
-// threads and handlers of their own that do not expect to be unmapped.
+// The library stays mapped (see ModuleLibrary.h).
 MediaModuleLoader::~MediaModuleLoader() = default;
 
 std::vector<fs::path> MediaModuleLoader::DefaultCandidates(const fs::path& executable) {
-  const fs::path folder = executable.parent_path();
-  std::vector<fs::path> paths{folder / "qlm_media_backend.so"};
-  paths.push_back((folder / QLM_MEDIA_MODULE_RELATIVE / "qlm_media_backend.so").lexically_normal());
-  const fs::path installed = fs::path(QLM_MEDIA_MODULE_INSTALLED) / "qlm_media_backend.so";
-  if (installed != paths.back())
-    paths.push_back(installed);
-  return paths;
+  return ModuleCandidates(executable, "qlm_media_backend.so");
 }
 
 MediaModule* MediaModuleLoader::Module(std::string& error) {
   if (!tried_) {
     tried_ = true;
-    loadError_ = "the media module qlm_media_backend.so was not found";
-    for (const fs::path& path : candidates_) {
-      std::error_code ec;
-      if (!fs::is_regular_file(path, ec))
-        continue;
-      dlerror();
-      void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-      if (!handle) {
-        const char* reason = dlerror();
-        loadError_ = reason ? reason : "cannot load " + path.string();
-        continue;
-      }
-      auto entry = reinterpret_cast<MediaModuleEntry>(dlsym(handle, kMediaModuleEntry));
-      MediaModule* module = entry ? entry(&options_) : nullptr;
-      dlclose(handle);  // stays mapped: RTLD_NODELETE
-      if (!module) {
-        loadError_ = path.string() + " is not a media module of this player";
-        continue;
-      }
-      module_.reset(module);
-      break;
-    }
+    LoadModule(
+        candidates_, kMediaModuleEntry,
+        [this](void* entry) {
+          module_.reset(reinterpret_cast<MediaModuleEntry>(entry)(&options_));
+          return module_ != nullptr;
+        },
+        loadError_);
   }
   if (!module_)
     error = loadError_;

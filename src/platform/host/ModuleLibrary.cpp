@@ -1,0 +1,48 @@
+#include "platform/host/ModuleLibrary.h"
+
+#include <dlfcn.h>
+
+#include <system_error>
+
+namespace qlm {
+
+namespace fs = std::filesystem;
+
+std::vector<fs::path> ModuleCandidates(const fs::path& executable, const std::string& fileName) {
+  const fs::path folder = executable.parent_path();
+  std::vector<fs::path> paths{folder / fileName};
+  paths.push_back((folder / QLM_MODULE_RELATIVE / fileName).lexically_normal());
+  const fs::path installed = fs::path(QLM_MODULE_INSTALLED) / fileName;
+  if (installed != paths.back())
+    paths.push_back(installed);
+  return paths;
+}
+
+bool LoadModule(const std::vector<fs::path>& candidates, const char* entryName,
+                const std::function<bool(void* entry)>& adopt, std::string& error) {
+  std::string reason = "the module " +
+                       (candidates.empty() ? std::string() : candidates[0].filename().string()) +
+                       " was not found";
+  for (const fs::path& path : candidates) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+      continue;
+    dlerror();
+    void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (!handle) {
+      const char* why = dlerror();
+      reason = why ? why : "cannot load " + path.string();
+      continue;
+    }
+    void* entry = dlsym(handle, entryName);
+    const bool adopted = entry && adopt(entry);
+    dlclose(handle);  // stays mapped: RTLD_NODELETE
+    if (adopted)
+      return true;
+    reason = path.string() + " is not a module of this player";
+  }
+  error = reason;
+  return false;
+}
+
+}  // namespace qlm

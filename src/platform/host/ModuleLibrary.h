@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qlm {
+
+// The player's own module libraries (media, speech): built with the player, loaded on first use
+// and never unloaded (RTLD_NODELETE), because the libraries they pull in keep threads and
+// handlers of their own that do not expect to be unmapped.
+
+// Where the module `fileName` of this executable may lie, in the order they are tried: beside
+// the executable, then in the installed module folder.
+std::vector<std::filesystem::path> ModuleCandidates(const std::filesystem::path& executable,
+                                                    const std::string& fileName);
+
+// Loads the first candidate that exists and exports `entryName`, and hands the export to
+// `adopt`, which returns false when the module is not one of this player (the next candidate is
+// tried then). False, with the reason in `error`, when no candidate was adopted.
+bool LoadModule(const std::vector<std::filesystem::path>& candidates, const char* entryName,
+                const std::function<bool(void* entry)>& adopt, std::string& error);
+
+}  // namespace qlm
