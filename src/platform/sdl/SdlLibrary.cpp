@@ -346,4 +346,34 @@ int SDL_WaitEventTimeout(SDL_Event* event, int timeout) {
   return fn ? fn(event, timeout) : -1;
 }
 
+void SDL_CloseAudioDevice(SDL_AudioDeviceID dev) {
+  QLM_SDL_RESOLVE(SDL_CloseAudioDevice);
+  if (fn)
+    fn(dev);
+}
+SDL_AudioDeviceID SDL_OpenAudioDevice(const char* device, int iscapture,
+                                      const SDL_AudioSpec* desired, SDL_AudioSpec* obtained,
+                                      int allowed_changes) {
+  QLM_SDL_RESOLVE(SDL_OpenAudioDevice);
+  return fn ? fn(device, iscapture, desired, obtained, allowed_changes) : SDL_AudioDeviceID{};
+}
+void SDL_PauseAudioDevice(SDL_AudioDeviceID dev, int pause_on) {
+  QLM_SDL_RESOLVE(SDL_PauseAudioDevice);
+  if (fn)
+    fn(dev, pause_on);
+}
+int SDL_QueueAudio(SDL_AudioDeviceID dev, const void* data, Uint32 len) {
+  QLM_SDL_RESOLVE(SDL_QueueAudio);
+  return fn ? fn(dev, data, len) : -1;
+}
+void SDL_ClearQueuedAudio(SDL_AudioDeviceID dev) {
+  QLM_SDL_RESOLVE(SDL_ClearQueuedAudio);
+  if (fn)
+    fn(dev);
+}
+Uint32 SDL_GetQueuedAudioSize(SDL_AudioDeviceID dev) {
+  QLM_SDL_RESOLVE(SDL_GetQueuedAudioSize);
+  return fn ? fn(dev) : Uint32{};
+}
+
 }  // extern "C"
