@@ -410,6 +410,9 @@ void ScriptRunner::StartPageScript(uint32_t delayMs) {
   if (defer) {
     host_.Loop().SetTimer(window_timer::kPageScript, std::max<uint32_t>(delayMs, 1));
   } else {
+    // A page left before its deferred script ran must not have it run on this one: the timer
+    // runs whatever page is current, and this page's script runs now.
+    host_.Loop().KillTimer(window_timer::kPageScript);
     RunPageEnterNow();
   }
 }

@@ -152,6 +152,20 @@ TEST(PageFlowTest, EnterScriptsThatDeferUntilTheWindowIsVisible) {
   }
 }
 
+// A page left before its deferred enter script ran: the script is dropped, and the page shown
+// next runs only its own enter script, once.
+TEST(PageFlowTest, ADeferredEnterScriptDoesNotRunOnTheNextPage) {
+  TestScriptHost host(Presentation());
+  host.ShowPage();
+  host.runner.StartPageScript(10);
+  EXPECT_EQ(host.Number("visits"), 1);
+  host.Run("Page(\"Video\")\nPage(\"Intro\")");
+  EXPECT_EQ(host.Number("visits"), 2);
+  host.loop.Advance(100);
+  EXPECT_EQ(host.Number("visits"), 2);
+  EXPECT_EQ(host.Number("video"), 0);
+}
+
 // The exit script runs with the page's name as its owner; leaving for a missing page still
 // stops the page's media.
 TEST(PageFlowTest, MissingPageStopsMediaAndStays) {
