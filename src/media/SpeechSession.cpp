@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace qlm {
 
@@ -12,6 +13,19 @@ constexpr int kLowestPitch = 0;
 constexpr int kHighestPitch = 100;
 constexpr int kSlowestRate = 80;
 constexpr int kFastestRate = 450;
+
+// Synthesis runs whole on the user-interface thread and its sound is held until played, so a
+// longer text is cut at the last space before this many characters: a script cannot stall the
+// player for minutes or fill memory with hours of sound. 4,000 characters speak for about four
+// minutes at the normal speed.
+constexpr size_t kMaxSpoken = 4000;
+
+std::string Spoken(const std::string& text) {
+  if (text.size() <= kMaxSpoken)
+    return text;
+  const size_t space = text.find_last_of(" \t\r\n", kMaxSpoken);
+  return text.substr(0, space == std::string::npos || space == 0 ? kMaxSpoken : space);
+}
 
 // The setting clamped to -10..10 as a fraction of the way from 0 to either end.
 double Fraction(double setting) {
@@ -48,9 +62,10 @@ void SpeechSession::Init() {
   }
 }
 
-void SpeechSession::Say(const std::string& text) {
-  if (text.find_first_not_of(" \t\r\n") == std::string::npos)
+void SpeechSession::Say(const std::string& whole) {
+  if (whole.find_first_not_of(" \t\r\n") == std::string::npos)
     return;
+  const std::string text = Spoken(whole);
   if (announce_)
     announce_(text, voice_);
   if (output_)

@@ -35,7 +35,8 @@ class SpeechSession {
 
   // The normal voice again; stops what is speaking and readies the synthesizer.
   void Init();
-  // Speaks `text` (the presentation's code page) after what is queued. Blank text says nothing.
+  // Speaks `text` (the presentation's code page) after what is queued. Blank text says nothing;
+  // a text of more than 4,000 characters is cut at a word boundary before them.
   void Say(const std::string& text);
   void Stop();
   void Pause();

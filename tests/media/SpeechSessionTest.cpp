@@ -95,5 +95,28 @@ TEST(SpeechSession, OnlyReadableKindsGiveTheirText) {
   }
 }
 
+// A very long text is cut at the last space before 4,000 characters, for the output and the
+// announcement alike; one without spaces at 4,000 exactly.
+TEST(SpeechSession, VeryLongTextsAreCutAtAWordBoundary) {
+  std::string words;
+  while (words.size() < 10000)
+    words += "word ";
+  const std::string unbroken(10000, 'a');
+  struct Case {
+    const std::string* text;
+    size_t spoken;
+  };
+  for (const Case& c : {Case{&words, 3999}, Case{&unbroken, 4000}}) {
+    std::vector<std::string> announced;
+    SpeechSession speech(
+        nullptr, CodePage("WINDOWS-1252"),
+        [&](const std::string& text, const SpeechVoice&) { announced.push_back(text); });
+    speech.Say(*c.text);
+    ASSERT_EQ(announced.size(), 1u);
+    EXPECT_EQ(announced[0].size(), c.spoken);
+    EXPECT_TRUE(announced[0] == c.text->substr(0, c.spoken));
+  }
+}
+
 }  // namespace
 }  // namespace qlm
