@@ -376,4 +376,31 @@ Uint32 SDL_GetQueuedAudioSize(SDL_AudioDeviceID dev) {
   return fn ? fn(dev) : Uint32{};
 }
 
+int SDL_ConvertPixels(int width, int height, Uint32 src_format, const void* src, int src_pitch,
+                      Uint32 dst_format, void* dst, int dst_pitch) {
+  QLM_SDL_RESOLVE(SDL_ConvertPixels);
+  return fn ? fn(width, height, src_format, src, src_pitch, dst_format, dst, dst_pitch) : -1;
+}
+SDL_Surface* SDL_GetWindowSurface(SDL_Window* window) {
+  QLM_SDL_RESOLVE(SDL_GetWindowSurface);
+  return fn ? fn(window) : nullptr;
+}
+int SDL_LockSurface(SDL_Surface* surface) {
+  QLM_SDL_RESOLVE(SDL_LockSurface);
+  return fn ? fn(surface) : -1;
+}
+void SDL_UnlockSurface(SDL_Surface* surface) {
+  QLM_SDL_RESOLVE(SDL_UnlockSurface);
+  if (fn)
+    fn(surface);
+}
+int SDL_UpdateWindowSurface(SDL_Window* window) {
+  QLM_SDL_RESOLVE(SDL_UpdateWindowSurface);
+  return fn ? fn(window) : -1;
+}
+int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int numrects) {
+  QLM_SDL_RESOLVE(SDL_UpdateWindowSurfaceRects);
+  return fn ? fn(window, rects, numrects) : -1;
+}
+
 }  // extern "C"
