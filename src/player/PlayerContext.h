@@ -10,6 +10,7 @@
 
 namespace qlm {
 
+class BrowserEngine;
 class Dialogs;
 class Display;
 class EventLoop;
@@ -34,7 +35,10 @@ class PlayerEvents {
   virtual void OnPage(const std::string& /*name*/) {}
   // What a Run command or a launching object action would start.
   virtual void OnLaunch(const std::string& /*program*/, const std::string& /*options*/) {}
-  // The trust policy refused something: `what` is "read", "write", "launch" or "plugin".
+  // A browser object shows another address: `object` its name, `url` the address (UTF-8).
+  virtual void OnBrowser(const std::string& /*object*/, const std::string& /*url*/) {}
+  // The trust policy refused something: `what` is "read", "write", "launch", "plugin" or
+  // "browse".
   virtual void OnBlocked(std::string_view /*what*/, const std::string& /*path*/) {}
 };
 
@@ -62,6 +66,8 @@ struct PlayerContext {
   const SystemInformationSource* system = nullptr;
   // Draws the pictures of metafile objects; without it they draw nothing.
   MetafileRenderer* metafiles = nullptr;
+  // Renders the pages of browser objects; without it they show their address in a frame.
+  BrowserEngine* browsers = nullptr;
   // Loads plug-in libraries; without it every plug-in is missing.
   Libraries* libraries = nullptr;
   // Keeps one-instance presentations to one process; without it every start is the first.

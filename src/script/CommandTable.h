@@ -35,6 +35,7 @@ enum class CommandGroup : uint8_t {
   kVideo,      // media/VideoCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
   kAnimation,  // player/AnimationCommands.cpp
+  kBrowser,    // player/BrowserCommands.cpp
 };
 
 // Flags of a row.

@@ -8,6 +8,7 @@
 #include "media/MediaSession.h"
 #include "media/VideoObjects.h"
 #include "player/AnimatedGifs.h"
+#include "player/BrowserObjects.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -58,6 +59,8 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   PluginHosts plugins;
   ObjectStates states;
   AnimatedGifs gifs(player.loop, player.window->Pages(), states, {}, {});
+  BrowserHost browserHost;
+  BrowserObjects browsers(player.loop, nullptr, browserHost);
   using G = CommandGroup;
   const std::map<G, std::function<void(ScriptRunner&)>> installers = {
       {G::kObject, RegisterObjectCommands},
@@ -81,6 +84,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kVideo, [&](ScriptRunner& r) { RegisterVideoCommands(r, videos); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
       {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
+      {G::kBrowser, [&](ScriptRunner& r) { RegisterBrowserCommands(r, browsers); }},
   };
   for (const ScriptCommand& row : CommandTable()) {
     if (row.group != G::kNoEffect && row.group != G::kExecutor) {
