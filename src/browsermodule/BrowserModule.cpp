@@ -68,7 +68,9 @@ gboolean OnPermission(WebKitWebView*, WebKitPermissionRequest* request, gpointer
 }
 
 int Init() {
-  static const bool opened = gtk_init_check(nullptr, nullptr);
+  // The player's locale stays as it is: numbers in scripts and texts of the window system
+  // must not change their form when the engine comes up.
+  static const bool opened = (gtk_disable_setlocale(), gtk_init_check(nullptr, nullptr));
   return opened ? 1 : 0;
 }
 

@@ -768,5 +768,75 @@ TEST_F(DesktopFieldsTest, WheelScrollsTheListBoxUnderThePointerOnly) {
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
 
+// Web-browser objects: the page renders into the object's rectangle of the window, a click on
+// its "page:" link changes the presentation's page, and a page cannot leave the presentation's
+// reach without the user's consent.
+class DesktopBrowserTest : public DesktopWindowTest {
+ protected:
+  void SetUp() override {
+    // The engine's own windows come and go while the test walks the tree.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    DesktopWindowTest::SetUp();
+  }
+
+  // Page One, red, holds a browser object at (20, 20) - (300, 200) opening `html` (a fixture
+  // copied beside the project); page Two is blue.
+  void StartShow(const std::string& html) {
+    std::filesystem::copy_file(
+        std::filesystem::path(QLM_SOURCE_DIR) / "tests/desktop/browser" / html, root_ / html);
+    const std::string spec = std::string("title ") + kTitle + "\nsize 320 240\npage One\ncolor " +
+                             std::to_string(Stored(kRed)) + "\nobject 25 Help 20 20 300 200 " +
+                             html + "\npage Two\ncolor " + std::to_string(Stored(kBlue)) + "\n";
+    StartPlayer(BuildProjectFromSpec(spec));
+  }
+  std::string BrowserLine(const std::string& html) const {
+    return "{\"event\":\"browser\",\"object\":\"Help\",\"url\":\"file://" +
+           (root_ / html).string() + "\"}";
+  }
+};
+
+TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
+  StartShow("help.html");
+  // The object opens its page as its page is shown, before that page is reported.
+  ASSERT_TRUE(player_.WaitForLine(BrowserLine("help.html"), Clock::now() + 20s)) << Diagnostics();
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  // The page's green and its blue link are drawn into the object's rectangle, scaled.
+  ASSERT_TRUE(WaitForPixel(window->x + 250 * kScale, window->y + 150 * kScale, kGreen, 30s))
+      << Diagnostics();
+  const int linkX = window->x + 70 * kScale, linkY = window->y + 50 * kScale;
+  ASSERT_TRUE(WaitForPixel(linkX, linkY, kBlue)) << Diagnostics();
+  // Outside the object the page's own red stays.
+  EXPECT_TRUE(WaitForPixel(window->x + 10 * kScale, window->y + 10 * kScale, kRed));
+  x_->Click(linkX, linkY);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 15s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopBrowserTest, RedirectOutOfThePresentationIsAskedAndDenied) {
+  StartShow("escape.html");
+  ASSERT_TRUE(player_.WaitForLine(BrowserLine("escape.html"), Clock::now() + 20s)) << Diagnostics();
+  // The page's script goes to /etc/passwd: the player asks; Enter denies.
+  const auto box = WaitForWindow(kClientW * kScale, kClientH * kScale, false, "QLM Player");
+  ASSERT_TRUE(box) << "no consent box appeared" << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(box->x + 2, box->y + 2, kBoxFace, 15s)) << Diagnostics();
+  x_->MoveMouse(box->x + 5, box->y + 5);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(
+      R"({"event":"blocked","what":"browse","path":"file:///etc/passwd"})", Clock::now() + 10s))
+      << Diagnostics();
+  // The object still shows the presentation's page.
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  EXPECT_TRUE(WaitForPixel(window->x + 150 * kScale, window->y + 100 * kScale, kGreen, 15s))
+      << Diagnostics();
+  for (const std::string& line : player_.Seen())
+    EXPECT_EQ(line.find("\"url\":\"file:///etc/passwd"), std::string::npos) << line;
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
 }  // namespace
 }  // namespace qlm::test
