@@ -771,22 +771,18 @@ TEST_F(DesktopFieldsTest, WheelScrollsTheListBoxUnderThePointerOnly) {
 // Web-browser objects: the page renders into the object's rectangle of the window, a click on
 // its "page:" link changes the presentation's page, and a page cannot leave the presentation's
 // reach without the user's consent.
-class DesktopBrowserTest : public DesktopWindowTest {
+class DesktopBrowserTest : public PickerWindowTest {
  protected:
-  void SetUp() override {
-    // The engine's own windows come and go while the test walks the tree.
-    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    DesktopWindowTest::SetUp();
-  }
-
   // Page One, red, holds a browser object at (20, 20) - (300, 200) opening `html` (a fixture
-  // copied beside the project); page Two is blue.
-  void StartShow(const std::string& html) {
+  // copied beside the project) and a hot spot below it whose click runs `click`; page Two is
+  // blue.
+  void StartBrowserShow(const std::string& html, const std::string& click = "a=1") {
     std::filesystem::copy_file(
         std::filesystem::path(QLM_SOURCE_DIR) / "tests/desktop/browser" / html, root_ / html);
     const std::string spec = std::string("title ") + kTitle + "\nsize 320 240\npage One\ncolor " +
                              std::to_string(Stored(kRed)) + "\nobject 25 Help 20 20 300 200 " +
-                             html + "\npage Two\ncolor " + std::to_string(Stored(kBlue)) + "\n";
+                             html + "\nobject 4 Action 0 210 320 240\nscript " + click +
+                             "\npage Two\ncolor " + std::to_string(Stored(kBlue)) + "\n";
     StartPlayer(BuildProjectFromSpec(spec));
   }
   std::string BrowserLine(const std::string& html) const {
@@ -796,7 +792,7 @@ class DesktopBrowserTest : public DesktopWindowTest {
 };
 
 TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
-  StartShow("help.html");
+  StartBrowserShow("help.html");
   // The object opens its page as its page is shown, before that page is reported.
   ASSERT_TRUE(player_.WaitForLine(BrowserLine("help.html"), Clock::now() + 20s)) << Diagnostics();
   ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
@@ -816,7 +812,7 @@ TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
 }
 
 TEST_F(DesktopBrowserTest, RedirectOutOfThePresentationIsAskedAndDenied) {
-  StartShow("escape.html");
+  StartBrowserShow("escape.html");
   ASSERT_TRUE(player_.WaitForLine(BrowserLine("escape.html"), Clock::now() + 20s)) << Diagnostics();
   // The page's script goes to /etc/passwd: the player asks; Enter denies.
   const auto box = WaitForWindow(kClientW * kScale, kClientH * kScale, false, "QLM Player");
@@ -834,6 +830,35 @@ TEST_F(DesktopBrowserTest, RedirectOutOfThePresentationIsAskedAndDenied) {
       << Diagnostics();
   for (const std::string& line : player_.Seen())
     EXPECT_EQ(line.find("\"url\":\"file:///etc/passwd"), std::string::npos) << line;
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopBrowserTest, PrintWritesThePageToThePdfFileChosenInThePicker) {
+  StartBrowserShow("help.html", "Browser(\"Help\",\"print\")");
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(window->x + 250 * kScale, window->y + 150 * kScale, kGreen, 30s))
+      << Diagnostics();
+  x_->Click(window->x + 160 * kScale, window->y + 225 * kScale);
+  // The picker proposes the object's name in the presentation's folder; what the presentation
+  // writes there lands in its overlay.
+  const auto picker = WaitForPicker("Print to PDF");
+  ASSERT_TRUE(picker) << Diagnostics();
+  x_->PressKey(XK_Return);
+  std::string pdf;
+  const auto deadline = Clock::now() + 30s;
+  while (Clock::now() < deadline && !pdf.starts_with("%PDF")) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root_ / "home")) {
+      if (entry.path().filename() == "Help.pdf") {
+        std::ifstream in(entry.path(), std::ios::binary);
+        pdf.assign(std::istreambuf_iterator<char>(in), {});
+      }
+    }
+    std::this_thread::sleep_for(100ms);
+  }
+  EXPECT_TRUE(pdf.starts_with("%PDF")) << Diagnostics();
+  EXPECT_FALSE(std::filesystem::exists(root_ / "Help.pdf")) << "the presentation's folder changed";
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
