@@ -25,6 +25,24 @@ bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
          EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
+// Percent escapes replaced by their bytes; a '%' without two hex digits stays.
+std::string PercentDecoded(std::string_view text) {
+  std::string decoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      const int high = HexValue(text[i + 1]);
+      const int low = HexValue(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        decoded.push_back(static_cast<char>(high * 16 + low));
+        i += 2;
+        continue;
+      }
+    }
+    decoded.push_back(text[i]);
+  }
+  return decoded;
+}
+
 }  // namespace
 
 bool HasUrlScheme(std::string_view text) {
@@ -43,6 +61,11 @@ bool IsPresentationLink(std::string_view url) {
   return StartsWithIgnoreCase(url, "page:") || StartsWithIgnoreCase(url, "script:");
 }
 
+std::string PresentationLinkText(std::string_view url) {
+  const size_t colon = url.find(':');
+  return AsciiLower(url.substr(0, colon + 1)) + PercentDecoded(url.substr(colon + 1));
+}
+
 std::optional<std::filesystem::path> FileUrlPath(std::string_view url) {
   if (!StartsWithIgnoreCase(url, "file:"))
     return std::nullopt;
@@ -59,19 +82,7 @@ std::optional<std::filesystem::path> FileUrlPath(std::string_view url) {
   }
   if (!rest.starts_with('/'))
     return std::nullopt;
-  std::string path;
-  for (size_t i = 0; i < rest.size(); ++i) {
-    if (rest[i] == '%' && i + 2 < rest.size()) {
-      const int high = HexValue(rest[i + 1]);
-      const int low = HexValue(rest[i + 2]);
-      if (high >= 0 && low >= 0) {
-        path.push_back(static_cast<char>(high * 16 + low));
-        i += 2;
-        continue;
-      }
-    }
-    path.push_back(rest[i]);
-  }
+  const std::string path = PercentDecoded(rest);
   // A NUL cannot be part of a host path; such an address names nothing.
   if (path.find('\0') != std::string::npos)
     return std::nullopt;

@@ -17,6 +17,10 @@ bool HasUrlScheme(std::string_view text);
 // any case).
 bool IsPresentationLink(std::string_view url);
 
+// A presentation link as the window's link message takes it: the scheme in lower case and the
+// name with its percent escapes decoded ("PAGE:Two%20Pages" is "page:Two Pages").
+std::string PresentationLinkText(std::string_view url);
+
 // The host path a "file:" address names (host empty or "localhost", percent escapes decoded,
 // query and fragment dropped); nullopt for other addresses and for file addresses on another
 // host.

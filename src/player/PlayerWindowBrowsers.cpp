@@ -40,8 +40,10 @@ class PlayerWindow::BrowserGlue : public PaintRuntime, public BrowserHost {
   }
   void FollowLink(const std::string& link) override {
     // The engine is in the middle of its work: the link is carried out as a message.
-    window_.ctx_.loop.PostMessage(
-        {player_message::kHtmlLink, 0, 0, {window_.ctx_.codePage.FromUtf8(link)}});
+    window_.ctx_.loop.PostMessage({player_message::kHtmlLink,
+                                   0,
+                                   0,
+                                   {window_.ctx_.codePage.FromUtf8(PresentationLinkText(link))}});
   }
   bool InReach(const std::string& url) override {
     const std::optional<std::filesystem::path> path = FileUrlPath(url);

@@ -19,6 +19,9 @@ TEST(BrowserAddress, SchemesDrivesAndFileAddresses) {
   EXPECT_TRUE(IsPresentationLink("PAGE:Two"));
   EXPECT_TRUE(IsPresentationLink("script:Greet"));
   EXPECT_FALSE(IsPresentationLink("pages:Two"));
+  // Engines escape what a link's name holds; the page is named as the presentation names it.
+  EXPECT_EQ(PresentationLinkText("PAGE:Two%20Pages"), "page:Two Pages");
+  EXPECT_EQ(PresentationLinkText("script:100%"), "script:100%");
 
   // What the policy is asked about is the file the engine would open.
   const struct {
