@@ -195,23 +195,35 @@ int Snapshot(QlmBrowser* browser, uint32_t* argb, int width, int height) {
   return 1;
 }
 
-// Input goes to the view as the events a window system would deliver to it.
-void SendButton(QlmBrowser* browser, GdkEventType type, int x, int y) {
+// Input goes to the view as the events a window system would deliver to it: an event of
+// `type` for the view's window from the pointer, to be filled in and sent with Send.
+GdkEvent* NewEvent(QlmBrowser* browser, GdkEventType type) {
   GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(browser->view));
   if (!window)
-    return;
+    return nullptr;
   GdkEvent* event = gdk_event_new(type);
-  event->button.window = GDK_WINDOW(g_object_ref(window));
-  event->button.send_event = TRUE;
+  event->any.window = GDK_WINDOW(g_object_ref(window));
+  event->any.send_event = TRUE;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+  gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+  return event;
+}
+
+void Send(QlmBrowser* browser, GdkEvent* event) {
+  gtk_widget_event(GTK_WIDGET(browser->view), event);
+  gdk_event_free(event);
+}
+
+void SendButton(QlmBrowser* browser, GdkEventType type, int x, int y) {
+  GdkEvent* event = NewEvent(browser, type);
+  if (!event)
+    return;
   event->button.time = GDK_CURRENT_TIME;
   event->button.x = x;
   event->button.y = y;
   event->button.button = 1;
   event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
-  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-  gdk_event_set_device(event, gdk_seat_get_pointer(seat));
-  gtk_widget_event(GTK_WIDGET(browser->view), event);
-  gdk_event_free(event);
+  Send(browser, event);
 }
 
 void Click(QlmBrowser* browser, int x, int y) {
@@ -220,21 +232,15 @@ void Click(QlmBrowser* browser, int x, int y) {
 }
 
 void Scroll(QlmBrowser* browser, int x, int y, int lines) {
-  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(browser->view));
-  if (!window || lines == 0)
+  GdkEvent* event = lines != 0 ? NewEvent(browser, GDK_SCROLL) : nullptr;
+  if (!event)
     return;
-  GdkEvent* event = gdk_event_new(GDK_SCROLL);
-  event->scroll.window = GDK_WINDOW(g_object_ref(window));
-  event->scroll.send_event = TRUE;
   event->scroll.time = GDK_CURRENT_TIME;
   event->scroll.x = x;
   event->scroll.y = y;
   event->scroll.direction = GDK_SCROLL_SMOOTH;
   event->scroll.delta_y = lines;
-  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-  gdk_event_set_device(event, gdk_seat_get_pointer(seat));
-  gtk_widget_event(GTK_WIDGET(browser->view), event);
-  gdk_event_free(event);
+  Send(browser, event);
 }
 
 const char* Uri(QlmBrowser* browser) {

@@ -10,16 +10,6 @@ bool IsAsciiAlpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
          EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
@@ -30,8 +20,8 @@ std::string PercentDecoded(std::string_view text) {
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = HexValue(text[i + 1]);
-      const int low = HexValue(text[i + 2]);
+      const int high = AsciiHexValue(text[i + 1]);
+      const int low = AsciiHexValue(text[i + 2]);
       if (high >= 0 && low >= 0) {
         decoded.push_back(static_cast<char>(high * 16 + low));
         i += 2;
