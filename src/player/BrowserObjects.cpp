@@ -220,6 +220,11 @@ void BrowserObjects::Click(const ObjectRecord& object, int x, int y) {
     view->engine->Click(x, y);
 }
 
+void BrowserObjects::Scroll(const ObjectRecord& object, int x, int y, int lines) {
+  if (View* view = Find(object); view && view->engine)
+    view->engine->Scroll(x, y, lines);
+}
+
 const ArgbImage* BrowserObjects::Picture(const ObjectRecord& object, int width, int height) {
   View* view = Find(object);
   if (!view || !view->engine || width <= 0 || height <= 0)

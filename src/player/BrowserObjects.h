@@ -73,8 +73,10 @@ class BrowserObjects {
   // The Browser command: "back", "forward", "refresh", "stop", "print", "openfile" (any case),
   // or an address to go to. False when the object is not an open browser object.
   bool Act(ObjectRecord& object, const std::string& action);
-  // A left click at (x, y) in the object's rectangle.
+  // A left click at (x, y) in the object's rectangle; a wheel turn there (lines, positive
+  // down).
   void Click(const ObjectRecord& object, int x, int y);
+  void Scroll(const ObjectRecord& object, int x, int y, int lines);
 
   // The answer to AskConsent.
   void Answer(uint64_t serial, const std::string& url, bool granted);

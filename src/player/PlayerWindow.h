@@ -293,6 +293,8 @@ class PlayerWindow : public ScriptHost,
   // repaints the object, and a click to the page of a browser object. No-op for other kinds
   // (PlayerWindowPlugins.cpp).
   void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) override;
+  // The wheel over a browser object scrolls its page (PlayerWindowBrowsers.cpp).
+  bool WheelObject(ObjectRecord& object, int x, int y, int notches) override;
 
   PlayerContext& ctx_;
   LoadContext load_;

@@ -114,6 +114,15 @@ void PlayerWindow::SetUpBrowsers() {
   browsers_->PagesShown(shown);
 }
 
+bool PlayerWindow::WheelObject(ObjectRecord& object, int x, int y, int notches) {
+  if (object.typeCode != kObjBrowser || !browsers_->Holds(object))
+    return false;
+  const IntRect r = objectStates_.RectOf(object);
+  // A notch away from the user scrolls up.
+  browsers_->Scroll(object, x - r.left, y - r.top, -notches);
+  return true;
+}
+
 void PlayerWindow::OnBrowserConsent(const WindowMessage& message) {
   if (message.texts.empty())
     return;

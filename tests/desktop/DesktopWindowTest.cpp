@@ -805,6 +805,11 @@ TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
   ASSERT_TRUE(WaitForPixel(linkX, linkY, kBlue)) << Diagnostics();
   // Outside the object the page's own red stays.
   EXPECT_TRUE(WaitForPixel(window->x + 10 * kScale, window->y + 10 * kScale, kRed));
+  // The wheel scrolls the page: the link goes up out of sight and comes back.
+  x_->Wheel(linkX, linkY, -2);
+  EXPECT_TRUE(WaitForPixel(linkX, linkY, kGreen)) << Diagnostics();
+  x_->Wheel(linkX, linkY, 4);
+  ASSERT_TRUE(WaitForPixel(linkX, linkY, kBlue)) << Diagnostics();
   x_->Click(linkX, linkY);
   ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 15s)) << Diagnostics();
   x_->RequestClose(window->id);
