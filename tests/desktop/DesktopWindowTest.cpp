@@ -177,6 +177,13 @@ class DesktopWindowTest : public ::testing::Test {
     return text;
   }
 
+  // Whether the player has loaded the shared library whose file name contains `name`.
+  bool PlayerLoaded(const std::string& name) {
+    std::ifstream maps("/proc/" + std::to_string(player_.Pid()) + "/maps");
+    const std::string text((std::istreambuf_iterator<char>(maps)), {});
+    return text.find(name) != std::string::npos;
+  }
+
   static std::string PageLine(const std::string& name) {
     return "{\"event\":\"page\",\"name\":\"" + name + "\"}";
   }
@@ -200,6 +207,8 @@ TEST_F(DesktopWindowTest, ClickOnButtonGoesToTheNextPageOnScreen) {
   // The first page is on the screen, scaled: its red reaches the window's last pixel.
   ASSERT_TRUE(WaitForPixel(window->x + window->width - 1, window->y + window->height - 1, kRed))
       << Diagnostics();
+  // A presentation without browser objects runs without the web engine.
+  EXPECT_FALSE(PlayerLoaded("qlm_browser.so"));
   const int buttonX = window->x + (kButtonL + kButtonR) / 2 * kScale;
   const int buttonY = window->y + (kButtonT + kButtonB) / 2 * kScale;
   const bool buttonShown =
@@ -803,6 +812,7 @@ TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
       << Diagnostics();
   const int linkX = window->x + 70 * kScale, linkY = window->y + 50 * kScale;
   ASSERT_TRUE(WaitForPixel(linkX, linkY, kBlue)) << Diagnostics();
+  EXPECT_TRUE(PlayerLoaded("qlm_browser.so"));
   // Outside the object the page's own red stays.
   EXPECT_TRUE(WaitForPixel(window->x + 10 * kScale, window->y + 10 * kScale, kRed));
   // The wheel scrolls the page: the link goes up out of sight and comes back.
