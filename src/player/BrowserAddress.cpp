@@ -51,6 +51,11 @@ bool IsPresentationLink(std::string_view url) {
   return StartsWithIgnoreCase(url, "page:") || StartsWithIgnoreCase(url, "script:");
 }
 
+bool IsSelfContainedAddress(std::string_view url) {
+  return StartsWithIgnoreCase(url, "about:") || StartsWithIgnoreCase(url, "data:") ||
+         StartsWithIgnoreCase(url, "blob:");
+}
+
 std::string PresentationLinkText(std::string_view url) {
   const size_t colon = url.find(':');
   return AsciiLower(url.substr(0, colon + 1)) + PercentDecoded(url.substr(colon + 1));

@@ -17,6 +17,10 @@ bool HasUrlScheme(std::string_view text);
 // any case).
 bool IsPresentationLink(std::string_view url);
 
+// True for addresses whose content comes from the page itself and reaches nothing outside it:
+// "about:", "data:" and "blob:" (the scheme in any case).
+bool IsSelfContainedAddress(std::string_view url);
+
 // A presentation link as the window's link message takes it: the scheme in lower case and the
 // name with its percent escapes decoded ("PAGE:Two%20Pages" is "page:Two Pages").
 std::string PresentationLinkText(std::string_view url);

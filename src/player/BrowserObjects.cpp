@@ -139,7 +139,7 @@ bool BrowserObjects::Decide(View& view, const std::string& url) {
     host_.FollowLink(url);
     return false;
   }
-  if (url == "about:blank" || host_.InReach(url))
+  if (IsSelfContainedAddress(url) || host_.InReach(url))
     return true;
   if (const auto it = view.granted.find(url); it != view.granted.end()) {
     view.granted.erase(it);

@@ -128,10 +128,14 @@ TEST(BrowserObjects, EveryAddressTheEngineMeetsPassesThePolicy) {
   EXPECT_TRUE(view.events.decide("file:///show/index.html"));
   EXPECT_FALSE(view.events.decide("page:Two"));
   EXPECT_FALSE(view.events.decide("script:Greet"));
+  // Frames a page makes of its own content need no consent.
+  EXPECT_TRUE(view.events.decide("about:srcdoc"));
+  EXPECT_TRUE(view.events.decide("DATA:text/html,<p>hi</p>"));
   EXPECT_FALSE(view.events.decide("file:///etc/passwd"));
   EXPECT_EQ(host.log,
             (std::vector<std::string>{"urlpath file:///show/index.html", "urlpath page:Two",
                                       "link page:Two", "urlpath script:Greet", "link script:Greet",
+                                      "urlpath about:srcdoc", "urlpath DATA:text/html,<p>hi</p>",
                                       "urlpath file:///etc/passwd", "ask file:///etc/passwd"}));
   // Consent lets the address through once, when the engine asks for it again.
   browsers.Answer(host.asked, "file:///etc/passwd", false);
