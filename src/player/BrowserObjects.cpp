@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "document/ObjectFields.h"
 #include "platform/AsciiText.h"
 #include "platform/EventLoop.h"
 #include "player/BrowserAddress.h"
@@ -99,7 +100,7 @@ void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
       };
       v.engine = engine_->Create(object->rect.Width(), object->rect.Height(), std::move(events));
     }
-    Open(v, *object, host_.AddressOf(object->text));
+    Open(v, *object, host_.AddressOf(BrowserAddressText(*object)));
   }
   UpdatePumping();
 }
