@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   zlib1g-dev libdeflate-dev libjpeg-dev libpng-dev libtiff-dev libgif-dev
   libcairo2-dev libpixman-1-dev libfontconfig-dev libfreetype-dev libemf2svg-dev librsvg2-dev
-  libsdl2-dev nlohmann-json3-dev libmpv-dev libespeak-ng-dev
+  libsdl2-dev nlohmann-json3-dev libmpv-dev libespeak-ng-dev libwebkit2gtk-4.1-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth libxtst-dev yabasic openbox
   librsvg2-bin desktop-file-utils appstream

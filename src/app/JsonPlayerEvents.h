@@ -16,6 +16,9 @@ class JsonPlayerEvents : public PlayerEvents {
   void OnLaunch(const std::string& program, const std::string& options) override {
     out_.Launch(program, options);
   }
+  void OnBrowser(const std::string& object, const std::string& url) override {
+    out_.Browser(object, url);
+  }
   void OnBlocked(std::string_view what, const std::string& path) override {
     out_.Blocked(what, path);
   }

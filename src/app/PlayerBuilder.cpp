@@ -71,6 +71,11 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
         if (!options_.headless || options_.traceFiles)
           err_ << "qlmplayer: metafiles cannot be drawn: " << why << '\n';
       });
+  browsers_ = std::make_unique<ModuleBrowserEngine>(
+      std::vector<fs::path>{programFolder, programFolder.parent_path() / QLM_METAFILE_MODULE_DIR},
+      [this](const std::string& why) {
+        err_ << "qlmplayer: web pages cannot be shown: " << why << '\n';
+      });
 }
 
 void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
@@ -142,6 +147,8 @@ PlayerContext PlayerBuilder::Build(EventLoop& loop, Display& display, Dialogs& d
   context.videos = &media_;
   context.libraries = libraries_.get();
   context.metafiles = metafiles_.get();
+  // Headless runs keep virtual time, which a web engine's own processes cannot follow.
+  context.browsers = options_.headless ? nullptr : browsers_.get();
   context.instanceLocks = &instanceLocks_;
   context.system = &system_;
   context.trust = gate_.get();

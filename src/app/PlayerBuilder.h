@@ -18,6 +18,7 @@
 #include "platform/host/HostSystemInformation.h"
 #include "platform/host/IniProfileStore.h"
 #include "platform/host/MediaModuleLoader.h"
+#include "platform/host/ModuleBrowserEngine.h"
 #include "platform/host/ModuleMetafileRenderer.h"
 #include "platform/host/SpeechModuleLoader.h"
 #include "player/CommandLine.h"
@@ -74,6 +75,9 @@ class PlayerBuilder {
   MediaModuleLoader media_;
   SpeechModuleLoader speech_;
   std::unique_ptr<ModuleMetafileRenderer> metafiles_;
+  // The web engine of browser objects, loaded on first use; windows only (headless, browser
+  // objects show their address).
+  std::unique_ptr<ModuleBrowserEngine> browsers_;
   PlayerEvents* events_ = nullptr;
   std::set<std::pair<std::string, std::string>> reported_;
 };

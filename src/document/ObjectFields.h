@@ -264,6 +264,14 @@ inline void SetGridSize(ObjectRecord& o, uint32_t columns, uint32_t rows) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Web-browser object (25)
+
+// The object text: the address or file the object opens when its page is shown.
+inline const std::string& BrowserAddressText(const ObjectRecord& o) {
+  return o.text;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Flash object (27)
 
 // The object text: the file name of the movie the object plays.

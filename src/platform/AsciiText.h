@@ -40,6 +40,17 @@ inline bool LessIgnoreAsciiCase(std::string_view a, std::string_view b) {
   return a.size() < b.size();
 }
 
+// The value of a hexadecimal digit in either case; -1 for other characters.
+constexpr int AsciiHexValue(char c) {
+  if (c >= '0' && c <= '9')
+    return c - '0';
+  if (c >= 'a' && c <= 'f')
+    return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F')
+    return c - 'A' + 10;
+  return -1;
+}
+
 inline bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size())
     return false;

@@ -16,6 +16,13 @@ bool TrustGate::PermitLaunch(const std::string& program, const std::string& para
                 "This presentation wants to start:\n" + shown);
 }
 
+bool TrustGate::PermitBrowse(const std::string& url) {
+  if (settings_.trustAll)
+    return true;
+  return Permit("browse", url, "browse " + url,
+                "This presentation wants to open in its browser object:\n" + url);
+}
+
 bool TrustGate::PermitPlugin(const std::string& name, const std::string& sha256) {
   if (settings_.trustAll || settings_.allowPlugins)
     return true;

@@ -23,7 +23,7 @@ class TrustGate {
     bool allowPlugins = false;
     bool ask = true;  // a box asks; otherwise what is not allowed is denied
   };
-  // Receives what was denied: `what` is "launch" or "plugin".
+  // Receives what was denied: `what` is "launch", "browse" or "plugin".
   using BlockedSink = std::function<void(std::string_view what, const std::string& path)>;
 
   // The consent box's buttons (abort, retry, ignore) and what each means.
@@ -40,6 +40,8 @@ class TrustGate {
   // May `program` (as the script named it) start with `parameters`? `shown` is what would run.
   bool PermitLaunch(const std::string& program, const std::string& parameters,
                     const std::string& shown);
+  // May a browser object open `url`, an address outside the presentation's reach?
+  bool PermitBrowse(const std::string& url);
   // May the native library `name` from the presentation's folder load? `sha256` in hex.
   bool PermitPlugin(const std::string& name, const std::string& sha256);
 

@@ -22,6 +22,11 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
   }
   if (object.typeCode == kObjVideo && videos_)
     paint.videoPicture = videos_->StateOf(object).videoPicture;
+  if (object.typeCode == kObjBrowser && browsers_) {
+    ObjectPaintState page = browsers_->StateOf(object);
+    paint.webPage = page.webPage;
+    paint.webAddress = std::move(page.webAddress);
+  }
   return paint;
 }
 

@@ -42,6 +42,8 @@ class PlayerPaintRuntime : public PaintRuntime {
   const VideoPicture* FullScreenVideo(int width, int height) override {
     return videos_ ? videos_->FullScreenVideo(width, height) : nullptr;
   }
+  // Browser objects show the pages of whoever holds their views (the window).
+  void SetBrowserPainter(PaintRuntime* painter) { browsers_ = painter; }
 
  private:
   CPageManager& pages_;
@@ -49,6 +51,7 @@ class PlayerPaintRuntime : public PaintRuntime {
   PaintRuntime* plugIns_ = nullptr;
   AnimatedGifs* gifs_ = nullptr;
   PaintRuntime* videos_ = nullptr;
+  PaintRuntime* browsers_ = nullptr;
 };
 
 // Composes the update box of a frame off-screen, in a surface exactly that large, and copies

@@ -184,8 +184,10 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
       DrawListBox(canvas, o, r, s);
       break;
     case kObjProgram:
-    case kObjBrowser:
       DrawControlFrame(canvas, r);
+      break;
+    case kObjBrowser:
+      DrawBrowser(canvas, o, r, s);
       break;
     case kObjFlash:
       DrawFlash(canvas, o, r);
@@ -610,6 +612,22 @@ void ObjectPainter::DrawFlash(Canvas& canvas, const ObjectRecord& o, const IntRe
                   {inside.left, middle - lineHeight, inside.right, middle}, kBlack);
   DrawCentredLine(canvas, font, "Flash content cannot be shown",
                   {inside.left, middle, inside.right, middle + lineHeight}, kBlack);
+}
+
+// The page as the engine rendered it; without one, the frame with the address the object shows
+// (its own text until it went anywhere).
+void ObjectPainter::DrawBrowser(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                                const ObjectPaintState& s) {
+  if (s.webPage) {
+    Canvas::ClipScope clip(canvas, r);
+    canvas.DrawArgb(*s.webPage, {r.left, r.top});
+    return;
+  }
+  DrawControlFrame(canvas, r);
+  const IntRect inside = r.Inflate(-2);
+  Canvas::ClipScope clip(canvas, inside);
+  const std::string address = s.webAddress.empty() ? ToUtf8(BrowserAddressText(o)) : s.webAddress;
+  DrawCentredLine(canvas, fonts_.Get(FontOf(o.font)), address, inside, kBlack);
 }
 
 int ObjectPainter::FieldBorderWidth(const ObjectRecord& o) {

@@ -107,6 +107,8 @@ class ObjectPainter {
   void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawControlFrame(Canvas&, const IntRect&);
+  void DrawBrowser(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
+                   const ObjectPaintState& s);
   void DrawFlash(Canvas&, const ObjectRecord&, const IntRect&);
   // One line of text centred in `rect` both ways.
   void DrawCentredLine(Canvas&, const Font&, const std::string& utf8, const IntRect&,

@@ -10,6 +10,7 @@
 #include "document/PageRecord.h"
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
+#include "graphics/MetafileRenderer.h"
 #include "platform/VideoDecoder.h"
 
 namespace qlm {
@@ -58,6 +59,10 @@ struct ObjectPaintState {
   // Image objects: the view scripts changed; without it the stored picture is stretched to the
   // rectangle.
   const ImageView* imageView = nullptr;
+  // Browser objects: the page at the object's size, or, without one, the address the frame
+  // shows.
+  const ArgbImage* webPage = nullptr;
+  std::string webAddress;
   // Input fields: the caret and selection of the field that has the focus; null for the others.
   const FieldView* field = nullptr;
 };

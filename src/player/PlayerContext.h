@@ -11,6 +11,7 @@
 
 namespace qlm {
 
+class BrowserEngine;
 class Dialogs;
 class Display;
 class EventLoop;
@@ -35,7 +36,10 @@ class PlayerEvents {
   virtual void OnPage(const std::string& /*name*/) {}
   // What a Run command or a launching object action would start.
   virtual void OnLaunch(const std::string& /*program*/, const std::string& /*options*/) {}
-  // The trust policy refused something: `what` is "read", "write", "launch" or "plugin".
+  // A browser object shows another address: `object` its name, `url` the address (UTF-8).
+  virtual void OnBrowser(const std::string& /*object*/, const std::string& /*url*/) {}
+  // The trust policy refused something: `what` is "read", "write", "launch", "plugin" or
+  // "browse".
   virtual void OnBlocked(std::string_view /*what*/, const std::string& /*path*/) {}
   // An utterance of the presentation (in its code page), with the voice it is spoken in.
   virtual void OnSpeech(const std::string& /*text*/, const SpeechVoice& /*voice*/) {}
@@ -67,6 +71,8 @@ struct PlayerContext {
   SpeechOutput* speech = nullptr;
   // Draws the pictures of metafile objects; without it they draw nothing.
   MetafileRenderer* metafiles = nullptr;
+  // Renders the pages of browser objects; without it they show their address in a frame.
+  BrowserEngine* browsers = nullptr;
   // Loads plug-in libraries; without it every plug-in is missing.
   Libraries* libraries = nullptr;
   // Keeps one-instance presentations to one process; without it every start is the first.

@@ -109,6 +109,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   InitMedia();
   InitVideos();
   InitPlugins();
+  InitBrowsers();
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -168,8 +169,9 @@ bool PlayerWindow::Adopt(LoadResult result) {
   EmbeddedFiles::Remove(ctx_.files, embedded_);
   gifs_.StopTimers();
   input_.Forget();
-  // Plug-ins go with the objects that hold them.
+  // Plug-ins and browser views go with the objects that hold them.
   plugins_.Clear();
+  browsers_->Clear();
   pages_.SetProject(std::move(result.project));
   hasProject_ = true;
   lastAnnounced_ = nullptr;
@@ -273,6 +275,7 @@ void PlayerWindow::ShowPage() {
   const PageRecord* shown = pages_.CurrentPage();
   PublishPageVariables(Variables(), this, shown ? shown->name : std::string(), exeFileName_);
   SetUpPlugins();
+  SetUpBrowsers();
   StartPageMedia();
   gifs_.PageShown();
   const PageRecord* page = pages_.CurrentPage();
@@ -410,6 +413,7 @@ void PlayerWindow::ShutDown() {
   if (transition_)
     transition_->Stop();
   plugins_.Clear();
+  browsers_->Clear();
   geometry_.RestoreDisplay();
   commandLine_.Clear();
   ShutDownMedia();
@@ -504,6 +508,9 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       break;
     case kRunScriptText:
       RunScriptText(text);
+      break;
+    case kBrowserConsent:
+      OnBrowserConsent(message);
       break;
     case kDeleteAtom:
       activationLine_.reset();

@@ -24,6 +24,7 @@
 #include "platform/Libraries.h"
 #include "platform/PlayerSnapshot.h"
 #include "player/AnimatedGifs.h"
+#include "player/BrowserObjects.h"
 #include "player/CBubble.h"
 #include "player/CommandLine.h"
 #include "player/CursorTable.h"
@@ -44,13 +45,14 @@ namespace qlm {
 
 // Private window messages of the player window.
 namespace player_message {
-inline constexpr uint32_t kPaint = 0x000F;        // compose and present the invalid area
-inline constexpr uint32_t kHtmlLink = 2245;       // texts[0]: "page:NAME" or "script:NAME"
-inline constexpr uint32_t kRepaintObject = 2246;  // texts[0]: qualified object name
-inline constexpr uint32_t kRunScriptText = 2247;  // texts[0]: script text; wParam: from outside
-inline constexpr uint32_t kDeleteAtom = 2249;     // forget the remembered activation
-inline constexpr uint32_t kDeferredPlace = 2324;  // move the window to its start position
-inline constexpr uint32_t kActivation = 0xC001;   // "QLMPlayerMsgActivate": texts {exe, line}
+inline constexpr uint32_t kPaint = 0x000F;         // compose and present the invalid area
+inline constexpr uint32_t kHtmlLink = 2245;        // texts[0]: "page:NAME" or "script:NAME"
+inline constexpr uint32_t kRepaintObject = 2246;   // texts[0]: qualified object name
+inline constexpr uint32_t kRunScriptText = 2247;   // texts[0]: script text; wParam: from outside
+inline constexpr uint32_t kDeleteAtom = 2249;      // forget the remembered activation
+inline constexpr uint32_t kBrowserConsent = 2251;  // texts[0]: address; wParam: the view
+inline constexpr uint32_t kDeferredPlace = 2324;   // move the window to its start position
+inline constexpr uint32_t kActivation = 0xC001;    // "QLMPlayerMsgActivate": texts {exe, line}
 }  // namespace player_message
 
 // A deferred action of the pending-action field (timer 0).
@@ -205,6 +207,8 @@ class PlayerWindow : public ScriptHost,
   MediaSession& Media() { return *media_; }
   // Video objects (PlayerWindowVideo.cpp).
   VideoObjects& Videos() { return *videos_; }
+  // Web-browser objects (PlayerWindowBrowsers.cpp).
+  BrowserObjects& Browsers() { return *browsers_; }
   // Font files scripts added, in order.
   const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
 
@@ -287,8 +291,11 @@ class PlayerWindow : public ScriptHost,
   // A press on a list box selects the row under the mouse (PlayerWindowLists.cpp).
   void SelectListRow(ObjectRecord& list, int x, int y) override;
   // Forwards a mouse event to the plug-in of `object` when its capture level asks for it and
-  // repaints the object. No-op for other kinds (PlayerWindowPlugins.cpp).
+  // repaints the object, and a click to the page of a browser object. No-op for other kinds
+  // (PlayerWindowPlugins.cpp).
   void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) override;
+  // The wheel over a browser object scrolls its page (PlayerWindowBrowsers.cpp).
+  bool WheelObject(ObjectRecord& object, int x, int y, int notches) override;
 
   PlayerContext& ctx_;
   LoadContext load_;
@@ -366,6 +373,16 @@ class PlayerWindow : public ScriptHost,
   double VideoAction(ObjectRecord& target, int action, double value) override;
   std::unique_ptr<VideoHost> videoGlue_;  // a VideoGlue, which paints the videos too
   std::unique_ptr<VideoObjects> videos_;
+
+  // Web-browser objects: their views, drawn into the page, and the consent their addresses
+  // outside the presentation's reach need (PlayerWindowBrowsers.cpp).
+  class BrowserGlue;
+  void InitBrowsers();
+  // Opens the browser objects of the shown layers and closes those of the layers left.
+  void SetUpBrowsers();
+  void OnBrowserConsent(const WindowMessage& message);
+  std::unique_ptr<BrowserHost> browserGlue_;  // a BrowserGlue, which paints the pages too
+  std::unique_ptr<BrowserObjects> browsers_;
 };
 
 }  // namespace qlm

@@ -28,6 +28,7 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
   }
   const std::vector<size_t> from = edit(page.objects);
   plugins_.Rebind(records, page.objects, from);
+  browsers_->Rebind(records, page.objects, from);
 
   auto newIndexOf = [&](std::optional<size_t> old) -> std::optional<size_t> {
     if (!old)

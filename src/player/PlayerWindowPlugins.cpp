@@ -80,6 +80,11 @@ void PlayerWindow::SetUpPlugin(ObjectRecord& object) {
 }
 
 void PlayerWindow::ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) {
+  if (object.typeCode == kObjBrowser && event == PluginMouse::kUp) {
+    const IntRect r = objectStates_.RectOf(object);
+    browsers_->Click(object, x - r.left, y - r.top);
+    return;
+  }
   if (object.typeCode != kObjPlugIn)
     return;
   PluginHost* host = plugins_.Find(object);

@@ -58,10 +58,14 @@ void WindowInput::OnMouse(const MouseEvent& event) {
     case MouseAction::kMove:
       OnMouseMove(event.x, event.y);
       break;
-    case MouseAction::kWheel:
+    case MouseAction::kWheel: {
+      const ObjectHit hit = HitTestLayers(pages_, event.x, event.y, objectStates_);
+      if (hit.object && host_.WheelObject(*hit.object, event.x, event.y, event.wheel))
+        break;
       if (controls_)
         controls_->Wheel(event.x, event.y, event.wheel);
       break;
+    }
   }
 }
 

@@ -42,6 +42,11 @@ class WindowInputHost : public PageInputHost {
   // the mouse; plug-in objects get the events their capture level asks for.
   virtual void SelectListRow(ObjectRecord& list, int x, int y) = 0;
   virtual void ForwardPluginMouse(ObjectRecord& object, PluginMouse event, int x, int y) = 0;
+  // The wheel over an object that scrolls by itself (a browser object's page); false when the
+  // object does not.
+  virtual bool WheelObject(ObjectRecord& /*object*/, int /*x*/, int /*y*/, int /*notches*/) {
+    return false;
+  }
 };
 
 // Objects with mouse and key handling of their own (input fields, scrolling objects and the

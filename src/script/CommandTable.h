@@ -36,6 +36,7 @@ enum class CommandGroup : uint8_t {
   kSpeech,     // media/SpeechCommands.cpp
   kPlugin,     // plugins/PluginCommands.cpp
   kAnimation,  // player/AnimationCommands.cpp
+  kBrowser,    // player/BrowserCommands.cpp
 };
 
 // Flags of a row.

@@ -25,8 +25,6 @@ std::string_view KindShortfall(int32_t kind) {
   switch (kind) {
     case kObjProgram:
       return "not implemented yet: program objects (an empty frame is drawn)";
-    case kObjBrowser:
-      return "not implemented yet: web-browser objects (an empty frame is drawn)";
     case kObjFlash:
       return "no Flash engine exists: the frame shows the movie's file name and \"Flash content "
              "cannot be shown\"";

@@ -128,6 +128,8 @@ class ChildProcess {
   }
 
   int OutputFd() const { return out_; }
+  // The process while it runs; -1 before and after.
+  pid_t Pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

@@ -178,6 +178,13 @@ class DesktopWindowTest : public ::testing::Test {
     return text;
   }
 
+  // Whether the player has loaded the shared library whose file name contains `name`.
+  bool PlayerLoaded(const std::string& name) {
+    std::ifstream maps("/proc/" + std::to_string(player_.Pid()) + "/maps");
+    const std::string text((std::istreambuf_iterator<char>(maps)), {});
+    return text.find(name) != std::string::npos;
+  }
+
   static std::string PageLine(const std::string& name) {
     return "{\"event\":\"page\",\"name\":\"" + name + "\"}";
   }
@@ -202,6 +209,8 @@ TEST_F(DesktopWindowTest, ClickOnButtonGoesToTheNextPageOnScreen) {
   // The first page is on the screen, scaled: its red reaches the window's last pixel.
   ASSERT_TRUE(WaitForPixel(window->x + window->width - 1, window->y + window->height - 1, kRed))
       << Diagnostics();
+  // A presentation without browser objects runs without the web engine.
+  EXPECT_FALSE(PlayerLoaded("qlm_browser.so"));
   const int buttonX = window->x + (kButtonL + kButtonR) / 2 * kScale;
   const int buttonY = window->y + (kButtonT + kButtonB) / 2 * kScale;
   const bool buttonShown =
@@ -820,6 +829,107 @@ TEST_F(DesktopWindowTest, VideoPlaysInTheWindowWithItsSound) {
   EXPECT_GT(loudest, 12000) << "no blip was heard";
   EXPECT_GT(quietest, 300) << "a tenth of a second without the hum: the sound stopped";
   EXPECT_LT(quietest, loudest / 4) << "no quiet stretch between the blips";
+}
+
+// Web-browser objects: the page renders into the object's rectangle of the window, a click on
+// its "page:" link changes the presentation's page, and a page cannot leave the presentation's
+// reach without the user's consent.
+class DesktopBrowserTest : public PickerWindowTest {
+ protected:
+  // Page One, red, holds a browser object at (20, 20) - (300, 200) opening `html` (a fixture
+  // copied beside the project) and a hot spot below it whose click runs `click`; page Two is
+  // blue.
+  void StartBrowserShow(const std::string& html, const std::string& click = "a=1") {
+    std::filesystem::copy_file(
+        std::filesystem::path(QLM_SOURCE_DIR) / "tests/desktop/browser" / html, root_ / html);
+    const std::string spec = std::string("title ") + kTitle + "\nsize 320 240\npage One\ncolor " +
+                             std::to_string(Stored(kRed)) + "\nobject 25 Help 20 20 300 200 " +
+                             html + "\nobject 4 Action 0 210 320 240\nscript " + click +
+                             "\npage Two\ncolor " + std::to_string(Stored(kBlue)) + "\n";
+    StartPlayer(BuildProjectFromSpec(spec));
+  }
+  std::string BrowserLine(const std::string& html) const {
+    return "{\"event\":\"browser\",\"object\":\"Help\",\"url\":\"file://" +
+           (root_ / html).string() + "\"}";
+  }
+};
+
+TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
+  StartBrowserShow("help.html");
+  // The object opens its page as its page is shown, before that page is reported.
+  ASSERT_TRUE(player_.WaitForLine(BrowserLine("help.html"), Clock::now() + 20s)) << Diagnostics();
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  // The page's green and its blue link are drawn into the object's rectangle, scaled.
+  ASSERT_TRUE(WaitForPixel(window->x + 250 * kScale, window->y + 150 * kScale, kGreen, 30s))
+      << Diagnostics();
+  const int linkX = window->x + 70 * kScale, linkY = window->y + 50 * kScale;
+  ASSERT_TRUE(WaitForPixel(linkX, linkY, kBlue)) << Diagnostics();
+  EXPECT_TRUE(PlayerLoaded("qlm_browser.so"));
+  // Outside the object the page's own red stays.
+  EXPECT_TRUE(WaitForPixel(window->x + 10 * kScale, window->y + 10 * kScale, kRed));
+  // The wheel scrolls the page: the link goes up out of sight and comes back.
+  x_->Wheel(linkX, linkY, -2);
+  EXPECT_TRUE(WaitForPixel(linkX, linkY, kGreen)) << Diagnostics();
+  x_->Wheel(linkX, linkY, 4);
+  ASSERT_TRUE(WaitForPixel(linkX, linkY, kBlue)) << Diagnostics();
+  x_->Click(linkX, linkY);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 15s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopBrowserTest, RedirectOutOfThePresentationIsAskedAndDenied) {
+  StartBrowserShow("escape.html");
+  ASSERT_TRUE(player_.WaitForLine(BrowserLine("escape.html"), Clock::now() + 20s)) << Diagnostics();
+  // The page's script goes to /etc/passwd: the player asks; Enter denies.
+  const auto box = WaitForWindow(kClientW * kScale, kClientH * kScale, false, "QLM Player");
+  ASSERT_TRUE(box) << "no consent box appeared" << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(box->x + 2, box->y + 2, kBoxFace, 15s)) << Diagnostics();
+  x_->MoveMouse(box->x + 5, box->y + 5);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(
+      R"({"event":"blocked","what":"browse","path":"file:///etc/passwd"})", Clock::now() + 10s))
+      << Diagnostics();
+  // The object still shows the presentation's page.
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  EXPECT_TRUE(WaitForPixel(window->x + 150 * kScale, window->y + 100 * kScale, kGreen, 15s))
+      << Diagnostics();
+  for (const std::string& line : player_.Seen())
+    EXPECT_EQ(line.find("\"url\":\"file:///etc/passwd"), std::string::npos) << line;
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopBrowserTest, PrintWritesThePageToThePdfFileChosenInThePicker) {
+  StartBrowserShow("help.html", "Browser(\"Help\",\"print\")");
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(window->x + 250 * kScale, window->y + 150 * kScale, kGreen, 30s))
+      << Diagnostics();
+  x_->Click(window->x + 160 * kScale, window->y + 225 * kScale);
+  // The picker proposes the object's name in the presentation's folder; what the presentation
+  // writes there lands in its overlay.
+  const auto picker = WaitForPicker("Print to PDF");
+  ASSERT_TRUE(picker) << Diagnostics();
+  x_->PressKey(XK_Return);
+  std::string pdf;
+  const auto deadline = Clock::now() + 30s;
+  while (Clock::now() < deadline && !pdf.starts_with("%PDF")) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root_ / "home")) {
+      if (entry.path().filename() == "Help.pdf") {
+        std::ifstream in(entry.path(), std::ios::binary);
+        pdf.assign(std::istreambuf_iterator<char>(in), {});
+      }
+    }
+    std::this_thread::sleep_for(100ms);
+  }
+  EXPECT_TRUE(pdf.starts_with("%PDF")) << Diagnostics();
+  EXPECT_FALSE(std::filesystem::exists(root_ / "Help.pdf")) << "the presentation's folder changed";
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
 
 }  // namespace

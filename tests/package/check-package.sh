@@ -54,6 +54,7 @@ for size in 16 24 32 48 64 128 256; do
 done
 [ -s "$share/icons/hicolor/scalable/apps/qlmplayer.svg" ] || fail "no SVG icon"
 [ -s "$root/usr/include/qlmplayer/qlm_plugin.h" ] || fail "no plug-in header"
+[ -n "$(find "$root/usr/lib" -path '*/qlmplayer/qlm_browser.so')" ] || fail "no browser module"
 
 # Every option the programs print is in their man page.
 check_man() {

@@ -9,6 +9,7 @@
 #include "media/SpeechSession.h"
 #include "media/VideoObjects.h"
 #include "player/AnimatedGifs.h"
+#include "player/BrowserObjects.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -60,6 +61,8 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   PluginHosts plugins;
   ObjectStates states;
   AnimatedGifs gifs(player.loop, player.window->Pages(), states, {}, {});
+  BrowserHost browserHost;
+  BrowserObjects browsers(player.loop, nullptr, browserHost);
   using G = CommandGroup;
   const std::map<G, std::function<void(ScriptRunner&)>> installers = {
       {G::kObject, RegisterObjectCommands},
@@ -84,6 +87,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kSpeech, [&](ScriptRunner& r) { RegisterSpeechCommands(r, speech); }},
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
       {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
+      {G::kBrowser, [&](ScriptRunner& r) { RegisterBrowserCommands(r, browsers); }},
   };
   for (const ScriptCommand& row : CommandTable()) {
     if (row.group != G::kNoEffect && row.group != G::kExecutor) {

@@ -58,6 +58,14 @@ void JsonLinesWriter::Launch(const std::string& program, const std::string& opti
   Write(j);
 }
 
+void JsonLinesWriter::Browser(const std::string& object, const std::string& url) {
+  Json j;
+  j["event"] = "browser";
+  j["object"] = Utf8(object);
+  j["url"] = url;
+  Write(j);
+}
+
 void JsonLinesWriter::Blocked(std::string_view what, const std::string& path) {
   Json j;
   j["event"] = "blocked";

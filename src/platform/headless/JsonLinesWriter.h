@@ -27,7 +27,10 @@ class JsonLinesWriter {
   void MessageBox(const std::string& caption, const std::string& text, uint32_t style, int answer);
   void Page(const std::string& name);
   void Launch(const std::string& program, const std::string& options);
-  // Something the trust policy refused: `what` is "read", "write", "launch" or "plugin".
+  // A browser object (named in the presentation's code page) shows the address `url` (UTF-8).
+  void Browser(const std::string& object, const std::string& url);
+  // Something the trust policy refused: `what` is "read", "write", "launch", "plugin" or
+  // "browse".
   void Blocked(std::string_view what, const std::string& path);
   void State(const PlayerSnapshot& state);
   // An utterance: its text and the synthesizer's pitch (0 to 100) and rate (words a minute).

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/AsciiText.h"
 #include "platform/host/HostFiles.h"
 #include "platform/host/StaleTempFiles.h"
 
@@ -79,16 +80,6 @@ std::string Escape(std::string_view s, std::string_view special) {
   return out;
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9')
-    return c - '0';
-  if (c >= 'a' && c <= 'f')
-    return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F')
-    return c - 'A' + 10;
-  return -1;
-}
-
 std::string Unescape(std::string_view s) {
   std::string out;
   out.reserve(s.size());
@@ -107,9 +98,9 @@ std::string Unescape(std::string_view s) {
     } else if (next == 'r') {
       out += '\r';
       ++i;
-    } else if (next == 'x' && i + 3 < s.size() + 0 && HexDigit(s[i + 2]) >= 0 &&
-               HexDigit(s[i + 3]) >= 0) {
-      out += static_cast<char>(HexDigit(s[i + 2]) * 16 + HexDigit(s[i + 3]));
+    } else if (next == 'x' && i + 3 < s.size() + 0 && AsciiHexValue(s[i + 2]) >= 0 &&
+               AsciiHexValue(s[i + 3]) >= 0) {
+      out += static_cast<char>(AsciiHexValue(s[i + 2]) * 16 + AsciiHexValue(s[i + 3]));
       i += 3;
     } else {
       out += '\\';  // not an escape: the backslash stands for itself

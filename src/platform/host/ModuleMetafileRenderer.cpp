@@ -1,10 +1,7 @@
 #include "platform/host/ModuleMetafileRenderer.h"
 
-#include <dlfcn.h>
-
-#include <system_error>
-
 #include "platform/host/ChildCall.h"
+#include "platform/host/ModuleSymbol.h"
 
 #include "metafile/MetafileModule.h"
 
@@ -12,25 +9,8 @@ namespace qlm {
 
 void ModuleMetafileRenderer::Load() {
   tried_ = true;
-  for (const std::filesystem::path& folder : folders_) {
-    const std::filesystem::path path = folder / kModuleName;
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-      continue;
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    if (!module) {
-      const char* why = dlerror();
-      error_ = why ? why : path.string() + " does not load";
-      continue;
-    }
-    render_ = dlsym(module, QLM_METAFILE_RENDER_SYMBOL);
-    if (render_)
-      return;
-    error_ = path.string() + ": no " + QLM_METAFILE_RENDER_SYMBOL;
-  }
-  if (error_.empty())
-    error_ = std::string(kModuleName) + " was not found";
-  if (failed_)
+  render_ = LoadModuleSymbol(folders_, kModuleName, QLM_METAFILE_RENDER_SYMBOL, error_);
+  if (!render_ && failed_)
     failed_(error_);
 }
 

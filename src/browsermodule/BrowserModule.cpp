@@ -1,0 +1,264 @@
+// The browser module: WebKitGTK views rendered off-screen. Each view is a WebKitWebView in a
+// GtkOffscreenWindow at the object's size; the player copies the window's surface into the
+// object's rectangle when it paints, so the page is part of the frame (objects above cover it,
+// screenshots show it). GLib's work runs when the player pumps it, never on a thread of its own.
+#include "browsermodule/BrowserModule.h"
+
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+struct QlmBrowser {
+  GtkWidget* window = nullptr;
+  WebKitWebView* view = nullptr;
+  QlmBrowserCallbacks callbacks{};
+  std::string uri;
+};
+
+namespace {
+
+void Changed(QlmBrowser* browser) {
+  if (browser->callbacks.changed)
+    browser->callbacks.changed(browser->callbacks.user);
+}
+
+gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
+                        WebKitPolicyDecisionType type, gpointer data) {
+  auto* browser = static_cast<QlmBrowser*>(data);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE)
+    return FALSE;
+  WebKitNavigationAction* action = webkit_navigation_policy_decision_get_navigation_action(
+      WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  WebKitURIRequest* request = webkit_navigation_action_get_request(action);
+  const char* uri = webkit_uri_request_get_uri(request);
+  const bool allowed = uri && browser->callbacks.decide &&
+                       browser->callbacks.decide(browser->callbacks.user, uri) != 0;
+  // A new window (target="_blank") opens in this view when the address is allowed.
+  if (allowed && type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+    webkit_policy_decision_ignore(decision);
+    webkit_web_view_load_uri(browser->view, uri);
+    return TRUE;
+  }
+  if (allowed)
+    webkit_policy_decision_use(decision);
+  else
+    webkit_policy_decision_ignore(decision);
+  return TRUE;
+}
+
+gboolean OnDamage(GtkWidget*, GdkEvent*, gpointer data) {
+  Changed(static_cast<QlmBrowser*>(data));
+  return FALSE;
+}
+
+void OnNotify(GObject*, GParamSpec*, gpointer data) {
+  Changed(static_cast<QlmBrowser*>(data));
+}
+
+// No dialogs, menus or permission prompts of the engine's own: the page stays in its rectangle.
+gboolean Refuse(WebKitWebView*, gpointer, gpointer) {
+  return TRUE;
+}
+gboolean OnPermission(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
+  webkit_permission_request_deny(request);
+  return TRUE;
+}
+
+int Init() {
+  // The player's locale stays as it is: numbers in scripts and texts of the window system
+  // must not change their form when the engine comes up.
+  static const bool opened = (gtk_disable_setlocale(), gtk_init_check(nullptr, nullptr));
+  return opened ? 1 : 0;
+}
+
+WebKitSettings* LockedSettings() {
+  WebKitSettings* settings = webkit_settings_new();
+  // A file page reaches only itself: no reading other files, no universal access, no plug-ins,
+  // no developer tools, no pop-ups opened by scripts.
+  webkit_settings_set_allow_file_access_from_file_urls(settings, FALSE);
+  webkit_settings_set_allow_universal_access_from_file_urls(settings, FALSE);
+  webkit_settings_set_enable_developer_extras(settings, FALSE);
+  webkit_settings_set_javascript_can_open_windows_automatically(settings, FALSE);
+  webkit_settings_set_enable_html5_database(settings, FALSE);
+  webkit_settings_set_enable_html5_local_storage(settings, FALSE);
+  webkit_settings_set_enable_page_cache(settings, FALSE);
+  webkit_settings_set_hardware_acceleration_policy(settings,
+                                                   WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
+  return settings;
+}
+
+QlmBrowser* Create(int width, int height, const QlmBrowserCallbacks* callbacks) {
+  if (width <= 0 || height <= 0 || width > QLM_BROWSER_MAX_SIDE || height > QLM_BROWSER_MAX_SIDE)
+    return nullptr;
+  auto* browser = new QlmBrowser;
+  browser->callbacks = *callbacks;
+  // An ephemeral context: nothing a page stores (cookies, caches) outlives the player.
+  WebKitWebsiteDataManager* data = webkit_website_data_manager_new_ephemeral();
+  WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
+  g_object_unref(data);
+  WebKitSettings* settings = LockedSettings();
+  browser->view = WEBKIT_WEB_VIEW(
+      g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings", settings, nullptr));
+  g_object_unref(settings);
+  g_object_unref(context);
+  browser->window = gtk_offscreen_window_new();
+  gtk_window_set_default_size(GTK_WINDOW(browser->window), width, height);
+  gtk_widget_set_size_request(GTK_WIDGET(browser->view), width, height);
+  gtk_container_add(GTK_CONTAINER(browser->window), GTK_WIDGET(browser->view));
+  g_signal_connect(browser->view, "decide-policy", G_CALLBACK(OnDecidePolicy), browser);
+  g_signal_connect(browser->view, "notify::uri", G_CALLBACK(OnNotify), browser);
+  g_signal_connect(browser->view, "notify::title", G_CALLBACK(OnNotify), browser);
+  g_signal_connect(browser->view, "script-dialog", G_CALLBACK(Refuse), nullptr);
+  g_signal_connect(browser->view, "context-menu", G_CALLBACK(Refuse), nullptr);
+  g_signal_connect(browser->view, "print", G_CALLBACK(Refuse), nullptr);
+  g_signal_connect(browser->view, "permission-request", G_CALLBACK(OnPermission), nullptr);
+  g_signal_connect(browser->window, "damage-event", G_CALLBACK(OnDamage), browser);
+  gtk_widget_show_all(browser->window);
+  return browser;
+}
+
+void Destroy(QlmBrowser* browser) {
+  if (!browser)
+    return;
+  g_signal_handlers_disconnect_by_data(browser->view, browser);
+  g_signal_handlers_disconnect_by_data(browser->window, browser);
+  gtk_widget_destroy(browser->window);
+  delete browser;
+}
+
+void Load(QlmBrowser* browser, const char* url) {
+  webkit_web_view_load_uri(browser->view, url);
+}
+void Back(QlmBrowser* browser) {
+  webkit_web_view_go_back(browser->view);
+}
+void Forward(QlmBrowser* browser) {
+  webkit_web_view_go_forward(browser->view);
+}
+void Reload(QlmBrowser* browser) {
+  webkit_web_view_reload(browser->view);
+}
+void Stop(QlmBrowser* browser) {
+  webkit_web_view_stop_loading(browser->view);
+}
+
+int PrintPdf(QlmBrowser* browser, const char* path) {
+  GError* error = nullptr;
+  gchar* uri = g_filename_to_uri(path, nullptr, &error);
+  if (!uri) {
+    g_clear_error(&error);
+    return 0;
+  }
+  GtkPrintSettings* settings = gtk_print_settings_new();
+  gtk_print_settings_set_printer(settings, "Print to File");
+  gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+  gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
+  g_free(uri);
+  WebKitPrintOperation* operation = webkit_print_operation_new(browser->view);
+  webkit_print_operation_set_print_settings(operation, settings);
+  g_object_unref(settings);
+  // The operation keeps itself alive until it finished; drop our reference then.
+  g_signal_connect(operation, "finished",
+                   G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) { g_object_unref(op); }),
+                   nullptr);
+  webkit_print_operation_print(operation);
+  return 1;
+}
+
+void Resize(QlmBrowser* browser, int width, int height) {
+  if (width <= 0 || height <= 0 || width > QLM_BROWSER_MAX_SIDE || height > QLM_BROWSER_MAX_SIDE)
+    return;
+  gtk_widget_set_size_request(GTK_WIDGET(browser->view), width, height);
+  gtk_window_resize(GTK_WINDOW(browser->window), width, height);
+}
+
+int Snapshot(QlmBrowser* browser, uint32_t* argb, int width, int height) {
+  cairo_surface_t* surface =
+      gtk_offscreen_window_get_surface(GTK_OFFSCREEN_WINDOW(browser->window));
+  if (!surface)
+    return 0;
+  cairo_surface_t* target = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(argb), CAIRO_FORMAT_ARGB32, width, height,
+      width * static_cast<int>(sizeof(uint32_t)));
+  cairo_t* cr = cairo_create(target);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_paint(cr);
+  cairo_set_source_surface(cr, surface, 0, 0);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_flush(target);
+  cairo_surface_destroy(target);
+  return 1;
+}
+
+// Input goes to the view as the events a window system would deliver to it: an event of
+// `type` for the view's window from the pointer, to be filled in and sent with Send.
+GdkEvent* NewEvent(QlmBrowser* browser, GdkEventType type) {
+  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(browser->view));
+  if (!window)
+    return nullptr;
+  GdkEvent* event = gdk_event_new(type);
+  event->any.window = GDK_WINDOW(g_object_ref(window));
+  event->any.send_event = TRUE;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+  gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+  return event;
+}
+
+void Send(QlmBrowser* browser, GdkEvent* event) {
+  gtk_widget_event(GTK_WIDGET(browser->view), event);
+  gdk_event_free(event);
+}
+
+void SendButton(QlmBrowser* browser, GdkEventType type, int x, int y) {
+  GdkEvent* event = NewEvent(browser, type);
+  if (!event)
+    return;
+  event->button.time = GDK_CURRENT_TIME;
+  event->button.x = x;
+  event->button.y = y;
+  event->button.button = 1;
+  event->button.state = type == GDK_BUTTON_RELEASE ? GDK_BUTTON1_MASK : 0;
+  Send(browser, event);
+}
+
+void Click(QlmBrowser* browser, int x, int y) {
+  SendButton(browser, GDK_BUTTON_PRESS, x, y);
+  SendButton(browser, GDK_BUTTON_RELEASE, x, y);
+}
+
+void Scroll(QlmBrowser* browser, int x, int y, int lines) {
+  GdkEvent* event = lines != 0 ? NewEvent(browser, GDK_SCROLL) : nullptr;
+  if (!event)
+    return;
+  event->scroll.time = GDK_CURRENT_TIME;
+  event->scroll.x = x;
+  event->scroll.y = y;
+  event->scroll.direction = GDK_SCROLL_SMOOTH;
+  event->scroll.delta_y = lines;
+  Send(browser, event);
+}
+
+const char* Uri(QlmBrowser* browser) {
+  const char* uri = webkit_web_view_get_uri(browser->view);
+  browser->uri = uri ? uri : "";
+  return browser->uri.c_str();
+}
+
+void Pump(int iterations) {
+  for (int i = 0; i < iterations && g_main_context_iteration(nullptr, FALSE); ++i) {
+  }
+}
+
+constexpr QlmBrowserApi kApi = {Init,     Create, Destroy,  Load,  Back,   Forward, Reload, Stop,
+                                PrintPdf, Resize, Snapshot, Click, Scroll, Uri,     Pump};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const QlmBrowserApi* qlm_browser_api(void) {
+  return &kApi;
+}

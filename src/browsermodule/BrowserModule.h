@@ -1,0 +1,60 @@
+#pragma once
+
+// The C interface of the browser module (qlm_browser.so), which the player loads the first time
+// a page shows a web-browser object, so that presentations without one start without GTK and
+// the web engine. One table of functions, found by its symbol; every call comes from the
+// player's thread.
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+typedef struct QlmBrowser QlmBrowser;
+
+typedef struct QlmBrowserCallbacks {
+  void* user;
+  // The page asks to go to `url` (a link, a form, a script, a redirect, a frame): 1 lets the
+  // engine load it, 0 drops it. Addresses the player itself hands to load() come here too.
+  int (*decide)(void* user, const char* url);
+  // What the view shows changed: a new picture, address or title.
+  void (*changed)(void* user);
+} QlmBrowserCallbacks;
+
+typedef struct QlmBrowserApi {
+  // Opens the display; 0 when there is none (nothing else may be called then).
+  int (*init)(void);
+  // A view of width x height pixels; null when it cannot be made. `callbacks` is copied.
+  QlmBrowser* (*create)(int width, int height, const QlmBrowserCallbacks* callbacks);
+  void (*destroy)(QlmBrowser* view);
+  void (*load)(QlmBrowser* view, const char* url);
+  void (*back)(QlmBrowser* view);
+  void (*forward)(QlmBrowser* view);
+  void (*reload)(QlmBrowser* view);
+  void (*stop)(QlmBrowser* view);
+  // Prints the page to the PDF file `path` (a host path) without asking; 0 when it cannot
+  // start. The file is written while pump() runs.
+  int (*print_pdf)(QlmBrowser* view, const char* path);
+  void (*resize)(QlmBrowser* view, int width, int height);
+  // Copies the view into `argb` (width x height premultiplied 0xAARRGGBB, rows from the top);
+  // 1 when a picture was copied, 0 when the view has none yet.
+  int (*snapshot)(QlmBrowser* view, uint32_t* argb, int width, int height);
+  // A click of the left button and a wheel turn (lines; positive: down) at (x, y) in the view.
+  void (*click)(QlmBrowser* view, int x, int y);
+  void (*scroll)(QlmBrowser* view, int x, int y, int lines);
+  // The address shown now (UTF-8; valid until the next call into the module).
+  const char* (*uri)(QlmBrowser* view);
+  // Runs at most `iterations` pieces of pending work of the engine without waiting.
+  void (*pump)(int iterations);
+} QlmBrowserApi;
+
+const QlmBrowserApi* qlm_browser_api(void);
+typedef const QlmBrowserApi* (*QlmBrowserApiEntry)(void);
+
+#define QLM_BROWSER_API_SYMBOL "qlm_browser_api"
+#define QLM_BROWSER_MAX_SIDE 8192
+
+#ifdef __cplusplus
+}
+#endif

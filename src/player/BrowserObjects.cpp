@@ -1,0 +1,249 @@
+#include "player/BrowserObjects.h"
+
+#include <algorithm>
+
+#include "document/ObjectFields.h"
+#include "platform/AsciiText.h"
+#include "platform/EventLoop.h"
+#include "player/BrowserAddress.h"
+
+namespace qlm {
+
+struct BrowserObjects::View {
+  uint64_t serial = 0;
+  const ObjectRecord* object = nullptr;
+  // The engine's view; null when there is no engine (or it could not make one).
+  std::unique_ptr<BrowserView> engine;
+  // Without an engine: the addresses gone to, in order, and the one shown.
+  std::vector<std::string> history;
+  size_t current = 0;
+  // Addresses the user let through once, until the engine asked for them.
+  std::multiset<std::string> granted;
+  // The engine's last picture and whether the page changed since.
+  ArgbImage picture;
+  bool hasPicture = false;
+  bool stale = true;
+  std::string shown;
+};
+
+BrowserObjects::BrowserObjects(EventLoop& loop, BrowserEngine* engine, BrowserHost& host)
+    : loop_(loop), engine_(engine), host_(host) {}
+
+BrowserObjects::~BrowserObjects() {
+  Clear();
+}
+
+void BrowserObjects::Clear() {
+  views_.clear();
+  UpdatePumping();
+}
+
+void BrowserObjects::Rebind(const std::vector<const ObjectRecord*>& records,
+                            std::vector<ObjectRecord>& objects, const std::vector<size_t>& from) {
+  std::map<const ObjectRecord*, std::unique_ptr<View>> moved;
+  for (size_t j = 0; j < objects.size() && j < from.size(); ++j) {
+    if (from[j] >= records.size())
+      continue;
+    const auto it = views_.find(records[from[j]]);
+    if (it == views_.end())
+      continue;
+    it->second->object = &objects[j];
+    moved.emplace(&objects[j], std::move(it->second));
+    views_.erase(it);
+  }
+  // Views of objects of this list that were removed close; those of other pages stay.
+  for (const ObjectRecord* record : records)
+    views_.erase(record);
+  views_.merge(moved);
+  UpdatePumping();
+}
+
+BrowserObjects::View* BrowserObjects::Find(const ObjectRecord& object) {
+  const auto it = views_.find(&object);
+  return it == views_.end() ? nullptr : it->second.get();
+}
+
+void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
+  std::erase_if(views_, [&](const auto& entry) {
+    return std::find(shown.begin(), shown.end(), entry.first) == shown.end();
+  });
+  for (ObjectRecord* object : shown) {
+    if (object->typeCode != kObjBrowser || views_.contains(object))
+      continue;
+    auto view = std::make_unique<View>();
+    View& v = *view;
+    v.serial = nextSerial_++;
+    v.object = object;
+    views_.emplace(object, std::move(view));
+    if (engine_) {
+      const uint64_t serial = v.serial;
+      BrowserView::Events events;
+      // The engine calls back while it runs its work; the view may be gone by then.
+      const auto bySerial = [this](uint64_t s) -> View* {
+        for (auto& [key, candidate] : views_) {
+          if (candidate->serial == s)
+            return candidate.get();
+        }
+        return nullptr;
+      };
+      events.decide = [this, serial, bySerial](const std::string& url) {
+        View* target = bySerial(serial);
+        return target && Decide(*target, url);
+      };
+      events.changed = [this, serial, bySerial] {
+        View* target = bySerial(serial);
+        if (!target || !target->engine)
+          return;
+        target->stale = true;
+        ShowAddress(*target, target->engine->Address());
+        host_.Repaint(*target->object);
+      };
+      v.engine = engine_->Create(object->rect.Width(), object->rect.Height(), std::move(events));
+    }
+    Open(v, *object, host_.AddressOf(BrowserAddressText(*object)));
+  }
+  UpdatePumping();
+}
+
+void BrowserObjects::UpdatePumping() {
+  const bool engineViews = std::any_of(views_.begin(), views_.end(), [](const auto& entry) {
+    return entry.second->engine != nullptr;
+  });
+  if (engineViews && pumpSource_ == 0) {
+    pumpSource_ = loop_.AddSource([this] { engine_->Pump(); });
+  } else if (!engineViews && pumpSource_ != 0) {
+    loop_.RemoveSource(pumpSource_);
+    pumpSource_ = 0;
+  }
+}
+
+void BrowserObjects::Open(View& view, const ObjectRecord& /*object*/, const std::string& url) {
+  if (url.empty())
+    return;
+  if (view.engine) {
+    // The engine asks the policy before it loads.
+    view.engine->Open(url);
+    return;
+  }
+  if (!Decide(view, url))
+    return;
+  if (!view.history.empty())
+    view.history.resize(view.current + 1);
+  view.history.push_back(url);
+  view.current = view.history.size() - 1;
+  ShowAddress(view, url);
+}
+
+bool BrowserObjects::Decide(View& view, const std::string& url) {
+  host_.AboutToOpen(url);
+  if (IsPresentationLink(url)) {
+    host_.FollowLink(url);
+    return false;
+  }
+  if (IsSelfContainedAddress(url) || host_.InReach(url))
+    return true;
+  if (const auto it = view.granted.find(url); it != view.granted.end()) {
+    view.granted.erase(it);
+    return true;
+  }
+  host_.AskConsent(view.serial, url);
+  return false;
+}
+
+void BrowserObjects::Answer(uint64_t serial, const std::string& url, bool granted) {
+  for (auto& [object, view] : views_) {
+    if (view->serial != serial)
+      continue;
+    if (granted) {
+      view->granted.insert(url);
+      Open(*view, *object, url);
+    }
+    return;
+  }
+}
+
+void BrowserObjects::ShowAddress(View& view, const std::string& url) {
+  if (url == view.shown)
+    return;
+  view.shown = url;
+  host_.Shown(*view.object, url);
+  host_.Repaint(*view.object);
+}
+
+bool BrowserObjects::Act(ObjectRecord& object, const std::string& action) {
+  View* view = Find(object);
+  if (!view)
+    return false;
+  const std::string keyword = AsciiLower(action);
+  BrowserView* engine = view->engine.get();
+  // Without an engine the list of addresses stands in for the engine's history.
+  const auto step = [&](int direction) {
+    if (engine) {
+      direction < 0 ? engine->Back() : engine->Forward();
+      return;
+    }
+    if (view->history.empty() || (direction < 0 && view->current == 0) ||
+        (direction > 0 && view->current + 1 >= view->history.size()))
+      return;
+    view->current += direction;
+    host_.AboutToOpen(view->history[view->current]);
+    ShowAddress(*view, view->history[view->current]);
+  };
+  if (keyword == "back") {
+    step(-1);
+  } else if (keyword == "forward") {
+    step(1);
+  } else if (keyword == "refresh") {
+    if (engine)
+      engine->Reload();
+    else if (!view->history.empty())
+      host_.AboutToOpen(view->history[view->current]);
+  } else if (keyword == "stop") {
+    if (engine)
+      engine->Stop();
+  } else if (keyword == "print") {
+    // Only a rendered page can be printed.
+    if (engine) {
+      if (const std::optional<std::string> file = host_.PrintFile(object))
+        engine->PrintToPdf(*file);
+    }
+  } else if (keyword == "openfile") {
+    if (const std::optional<std::string> file = host_.ChooseFile())
+      Open(*view, object, host_.AddressOf(*file));
+  } else {
+    Open(*view, object, host_.AddressOf(action));
+  }
+  return true;
+}
+
+void BrowserObjects::Click(const ObjectRecord& object, int x, int y) {
+  if (View* view = Find(object); view && view->engine)
+    view->engine->Click(x, y);
+}
+
+void BrowserObjects::Scroll(const ObjectRecord& object, int x, int y, int lines) {
+  if (View* view = Find(object); view && view->engine)
+    view->engine->Scroll(x, y, lines);
+}
+
+const ArgbImage* BrowserObjects::Picture(const ObjectRecord& object, int width, int height) {
+  View* view = Find(object);
+  if (!view || !view->engine || width <= 0 || height <= 0)
+    return nullptr;
+  if (view->picture.width != width || view->picture.height != height) {
+    view->engine->Resize(width, height);
+    view->stale = true;
+  }
+  if (view->stale) {
+    view->hasPicture = view->engine->Snapshot(view->picture);
+    view->stale = false;
+  }
+  return view->hasPicture ? &view->picture : nullptr;
+}
+
+std::string BrowserObjects::Address(const ObjectRecord& object) const {
+  const auto it = views_.find(&object);
+  return it == views_.end() ? std::string() : it->second->shown;
+}
+
+}  // namespace qlm
