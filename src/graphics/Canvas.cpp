@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "graphics/Font.h"
+#include "graphics/PixelRows.h"
 #include "graphics/TurnedExtent.h"
 #include "graphics/Utf8.h"
 
@@ -86,8 +88,7 @@ void Canvas::EndCairo(const IntRect& bounds) {
   const IntRect r = bounds.Intersect(clip_);
   for (int32_t y = r.top; y < r.bottom; ++y) {
     uint32_t* p = target_.Row(y - origin_.y) + (r.left - origin_.x);
-    for (int32_t x = 0; x < r.Width(); ++x)
-      p[x] &= 0xFFFFFF;
+    PixelRows::CopyOpaque(p, static_cast<size_t>(r.Width()), p);
   }
 }
 
@@ -307,13 +308,6 @@ void Canvas::FocusRect(const IntRect& rect) {
   }
 }
 
-void Canvas::BlendPixel(uint32_t* p, uint32_t rgb, int a) {
-  const uint32_t d = *p;
-  const uint32_t rb = ((rgb & 0xFF00FF) * a + (d & 0xFF00FF) * (256 - a)) >> 8;
-  const uint32_t g = ((rgb & 0x00FF00) * a + (d & 0x00FF00) * (256 - a)) >> 8;
-  *p = (rb & 0xFF00FF) | (g & 0x00FF00);
-}
-
 void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dstRect) {
   const IntRect dst = ClampRect(dstRect);
   const IntRect area = dst.Intersect(clip_);
@@ -321,23 +315,22 @@ void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst
     return;
   const int64_t dw = dst.Width(), dh = dst.Height();
   const bool same = dw == w && dh == h;
-  std::vector<int32_t> columns;
+  const size_t count = static_cast<size_t>(area.Width());
   if (!same) {
-    columns.resize(static_cast<size_t>(area.Width()));
-    for (size_t i = 0; i < columns.size(); ++i)
-      columns[i] = static_cast<int32_t>((area.left - dst.left + static_cast<int64_t>(i)) * w / dw);
+    columns_.resize(count);
+    for (size_t i = 0; i < count; ++i)
+      columns_[i] =
+          static_cast<uint32_t>((area.left - dst.left + static_cast<int64_t>(i)) * w / dw);
   }
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const int64_t sy = same ? y - dst.top : (y - dst.top) * int64_t{h} / dh;
     const uint32_t* from = pixels + sy * w;
     uint32_t* to = target_.Row(y - origin_.y) + (area.left - origin_.x);
     if (same) {
-      from += area.left - dst.left;
-      for (int32_t i = 0; i < area.Width(); ++i)
-        to[i] = from[i] & 0x00FFFFFF;
+      PixelRows::CopyOpaque(from + (area.left - dst.left), count, to);
     } else {
-      for (size_t i = 0; i < columns.size(); ++i)
-        to[i] = from[columns[i]] & 0x00FFFFFF;
+      for (size_t i = 0; i < count; ++i)
+        to[i] = from[columns_[i]] & 0x00FFFFFF;
     }
   }
 }
@@ -357,61 +350,88 @@ void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const Image
   const Image24* mask = o.mask && !o.mask->Empty() ? o.mask : nullptr;
   const size_t maskAvailable = mask ? mask->pixels.size() / 3 : 0;
 
-  // Source column of every destination column in the clipped area.
-  std::vector<uint32_t> columns(static_cast<size_t>(area.Width()));
-  std::vector<uint32_t> maskColumns(mask ? columns.size() : 0);
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const uint64_t dx = static_cast<uint64_t>(area.left - dst.left) + i;
-    columns[i] = static_cast<uint32_t>(dx * sw / dw);
-    if (mask)
-      maskColumns[i] = static_cast<uint32_t>(dx * mask->width / dw);
-  }
+  // Source column of every destination column in the clipped area (never decreasing); an
+  // unscaled row reads one run of source pixels.
+  const size_t count = static_cast<size_t>(area.Width());
+  const uint64_t firstDx = static_cast<uint64_t>(area.left - dst.left);
+  const bool unscaledRow = sw == dw;
+  columns_.resize(count);
+  for (size_t i = 0; i < count; ++i)
+    columns_[i] = static_cast<uint32_t>((firstDx + i) * sw / dw);
+  maskColumns_.resize(mask ? count : 0);
+  for (size_t i = 0; i < maskColumns_.size(); ++i)
+    maskColumns_[i] = static_cast<uint32_t>((firstDx + i) * mask->width / dw);
   const bool keyed = o.keyColor.has_value();
-  const uint8_t keyR = static_cast<uint8_t>(o.keyColor.value_or(0));
-  const uint8_t keyG = static_cast<uint8_t>(o.keyColor.value_or(0) >> 8);
-  const uint8_t keyB = static_cast<uint8_t>(o.keyColor.value_or(0) >> 16);
+  const uint32_t key = Surface::FromColorRef(o.keyColor.value_or(0) & 0xFFFFFF);
+  // Opaque pixels without key or mask are converted straight into the target.
+  const bool copies = !mask && !keyed && alpha >= 256;
+  row_.resize(copies ? 0 : count);
+  alphas_.resize(keyed || mask ? count : 0);
 
+  uint64_t convertedRow = UINT64_MAX;
+  const uint32_t* converted = nullptr;
+  size_t drawn = 0;
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const uint64_t dy = static_cast<uint64_t>(y - dst.top);
     const uint64_t sy = dy * sh / dh;
     const size_t rowStart = static_cast<size_t>(sy * sw);
     if (rowStart >= available)
       break;
-    const uint8_t* srcRow = image.pixels.data() + rowStart * 3;
-    const size_t rowAvailable = std::min<size_t>(sw, available - rowStart);
-    size_t maskRowStart = 0;
-    if (mask)
-      maskRowStart = static_cast<size_t>(dy * mask->height / dh) * mask->width;
     uint32_t* out = target_.Row(y - origin_.y) + (area.left - origin_.x);
-    for (size_t i = 0; i < columns.size(); ++i) {
-      const uint32_t sx = columns[i];
-      if (sx >= rowAvailable)
+    if (sy == convertedRow && copies) {
+      std::memcpy(out, converted, drawn * sizeof(uint32_t));
+      continue;
+    }
+    // The source row as pixels, once for all the destination rows that show it. A row the
+    // image lacks bytes for ends early: columns past its end are left out.
+    if (sy != convertedRow) {
+      const uint8_t* srcRow = image.pixels.data() + rowStart * 3;
+      const size_t rowAvailable = std::min<size_t>(sw, available - rowStart);
+      drawn = rowAvailable >= sw
+                  ? count
+                  : static_cast<size_t>(
+                        std::lower_bound(columns_.begin(), columns_.end(), rowAvailable) -
+                        columns_.begin());
+      uint32_t* to = copies ? out : row_.data();
+      if (unscaledRow)
+        PixelRows::FromBgr(srcRow + size_t{columns_[0]} * 3, drawn, to);
+      else
+        PixelRows::GatherBgr(srcRow, image.pixels.size() - rowStart * 3, columns_.data(), drawn,
+                             to);
+      convertedRow = sy;
+      converted = to;
+      if (copies)
         continue;
-      const uint8_t* s = srcRow + size_t{sx} * 3;
-      if (keyed && s[0] == keyB && s[1] == keyG && s[2] == keyR)
-        continue;
-      int a = alpha;
-      if (mask) {
-        const size_t m = maskRowStart + maskColumns[i];
+    }
+    if (!mask && !keyed) {
+      PixelRows::Blend(row_.data(), drawn, alpha, out);
+      continue;
+    }
+    if (!mask && alpha >= 256) {
+      PixelRows::CopyUnlessKey(row_.data(), drawn, key, out);
+      continue;
+    }
+    // Each pixel's own alpha: left out when keyed, scaled by the mask's coverage.
+    const size_t maskRowStart =
+        mask ? static_cast<size_t>(dy * mask->height / dh) * mask->width : 0;
+    for (size_t i = 0; i < drawn; ++i) {
+      int a = keyed && row_[i] == key ? 0 : alpha;
+      if (mask && a != 0) {
+        const size_t m = maskRowStart + maskColumns_[i];
         if (m < maskAvailable) {
           const uint8_t* mp = mask->pixels.data() + m * 3;
           const int coverage = 255 - (mp[0] + mp[1] + mp[2]) / 3;
           a = a * (coverage + (coverage >> 7)) >> 8;
         }
-        if (a == 0)
-          continue;
       }
-      const uint32_t rgb = (uint32_t{s[2]} << 16) | (uint32_t{s[1]} << 8) | s[0];
-      if (a >= 256)
-        out[i] = rgb;
-      else
-        BlendPixel(&out[i], rgb, a);
+      alphas_[i] = static_cast<uint16_t>(a);
     }
+    PixelRows::BlendEach(row_.data(), alphas_.data(), drawn, out);
   }
 }
 
-// The picture becomes a cairo surface on each call: views are drawn on repaints only, and the
-// stored bytes stay the one copy the object keeps.
+// The picture is converted into the canvas's scratch pixels on each call: views are drawn on
+// repaints only, and the stored bytes stay the one copy the object keeps.
 void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, double opacityIn) {
   const double opacity = std::isnan(opacityIn) ? 1.0 : std::clamp(opacityIn, 0.0, 1.0);
   const bool finite = std::isfinite(p.centreX) && std::isfinite(p.centreY) &&
@@ -431,23 +451,27 @@ void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, doub
     return;
   const int w = static_cast<int>(std::min<uint32_t>(image.width, kCoordLimit));
   const int h = static_cast<int>(std::min<uint32_t>(image.height, kCoordLimit));
-  cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  // cairo takes image sides up to 32767 pixels.
+  if (w > 32767 || h > 32767)
+    return;
+  // Pixels the image lacks bytes for are black.
+  const size_t pixelCount = static_cast<size_t>(w) * static_cast<size_t>(h);
+  placed_.assign(pixelCount, 0);
+  const size_t available = image.pixels.size() / 3;
+  for (int y = 0; y < h; ++y) {
+    const size_t start = static_cast<size_t>(y) * image.width;
+    if (start >= available)
+      break;
+    PixelRows::FromBgr(image.pixels.data() + start * 3,
+                       std::min<size_t>(static_cast<size_t>(w), available - start),
+                       placed_.data() + static_cast<size_t>(y) * static_cast<size_t>(w));
+  }
+  cairo_surface_t* picture = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(placed_.data()), CAIRO_FORMAT_RGB24, w, h, w * 4);
   if (cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(picture);
     return;
   }
-  unsigned char* data = cairo_image_surface_get_data(picture);
-  const int stride = cairo_image_surface_get_stride(picture);
-  const size_t available = image.pixels.size() / 3;
-  for (int y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < w; ++x) {
-      const size_t i = static_cast<size_t>(y) * image.width + static_cast<size_t>(x);
-      const uint8_t* px = i < available ? image.pixels.data() + i * 3 : nullptr;
-      row[x] = px ? (uint32_t{px[2]} << 16) | (uint32_t{px[1]} << 8) | px[0] : 0;
-    }
-  }
-  cairo_surface_mark_dirty(picture);
   cairo_t* cr = Cairo();
   if (!cr) {
     cairo_surface_destroy(picture);

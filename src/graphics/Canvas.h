@@ -4,6 +4,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
@@ -113,7 +114,6 @@ class Canvas {
   void SetSource(uint32_t color);
   // The clip in surface pixels.
   IntRect SurfaceClip() const { return clip_.Offset(-origin_.x, -origin_.y); }
-  void BlendPixel(uint32_t* p, uint32_t rgb, int alpha256);
 
   Surface& target_;
   IntPoint origin_;
@@ -121,6 +121,11 @@ class Canvas {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   bool cairoClipStale_ = true;
+  // Scratch rows of the image blits, kept for the canvas's life so that blits do not allocate.
+  std::vector<uint32_t> columns_, maskColumns_, row_;
+  std::vector<uint16_t> alphas_;
+  // The picture of DrawImagePlaced as cairo reads it.
+  std::vector<uint32_t> placed_;
 };
 
 }  // namespace qlm
