@@ -18,6 +18,23 @@
 namespace qlm {
 namespace {
 
+// out[i] = (first + i) * from / to for i < count, by steps instead of divisions.
+void StretchColumns(uint64_t first, uint64_t from, uint64_t to, size_t count,
+                    std::vector<uint32_t>& out) {
+  out.resize(count);
+  uint64_t q = first * from / to, r = first * from % to;
+  const uint64_t stepQ = from / to, stepR = from % to;
+  for (size_t i = 0; i < count; ++i) {
+    out[i] = static_cast<uint32_t>(q);
+    q += stepQ;
+    r += stepR;
+    if (r >= to) {
+      ++q;
+      r -= to;
+    }
+  }
+}
+
 // Drawing coordinates are kept well inside 32 bits so that sums and widths cannot overflow.
 constexpr int32_t kCoordLimit = 1 << 28;
 
@@ -317,10 +334,8 @@ void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst
   const bool same = dw == w && dh == h;
   const size_t count = static_cast<size_t>(area.Width());
   if (!same) {
-    columns_.resize(count);
-    for (size_t i = 0; i < count; ++i)
-      columns_[i] =
-          static_cast<uint32_t>((area.left - dst.left + static_cast<int64_t>(i)) * w / dw);
+    StretchColumns(static_cast<uint64_t>(area.left - dst.left), static_cast<uint64_t>(w),
+                   static_cast<uint64_t>(dw), count, columns_);
   }
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const int64_t sy = same ? y - dst.top : (y - dst.top) * int64_t{h} / dh;
@@ -355,12 +370,9 @@ void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const Image
   const size_t count = static_cast<size_t>(area.Width());
   const uint64_t firstDx = static_cast<uint64_t>(area.left - dst.left);
   const bool unscaledRow = sw == dw;
-  columns_.resize(count);
-  for (size_t i = 0; i < count; ++i)
-    columns_[i] = static_cast<uint32_t>((firstDx + i) * sw / dw);
-  maskColumns_.resize(mask ? count : 0);
-  for (size_t i = 0; i < maskColumns_.size(); ++i)
-    maskColumns_[i] = static_cast<uint32_t>((firstDx + i) * mask->width / dw);
+  StretchColumns(firstDx, sw, dw, count, columns_);
+  if (mask)
+    StretchColumns(firstDx, mask->width, dw, count, maskColumns_);
   const bool keyed = o.keyColor.has_value();
   const uint32_t key = Surface::FromColorRef(o.keyColor.value_or(0) & 0xFFFFFF);
   // Opaque pixels without key or mask are converted straight into the target.
@@ -368,6 +380,27 @@ void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const Image
   row_.resize(copies ? 0 : count);
   alphas_.resize(keyed || mask ? count : 0);
 
+  // The source rows are fetched from memory ahead, all at once: small pictures spread over
+  // memory otherwise wait for each row in turn.
+  if (!unscaledRow && count > 0) {
+    const size_t firstByte = size_t{columns_[0]} * 3, lastByte = size_t{columns_[count - 1]} * 3;
+    uint64_t previous = UINT64_MAX;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+      const uint64_t sy = static_cast<uint64_t>(y - dst.top) * sh / dh;
+      if (sy == previous)
+        continue;
+      previous = sy;
+      const size_t rowStart = static_cast<size_t>(sy * sw) * 3;
+      if (rowStart + lastByte + 3 > image.pixels.size())
+        break;
+      const uintptr_t from =
+          reinterpret_cast<uintptr_t>(image.pixels.data() + rowStart + firstByte);
+      const uintptr_t to =
+          reinterpret_cast<uintptr_t>(image.pixels.data() + rowStart + lastByte + 2);
+      for (uintptr_t line = from & ~uintptr_t{63}; line <= to; line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+    }
+  }
   uint64_t convertedRow = UINT64_MAX;
   const uint32_t* converted = nullptr;
   size_t drawn = 0;
@@ -555,16 +588,34 @@ void Canvas::DrawText(const Font& font, std::string_view utf8, int x, int top, u
     return;
   const std::string text = SanitizeUtf8(utf8);
   const int baseline = top + m.ascent;
-  cairo_glyph_t* glyphs = nullptr;
-  int count = 0;
-  if (cairo_scaled_font_text_to_glyphs(font.Scaled(), x, baseline, text.data(),
-                                       static_cast<int>(text.size()), &glyphs, &count, nullptr,
-                                       nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
-    cairo_set_scaled_font(cr, font.Scaled());
-    SetSource(color);
-    cairo_show_glyphs(cr, glyphs, count);
-    cairo_glyph_free(glyphs);
+  if (font.PlaceGlyphs(text, x, baseline, placedGlyphs_)) {
+    // Glyphs whose ink lies wholly outside the clip change no pixel it holds: they are left out,
+    // so that a long text in a small box costs what the box shows. The margin covers the
+    // smoothed edge around the ink.
+    constexpr double kInkMargin = 3;
+    glyphs_.clear();
+    for (const PlacedGlyph& g : placedGlyphs_) {
+      if (g.inkRight + kInkMargin >= clip_.left && g.inkLeft - kInkMargin <= clip_.right)
+        glyphs_.push_back({g.index, g.x, g.y});
+    }
+    if (!glyphs_.empty()) {
+      cairo_set_scaled_font(cr, font.Scaled());
+      SetSource(color);
+      cairo_show_glyphs(cr, glyphs_.data(), static_cast<int>(glyphs_.size()));
+    }
     EndCairo({x - m.height, top - m.height, x + width + m.height, top + 2 * m.height});
+  } else {
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    if (cairo_scaled_font_text_to_glyphs(font.Scaled(), x, baseline, text.data(),
+                                         static_cast<int>(text.size()), &glyphs, &count, nullptr,
+                                         nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
+      cairo_set_scaled_font(cr, font.Scaled());
+      SetSource(color);
+      cairo_show_glyphs(cr, glyphs, count);
+      cairo_glyph_free(glyphs);
+      EndCairo({x - m.height, top - m.height, x + width + m.height, top + 2 * m.height});
+    }
   }
   if (font.Spec().underline) {
     const int y = baseline + m.underlinePosition - m.underlineThickness / 2;

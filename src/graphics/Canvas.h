@@ -1,23 +1,21 @@
 #pragma once
 
+#include <cairo.h>
+
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
 
+#include "graphics/Font.h"
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
 #include "graphics/ImagePlacement.h"
 #include "graphics/MetafileRenderer.h"
 #include "graphics/Surface.h"
 
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
-
 namespace qlm {
-
-class Font;
 
 // How a stored image is put on the canvas.
 struct ImageDrawOptions {
@@ -126,6 +124,9 @@ class Canvas {
   std::vector<uint16_t> alphas_;
   // The picture of DrawImagePlaced as cairo reads it.
   std::vector<uint32_t> placed_;
+  // The glyphs of DrawText.
+  std::vector<PlacedGlyph> placedGlyphs_;
+  std::vector<cairo_glyph_t> glyphs_;
 };
 
 }  // namespace qlm
