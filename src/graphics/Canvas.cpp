@@ -565,6 +565,33 @@ void Canvas::TileImage(const Image24& image, const IntRect& areaRect) {
     return;
   const int32_t w = static_cast<int32_t>(std::min<uint32_t>(image.width, kCoordLimit));
   const int32_t h = static_cast<int32_t>(std::min<uint32_t>(image.height, kCoordLimit));
+  // A picture with all its pixels, whose tiles stay inside the coordinate range: each row is
+  // converted once and repeated along the visible span.
+  const bool complete = image.width <= uint32_t{kCoordLimit} &&
+                        image.height <= uint32_t{kCoordLimit} &&
+                        image.pixels.size() / 3 >= uint64_t{image.width} * image.height;
+  if (complete && int64_t{visible.right} + w <= kCoordLimit &&
+      int64_t{visible.bottom} + h <= kCoordLimit) {
+    row_.resize(static_cast<size_t>(w));
+    const size_t count = static_cast<size_t>(visible.Width());
+    const size_t startColumn = static_cast<size_t>((visible.left - area.left) % w);
+    int64_t converted = -1;
+    for (int32_t y = visible.top; y < visible.bottom; ++y) {
+      const int64_t sy = (int64_t{y} - area.top) % h;
+      if (sy != converted) {
+        PixelRows::FromBgr(image.pixels.data() + static_cast<size_t>(sy) * image.width * 3,
+                           row_.size(), row_.data());
+        converted = sy;
+      }
+      uint32_t* out = target_.Row(y - origin_.y) + (visible.left - origin_.x);
+      for (size_t done = 0, column = startColumn; done < count; column = 0) {
+        const size_t n = std::min(count - done, row_.size() - column);
+        std::memcpy(out + done, row_.data() + column, n * sizeof(uint32_t));
+        done += n;
+      }
+    }
+    return;
+  }
   ClipScope scope(*this, area);
   // Only the tiles that meet the visible part are drawn.
   const int32_t firstX = area.left + (visible.left - area.left) / w * w;

@@ -126,17 +126,22 @@ TEST(ImageBlitTest, StretchesKeysBlendsAndMasksAsThePerPixelModel) {
 }
 
 TEST(ImageBlitTest, TilesMatchSingleDrawsAndPixelBlocksStretchLikeImages) {
-  // Tiles: the same as drawing each copy on its own, for a complete and a partial tile.
+  // Tiles: the same as drawing each copy on its own, for a complete and a partial tile, seen
+  // whole and through a clip that starts inside a tile.
   for (const size_t keep : {SIZE_MAX, size_t{5 * 7 - 9}}) {
-    const Image24 tile = Noise(5, 7, 3, keep);
-    const IntRect area{3, 2, 41, 30};
-    Surface expected = Backdrop(50, 40), actual = expected;
-    for (int32_t y = area.top; y < area.bottom; y += 7) {
-      for (int32_t x = area.left; x < area.right; x += 5)
-        ModelDraw(expected, tile, IntRect::FromSize(x, y, 5, 7), area, {});
+    for (const IntRect& clip : {IntRect{0, 0, 50, 40}, IntRect{7, 5, 29, 23}}) {
+      const Image24 tile = Noise(5, 7, 3, keep);
+      const IntRect area{3, 2, 41, 30};
+      Surface expected = Backdrop(50, 40), actual = expected;
+      for (int32_t y = area.top; y < area.bottom; y += 7) {
+        for (int32_t x = area.left; x < area.right; x += 5)
+          ModelDraw(expected, tile, IntRect::FromSize(x, y, 5, 7), area.Intersect(clip), {});
+      }
+      Canvas canvas(actual);
+      canvas.SetClip(clip);
+      canvas.TileImage(tile, area);
+      EXPECT_TRUE(actual == expected) << "keep " << keep << " clip " << clip.left;
     }
-    Canvas(actual).TileImage(tile, area);
-    EXPECT_TRUE(actual == expected) << "keep " << keep;
   }
   // 32-bit pixels: the top byte is dropped, stretched or not.
   const uint32_t pixels[6] = {0xFF102030, 0x01405060, 0x80708090, 0x00A0B0C0, 0x7FD0E0F0, 1};
