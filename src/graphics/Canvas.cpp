@@ -613,7 +613,13 @@ void Canvas::DrawText(const Font& font, std::string_view utf8, int x, int top, u
   cairo_t* cr = Cairo();
   if (!cr)
     return;
-  const std::string text = SanitizeUtf8(utf8);
+  // Malformed text gets replacement characters; well-formed text is used as it is.
+  std::string fixed;
+  std::string_view text = utf8;
+  if (!IsValidUtf8(utf8)) {
+    fixed = SanitizeUtf8(utf8);
+    text = fixed;
+  }
   const int baseline = top + m.ascent;
   if (font.PlaceGlyphs(text, x, baseline, placedGlyphs_)) {
     // Glyphs whose ink lies wholly outside the clip change no pixel it holds: they are left out,

@@ -130,7 +130,13 @@ Font::~Font() {
 int Font::TextWidth(std::string_view utf8) const {
   if (utf8.empty())
     return 0;
-  const std::string text = SanitizeUtf8(utf8);
+  // Malformed text gets replacement characters; well-formed text is used as it is.
+  std::string fixed;
+  std::string_view text = utf8;
+  if (!IsValidUtf8(utf8)) {
+    fixed = SanitizeUtf8(utf8);
+    text = fixed;
+  }
   // As cairo measures a run: the last glyph's position plus its advance, less the first's (0).
   double x = 0, y = 0;
   if (WalkGlyphs(text, x, y, [](const GlyphInfo&, double, double) {}))
