@@ -109,10 +109,10 @@ class Font {
   template <typename Visit>
   bool WalkGlyphs(std::string_view utf8, double& x, double& y, Visit visit) const {
     for (size_t i = 0; i < utf8.size();) {
-      size_t length = 1;
-      if (static_cast<uint8_t>(utf8[i]) >= 0x80)
-        length = Utf8SequenceLength(utf8, i);
-      const GlyphInfo& g = Glyph(utf8.substr(i, length));
+      const auto lead = static_cast<uint8_t>(utf8[i]);
+      const size_t length = lead < 0x80 ? 1 : Utf8SequenceLength(utf8, i);
+      const GlyphInfo& g =
+          lead < 0x80 && ascii_[lead].known ? ascii_[lead] : Glyph(utf8.substr(i, length));
       if (!g.ok)
         return false;
       visit(g, x, y);
