@@ -5,16 +5,35 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <string>
 #include <vector>
 
 #include "graphics/Font.h"
+#include "graphics/PixelRows.h"
 #include "graphics/TurnedExtent.h"
 #include "graphics/Utf8.h"
 
 namespace qlm {
 namespace {
+
+// out[i] = (first + i) * from / to for i < count, by steps instead of divisions.
+void StretchColumns(uint64_t first, uint64_t from, uint64_t to, size_t count,
+                    std::vector<uint32_t>& out) {
+  out.resize(count);
+  uint64_t q = first * from / to, r = first * from % to;
+  const uint64_t stepQ = from / to, stepR = from % to;
+  for (size_t i = 0; i < count; ++i) {
+    out[i] = static_cast<uint32_t>(q);
+    q += stepQ;
+    r += stepR;
+    if (r >= to) {
+      ++q;
+      r -= to;
+    }
+  }
+}
 
 // Drawing coordinates are kept well inside 32 bits so that sums and widths cannot overflow.
 constexpr int32_t kCoordLimit = 1 << 28;
@@ -86,8 +105,7 @@ void Canvas::EndCairo(const IntRect& bounds) {
   const IntRect r = bounds.Intersect(clip_);
   for (int32_t y = r.top; y < r.bottom; ++y) {
     uint32_t* p = target_.Row(y - origin_.y) + (r.left - origin_.x);
-    for (int32_t x = 0; x < r.Width(); ++x)
-      p[x] &= 0xFFFFFF;
+    PixelRows::CopyOpaque(p, static_cast<size_t>(r.Width()), p);
   }
 }
 
@@ -307,13 +325,6 @@ void Canvas::FocusRect(const IntRect& rect) {
   }
 }
 
-void Canvas::BlendPixel(uint32_t* p, uint32_t rgb, int a) {
-  const uint32_t d = *p;
-  const uint32_t rb = ((rgb & 0xFF00FF) * a + (d & 0xFF00FF) * (256 - a)) >> 8;
-  const uint32_t g = ((rgb & 0x00FF00) * a + (d & 0x00FF00) * (256 - a)) >> 8;
-  *p = (rb & 0xFF00FF) | (g & 0x00FF00);
-}
-
 void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dstRect) {
   const IntRect dst = ClampRect(dstRect);
   const IntRect area = dst.Intersect(clip_);
@@ -321,23 +332,20 @@ void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst
     return;
   const int64_t dw = dst.Width(), dh = dst.Height();
   const bool same = dw == w && dh == h;
-  std::vector<int32_t> columns;
+  const size_t count = static_cast<size_t>(area.Width());
   if (!same) {
-    columns.resize(static_cast<size_t>(area.Width()));
-    for (size_t i = 0; i < columns.size(); ++i)
-      columns[i] = static_cast<int32_t>((area.left - dst.left + static_cast<int64_t>(i)) * w / dw);
+    StretchColumns(static_cast<uint64_t>(area.left - dst.left), static_cast<uint64_t>(w),
+                   static_cast<uint64_t>(dw), count, columns_);
   }
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const int64_t sy = same ? y - dst.top : (y - dst.top) * int64_t{h} / dh;
     const uint32_t* from = pixels + sy * w;
     uint32_t* to = target_.Row(y - origin_.y) + (area.left - origin_.x);
     if (same) {
-      from += area.left - dst.left;
-      for (int32_t i = 0; i < area.Width(); ++i)
-        to[i] = from[i] & 0x00FFFFFF;
+      PixelRows::CopyOpaque(from + (area.left - dst.left), count, to);
     } else {
-      for (size_t i = 0; i < columns.size(); ++i)
-        to[i] = from[columns[i]] & 0x00FFFFFF;
+      for (size_t i = 0; i < count; ++i)
+        to[i] = from[columns_[i]] & 0x00FFFFFF;
     }
   }
 }
@@ -357,61 +365,106 @@ void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const Image
   const Image24* mask = o.mask && !o.mask->Empty() ? o.mask : nullptr;
   const size_t maskAvailable = mask ? mask->pixels.size() / 3 : 0;
 
-  // Source column of every destination column in the clipped area.
-  std::vector<uint32_t> columns(static_cast<size_t>(area.Width()));
-  std::vector<uint32_t> maskColumns(mask ? columns.size() : 0);
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const uint64_t dx = static_cast<uint64_t>(area.left - dst.left) + i;
-    columns[i] = static_cast<uint32_t>(dx * sw / dw);
-    if (mask)
-      maskColumns[i] = static_cast<uint32_t>(dx * mask->width / dw);
-  }
+  // Source column of every destination column in the clipped area (never decreasing); an
+  // unscaled row reads one run of source pixels.
+  const size_t count = static_cast<size_t>(area.Width());
+  const uint64_t firstDx = static_cast<uint64_t>(area.left - dst.left);
+  const bool unscaledRow = sw == dw;
+  StretchColumns(firstDx, sw, dw, count, columns_);
+  if (mask)
+    StretchColumns(firstDx, mask->width, dw, count, maskColumns_);
   const bool keyed = o.keyColor.has_value();
-  const uint8_t keyR = static_cast<uint8_t>(o.keyColor.value_or(0));
-  const uint8_t keyG = static_cast<uint8_t>(o.keyColor.value_or(0) >> 8);
-  const uint8_t keyB = static_cast<uint8_t>(o.keyColor.value_or(0) >> 16);
+  const uint32_t key = Surface::FromColorRef(o.keyColor.value_or(0) & 0xFFFFFF);
+  // Opaque pixels without key or mask are converted straight into the target.
+  const bool copies = !mask && !keyed && alpha >= 256;
+  row_.resize(copies ? 0 : count);
+  alphas_.resize(keyed || mask ? count : 0);
 
+  // The source rows are fetched from memory ahead, all at once: small pictures spread over
+  // memory otherwise wait for each row in turn.
+  if (!unscaledRow && count > 0) {
+    const size_t firstByte = size_t{columns_[0]} * 3, lastByte = size_t{columns_[count - 1]} * 3;
+    uint64_t previous = UINT64_MAX;
+    for (int32_t y = area.top; y < area.bottom; ++y) {
+      const uint64_t sy = static_cast<uint64_t>(y - dst.top) * sh / dh;
+      if (sy == previous)
+        continue;
+      previous = sy;
+      const size_t rowStart = static_cast<size_t>(sy * sw) * 3;
+      if (rowStart + lastByte + 3 > image.pixels.size())
+        break;
+      const uintptr_t from =
+          reinterpret_cast<uintptr_t>(image.pixels.data() + rowStart + firstByte);
+      const uintptr_t to =
+          reinterpret_cast<uintptr_t>(image.pixels.data() + rowStart + lastByte + 2);
+      for (uintptr_t line = from & ~uintptr_t{63}; line <= to; line += 64)
+        __builtin_prefetch(reinterpret_cast<const void*>(line));
+    }
+  }
+  uint64_t convertedRow = UINT64_MAX;
+  const uint32_t* converted = nullptr;
+  size_t drawn = 0;
   for (int32_t y = area.top; y < area.bottom; ++y) {
     const uint64_t dy = static_cast<uint64_t>(y - dst.top);
     const uint64_t sy = dy * sh / dh;
     const size_t rowStart = static_cast<size_t>(sy * sw);
     if (rowStart >= available)
       break;
-    const uint8_t* srcRow = image.pixels.data() + rowStart * 3;
-    const size_t rowAvailable = std::min<size_t>(sw, available - rowStart);
-    size_t maskRowStart = 0;
-    if (mask)
-      maskRowStart = static_cast<size_t>(dy * mask->height / dh) * mask->width;
     uint32_t* out = target_.Row(y - origin_.y) + (area.left - origin_.x);
-    for (size_t i = 0; i < columns.size(); ++i) {
-      const uint32_t sx = columns[i];
-      if (sx >= rowAvailable)
+    if (sy == convertedRow && copies) {
+      std::memcpy(out, converted, drawn * sizeof(uint32_t));
+      continue;
+    }
+    // The source row as pixels, once for all the destination rows that show it. A row the
+    // image lacks bytes for ends early: columns past its end are left out.
+    if (sy != convertedRow) {
+      const uint8_t* srcRow = image.pixels.data() + rowStart * 3;
+      const size_t rowAvailable = std::min<size_t>(sw, available - rowStart);
+      drawn = rowAvailable >= sw
+                  ? count
+                  : static_cast<size_t>(
+                        std::lower_bound(columns_.begin(), columns_.end(), rowAvailable) -
+                        columns_.begin());
+      uint32_t* to = copies ? out : row_.data();
+      if (unscaledRow)
+        PixelRows::FromBgr(srcRow + size_t{columns_[0]} * 3, drawn, to);
+      else
+        PixelRows::GatherBgr(srcRow, image.pixels.size() - rowStart * 3, columns_.data(), drawn,
+                             to);
+      convertedRow = sy;
+      converted = to;
+      if (copies)
         continue;
-      const uint8_t* s = srcRow + size_t{sx} * 3;
-      if (keyed && s[0] == keyB && s[1] == keyG && s[2] == keyR)
-        continue;
-      int a = alpha;
-      if (mask) {
-        const size_t m = maskRowStart + maskColumns[i];
+    }
+    if (!mask && !keyed) {
+      PixelRows::Blend(row_.data(), drawn, alpha, out);
+      continue;
+    }
+    if (!mask && alpha >= 256) {
+      PixelRows::CopyUnlessKey(row_.data(), drawn, key, out);
+      continue;
+    }
+    // Each pixel's own alpha: left out when keyed, scaled by the mask's coverage.
+    const size_t maskRowStart =
+        mask ? static_cast<size_t>(dy * mask->height / dh) * mask->width : 0;
+    for (size_t i = 0; i < drawn; ++i) {
+      int a = keyed && row_[i] == key ? 0 : alpha;
+      if (mask && a != 0) {
+        const size_t m = maskRowStart + maskColumns_[i];
         if (m < maskAvailable) {
           const uint8_t* mp = mask->pixels.data() + m * 3;
           const int coverage = 255 - (mp[0] + mp[1] + mp[2]) / 3;
           a = a * (coverage + (coverage >> 7)) >> 8;
         }
-        if (a == 0)
-          continue;
       }
-      const uint32_t rgb = (uint32_t{s[2]} << 16) | (uint32_t{s[1]} << 8) | s[0];
-      if (a >= 256)
-        out[i] = rgb;
-      else
-        BlendPixel(&out[i], rgb, a);
+      alphas_[i] = static_cast<uint16_t>(a);
     }
+    PixelRows::BlendEach(row_.data(), alphas_.data(), drawn, out);
   }
 }
 
-// The picture becomes a cairo surface on each call: views are drawn on repaints only, and the
-// stored bytes stay the one copy the object keeps.
+// The picture is converted into the canvas's scratch pixels on each call: views are drawn on
+// repaints only, and the stored bytes stay the one copy the object keeps.
 void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, double opacityIn) {
   const double opacity = std::isnan(opacityIn) ? 1.0 : std::clamp(opacityIn, 0.0, 1.0);
   const bool finite = std::isfinite(p.centreX) && std::isfinite(p.centreY) &&
@@ -431,23 +484,27 @@ void Canvas::DrawImagePlaced(const Image24& image, const ImagePlacement& p, doub
     return;
   const int w = static_cast<int>(std::min<uint32_t>(image.width, kCoordLimit));
   const int h = static_cast<int>(std::min<uint32_t>(image.height, kCoordLimit));
-  cairo_surface_t* picture = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
+  // cairo takes image sides up to 32767 pixels.
+  if (w > 32767 || h > 32767)
+    return;
+  // Pixels the image lacks bytes for are black.
+  const size_t pixelCount = static_cast<size_t>(w) * static_cast<size_t>(h);
+  placed_.assign(pixelCount, 0);
+  const size_t available = image.pixels.size() / 3;
+  for (int y = 0; y < h; ++y) {
+    const size_t start = static_cast<size_t>(y) * image.width;
+    if (start >= available)
+      break;
+    PixelRows::FromBgr(image.pixels.data() + start * 3,
+                       std::min<size_t>(static_cast<size_t>(w), available - start),
+                       placed_.data() + static_cast<size_t>(y) * static_cast<size_t>(w));
+  }
+  cairo_surface_t* picture = cairo_image_surface_create_for_data(
+      reinterpret_cast<unsigned char*>(placed_.data()), CAIRO_FORMAT_RGB24, w, h, w * 4);
   if (cairo_surface_status(picture) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(picture);
     return;
   }
-  unsigned char* data = cairo_image_surface_get_data(picture);
-  const int stride = cairo_image_surface_get_stride(picture);
-  const size_t available = image.pixels.size() / 3;
-  for (int y = 0; y < h; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(data + static_cast<size_t>(y) * stride);
-    for (int x = 0; x < w; ++x) {
-      const size_t i = static_cast<size_t>(y) * image.width + static_cast<size_t>(x);
-      const uint8_t* px = i < available ? image.pixels.data() + i * 3 : nullptr;
-      row[x] = px ? (uint32_t{px[2]} << 16) | (uint32_t{px[1]} << 8) | px[0] : 0;
-    }
-  }
-  cairo_surface_mark_dirty(picture);
   cairo_t* cr = Cairo();
   if (!cr) {
     cairo_surface_destroy(picture);
@@ -508,6 +565,33 @@ void Canvas::TileImage(const Image24& image, const IntRect& areaRect) {
     return;
   const int32_t w = static_cast<int32_t>(std::min<uint32_t>(image.width, kCoordLimit));
   const int32_t h = static_cast<int32_t>(std::min<uint32_t>(image.height, kCoordLimit));
+  // A picture with all its pixels, whose tiles stay inside the coordinate range: each row is
+  // converted once and repeated along the visible span.
+  const bool complete = image.width <= uint32_t{kCoordLimit} &&
+                        image.height <= uint32_t{kCoordLimit} &&
+                        image.pixels.size() / 3 >= uint64_t{image.width} * image.height;
+  if (complete && int64_t{visible.right} + w <= kCoordLimit &&
+      int64_t{visible.bottom} + h <= kCoordLimit) {
+    row_.resize(static_cast<size_t>(w));
+    const size_t count = static_cast<size_t>(visible.Width());
+    const size_t startColumn = static_cast<size_t>((visible.left - area.left) % w);
+    int64_t converted = -1;
+    for (int32_t y = visible.top; y < visible.bottom; ++y) {
+      const int64_t sy = (int64_t{y} - area.top) % h;
+      if (sy != converted) {
+        PixelRows::FromBgr(image.pixels.data() + static_cast<size_t>(sy) * image.width * 3,
+                           row_.size(), row_.data());
+        converted = sy;
+      }
+      uint32_t* out = target_.Row(y - origin_.y) + (visible.left - origin_.x);
+      for (size_t done = 0, column = startColumn; done < count; column = 0) {
+        const size_t n = std::min(count - done, row_.size() - column);
+        std::memcpy(out + done, row_.data() + column, n * sizeof(uint32_t));
+        done += n;
+      }
+    }
+    return;
+  }
   ClipScope scope(*this, area);
   // Only the tiles that meet the visible part are drawn.
   const int32_t firstX = area.left + (visible.left - area.left) / w * w;
@@ -529,18 +613,42 @@ void Canvas::DrawText(const Font& font, std::string_view utf8, int x, int top, u
   cairo_t* cr = Cairo();
   if (!cr)
     return;
-  const std::string text = SanitizeUtf8(utf8);
+  // Malformed text gets replacement characters; well-formed text is used as it is.
+  std::string fixed;
+  std::string_view text = utf8;
+  if (!IsValidUtf8(utf8)) {
+    fixed = SanitizeUtf8(utf8);
+    text = fixed;
+  }
   const int baseline = top + m.ascent;
-  cairo_glyph_t* glyphs = nullptr;
-  int count = 0;
-  if (cairo_scaled_font_text_to_glyphs(font.Scaled(), x, baseline, text.data(),
-                                       static_cast<int>(text.size()), &glyphs, &count, nullptr,
-                                       nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
-    cairo_set_scaled_font(cr, font.Scaled());
-    SetSource(color);
-    cairo_show_glyphs(cr, glyphs, count);
-    cairo_glyph_free(glyphs);
+  if (font.PlaceGlyphs(text, x, baseline, placedGlyphs_)) {
+    // Glyphs whose ink lies wholly outside the clip change no pixel it holds: they are left out,
+    // so that a long text in a small box costs what the box shows. The margin covers the
+    // smoothed edge around the ink.
+    constexpr double kInkMargin = 3;
+    glyphs_.clear();
+    for (const PlacedGlyph& g : placedGlyphs_) {
+      if (g.inkRight + kInkMargin >= clip_.left && g.inkLeft - kInkMargin <= clip_.right)
+        glyphs_.push_back({g.index, g.x, g.y});
+    }
+    if (!glyphs_.empty()) {
+      cairo_set_scaled_font(cr, font.Scaled());
+      SetSource(color);
+      cairo_show_glyphs(cr, glyphs_.data(), static_cast<int>(glyphs_.size()));
+    }
     EndCairo({x - m.height, top - m.height, x + width + m.height, top + 2 * m.height});
+  } else {
+    cairo_glyph_t* glyphs = nullptr;
+    int count = 0;
+    if (cairo_scaled_font_text_to_glyphs(font.Scaled(), x, baseline, text.data(),
+                                         static_cast<int>(text.size()), &glyphs, &count, nullptr,
+                                         nullptr, nullptr) == CAIRO_STATUS_SUCCESS) {
+      cairo_set_scaled_font(cr, font.Scaled());
+      SetSource(color);
+      cairo_show_glyphs(cr, glyphs, count);
+      cairo_glyph_free(glyphs);
+      EndCairo({x - m.height, top - m.height, x + width + m.height, top + 2 * m.height});
+    }
   }
   if (font.Spec().underline) {
     const int y = baseline + m.underlinePosition - m.underlineThickness / 2;

@@ -1,22 +1,21 @@
 #pragma once
 
+#include <cairo.h>
+
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
+#include "graphics/Font.h"
 #include "graphics/Geometry.h"
 #include "graphics/Image24.h"
 #include "graphics/ImagePlacement.h"
 #include "graphics/MetafileRenderer.h"
 #include "graphics/Surface.h"
 
-typedef struct _cairo cairo_t;
-typedef struct _cairo_surface cairo_surface_t;
-
 namespace qlm {
-
-class Font;
 
 // How a stored image is put on the canvas.
 struct ImageDrawOptions {
@@ -113,7 +112,6 @@ class Canvas {
   void SetSource(uint32_t color);
   // The clip in surface pixels.
   IntRect SurfaceClip() const { return clip_.Offset(-origin_.x, -origin_.y); }
-  void BlendPixel(uint32_t* p, uint32_t rgb, int alpha256);
 
   Surface& target_;
   IntPoint origin_;
@@ -121,6 +119,14 @@ class Canvas {
   cairo_surface_t* surface_ = nullptr;
   cairo_t* cr_ = nullptr;
   bool cairoClipStale_ = true;
+  // Scratch rows of the image blits, kept for the canvas's life so that blits do not allocate.
+  std::vector<uint32_t> columns_, maskColumns_, row_;
+  std::vector<uint16_t> alphas_;
+  // The picture of DrawImagePlaced as cairo reads it.
+  std::vector<uint32_t> placed_;
+  // The glyphs of DrawText.
+  std::vector<PlacedGlyph> placedGlyphs_;
+  std::vector<cairo_glyph_t> glyphs_;
 };
 
 }  // namespace qlm

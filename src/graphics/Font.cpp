@@ -130,7 +130,17 @@ Font::~Font() {
 int Font::TextWidth(std::string_view utf8) const {
   if (utf8.empty())
     return 0;
-  const std::string text = SanitizeUtf8(utf8);
+  // Malformed text gets replacement characters; well-formed text is used as it is.
+  std::string fixed;
+  std::string_view text = utf8;
+  if (!IsValidUtf8(utf8)) {
+    fixed = SanitizeUtf8(utf8);
+    text = fixed;
+  }
+  // As cairo measures a run: the last glyph's position plus its advance, less the first's (0).
+  double x = 0, y = 0;
+  if (WalkGlyphs(text, x, y, [](const GlyphInfo&, double, double) {}))
+    return Round(x);
   cairo_glyph_t* glyphs = nullptr;
   int count = 0;
   if (cairo_scaled_font_text_to_glyphs(scaled_, 0, 0, text.data(), static_cast<int>(text.size()),
@@ -142,6 +152,48 @@ int Font::TextWidth(std::string_view utf8) const {
   cairo_scaled_font_glyph_extents(scaled_, glyphs, count, &extents);
   cairo_glyph_free(glyphs);
   return Round(extents.x_advance);
+}
+
+const Font::GlyphInfo& Font::Glyph(std::string_view one) const {
+  uint32_t key = 0;
+  for (char c : one)
+    key = (key << 8) | static_cast<uint8_t>(c);
+  if (key < ascii_.size() && ascii_[key].known)
+    return ascii_[key];
+  if (key >= ascii_.size()) {
+    if (auto it = glyphs_.find(key); it != glyphs_.end())
+      return it->second;
+  }
+  GlyphInfo info;
+  info.known = true;
+  cairo_glyph_t* glyphs = nullptr;
+  int count = 0;
+  if (cairo_scaled_font_text_to_glyphs(scaled_, 0, 0, one.data(), static_cast<int>(one.size()),
+                                       &glyphs, &count, nullptr, nullptr,
+                                       nullptr) == CAIRO_STATUS_SUCCESS) {
+    if (count == 1) {
+      cairo_text_extents_t e;
+      cairo_scaled_font_glyph_extents(scaled_, glyphs, 1, &e);
+      info.ok = cairo_scaled_font_status(scaled_) == CAIRO_STATUS_SUCCESS;
+      info.index = glyphs[0].index;
+      info.xAdvance = e.x_advance;
+      info.yAdvance = e.y_advance;
+      info.inkLeft = e.x_bearing;
+      info.inkRight = e.x_bearing + e.width;
+    }
+    cairo_glyph_free(glyphs);
+  }
+  if (key < ascii_.size())
+    return ascii_[key] = info;
+  return glyphs_.emplace(key, info).first->second;
+}
+
+bool Font::PlaceGlyphs(std::string_view utf8, double x, double y,
+                       std::vector<PlacedGlyph>& out) const {
+  out.clear();
+  return WalkGlyphs(utf8, x, y, [&](const GlyphInfo& g, double gx, double gy) {
+    out.push_back({g.index, gx, gy, gx + g.inkLeft, gx + g.inkRight});
+  });
 }
 
 std::vector<int> Font::Offsets(std::string_view utf8) const {

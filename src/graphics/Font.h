@@ -1,12 +1,16 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
+
+#include "graphics/Utf8.h"
 
 typedef struct _cairo_scaled_font cairo_scaled_font_t;
 typedef struct _FcConfig FcConfig;
@@ -46,7 +50,18 @@ struct FontMetrics {
   int strikeOutThickness = 1;
 };
 
-// A matched, sized font ready to draw with. Made by FontCache; immutable.
+// A matched, sized font ready to draw with. Made by FontCache; it changes only the glyph
+// lookups it keeps.
+// A glyph placed on a line of text: its pen position and the horizontal extent of its ink,
+// both in pixels.
+struct PlacedGlyph {
+  unsigned long index = 0;
+  double x = 0;
+  double y = 0;
+  double inkLeft = 0;
+  double inkRight = 0;
+};
+
 class Font {
  public:
   ~Font();
@@ -67,11 +82,46 @@ class Font {
   // bytes [a, b) is offsets[b] - offsets[a]. Malformed text gives all zeros.
   std::vector<int> Offsets(std::string_view utf8) const;
 
+  // The glyphs of well-formed UTF-8 text with the pen starting at (x, y), placed as
+  // cairo_scaled_font_text_to_glyphs places them (each advance added in turn). False when the
+  // font engine fails on a character. Each character is looked up in the engine once per font.
+  bool PlaceGlyphs(std::string_view utf8, double x, double y, std::vector<PlacedGlyph>& out) const;
+
   cairo_scaled_font_t* Scaled() const { return scaled_; }
 
  private:
   friend class FontCache;
   Font() = default;
+
+  struct GlyphInfo {
+    bool known = false;  // looked up
+    bool ok = false;
+    unsigned long index = 0;
+    double xAdvance = 0;
+    double yAdvance = 0;
+    double inkLeft = 0;
+    double inkRight = 0;
+  };
+  // One character's UTF-8 bytes.
+  const GlyphInfo& Glyph(std::string_view character) const;
+  // Calls visit(glyph, x, y) for each character of well-formed UTF-8 text with the pen at
+  // (x, y), then moves the pen by its advance; false when a character has no glyph info.
+  template <typename Visit>
+  bool WalkGlyphs(std::string_view utf8, double& x, double& y, Visit visit) const {
+    for (size_t i = 0; i < utf8.size();) {
+      const auto lead = static_cast<uint8_t>(utf8[i]);
+      const size_t length = lead < 0x80 ? 1 : Utf8SequenceLength(utf8, i);
+      const GlyphInfo& g =
+          lead < 0x80 && ascii_[lead].known ? ascii_[lead] : Glyph(utf8.substr(i, length));
+      if (!g.ok)
+        return false;
+      visit(g, x, y);
+      x += g.xAdvance;
+      y += g.yAdvance;
+      i += length;
+    }
+    return true;
+  }
 
   FontSpec spec_;
   FontMetrics metrics_;
@@ -79,6 +129,9 @@ class Font {
   std::string file_;
   double emSize_ = 0;
   cairo_scaled_font_t* scaled_ = nullptr;
+  // What the font engine said about each character drawn so far, by its UTF-8 bytes.
+  mutable std::array<GlyphInfo, 128> ascii_{};
+  mutable std::unordered_map<uint32_t, GlyphInfo> glyphs_;
 };
 
 // Matches Windows face names to installed fonts and keeps the sized fonts made from them.

@@ -1,5 +1,7 @@
 #include "graphics/Surface.h"
 
+#include <pixman.h>
+
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
@@ -30,7 +32,7 @@ void Surface::SetPixel(int x, int y, uint32_t color) {
 }
 
 void Surface::Fill(uint32_t color) {
-  std::fill(pixels_.begin(), pixels_.end(), color);
+  Fill(0, 0, width_, height_, color);
 }
 
 void Surface::Fill(int x, int y, int w, int h, uint32_t color) {
@@ -38,9 +40,15 @@ void Surface::Fill(int x, int y, int w, int h, uint32_t color) {
   const int64_t top = std::max<int64_t>(y, 0);
   const int64_t right = std::min<int64_t>(int64_t{x} + std::max(w, 0), width_);
   const int64_t bottom = std::min<int64_t>(int64_t{y} + std::max(h, 0), height_);
+  if (right <= left || bottom <= top)
+    return;
+  // pixman fills with SIMD stores; the plain loop is for what it declines.
+  if (pixman_fill(pixels_.data(), width_, 32, static_cast<int>(left), static_cast<int>(top),
+                  static_cast<int>(right - left), static_cast<int>(bottom - top), color))
+    return;
   for (int64_t row = top; row < bottom; ++row) {
     uint32_t* p = Row(static_cast<int>(row));
-    std::fill(p + left, p + std::max(left, right), color);
+    std::fill(p + left, p + right, color);
   }
 }
 

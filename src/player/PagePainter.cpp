@@ -29,10 +29,14 @@ void PagePainter::Paint(Surface& target, IntPoint origin, const IntRect& box,
 }
 
 void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const IntRect& area) {
-  canvas.FillRect(area, page.backgroundColour & 0xFFFFFF);
-  if (!page.hasImage || page.image.image.Empty())
-    return;
   const Image24& image = page.image.image;
+  // A tiled picture with all its pixels covers the whole area: the colour beneath never shows.
+  const bool covered = page.hasImage && !image.Empty() && page.tileImage &&
+                       image.pixels.size() / 3 >= uint64_t{image.width} * image.height;
+  if (!covered)
+    canvas.FillRect(area, page.backgroundColour & 0xFFFFFF);
+  if (!page.hasImage || image.Empty())
+    return;
   if (page.tileImage) {
     canvas.TileImage(image, area);
   } else {

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <string>
+#include <vector>
 
 #include "graphics/Canvas.h"
 #include "graphics/TextLayout.h"
+#include "graphics/Utf8.h"
 
 namespace qlm {
 namespace {
@@ -163,6 +167,54 @@ TEST_F(FontTest, WordWrapBreaksAtSpacesAndInsideLongWords) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(WrapText(mono, c.text, c.columns * ch), c.lines) << c.text << " / " << c.columns;
+}
+
+// Glyphs are looked up once per character and placed by adding advances; a text drawn in
+// small clip boxes leaves out the glyphs each box cannot show. Both must match what cairo gives
+// for the whole run, pixel for pixel.
+TEST_F(FontTest, CachedGlyphRunsAndClippedTextMatchTheWholeRun) {
+  const char* texts[] = {"Object 12 says hello",
+                         "Wafer AVATAR fij",
+                         "caf\xC3\xA9 \xE2\x82\xAC 5",
+                         "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80",
+                         "tab\there",
+                         "bad \xFF\xC3 bytes"};
+  for (const FontSpec& spec : {Spec("Arial", -13), Spec("Times New Roman", -29, 700, true)}) {
+    const Font& font = Cache().Get(spec);
+    for (const char* text : texts) {
+      // The same run as cairo's own text-to-glyph conversion.
+      const std::string utf8 = SanitizeUtf8(text);
+      cairo_glyph_t* glyphs = nullptr;
+      int count = 0;
+      ASSERT_EQ(cairo_scaled_font_text_to_glyphs(font.Scaled(), 7, 31, utf8.data(),
+                                                 static_cast<int>(utf8.size()), &glyphs, &count,
+                                                 nullptr, nullptr, nullptr),
+                CAIRO_STATUS_SUCCESS);
+      std::vector<PlacedGlyph> placed;
+      ASSERT_TRUE(font.PlaceGlyphs(utf8, 7, 31, placed));
+      ASSERT_EQ(placed.size(), static_cast<size_t>(count)) << text;
+      for (int i = 0; i < count; ++i) {
+        EXPECT_EQ(placed[i].index, glyphs[i].index) << text;
+        EXPECT_EQ(placed[i].x, glyphs[i].x) << text;
+        EXPECT_EQ(placed[i].y, glyphs[i].y) << text;
+      }
+      cairo_glyph_free(glyphs);
+
+      // Whole, and in 37 x 29 boxes.
+      Surface whole(260, 60, 0xFFFFFF);
+      Canvas(whole).DrawText(font, text, 3, 5, 0x336699);
+      Surface boxes(260, 60, 0xFFFFFF);
+      for (int y = 0; y < 60; y += 29) {
+        for (int x = 0; x < 260; x += 37) {
+          Surface part(37, 29, 0xFFFFFF);
+          Canvas(part, {x, y}).DrawText(font, text, 3, 5, 0x336699);
+          boxes.Blit(part, 0, 0, 37, 29, x, y);
+        }
+      }
+      EXPECT_TRUE(whole == boxes) << text;
+      EXPECT_NE(whole, Surface(260, 60, 0xFFFFFF)) << text;
+    }
+  }
 }
 
 }  // namespace

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -185,6 +188,45 @@ TEST_F(SdlFrontendTest, PresentKeepsTheDirtyRectangleOnly) {
   display_->SetClientSize(100, 50);
   EXPECT_EQ(display_->Frame().Pixel(12, 21), 0x445566u);
   EXPECT_EQ(display_->Frame().Width(), 100);
+}
+
+// An unscaled window is shown through its own surface; what was presented while it was scaled
+// (full screen) is there too once it is unscaled again.
+TEST_F(SdlFrontendTest, UnscaledWindowShowsPresentsThroughItsSurface) {
+  SdlDisplay display(SdlScaling{}, CodePage());
+  display.SetClientSize(40, 30);
+  SDL_Window* window = SDL_GetWindowFromID(display.WindowId());
+  ASSERT_NE(window, nullptr);
+  auto shown = [&](int x, int y) {
+    SDL_Surface* s = SDL_GetWindowSurface(window);
+    if (!s)
+      return 0xFFFFFFFFu;
+    SDL_Color c{};
+    const auto* p =
+        static_cast<const uint8_t*>(s->pixels) + y * s->pitch + x * s->format->BytesPerPixel;
+    uint32_t raw = 0;
+    std::memcpy(&raw, p, s->format->BytesPerPixel);
+    SDL_GetRGB(raw, s->format, &c.r, &c.g, &c.b);
+    return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+  };
+  Surface frame(40, 30, 0x102030);
+  display.Present(frame, 0, 0, 40, 30);
+  EXPECT_EQ(shown(0, 0), 0x102030u);
+  EXPECT_EQ(shown(39, 29), 0x102030u);
+  frame.Fill(0x405060);
+  display.Present(frame, 5, 6, 3, 2);
+  EXPECT_EQ(shown(5, 6), 0x405060u);
+  EXPECT_EQ(shown(7, 7), 0x405060u);
+  EXPECT_EQ(shown(8, 7), 0x102030u);
+  EXPECT_EQ(shown(7, 8), 0x102030u);
+
+  display.ToggleFullScreen();
+  display.Present(frame, 20, 10, 4, 4);
+  display.ToggleFullScreen();
+  display.Present(frame, 0, 0, 1, 1);
+  EXPECT_EQ(shown(21, 11), 0x405060u);
+  EXPECT_EQ(shown(0, 0), 0x405060u);
+  EXPECT_EQ(shown(30, 20), 0x102030u);
 }
 
 TEST_F(SdlFrontendTest, TimersFireOnSdlTicks) {

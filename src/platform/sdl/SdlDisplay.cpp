@@ -93,15 +93,14 @@ void SdlDisplay::CreateWindow() {
     window_ = SDL_CreateWindow(titleUtf8_.c_str(), x, y, w, h, flags);
   if (!window_)
     throw std::runtime_error(std::string("cannot open a window: ") + SDL_GetError());
-  renderer_ = SDL_CreateRenderer(window_, -1, 0);
-  if (!renderer_)
-    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-  if (!renderer_) {
-    const std::string error = SDL_GetError();
+  // The renderer is made now even when the window surface will show the frame: SDL may make
+  // the window again for it, which must happen before anyone knows the window.
+  try {
+    CreateRenderer();
+  } catch (const std::runtime_error&) {
     DestroyWindow();
-    throw std::runtime_error("cannot draw in the window: " + error);
+    throw;
   }
-  CreateTexture();
   if (fullScreen_)
     SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
   ApplyShape();
@@ -109,18 +108,68 @@ void SdlDisplay::CreateWindow() {
 }
 
 void SdlDisplay::DestroyWindow() {
+  DestroyRenderer();
+  if (window_)
+    SDL_DestroyWindow(window_);
+  window_ = nullptr;
+  windowSurface_ = nullptr;
+  surfaceCurrent_ = false;
+}
+
+void SdlDisplay::DestroyRenderer() {
   if (texture_)
     SDL_DestroyTexture(texture_);
   if (renderer_)
     SDL_DestroyRenderer(renderer_);
-  if (window_)
-    SDL_DestroyWindow(window_);
   texture_ = nullptr;
   renderer_ = nullptr;
-  window_ = nullptr;
+}
+
+bool SdlDisplay::Unscaled() const {
+  if (fullScreen_ || factor_ != 1)
+    return false;
+  if (!scaling_.fit)
+    return true;
+  // A window the user may resize shows the frame unscaled only at its own size.
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  return ww == frame_.Width() && wh == frame_.Height();
+}
+
+void SdlDisplay::CreateRenderer() {
+  if (!renderer_) {
+    renderer_ = SDL_CreateRenderer(window_, -1, 0);
+    if (!renderer_)
+      renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_)
+      throw std::runtime_error(std::string("cannot draw in the window: ") + SDL_GetError());
+  }
+  if (!texture_)
+    CreateTexture();
+}
+
+// An unscaled window shows the frame through its own surface: a present copies the dirty
+// rectangle there and has only that rectangle sent to the screen. A scaled one (--scale, full
+// screen, a resized window) draws a streaming texture through a renderer.
+bool SdlDisplay::ChoosePath() {
+  if (Unscaled()) {
+    DestroyRenderer();
+    if (SDL_Surface* surface = SDL_GetWindowSurface(window_)) {
+      if (surface != windowSurface_)
+        surfaceCurrent_ = false;
+      windowSurface_ = surface;
+      return true;
+    }
+  }
+  windowSurface_ = nullptr;
+  surfaceCurrent_ = false;
+  CreateRenderer();
+  return false;
 }
 
 void SdlDisplay::CreateTexture() {
+  if (!renderer_)
+    return;
   if (texture_)
     SDL_DestroyTexture(texture_);
   // SDL's RGB888 is a 32-bit 0x00RRGGBB word: the surface's own layout, copied as it is.
@@ -138,9 +187,47 @@ void SdlDisplay::Upload(int x, int y, int w, int h) {
   SDL_UpdateTexture(texture_, &r, frame_.Row(y) + x, frame_.Width() * 4);
 }
 
-void SdlDisplay::Redraw() {
-  if (!renderer_)
+void SdlDisplay::CopyToSurface(int x, int y, int w, int h) {
+  SDL_Surface* surface = windowSurface_;
+  w = std::min(w, surface->w - x);
+  h = std::min(h, surface->h - y);
+  if (w <= 0 || h <= 0)
     return;
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+    return;
+  auto* to = static_cast<uint8_t*>(surface->pixels) + static_cast<ptrdiff_t>(y) * surface->pitch +
+             static_cast<ptrdiff_t>(x) * surface->format->BytesPerPixel;
+  SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, frame_.Row(y) + x, frame_.Width() * 4,
+                    surface->format->format, to, surface->pitch);
+  if (SDL_MUSTLOCK(surface))
+    SDL_UnlockSurface(surface);
+}
+
+bool SdlDisplay::PresentRect(int x, int y, int w, int h) {
+  if (!ChoosePath())
+    return false;
+  if (!surfaceCurrent_) {
+    Redraw();
+    return true;
+  }
+  CopyToSurface(x, y, w, h);
+  const SDL_Rect r{x, y, w, h};
+  SDL_UpdateWindowSurfaceRects(window_, &r, 1);
+  return true;
+}
+
+void SdlDisplay::Redraw() {
+  if (!window_)
+    return;
+  if (ChoosePath()) {
+    // A new surface holds nothing yet: the whole frame goes there first.
+    if (!surfaceCurrent_) {
+      CopyToSurface(0, 0, frame_.Width(), frame_.Height());
+      surfaceCurrent_ = true;
+    }
+    SDL_UpdateWindowSurface(window_);
+    return;
+  }
   int ow = 0, oh = 0;
   SDL_GetRendererOutputSize(renderer_, &ow, &oh);
   const ViewBox v = FitView(frame_.Width(), frame_.Height(), ow, oh);
@@ -153,6 +240,7 @@ void SdlDisplay::Redraw() {
 
 void SdlDisplay::Reupload() {
   Upload(0, 0, frame_.Width(), frame_.Height());
+  surfaceCurrent_ = false;
   Redraw();
 }
 
@@ -179,11 +267,14 @@ void SdlDisplay::Present(const Surface& frame, int x, int y, int w, int h) {
   const int top = std::max(0, y);
   const int right = std::min({x + w, frame.Width(), frame_.Width()});
   const int bottom = std::min({y + h, frame.Height(), frame_.Height()});
-  if (right > left && bottom > top) {
+  const bool dirty = right > left && bottom > top;
+  if (dirty) {
     frame_.Blit(frame, left, top, right - left, bottom - top, left, top);
     Upload(left, top, right - left, bottom - top);
   }
   Show();
+  if (dirty && PresentRect(left, top, right - left, bottom - top))
+    return;
   Redraw();
 }
 
@@ -217,6 +308,7 @@ void SdlDisplay::UpdateFactor() {
 }
 
 void SdlDisplay::ApplyWindowSize() {
+  surfaceCurrent_ = false;
   if (fullScreen_)
     return;
   SDL_SetWindowSize(window_, std::max(1, Scaled(frame_.Width(), factor_)),

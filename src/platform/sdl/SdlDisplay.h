@@ -16,6 +16,7 @@
 struct SDL_Window;
 struct SDL_Renderer;
 struct SDL_Texture;
+struct SDL_Surface;
 struct SDL_Cursor;
 
 namespace qlm {
@@ -101,7 +102,17 @@ class SdlDisplay : public Display {
  private:
   void CreateWindow();
   void DestroyWindow();
+  void CreateRenderer();
+  void DestroyRenderer();
   void CreateTexture();
+  // The window shows the frame at its own size.
+  bool Unscaled() const;
+  // The window surface when the frame is unscaled (true), else the renderer and its texture.
+  bool ChoosePath();
+  // Frame pixels into the window surface.
+  void CopyToSurface(int x, int y, int w, int h);
+  // Shows the box through the window surface; false when the renderer shows the frame.
+  bool PresentRect(int x, int y, int w, int h);
   void ApplyShape();
   void UpdateFactor();
   void ApplyWindowSize();
@@ -133,6 +144,8 @@ class SdlDisplay : public Display {
   SDL_Window* window_ = nullptr;
   SDL_Renderer* renderer_ = nullptr;
   SDL_Texture* texture_ = nullptr;
+  SDL_Surface* windowSurface_ = nullptr;  // the window's own pixels, while unscaled
+  bool surfaceCurrent_ = false;           // windowSurface_ holds the whole frame
   std::array<SDL_Cursor*, kCursorCount> cursors_{};
   std::array<bool, kCursorCount> customCursor_{};
   SDL_Cursor* arrow_ = nullptr;

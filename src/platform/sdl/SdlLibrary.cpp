@@ -403,4 +403,10 @@ int SDL_UpdateWindowSurfaceRects(SDL_Window* window, const SDL_Rect* rects, int 
   return fn ? fn(window, rects, numrects) : -1;
 }
 
+void SDL_GetRGB(Uint32 pixel, const SDL_PixelFormat* format, Uint8* r, Uint8* g, Uint8* b) {
+  QLM_SDL_RESOLVE(SDL_GetRGB);
+  if (fn)
+    fn(pixel, format, r, g, b);
+}
+
 }  // extern "C"

@@ -9,6 +9,9 @@ std::unique_ptr<SdlVideo> SdlVideo::Open(std::string& error) {
   // their hard pixel edges.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  // Unscaled windows present through their own surface, sent to the screen as it is rather
+  // than through a renderer SDL would make for it.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   // A click that activates the window is a click, as on the window system the player came from.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
