@@ -9,9 +9,10 @@ if [ ! -x build/qlmplayer ]; then
   exit 0
 fi
 if [ $# -eq 0 ]; then
-  # The bundled demo, built from its project folder (examples/demo), with its video beside it.
+  # The bundled demo, built from its project folder (examples/demo), with its video and its
+  # HTML help beside it.
   mkdir -p build/demo
-  cp -r examples/demo/media build/demo/
+  cp -r examples/demo/media examples/demo/help build/demo/
   build/qmdtool build examples/demo -o build/demo/demo.qmd >/dev/null
   set -- build/demo/demo.qmd
 fi

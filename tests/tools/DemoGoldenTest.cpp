@@ -135,8 +135,9 @@ class DemoPlayThrough : public ::testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     const fs::path demo = fs::path(QLM_SOURCE_DIR) / "examples/demo";
-    // The demo's video plays from beside the document, as on a disc.
-    fs::copy(demo / "media", root_ / "media", fs::copy_options::recursive);
+    // The demo's video and HTML help lie beside the document, as on a disc.
+    for (const char* folder : {"media", "help"})
+      fs::copy(demo / folder, root_ / folder, fs::copy_options::recursive);
     buildCode_ = RunQmdTool({"build", demo.string(), "-o", (root_ / "demo.qmd").string()}, out, err,
                             ToolEnvironment{});
     buildMessages_ = err.str();
