@@ -245,6 +245,11 @@ TEST_F(DesktopWindowTest, ClickOnButtonGoesToTheNextPageOnScreen) {
   ASSERT_TRUE(player_.WaitForLine("{\"event\":\"exit\",\"code\":0}", Clock::now() + 10s))
       << Diagnostics();
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0);
+  // The window fits at scale 2: no word about a clamp (the default frame before the
+  // presentation's size once drew one).
+  std::ifstream err(root_ / "player.err");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(err), {}).find("does not fit"),
+            std::string::npos);
 }
 
 TEST_F(DesktopWindowTest, CloseBoxEndsTheRunAndClickOutsideTheButtonDoesNothing) {

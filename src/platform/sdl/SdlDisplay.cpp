@@ -299,6 +299,10 @@ void SdlDisplay::UpdateFactor() {
       ChooseWindowScale(frame_.Width(), frame_.Height(), scaling_.factor, scaling_.fit,
                         usable.w - left - right, usable.h - top - bottom);
   factor_ = scale.factor;
+  // Before the window exists the frame is only the default size, not the presentation's: a
+  // clamp of that is not worth a word.
+  if (!window_)
+    return;
   if (scale.clamped && diagnostics_ && clampNoted_ != factor_) {
     *diagnostics_ << "qlmplayer: --scale " << scaling_.factor
                   << " does not fit the screen's work area (" << usable.w << " x " << usable.h
