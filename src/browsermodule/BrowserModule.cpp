@@ -14,11 +14,34 @@
 struct QlmBrowser {
   GtkWidget* window = nullptr;
   WebKitWebView* view = nullptr;
+  WebKitWebsiteDataManager* data = nullptr;
   QlmBrowserCallbacks callbacks{};
+  bool network = false;
   std::string uri;
 };
 
 namespace {
+
+// Without the network every load from it goes to a proxy that does not exist, so it fails:
+// a page of the presentation cannot fetch from a web server, whatever it embeds or runs.
+constexpr const char* kNoNetwork = "http://127.0.0.1:9";
+
+void SetNetwork(QlmBrowser* browser, bool on) {
+  browser->network = on;
+  if (on) {
+    webkit_website_data_manager_set_network_proxy_settings(
+        browser->data, WEBKIT_NETWORK_PROXY_MODE_DEFAULT, nullptr);
+    return;
+  }
+  WebKitNetworkProxySettings* proxy = webkit_network_proxy_settings_new(kNoNetwork, nullptr);
+  webkit_website_data_manager_set_network_proxy_settings(browser->data,
+                                                         WEBKIT_NETWORK_PROXY_MODE_CUSTOM, proxy);
+  webkit_network_proxy_settings_free(proxy);
+}
+
+bool IsWebAddress(const char* uri) {
+  return g_ascii_strncasecmp(uri, "http:", 5) == 0 || g_ascii_strncasecmp(uri, "https:", 6) == 0;
+}
 
 void Changed(QlmBrowser* browser) {
   if (browser->callbacks.changed)
@@ -36,6 +59,9 @@ gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision,
   const char* uri = webkit_uri_request_get_uri(request);
   const bool allowed = uri && browser->callbacks.decide &&
                        browser->callbacks.decide(browser->callbacks.user, uri) != 0;
+  // A web address the user let the view go to opens the network for it.
+  if (allowed && !browser->network && IsWebAddress(uri))
+    SetNetwork(browser, true);
   // A new window (target="_blank") opens in this view when the address is allowed.
   if (allowed && type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
     webkit_policy_decision_ignore(decision);
@@ -98,6 +124,8 @@ QlmBrowser* Create(int width, int height, const QlmBrowserCallbacks* callbacks) 
   // An ephemeral context: nothing a page stores (cookies, caches) outlives the player.
   WebKitWebsiteDataManager* data = webkit_website_data_manager_new_ephemeral();
   WebKitWebContext* context = webkit_web_context_new_with_website_data_manager(data);
+  browser->data = data;  // the context holds it for as long as the view lives
+  SetNetwork(browser, callbacks->network != 0);
   g_object_unref(data);
   WebKitSettings* settings = LockedSettings();
   browser->view = WEBKIT_WEB_VIEW(

@@ -20,6 +20,10 @@ typedef struct QlmBrowserCallbacks {
   int (*decide)(void* user, const char* url);
   // What the view shows changed: a new picture, address or title.
   void (*changed)(void* user);
+  // 1: the view reaches the network from the start. 0: every load from the network fails
+  // (pictures, style sheets and scripts a page embeds included) until decide() has let the view
+  // go to an http or https address, which the user consented to.
+  int network;
 } QlmBrowserCallbacks;
 
 typedef struct QlmBrowserApi {

@@ -18,6 +18,9 @@ class BrowserView {
     std::function<bool(const std::string& url)> decide;
     // What the view shows changed: a new picture, address or title.
     std::function<void()> changed;
+    // The view reaches the network from the start; otherwise only once `decide` let it go to
+    // a web address.
+    bool network = false;
   };
 
   virtual ~BrowserView() = default;

@@ -42,6 +42,8 @@ class TrustGate {
                     const std::string& shown);
   // May a browser object open `url`, an address outside the presentation's reach?
   bool PermitBrowse(const std::string& url);
+  // --trust: the presentation may reach everything without asking.
+  bool TrustsAll() const { return settings_.trustAll; }
   // May the native library `name` from the presentation's folder load? `sha256` in hex.
   bool PermitPlugin(const std::string& name, const std::string& sha256);
 

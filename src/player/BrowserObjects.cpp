@@ -98,6 +98,7 @@ void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
         ShowAddress(*target, target->engine->Address());
         host_.Repaint(*target->object);
       };
+      events.network = host_.NetworkTrusted();
       v.engine = engine_->Create(object->rect.Width(), object->rect.Height(), std::move(events));
     }
     Open(v, *object, host_.AddressOf(BrowserAddressText(*object)));

@@ -36,6 +36,8 @@ class BrowserHost {
   virtual void AskConsent(uint64_t /*serial*/, const std::string& /*url*/) {}
   // Whether the user lets the presentation open `url`; false reports a block.
   virtual bool Consent(const std::string& /*url*/) { return false; }
+  // Whether pages reach the network without asking (the presentation is trusted with all).
+  virtual bool NetworkTrusted() { return false; }
   // The object shows another address (reported in the automation output).
   virtual void Shown(const ObjectRecord& /*object*/, const std::string& /*url*/) {}
   virtual void Repaint(const ObjectRecord& /*object*/) {}

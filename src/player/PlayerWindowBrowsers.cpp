@@ -60,6 +60,10 @@ class PlayerWindow::BrowserGlue : public PaintRuntime, public BrowserHost {
     TrustGate* gate = window_.ctx_.trust;
     return gate == nullptr || gate->PermitBrowse(url);
   }
+  bool NetworkTrusted() override {
+    const TrustGate* gate = window_.ctx_.trust;
+    return gate == nullptr || gate->TrustsAll();
+  }
   void Shown(const ObjectRecord& object, const std::string& url) override {
     if (window_.ctx_.events)
       window_.ctx_.events->OnBrowser(object.name, url);

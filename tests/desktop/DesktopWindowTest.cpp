@@ -4,7 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +20,7 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "document/ProjectWriter.h"
@@ -845,8 +853,10 @@ class DesktopBrowserTest : public PickerWindowTest {
   // copied beside the project) and a hot spot below it whose click runs `click`; page Two is
   // blue.
   void StartBrowserShow(const std::string& html, const std::string& click = "a=1") {
-    std::filesystem::copy_file(
-        std::filesystem::path(QLM_SOURCE_DIR) / "tests/desktop/browser" / html, root_ / html);
+    if (!std::filesystem::exists(root_ / html)) {  // else the test wrote its own page
+      std::filesystem::copy_file(
+          std::filesystem::path(QLM_SOURCE_DIR) / "tests/desktop/browser" / html, root_ / html);
+    }
     const std::string spec = std::string("title ") + kTitle + "\nsize 320 240\npage One\ncolor " +
                              std::to_string(Stored(kRed)) + "\nobject 25 Help 20 20 300 200 " +
                              html + "\nobject 4 Action 0 210 320 240\nscript " + click +
@@ -935,6 +945,81 @@ TEST_F(DesktopBrowserTest, PrintWritesThePageToThePdfFileChosenInThePicker) {
   EXPECT_FALSE(std::filesystem::exists(root_ / "Help.pdf")) << "the presentation's folder changed";
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+// A web server on this machine that counts the connections made to it.
+class CountingServer {
+ public:
+  CountingServer() {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        listen(fd_, 8) != 0 || getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0)
+      return;
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      while (!stop_) {
+        pollfd p{fd_, POLLIN, 0};
+        if (poll(&p, 1, 50) > 0) {
+          const int client = accept(fd_, nullptr, nullptr);
+          if (client >= 0) {
+            ++connections_;
+            close(client);
+          }
+        }
+      }
+    });
+  }
+  ~CountingServer() {
+    stop_ = true;
+    if (thread_.joinable())
+      thread_.join();
+    if (fd_ >= 0)
+      close(fd_);
+  }
+  int Port() const { return port_; }
+  int Connections() const { return connections_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int> connections_{0};
+  std::thread thread_;
+};
+
+// A page of the presentation that embeds a picture and fetches data from a web server: nothing
+// reaches the server unless the presentation is trusted.
+TEST_F(DesktopBrowserTest, PagesReachTheNetworkOnlyWhenTrusted) {
+  for (const bool trusted : {false, true}) {
+    SCOPED_TRACE(trusted ? "--trust" : "default");
+    if (trusted) {
+      TearDown();
+      SetUp();
+    }
+    CountingServer server;
+    ASSERT_GT(server.Port(), 0);
+    const std::string web = "http://127.0.0.1:" + std::to_string(server.Port());
+    std::ofstream(root_ / "remote.html")
+        << "<html><body style=\"margin:0;background:#00ff00\"><img src=\"" << web
+        << "/picture.png\"><script>fetch(\"" << web << "/data\").catch(function () {});"
+        << "</script></body></html>";
+    extraArgs_ = trusted ? std::vector<std::string>{"--trust"} : std::vector<std::string>{};
+    StartBrowserShow("remote.html");
+    const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+    ASSERT_TRUE(window) << Diagnostics();
+    ASSERT_TRUE(WaitForPixel(window->x + 250 * kScale, window->y + 150 * kScale, kGreen, 30s))
+        << Diagnostics();
+    const auto deadline = Clock::now() + (trusted ? 15s : 3s);
+    while (server.Connections() == 0 && Clock::now() < deadline)
+      std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(server.Connections() > 0, trusted) << Diagnostics();
+    x_->RequestClose(window->id);
+    EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+  }
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ class ModuleBrowserView : public BrowserView {
   ~ModuleBrowserView() override { api_.destroy(view_); }
 
   bool Make(int width, int height) {
-    QlmBrowserCallbacks callbacks{this, &ModuleBrowserView::Decide, &ModuleBrowserView::Changed};
+    QlmBrowserCallbacks callbacks{this, &ModuleBrowserView::Decide, &ModuleBrowserView::Changed,
+                                  events_.network ? 1 : 0};
     view_ = api_.create(width, height, &callbacks);
     width_ = width;
     height_ = height;
