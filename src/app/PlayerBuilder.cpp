@@ -62,20 +62,19 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
   else
     files_.SetCurrentFolder(fs::current_path(ec));
   SetUpPolicy(process);
-  // The metafile module lies beside the program (in a build) or in the player's library folder
-  // of the installation the program belongs to (lib/<arch>/qlmplayer beside bin/).
+  // The metafile and browser modules lie beside the program (in a build) or in the player's
+  // library folder of the installation the program belongs to (lib/<arch>/qlmplayer beside bin/).
   const fs::path programFolder = RealPath(process.executable).parent_path();
-  metafiles_ = std::make_unique<ModuleMetafileRenderer>(
-      std::vector<fs::path>{programFolder, programFolder.parent_path() / QLM_METAFILE_MODULE_DIR},
-      [this](const std::string& why) {
+  const std::vector<fs::path> moduleFolders{programFolder,
+                                            programFolder.parent_path() / QLM_METAFILE_MODULE_DIR};
+  metafiles_ =
+      std::make_unique<ModuleMetafileRenderer>(moduleFolders, [this](const std::string& why) {
         if (!options_.headless || options_.traceFiles)
           err_ << "qlmplayer: metafiles cannot be drawn: " << why << '\n';
       });
-  browsers_ = std::make_unique<ModuleBrowserEngine>(
-      std::vector<fs::path>{programFolder, programFolder.parent_path() / QLM_METAFILE_MODULE_DIR},
-      [this](const std::string& why) {
-        err_ << "qlmplayer: web pages cannot be shown: " << why << '\n';
-      });
+  browsers_ = std::make_unique<ModuleBrowserEngine>(moduleFolders, [this](const std::string& why) {
+    err_ << "qlmplayer: web pages cannot be shown: " << why << '\n';
+  });
 }
 
 void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {

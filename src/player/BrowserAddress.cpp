@@ -10,11 +10,6 @@ bool IsAsciiAlpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         EqualsIgnoreAsciiCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Percent escapes replaced by their bytes; a '%' without two hex digits stays.
 std::string PercentDecoded(std::string_view text) {
   std::string decoded;
@@ -48,12 +43,12 @@ bool HasUrlScheme(std::string_view text) {
 }
 
 bool IsPresentationLink(std::string_view url) {
-  return StartsWithIgnoreCase(url, "page:") || StartsWithIgnoreCase(url, "script:");
+  return StartsWithIgnoreAsciiCase(url, "page:") || StartsWithIgnoreAsciiCase(url, "script:");
 }
 
 bool IsSelfContainedAddress(std::string_view url) {
-  return StartsWithIgnoreCase(url, "about:") || StartsWithIgnoreCase(url, "data:") ||
-         StartsWithIgnoreCase(url, "blob:");
+  return StartsWithIgnoreAsciiCase(url, "about:") || StartsWithIgnoreAsciiCase(url, "data:") ||
+         StartsWithIgnoreAsciiCase(url, "blob:");
 }
 
 std::string PresentationLinkText(std::string_view url) {
@@ -62,7 +57,7 @@ std::string PresentationLinkText(std::string_view url) {
 }
 
 std::optional<std::filesystem::path> FileUrlPath(std::string_view url) {
-  if (!StartsWithIgnoreCase(url, "file:"))
+  if (!StartsWithIgnoreAsciiCase(url, "file:"))
     return std::nullopt;
   std::string_view rest = url.substr(5);
   if (const size_t end = rest.find_first_of("?#"); end != std::string_view::npos)

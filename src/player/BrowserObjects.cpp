@@ -63,6 +63,14 @@ BrowserObjects::View* BrowserObjects::Find(const ObjectRecord& object) {
   return it == views_.end() ? nullptr : it->second.get();
 }
 
+BrowserObjects::View* BrowserObjects::FindBySerial(uint64_t serial) {
+  for (auto& [object, view] : views_) {
+    if (view->serial == serial)
+      return view.get();
+  }
+  return nullptr;
+}
+
 void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
   std::erase_if(views_, [&](const auto& entry) {
     return std::find(shown.begin(), shown.end(), entry.first) == shown.end();
@@ -79,19 +87,12 @@ void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
       const uint64_t serial = v.serial;
       BrowserView::Events events;
       // The engine calls back while it runs its work; the view may be gone by then.
-      const auto bySerial = [this](uint64_t s) -> View* {
-        for (auto& [key, candidate] : views_) {
-          if (candidate->serial == s)
-            return candidate.get();
-        }
-        return nullptr;
-      };
-      events.decide = [this, serial, bySerial](const std::string& url) {
-        View* target = bySerial(serial);
+      events.decide = [this, serial](const std::string& url) {
+        View* target = FindBySerial(serial);
         return target && Decide(*target, url);
       };
-      events.changed = [this, serial, bySerial] {
-        View* target = bySerial(serial);
+      events.changed = [this, serial] {
+        View* target = FindBySerial(serial);
         if (!target || !target->engine)
           return;
         target->stale = true;
@@ -101,7 +102,7 @@ void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
       events.network = host_.NetworkTrusted();
       v.engine = engine_->Create(object->rect.Width(), object->rect.Height(), std::move(events));
     }
-    Open(v, *object, host_.AddressOf(BrowserAddressText(*object)));
+    Open(v, host_.AddressOf(BrowserAddressText(*object)));
   }
   UpdatePumping();
 }
@@ -118,7 +119,7 @@ void BrowserObjects::UpdatePumping() {
   }
 }
 
-void BrowserObjects::Open(View& view, const ObjectRecord& /*object*/, const std::string& url) {
+void BrowserObjects::Open(View& view, const std::string& url) {
   if (url.empty())
     return;
   if (view.engine) {
@@ -152,15 +153,11 @@ bool BrowserObjects::Decide(View& view, const std::string& url) {
 }
 
 void BrowserObjects::Answer(uint64_t serial, const std::string& url, bool granted) {
-  for (auto& [object, view] : views_) {
-    if (view->serial != serial)
-      continue;
-    if (granted) {
-      view->granted.insert(url);
-      Open(*view, *object, url);
-    }
+  View* view = FindBySerial(serial);
+  if (!view || !granted)
     return;
-  }
+  view->granted.insert(url);
+  Open(*view, url);
 }
 
 void BrowserObjects::ShowAddress(View& view, const std::string& url) {
@@ -210,9 +207,9 @@ bool BrowserObjects::Act(ObjectRecord& object, const std::string& action) {
     }
   } else if (keyword == "openfile") {
     if (const std::optional<std::string> file = host_.ChooseFile())
-      Open(*view, object, host_.AddressOf(*file));
+      Open(*view, host_.AddressOf(*file));
   } else {
-    Open(*view, object, host_.AddressOf(action));
+    Open(*view, host_.AddressOf(action));
   }
   return true;
 }

@@ -93,7 +93,9 @@ class BrowserObjects {
  private:
   struct View;
   View* Find(const ObjectRecord& object);
-  void Open(View& view, const ObjectRecord& object, const std::string& url);
+  // The view made with `serial`; null once it is gone (the engine may call back after that).
+  View* FindBySerial(uint64_t serial);
+  void Open(View& view, const std::string& url);
   // The policy every address passes; true when the engine may load it.
   bool Decide(View& view, const std::string& url);
   void ShowAddress(View& view, const std::string& url);

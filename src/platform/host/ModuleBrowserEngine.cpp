@@ -1,6 +1,6 @@
 #include "platform/host/ModuleBrowserEngine.h"
 
-#include "platform/host/ModuleSymbol.h"
+#include "platform/host/ModuleLibrary.h"
 
 #include "browsermodule/BrowserModule.h"
 

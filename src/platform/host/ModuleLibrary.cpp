@@ -45,4 +45,20 @@ bool LoadModule(const std::vector<fs::path>& candidates, const char* entryName,
   return false;
 }
 
+void* LoadModuleSymbol(const std::vector<fs::path>& folders, const char* name, const char* symbol,
+                       std::string& error) {
+  std::vector<fs::path> candidates;
+  for (const fs::path& folder : folders)
+    candidates.push_back(folder / name);
+  void* found = nullptr;
+  LoadModule(
+      candidates, symbol,
+      [&found](void* entry) {
+        found = entry;
+        return true;
+      },
+      error);
+  return found;
+}
+
 }  // namespace qlm

@@ -7,9 +7,9 @@
 
 namespace qlm {
 
-// The player's own module libraries (media, speech): built with the player, loaded on first use
-// and never unloaded (RTLD_NODELETE), because the libraries they pull in keep threads and
-// handlers of their own that do not expect to be unmapped.
+// The player's own module libraries (media, speech, metafiles, web pages): built with the
+// player, loaded on first use and never unloaded (RTLD_NODELETE), because the libraries they
+// pull in keep threads, handlers and registered types that do not expect to be unmapped.
 
 // Where the module `fileName` of this executable may lie, in the order they are tried: beside
 // the executable, then in the installed module folder.
@@ -21,5 +21,10 @@ std::vector<std::filesystem::path> ModuleCandidates(const std::filesystem::path&
 // tried then). False, with the reason in `error`, when no candidate was adopted.
 bool LoadModule(const std::vector<std::filesystem::path>& candidates, const char* entryName,
                 const std::function<bool(void* entry)>& adopt, std::string& error);
+
+// The export `symbol` of the module `name` from the first of `folders` that holds one which
+// loads and exports it; null, with the reason in `error`, when none does.
+void* LoadModuleSymbol(const std::vector<std::filesystem::path>& folders, const char* name,
+                       const char* symbol, std::string& error);
 
 }  // namespace qlm

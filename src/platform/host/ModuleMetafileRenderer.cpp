@@ -1,7 +1,7 @@
 #include "platform/host/ModuleMetafileRenderer.h"
 
 #include "platform/host/ChildCall.h"
-#include "platform/host/ModuleSymbol.h"
+#include "platform/host/ModuleLibrary.h"
 
 #include "metafile/MetafileModule.h"
 

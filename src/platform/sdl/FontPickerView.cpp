@@ -16,11 +16,6 @@ namespace {
 constexpr int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 constexpr int kSizeCount = static_cast<int>(std::size(kSizes));
 
-bool StartsWithFolded(const std::string& text, const std::string& prefix) {
-  return prefix.size() <= text.size() &&
-         EqualsIgnoreAsciiCase(std::string_view(text).substr(0, prefix.size()), prefix);
-}
-
 const char* const kBoxNames[] = {"Bold", "Italic", "Underline", "Strikeout"};
 
 }  // namespace
@@ -171,7 +166,7 @@ void FontPickerView::Text(const std::string& utf8) {
     return;
   search_ += utf8;
   for (size_t i = 0; i < families_.size(); ++i) {
-    if (StartsWithFolded(families_[i], search_)) {
+    if (StartsWithIgnoreAsciiCase(families_[i], search_)) {
       ChooseFamily(static_cast<int>(i));
       return;
     }
