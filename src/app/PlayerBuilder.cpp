@@ -6,6 +6,7 @@
 #include "platform/Sha256.h"
 #include "platform/host/HostFiles.h"
 #include "platform/host/HostSystemFolders.h"
+#include "platform/host/ModuleLibrary.h"
 
 namespace qlm {
 namespace {
@@ -62,11 +63,7 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
   else
     files_.SetCurrentFolder(fs::current_path(ec));
   SetUpPolicy(process);
-  // The metafile and browser modules lie beside the program (in a build) or in the player's
-  // library folder of the installation the program belongs to (lib/<arch>/qlmplayer beside bin/).
-  const fs::path programFolder = RealPath(process.executable).parent_path();
-  const std::vector<fs::path> moduleFolders{programFolder,
-                                            programFolder.parent_path() / QLM_METAFILE_MODULE_DIR};
+  const std::vector<fs::path> moduleFolders = ModuleFolders(process.executable);
   metafiles_ =
       std::make_unique<ModuleMetafileRenderer>(moduleFolders, [this](const std::string& why) {
         if (!options_.headless || options_.traceFiles)

@@ -8,13 +8,21 @@ namespace qlm {
 
 namespace fs = std::filesystem;
 
+std::vector<fs::path> ModuleFolders(const fs::path& executable) {
+  std::error_code ec;
+  fs::path real = fs::canonical(executable, ec);
+  const fs::path folder = (ec ? executable : real).parent_path();
+  std::vector<fs::path> folders{folder, (folder / QLM_MODULE_RELATIVE).lexically_normal()};
+  const fs::path installed(QLM_MODULE_INSTALLED);
+  if (installed != folders.back())
+    folders.push_back(installed);
+  return folders;
+}
+
 std::vector<fs::path> ModuleCandidates(const fs::path& executable, const std::string& fileName) {
-  const fs::path folder = executable.parent_path();
-  std::vector<fs::path> paths{folder / fileName};
-  paths.push_back((folder / QLM_MODULE_RELATIVE / fileName).lexically_normal());
-  const fs::path installed = fs::path(QLM_MODULE_INSTALLED) / fileName;
-  if (installed != paths.back())
-    paths.push_back(installed);
+  std::vector<fs::path> paths;
+  for (const fs::path& folder : ModuleFolders(executable))
+    paths.push_back(folder / fileName);
   return paths;
 }
 

@@ -11,8 +11,12 @@ namespace qlm {
 // player, loaded on first use and never unloaded (RTLD_NODELETE), because the libraries they
 // pull in keep threads, handlers and registered types that do not expect to be unmapped.
 
-// Where the module `fileName` of this executable may lie, in the order they are tried: beside
-// the executable, then in the installed module folder.
+// The folders where this executable's modules may lie, in the order they are tried: beside the
+// executable (a build), the module folder of the installation it belongs to, then the installed
+// module folder, which serves a stand-alone presentation copied away from the player.
+std::vector<std::filesystem::path> ModuleFolders(const std::filesystem::path& executable);
+
+// The module `fileName` in each of ModuleFolders(executable).
 std::vector<std::filesystem::path> ModuleCandidates(const std::filesystem::path& executable,
                                                     const std::string& fileName);
 
