@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "document/ObjectRecord.h"
 #include "platform/Dialogs.h"
 
 namespace qlm {
@@ -23,6 +25,9 @@ struct LoadContext {
   const CodePage* codePage = nullptr;     // for wide strings; Windows-1252 when null
   std::string sourceName;                 // file name shown in messages
   bool quietOpen = false;                 // no message when the file cannot be opened
+  // The profile's font for fresh objects while a document's pages are read: read once for them
+  // all (each read of the profile looks at its file again).
+  std::optional<ObjectFont> profileFont;
 };
 
 }  // namespace qlm

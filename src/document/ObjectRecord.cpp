@@ -192,8 +192,13 @@ ObjectRecord ObjectRecord::Fresh(const ProfileStore* profile) {
   o.optionFlags = {false, true, true, true, true, false, false, false};
   o.optionValues[1] = 100;
   o.optionValues[2] = 0xC0C0C0;
+  o.font = ProfileFont(profile);
+  return o;
+}
+
+ObjectFont ObjectRecord::ProfileFont(const ProfileStore* profile) {
+  ObjectFont f;
   if (profile != nullptr) {
-    ObjectFont& f = o.font;
     f.height = profile->GetInt("Font", "Height", f.height);
     f.width = profile->GetInt("Font", "Width", f.width);
     f.escapement = profile->GetInt("Font", "Escape", f.escapement);
@@ -202,12 +207,13 @@ ObjectRecord ObjectRecord::Fresh(const ProfileStore* profile) {
     f.italic = static_cast<uint8_t>(profile->GetInt("Font", "Italic", f.italic));
     f.faceName = profile->GetString("Font", "Name", f.faceName);
   }
-  return o;
+  return f;
 }
 
 ObjectRecord ReadObjectRecord(ArchiveReader& reader, LoadContext& ctx) {
   const int32_t v = ctx.version;
-  ObjectRecord o = ObjectRecord::Fresh(ctx.profile);
+  ObjectRecord o = ObjectRecord::Fresh();
+  o.font = ctx.profileFont ? *ctx.profileFont : ObjectRecord::ProfileFont(ctx.profile);
   for (int i = 1; i <= 5; ++i)
     o.strings[i] = reader.ReadString();
   o.values[0] = reader.ReadU32();

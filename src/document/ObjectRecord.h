@@ -125,6 +125,8 @@ struct ObjectRecord {
   // Field defaults of a fresh object; the font comes from the profile's section "Font" when
   // a store is given.
   static ObjectRecord Fresh(const ProfileStore* profile = nullptr);
+  // The font a fresh object takes: the profile's section "Font" over the defaults.
+  static ObjectFont ProfileFont(const ProfileStore* profile);
 
   bool operator==(const ObjectRecord&) const = default;
 };

@@ -12,10 +12,26 @@ namespace {
 // Lower bounds of a stored record, for checking counts before reading.
 constexpr uint64_t kMinPageBytes = 60;
 constexpr uint64_t kMinSoundBytes = 9;
+
+// Holds the profile's font for the pages read in its scope, and forgets it after: a later load
+// reads the profile again, which a script may have changed meanwhile.
+class ProfileFontScope {
+ public:
+  explicit ProfileFontScope(LoadContext& ctx) : ctx_(ctx) {
+    ctx_.profileFont = ObjectRecord::ProfileFont(ctx_.profile);
+  }
+  ~ProfileFontScope() { ctx_.profileFont.reset(); }
+  ProfileFontScope(const ProfileFontScope&) = delete;
+  ProfileFontScope& operator=(const ProfileFontScope&) = delete;
+
+ private:
+  LoadContext& ctx_;
+};
 }  // namespace
 
 void ReadPageManagerBlock(ArchiveReader& reader, LoadContext& ctx, Project& project) {
   const int32_t v = ctx.version;
+  const ProfileFontScope profileFont(ctx);
   project.pages.clear();
   project.masterPage = PageRecord{};
   project.masterPage.name = "Master Page 000";

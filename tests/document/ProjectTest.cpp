@@ -227,6 +227,48 @@ TEST_P(PageVersionGates, PagesMastersAndSoundsFollowTheirGates) {
 
 INSTANTIATE_TEST_SUITE_P(AllVersions, PageVersionGates, ::testing::Range(2, 30));
 
+// Objects whose stored font face is unusable take the profile's font. A document of many
+// objects reads the profile once, not once per object (each read of the settings file looks at
+// the file again), and the next load sees what changed in the profile since.
+TEST(ProjectRoundTrip, FreshObjectsTakeTheProfileFontReadOncePerLoad) {
+  struct CountingProfile : test::MapProfile {
+    mutable int reads = 0;
+    int GetInt(const std::string& s, const std::string& e, int fallback) const override {
+      ++reads;
+      return MapProfile::GetInt(s, e, fallback);
+    }
+    std::string GetString(const std::string& s, const std::string& e,
+                          const std::string& fallback) const override {
+      ++reads;
+      return MapProfile::GetString(s, e, fallback);
+    }
+  } profile;
+  Project project;
+  project.pages.resize(3);
+  for (PageRecord& page : project.pages) {
+    for (int i = 0; i < 100; ++i) {
+      ObjectRecord o = test::RichObject(1);
+      o.font.faceName = std::string(32, 'x');
+      page.objects.push_back(o);
+    }
+  }
+  const std::vector<uint8_t> bytes = WriteProject(project, 29);
+  Loader l;
+  l.ctx.profile = &profile;
+  for (const char* face : {"Verdana", "Tahoma"}) {
+    profile.entries["Font/Name"] = face;
+    profile.reads = 0;
+    const LoadResult r = l.Load(bytes);
+    ASSERT_EQ(r.status, LoadStatus::Loaded);
+    for (const PageRecord& page : r.project.pages) {
+      for (const ObjectRecord& o : page.objects)
+        ASSERT_EQ(o.font.faceName, face);
+    }
+    EXPECT_LE(profile.reads, 7);
+    EXPECT_FALSE(l.ctx.profileFont.has_value());
+  }
+}
+
 TEST(ProjectHeader, MagicStringGivesTheVersion) {
   struct Case {
     std::string magic;
