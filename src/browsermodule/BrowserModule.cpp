@@ -271,6 +271,109 @@ void Scroll(QlmBrowser* browser, int x, int y, int lines) {
   Send(browser, event);
 }
 
+// Keys and focus go straight to the view as a window system's events would. Not through the
+// off-screen window: a top-level window that gains the focus asks the X server about the
+// pointer over itself, and an off-screen window is no X window (the request fails).
+GdkEvent* NewKeyboardEvent(QlmBrowser* browser, GdkEventType type) {
+  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(browser->view));
+  if (!window)
+    return nullptr;
+  GdkEvent* event = gdk_event_new(type);
+  event->any.window = GDK_WINDOW(g_object_ref(window));
+  event->any.send_event = TRUE;
+  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
+  gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
+  return event;
+}
+
+void Focus(QlmBrowser* browser, int on) {
+  GdkEvent* event = NewKeyboardEvent(browser, GDK_FOCUS_CHANGE);
+  if (!event)
+    return;
+  event->focus_change.in = on ? TRUE : FALSE;
+  if (on)
+    gtk_widget_grab_focus(GTK_WIDGET(browser->view));
+  gtk_widget_send_focus_change(GTK_WIDGET(browser->view), event);
+  gdk_event_free(event);
+}
+
+void SendKey(QlmBrowser* browser, guint keyval, guint state, bool down) {
+  GdkEvent* event = NewKeyboardEvent(browser, down ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
+  if (!event)
+    return;
+  event->key.time = GDK_CURRENT_TIME;
+  event->key.state = state;
+  event->key.keyval = keyval;
+  // The key that makes the keyval on this keyboard, so that pages see its code too.
+  GdkKeymapKey* keys = nullptr;
+  gint count = 0;
+  GdkKeymap* keymap = gdk_keymap_get_for_display(gdk_window_get_display(event->key.window));
+  if (gdk_keymap_get_entries_for_keyval(keymap, keyval, &keys, &count) && count > 0) {
+    event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    event->key.group = static_cast<guint8>(keys[0].group);
+  }
+  g_free(keys);
+  char text[8] = {};
+  if (const gunichar ch = gdk_keyval_to_unicode(keyval); ch >= 0x20 && ch != 0x7F)
+    g_unichar_to_utf8(ch, text);
+  event->key.string = g_strdup(text);
+  event->key.length = static_cast<gint>(std::strlen(text));
+  gtk_widget_event(GTK_WIDGET(browser->view), event);
+  gdk_event_free(event);
+}
+
+// The keyval of a Windows virtual-key code that types no character; 0 for others.
+guint KeyvalOf(uint32_t virtualKey, uint32_t modifiers) {
+  static constexpr struct {
+    uint32_t virtualKey;
+    guint keyval;
+  } kKeys[] = {{0x08, GDK_KEY_BackSpace}, {0x09, GDK_KEY_Tab},     {0x0D, GDK_KEY_Return},
+               {0x1B, GDK_KEY_Escape},    {0x21, GDK_KEY_Page_Up}, {0x22, GDK_KEY_Page_Down},
+               {0x23, GDK_KEY_End},       {0x24, GDK_KEY_Home},    {0x25, GDK_KEY_Left},
+               {0x26, GDK_KEY_Up},        {0x27, GDK_KEY_Right},   {0x28, GDK_KEY_Down},
+               {0x2D, GDK_KEY_Insert},    {0x2E, GDK_KEY_Delete}};
+  for (const auto& k : kKeys) {
+    if (k.virtualKey == virtualKey)
+      return k.virtualKey == 0x09 && (modifiers & QLM_BROWSER_SHIFT) ? GDK_KEY_ISO_Left_Tab
+                                                                     : k.keyval;
+  }
+  if (virtualKey >= 0x70 && virtualKey <= 0x87)  // F1 to F24
+    return GDK_KEY_F1 + (virtualKey - 0x70);
+  // Letters and digits are shortcuts (Control+A, Alt+1) only with Control or Alt.
+  const bool letter = virtualKey >= 'A' && virtualKey <= 'Z';
+  const bool digit = virtualKey >= '0' && virtualKey <= '9';
+  if ((letter || digit) && (modifiers & (QLM_BROWSER_CONTROL | QLM_BROWSER_ALT)))
+    return letter ? GDK_KEY_a + (virtualKey - 'A') : GDK_KEY_0 + (virtualKey - '0');
+  return 0;
+}
+
+void Key(QlmBrowser* browser, uint32_t virtualKey, uint32_t modifiers, int down) {
+  const guint keyval = KeyvalOf(virtualKey, modifiers);
+  if (keyval == 0)
+    return;
+  guint state = 0;
+  if (modifiers & QLM_BROWSER_SHIFT)
+    state |= GDK_SHIFT_MASK;
+  if (modifiers & QLM_BROWSER_CONTROL)
+    state |= GDK_CONTROL_MASK;
+  if (modifiers & QLM_BROWSER_ALT)
+    state |= GDK_MOD1_MASK;
+  SendKey(browser, keyval, state, down != 0);
+}
+
+void Type(QlmBrowser* browser, const char* utf8) {
+  if (!utf8 || !g_utf8_validate(utf8, -1, nullptr))
+    return;
+  for (const char* p = utf8; *p; p = g_utf8_next_char(p)) {
+    const gunichar ch = g_utf8_get_char(p);
+    if (ch < 0x20 || ch == 0x7F)
+      continue;  // control characters come as keys
+    const guint keyval = gdk_unicode_to_keyval(ch);
+    SendKey(browser, keyval, 0, true);
+    SendKey(browser, keyval, 0, false);
+  }
+}
+
 const char* Uri(QlmBrowser* browser) {
   const char* uri = webkit_web_view_get_uri(browser->view);
   browser->uri = uri ? uri : "";
@@ -282,8 +385,9 @@ void Pump(int iterations) {
   }
 }
 
-constexpr QlmBrowserApi kApi = {Init,     Create, Destroy,  Load,  Back,   Forward, Reload, Stop,
-                                PrintPdf, Resize, Snapshot, Click, Scroll, Uri,     Pump};
+constexpr QlmBrowserApi kApi = {Init,   Create, Destroy,  Load,   Back,     Forward,
+                                Reload, Stop,   PrintPdf, Resize, Snapshot, Click,
+                                Scroll, Uri,    Pump,     Focus,  Key,      Type};
 
 }  // namespace
 

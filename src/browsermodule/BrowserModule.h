@@ -51,7 +51,19 @@ typedef struct QlmBrowserApi {
   const char* (*uri)(QlmBrowser* view);
   // Runs at most `iterations` pieces of pending work of the engine without waiting.
   void (*pump)(int iterations);
+  // Gives the view the keyboard (1), as a window that becomes active, or takes it away (0).
+  void (*focus)(QlmBrowser* view, int on);
+  // A key that types no character went down (1) or up (0): a Windows virtual-key code (editing
+  // and moving keys, function keys; letters and digits only with Control or Alt) with the
+  // QLM_BROWSER_* modifier bits held. Other keys are ignored: what they type comes by type().
+  void (*key)(QlmBrowser* view, uint32_t virtualKey, uint32_t modifiers, int down);
+  // Characters typed (UTF-8), each pressed and released as its own key.
+  void (*type)(QlmBrowser* view, const char* utf8);
 } QlmBrowserApi;
+
+#define QLM_BROWSER_SHIFT 1u
+#define QLM_BROWSER_CONTROL 2u
+#define QLM_BROWSER_ALT 4u
 
 const QlmBrowserApi* qlm_browser_api(void);
 typedef const QlmBrowserApi* (*QlmBrowserApiEntry)(void);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "graphics/MetafileRenderer.h"
+#include "platform/EventLoop.h"
 
 namespace qlm {
 
@@ -37,6 +38,11 @@ class BrowserView {
   // A left click and a wheel turn (lines, positive down) at a point of the view.
   virtual void Click(int x, int y) = 0;
   virtual void Scroll(int x, int y, int lines) = 0;
+  // The keyboard: the view takes it (or loses it); a key going down or up (a virtual-key code:
+  // keys that type characters are left out, their text comes by Type); text typed (UTF-8).
+  virtual void Focus(bool on) = 0;
+  virtual void Key(uint32_t virtualKey, const Modifiers& modifiers, bool down) = 0;
+  virtual void Type(const std::string& utf8) = 0;
   // The address shown now.
   virtual std::string Address() = 0;
 };

@@ -224,6 +224,41 @@ void BrowserObjects::Scroll(const ObjectRecord& object, int x, int y, int lines)
     view->engine->Scroll(x, y, lines);
 }
 
+void BrowserObjects::Press(const ObjectRecord* object) {
+  View* view = object ? Find(*object) : nullptr;
+  const uint64_t serial = view && view->engine ? view->serial : 0;
+  if (serial == keysTo_)
+    return;
+  if (View* old = KeyView())
+    old->engine->Focus(false);
+  keysTo_ = serial;
+  if (view && serial != 0)
+    view->engine->Focus(true);
+}
+
+BrowserObjects::View* BrowserObjects::KeyView() {
+  View* view = keysTo_ != 0 ? FindBySerial(keysTo_) : nullptr;
+  if (!view || !view->engine || IsHidden(*view->object))
+    return nullptr;
+  return view;
+}
+
+bool BrowserObjects::Key(const KeyEvent& event) {
+  View* view = KeyView();
+  if (!view)
+    return false;
+  view->engine->Key(event.vk, event.modifiers, event.action == KeyAction::kDown);
+  return true;
+}
+
+bool BrowserObjects::Type(const std::string& utf8) {
+  View* view = KeyView();
+  if (!view)
+    return false;
+  view->engine->Type(utf8);
+  return true;
+}
+
 const ArgbImage* BrowserObjects::Picture(const ObjectRecord& object, int width, int height) {
   View* view = Find(object);
   if (!view || !view->engine || width <= 0 || height <= 0)

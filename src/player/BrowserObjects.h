@@ -16,6 +16,7 @@ namespace qlm {
 
 class EventLoop;
 class ScriptRunner;
+struct KeyEvent;
 
 // What browser objects need from the player window. The defaults reach nothing: no address
 // loads, no link is followed, nothing is asked or chosen.
@@ -79,6 +80,12 @@ class BrowserObjects {
   // down).
   void Click(const ObjectRecord& object, int x, int y);
   void Scroll(const ObjectRecord& object, int x, int y, int lines);
+  // The keyboard. A left press on a browser object gives its page the keys; a press anywhere
+  // else (null: on no browser object) takes them away. While a shown page has them, keys and
+  // typed text go to it and true says they were taken.
+  void Press(const ObjectRecord* object);
+  bool Key(const KeyEvent& event);
+  bool Type(const std::string& utf8);
 
   // The answer to AskConsent.
   void Answer(uint64_t serial, const std::string& url, bool granted);
@@ -100,6 +107,8 @@ class BrowserObjects {
   bool Decide(View& view, const std::string& url);
   void ShowAddress(View& view, const std::string& url);
   void UpdatePumping();
+  // The view that has the keys, while its object is shown.
+  View* KeyView();
 
   EventLoop& loop_;
   BrowserEngine* engine_;
@@ -107,6 +116,7 @@ class BrowserObjects {
   std::map<const ObjectRecord*, std::unique_ptr<View>> views_;
   uint64_t nextSerial_ = 1;
   int pumpSource_ = 0;
+  uint64_t keysTo_ = 0;  // serial of the view that has the keys; 0: none
 };
 
 // Installs the Browser command over `browsers`.

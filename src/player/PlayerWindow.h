@@ -248,8 +248,8 @@ class PlayerWindow : public ScriptHost,
   // ---- EventHandler ----
   void OnTimer(uint32_t id) override;
   void OnMessage(const WindowMessage& message) override;
-  void OnMouse(const MouseEvent& event) override { input_.OnMouse(event); }
-  void OnKey(const KeyEvent& event) override { input_.OnKey(event); }
+  void OnMouse(const MouseEvent& event) override;
+  void OnKey(const KeyEvent& event) override;
   void OnChar(const CharEvent& event) override;
   void OnComposition(const CompositionEvent& event) override;
   void OnClose() override { CloseCancel(); }

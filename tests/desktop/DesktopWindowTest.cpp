@@ -895,6 +895,25 @@ TEST_F(DesktopBrowserTest, PageLinkClickedInTheRenderedPageChangesThePage) {
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
 
+// A click into the page's text box gives the page the keys: what is typed, and Backspace,
+// reach the box, whose script follows a "page:" link once it holds "Go".
+TEST_F(DesktopBrowserTest, KeysTypedIntoTheClickedPageReachItsTextBox) {
+  StartBrowserShow("form.html");
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(window->x + 250 * kScale, window->y + 150 * kScale, kGreen, 30s))
+      << Diagnostics();
+  x_->Click(window->x + 100 * kScale, window->y + 50 * kScale);
+  std::this_thread::sleep_for(300ms);
+  x_->TypeText("Gx");
+  x_->PressKey(XK_BackSpace);
+  x_->TypeText("o");
+  ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 15s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
 TEST_F(DesktopBrowserTest, RedirectOutOfThePresentationIsAskedAndDenied) {
   StartBrowserShow("escape.html");
   ASSERT_TRUE(player_.WaitForLine(BrowserLine("escape.html"), Clock::now() + 20s)) << Diagnostics();

@@ -67,6 +67,11 @@ struct FakeView : BrowserView {
   bool Snapshot(ArgbImage&) override { return false; }
   void Click(int, int) override {}
   void Scroll(int, int, int) override {}
+  void Focus(bool on) override { calls.push_back(on ? "focus" : "blur"); }
+  void Key(uint32_t vk, const Modifiers&, bool down) override {
+    calls.push_back((down ? "down " : "up ") + std::to_string(vk));
+  }
+  void Type(const std::string& text) override { calls.push_back("type " + text); }
   std::string Address() override { return {}; }
   Events events;
   std::vector<std::string> calls;
@@ -170,6 +175,46 @@ TEST(BrowserObjects, BrowserActionsReachTheEngine) {
                                       "open file:///show/other.html"}));
   ObjectRecord elsewhere = BrowserObject("x.html");
   EXPECT_FALSE(browsers.Act(elsewhere, "back"));  // not on a shown page
+}
+
+// A press on a browser object gives its page the keys until a press elsewhere; a hidden object
+// or one whose page went keeps none, and without an engine there is nothing to take them.
+TEST(BrowserObjects, KeysGoToThePagePressedUntilAPressElsewhere) {
+  test::InputLoop loop;
+  FakeEngine engine;
+  RecordingHost host;
+  BrowserObjects browsers(loop, &engine, host);
+  ObjectRecord help = BrowserObject("a.html");
+  ObjectRecord other = BrowserObject("b.html");
+  browsers.PagesShown({&help, &other});
+  FakeView& second = *engine.last;
+  browsers.PagesShown({&help, &other});
+  const KeyEvent backspace{KeyAction::kDown, 0x08, {}};
+  EXPECT_FALSE(browsers.Key(backspace));
+  EXPECT_FALSE(browsers.Type("x"));
+
+  browsers.Press(&other);
+  browsers.Press(&other);  // already has them: no second focus
+  EXPECT_TRUE(browsers.Key(backspace));
+  EXPECT_TRUE(browsers.Key({KeyAction::kUp, 0x08, {}}));
+  EXPECT_TRUE(browsers.Type("\xC3\xA9"));
+  browsers.Press(nullptr);
+  EXPECT_FALSE(browsers.Key(backspace));
+  EXPECT_EQ(second.calls, (std::vector<std::string>{"open file:///show/b.html", "focus", "down 8",
+                                                    "up 8", "type \xC3\xA9", "blur"}));
+
+  browsers.Press(&other);
+  SetHidden(other, true);
+  EXPECT_FALSE(browsers.Key(backspace));
+  SetHidden(other, false);
+  EXPECT_TRUE(browsers.Key(backspace));
+  browsers.PagesShown({&help});
+  EXPECT_FALSE(browsers.Key(backspace));
+
+  BrowserObjects headless(loop, nullptr, host);
+  headless.PagesShown({&help});
+  headless.Press(&help);
+  EXPECT_FALSE(headless.Key(backspace));
 }
 
 TEST(BrowserObjects, WithoutAnEngineTheAddressesAreKeptAndReported) {

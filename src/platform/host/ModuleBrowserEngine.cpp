@@ -46,6 +46,14 @@ class ModuleBrowserView : public BrowserView {
   }
   void Click(int x, int y) override { api_.click(view_, x, y); }
   void Scroll(int x, int y, int lines) override { api_.scroll(view_, x, y, lines); }
+  void Focus(bool on) override { api_.focus(view_, on ? 1 : 0); }
+  void Key(uint32_t virtualKey, const Modifiers& modifiers, bool down) override {
+    const uint32_t bits = (modifiers.shift ? QLM_BROWSER_SHIFT : 0u) |
+                          (modifiers.ctrl ? QLM_BROWSER_CONTROL : 0u) |
+                          (modifiers.alt ? QLM_BROWSER_ALT : 0u);
+    api_.key(view_, virtualKey, bits, down ? 1 : 0);
+  }
+  void Type(const std::string& utf8) override { api_.type(view_, utf8.c_str()); }
   std::string Address() override { return api_.uri(view_); }
 
  private:
