@@ -6,7 +6,10 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <thread>
 
 #include "platform/sdl/SdlSpeechOutput.h"
@@ -33,6 +36,14 @@ class ToneSynthesizer : public SpeechSynthesizer {
   bool broken = false;
 };
 
+// Waits up to five seconds for `done`.
+bool WaitFor(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return done();
+}
+
 class SdlSpeechOutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -52,18 +63,58 @@ TEST_F(SdlSpeechOutputTest, UtterancesQueueWhilePausedPlayOnResumeAndStopClears)
   speech.Pause();
   speech.Speak("one", {});
   speech.Speak("two", {});
+  ASSERT_TRUE(WaitFor([&] { return speech.QueuedBytes() == 2 * ToneSynthesizer::kBytes; }));
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  EXPECT_EQ(speech.QueuedBytes(), 2 * ToneSynthesizer::kBytes);
+  EXPECT_EQ(speech.QueuedBytes(), 2 * ToneSynthesizer::kBytes) << "paused speech is heard";
   speech.Resume();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (speech.QueuedBytes() == 2 * ToneSynthesizer::kBytes &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  EXPECT_LT(speech.QueuedBytes(), 2 * ToneSynthesizer::kBytes) << "resumed speech is not heard";
+  EXPECT_TRUE(WaitFor([&] { return speech.QueuedBytes() < 2 * ToneSynthesizer::kBytes; }))
+      << "resumed speech is not heard";
   speech.Stop();
   EXPECT_EQ(speech.QueuedBytes(), 0u);
   EXPECT_TRUE(failures.empty());
+}
+
+// A tone synthesizer that holds each text until the test lets it go.
+class HeldSynthesizer : public ToneSynthesizer {
+ public:
+  std::optional<SpokenAudio> Synthesize(const std::string& text, const SpeechVoice& voice,
+                                        std::string& error) override {
+    std::unique_lock lock(mutex);
+    started = true;
+    changed.notify_all();
+    changed.wait(lock, [this] { return released; });
+    return ToneSynthesizer::Synthesize(text, voice, error);
+  }
+  void Release() {
+    const std::lock_guard lock(mutex);
+    released = true;
+    changed.notify_all();
+  }
+  bool Started() {
+    const std::lock_guard lock(mutex);
+    return started;
+  }
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool started = false;
+  bool released = false;
+};
+
+// Saying a text returns while it is still being synthesized (a long text does not hold up the
+// player), and a stop meanwhile drops it: what was said before the stop is never heard after.
+TEST_F(SdlSpeechOutputTest, SpeakReturnsBeforeTheSoundIsMadeAndStopDropsIt) {
+  HeldSynthesizer synthesizer;
+  SdlSpeechOutput speech(synthesizer, nullptr);
+  speech.Pause();
+  speech.Speak("long", {});
+  ASSERT_TRUE(WaitFor([&] { return synthesizer.Started(); }));
+  speech.Speak("queued", {});
+  speech.Stop();
+  synthesizer.Release();
+  speech.Speak("after", {});
+  ASSERT_TRUE(WaitFor([&] { return speech.QueuedBytes() > 0; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(speech.QueuedBytes(), ToneSynthesizer::kBytes);
 }
 
 // A synthesizer that cannot speak is reported once, however often the script tries.

@@ -9,6 +9,13 @@ SdlSpeechOutput::SdlSpeechOutput(SpeechSynthesizer& synthesizer,
     : synthesizer_(synthesizer), failed_(std::move(failed)) {}
 
 SdlSpeechOutput::~SdlSpeechOutput() {
+  {
+    const std::lock_guard lock(mutex_);
+    quit_ = true;
+  }
+  wake_.notify_all();
+  if (worker_.joinable())
+    worker_.join();
   if (device_ != 0)
     SDL_CloseAudioDevice(device_);
   if (audioInit_)
@@ -21,10 +28,76 @@ void SdlSpeechOutput::Fail(const std::string& why) {
   reported_ = true;
 }
 
-void SdlSpeechOutput::Prepare() {
+void SdlSpeechOutput::ReportLaterFailure() {
+  std::string why;
+  {
+    const std::lock_guard lock(mutex_);
+    why.swap(laterFailure_);
+  }
+  if (!why.empty())
+    Fail(why);
+}
+
+bool SdlSpeechOutput::Ready() {
+  if (ready_)
+    return true;
   std::string error;
-  if (!synthesizer_.Ready(error))
+  if (!synthesizer_.Ready(error)) {
     Fail(error);
+    return false;
+  }
+  if (!audioInit_) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+      Fail(std::string("no audio: ") + SDL_GetError());
+      return false;
+    }
+    audioInit_ = true;
+  }
+  ready_ = true;
+  worker_ = std::thread([this] { Synthesize(); });
+  return true;
+}
+
+void SdlSpeechOutput::Prepare() {
+  ReportLaterFailure();
+  Ready();
+}
+
+void SdlSpeechOutput::Speak(const std::string& utf8, const SpeechVoice& voice) {
+  ReportLaterFailure();
+  if (!Ready())
+    return;
+  {
+    const std::lock_guard lock(mutex_);
+    pending_.push_back({utf8, voice, generation_});
+  }
+  wake_.notify_one();
+}
+
+void SdlSpeechOutput::Synthesize() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [this] { return quit_ || !pending_.empty(); });
+    if (quit_)
+      return;
+    const Utterance utterance = std::move(pending_.front());
+    pending_.pop_front();
+    lock.unlock();
+    std::string error;
+    const std::optional<SpokenAudio> audio =
+        synthesizer_.Synthesize(utterance.utf8, utterance.voice, error);
+    lock.lock();
+    if (utterance.generation != generation_)
+      continue;  // stopped meanwhile
+    if (!audio) {
+      laterFailure_ = error;
+      continue;
+    }
+    if (audio->samples.empty() || !OpenDevice(audio->sampleRate))
+      continue;
+    SDL_QueueAudio(device_, audio->samples.data(),
+                   static_cast<uint32_t>(audio->samples.size() * sizeof(int16_t)));
+  }
 }
 
 bool SdlSpeechOutput::OpenDevice(int sampleRate) {
@@ -34,13 +107,6 @@ bool SdlSpeechOutput::OpenDevice(int sampleRate) {
     SDL_CloseAudioDevice(device_);
     device_ = 0;
   }
-  if (!audioInit_) {
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-      Fail(std::string("no audio: ") + SDL_GetError());
-      return false;
-    }
-    audioInit_ = true;
-  }
   SDL_AudioSpec want{}, have{};
   want.freq = sampleRate;
   want.format = AUDIO_S16SYS;
@@ -49,7 +115,7 @@ bool SdlSpeechOutput::OpenDevice(int sampleRate) {
   // SDL converts to whatever the device plays.
   device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
   if (device_ == 0) {
-    Fail(std::string("no audio device: ") + SDL_GetError());
+    laterFailure_ = std::string("no audio device: ") + SDL_GetError();
     return false;
   }
   sampleRate_ = sampleRate;
@@ -57,37 +123,30 @@ bool SdlSpeechOutput::OpenDevice(int sampleRate) {
   return true;
 }
 
-void SdlSpeechOutput::Speak(const std::string& utf8, const SpeechVoice& voice) {
-  std::string error;
-  const std::optional<SpokenAudio> audio = synthesizer_.Synthesize(utf8, voice, error);
-  if (!audio) {
-    Fail(error);
-    return;
-  }
-  if (audio->samples.empty() || !OpenDevice(audio->sampleRate))
-    return;
-  SDL_QueueAudio(device_, audio->samples.data(),
-                 static_cast<uint32_t>(audio->samples.size() * sizeof(int16_t)));
-}
-
 void SdlSpeechOutput::Stop() {
+  const std::lock_guard lock(mutex_);
+  ++generation_;
+  pending_.clear();
   if (device_ != 0)
     SDL_ClearQueuedAudio(device_);
 }
 
 void SdlSpeechOutput::Pause() {
+  const std::lock_guard lock(mutex_);
   paused_ = true;
   if (device_ != 0)
     SDL_PauseAudioDevice(device_, 1);
 }
 
 void SdlSpeechOutput::Resume() {
+  const std::lock_guard lock(mutex_);
   paused_ = false;
   if (device_ != 0)
     SDL_PauseAudioDevice(device_, 0);
 }
 
 uint32_t SdlSpeechOutput::QueuedBytes() const {
+  const std::lock_guard lock(mutex_);
   return device_ != 0 ? SDL_GetQueuedAudioSize(device_) : 0;
 }
 
