@@ -223,9 +223,13 @@ int Snapshot(QlmBrowser* browser, uint32_t* argb, int width, int height) {
   return 1;
 }
 
-// Input goes to the view as the events a window system would deliver to it: an event of
-// `type` for the view's window from the pointer, to be filled in and sent with Send.
-GdkEvent* NewEvent(QlmBrowser* browser, GdkEventType type) {
+enum class Device { kPointer, kKeyboard };
+
+// Input goes straight to the view as the events a window system would deliver to it: an event
+// of `type` for the view's window from the pointer or the keyboard, to be filled in and sent
+// with Send. Not through the off-screen window: a top-level window that gains the focus asks
+// the X server about the pointer over itself, and an off-screen window is no X window.
+GdkEvent* NewEvent(QlmBrowser* browser, GdkEventType type, Device device = Device::kPointer) {
   GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(browser->view));
   if (!window)
     return nullptr;
@@ -233,7 +237,8 @@ GdkEvent* NewEvent(QlmBrowser* browser, GdkEventType type) {
   event->any.window = GDK_WINDOW(g_object_ref(window));
   event->any.send_event = TRUE;
   GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-  gdk_event_set_device(event, gdk_seat_get_pointer(seat));
+  gdk_event_set_device(
+      event, device == Device::kPointer ? gdk_seat_get_pointer(seat) : gdk_seat_get_keyboard(seat));
   return event;
 }
 
@@ -271,23 +276,8 @@ void Scroll(QlmBrowser* browser, int x, int y, int lines) {
   Send(browser, event);
 }
 
-// Keys and focus go straight to the view as a window system's events would. Not through the
-// off-screen window: a top-level window that gains the focus asks the X server about the
-// pointer over itself, and an off-screen window is no X window (the request fails).
-GdkEvent* NewKeyboardEvent(QlmBrowser* browser, GdkEventType type) {
-  GdkWindow* window = gtk_widget_get_window(GTK_WIDGET(browser->view));
-  if (!window)
-    return nullptr;
-  GdkEvent* event = gdk_event_new(type);
-  event->any.window = GDK_WINDOW(g_object_ref(window));
-  event->any.send_event = TRUE;
-  GdkSeat* seat = gdk_display_get_default_seat(gdk_window_get_display(window));
-  gdk_event_set_device(event, gdk_seat_get_keyboard(seat));
-  return event;
-}
-
 void Focus(QlmBrowser* browser, int on) {
-  GdkEvent* event = NewKeyboardEvent(browser, GDK_FOCUS_CHANGE);
+  GdkEvent* event = NewEvent(browser, GDK_FOCUS_CHANGE, Device::kKeyboard);
   if (!event)
     return;
   event->focus_change.in = on ? TRUE : FALSE;
@@ -298,7 +288,7 @@ void Focus(QlmBrowser* browser, int on) {
 }
 
 void SendKey(QlmBrowser* browser, guint keyval, guint state, bool down) {
-  GdkEvent* event = NewKeyboardEvent(browser, down ? GDK_KEY_PRESS : GDK_KEY_RELEASE);
+  GdkEvent* event = NewEvent(browser, down ? GDK_KEY_PRESS : GDK_KEY_RELEASE, Device::kKeyboard);
   if (!event)
     return;
   event->key.time = GDK_CURRENT_TIME;
@@ -318,8 +308,7 @@ void SendKey(QlmBrowser* browser, guint keyval, guint state, bool down) {
     g_unichar_to_utf8(ch, text);
   event->key.string = g_strdup(text);
   event->key.length = static_cast<gint>(std::strlen(text));
-  gtk_widget_event(GTK_WIDGET(browser->view), event);
-  gdk_event_free(event);
+  Send(browser, event);
 }
 
 // The keyval of a Windows virtual-key code that types no character; 0 for others.

@@ -188,7 +188,6 @@ TEST(BrowserObjects, KeysGoToThePagePressedUntilAPressElsewhere) {
   ObjectRecord other = BrowserObject("b.html");
   browsers.PagesShown({&help, &other});
   FakeView& second = *engine.last;
-  browsers.PagesShown({&help, &other});
   const KeyEvent backspace{KeyAction::kDown, 0x08, {}};
   EXPECT_FALSE(browsers.Key(backspace));
   EXPECT_FALSE(browsers.Type("x"));
