@@ -17,6 +17,8 @@ namespace {
 // A position this far beyond the next decoded frame is reached by seeking, not by decoding
 // every frame in between.
 constexpr double kSeekAheadMs = 2000;
+// Seek targets stay within what a 64-bit time stamp holds at any time base.
+constexpr double kLatestSeekMs = 1e12;
 
 class FfmpegVideoStream : public VideoStream {
  public:
@@ -164,23 +166,27 @@ class FfmpegVideoStream : public VideoStream {
   }
 
   // Seeks to a key frame at or before `positionMs`. Containers without an index (MPEG program
-  // streams) land near the time asked for, sometimes after it: then it seeks further back.
+  // streams) land near the time asked for, sometimes after it: then it seeks further back, in
+  // the end to a time before the start, since a seek to the start time itself can land seconds
+  // into the video.
   void SeekBefore(double positionMs) {
     double back = 0;
     for (int attempt = 0; attempt < 6; ++attempt) {
-      const double target = std::max(0.0, positionMs - back);
+      const double target = positionMs - back;
       if (!Seek(target))
         return;
       hasAhead_ = DecodeNext(*ahead_, aheadMs_);
-      if (!hasAhead_ || aheadMs_ <= positionMs || target <= 0)
+      if (!hasAhead_ || aheadMs_ <= positionMs || target < 0)
         return;
       back = back * 2 + 1000;
     }
   }
 
+  // Times before the start (down to a second before it) ask for the start; a container that
+  // refuses them is asked for the start time itself.
   bool Seek(double positionMs) {
-    const auto target =
-        start_ + static_cast<int64_t>(std::floor(std::max(0.0, positionMs) / 1000.0 / timeBase_));
+    const double ms = std::clamp(positionMs, -1000.0, kLatestSeekMs);
+    const auto target = start_ + static_cast<int64_t>(std::floor(ms / 1000.0 / timeBase_));
     if (av_seek_frame(format_.get(), index_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(format_.get(), index_, start_, AVSEEK_FLAG_BACKWARD) < 0) {
       return false;  // the file cannot seek: decoding goes on from where it is

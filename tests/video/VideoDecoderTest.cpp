@@ -49,6 +49,9 @@ TEST(VideoDecoder, PicturesFollowTheirTimesForwardBackwardAndBeyondTheEnd) {
       // Key frames every 12 frames: positions between them decode from the key before.
       {"mpeg1.mpg", {160, 120, 30, 25, ClipCodec::kMpeg1}},
       {"mpeg1.avi", {160, 120, 30, 25, ClipCodec::kMpeg1Avi}},
+      // Pictures large enough to span several packets: a seek to the start time itself lands
+      // on a later frame.
+      {"mpeg1-textured.mpg", {320, 240, 30, 25, ClipCodec::kMpeg1, true}},
   };
   for (const Clip& clip : clips) {
     SCOPED_TRACE(clip.name);
