@@ -33,7 +33,7 @@ void WriteBytes(const fs::path& file, const std::string& bytes) {
 int FrameShown(const VideoPicture& picture) {
   Surface surface(picture.width, picture.height);
   for (int y = 0; y < picture.height; ++y)
-    std::copy_n(picture.pixels + static_cast<size_t>(y) * picture.width, picture.width,
+    std::copy_n(picture.Pixels() + static_cast<size_t>(y) * picture.width, picture.width,
                 surface.Row(y));
   return ReadClipFrame(surface, {0, 0, picture.width, picture.height});
 }
