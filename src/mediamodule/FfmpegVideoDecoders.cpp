@@ -45,19 +45,29 @@ class FfmpegPicture : public VideoPicture {
   const uint32_t* Pixels() const override {
     if (!converted_) {
       pixels_.resize(static_cast<size_t>(width) * height);
-      ConvertInto(pixels_.data(), width);
+      Scale(pixels_.data(), width);
       converted_ = true;
     }
     return pixels_.data();
   }
 
+  // Pixels converted before are copied: a copy costs less than a conversion.
   void ConvertInto(uint32_t* rows, ptrdiff_t stride) const override {
+    if (!converted_) {
+      Scale(rows, stride);
+      return;
+    }
+    for (int y = 0; y < height; ++y)
+      std::copy_n(pixels_.data() + static_cast<ptrdiff_t>(y) * width, width, rows + y * stride);
+  }
+
+ private:
+  void Scale(uint32_t* rows, ptrdiff_t stride) const {
     uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(rows), nullptr, nullptr, nullptr};
     int strides[4] = {static_cast<int>(stride * 4), 0, 0, 0};
     sws_scale(scaler_.get(), source_->data, source_->linesize, 0, source_->height, planes, strides);
   }
 
- private:
   ScalerPtr scaler_;
   const AVFrame* source_ = nullptr;
   mutable std::vector<uint32_t> pixels_;
