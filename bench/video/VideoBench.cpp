@@ -89,11 +89,10 @@ class Scene : public PaintRuntime {
     return state;
   }
 
-  // One frame as the window composes it: the video's box off-screen, then into the frame.
+  // One frame as the window composes it: the video's box painted in place in the frame.
   void Compose(const VideoPicture* picture) {
     picture_ = picture;
-    painter_.Paint(box_, {kVideo.left, kVideo.top}, kVideo, &page_, layers_, settings_, *this);
-    frame_.Blit(box_, 0, 0, kVideo.Width(), kVideo.Height(), kVideo.left, kVideo.top);
+    painter_.Paint(frame_, {0, 0}, kVideo, &page_, layers_, settings_, *this);
   }
 
  private:
@@ -104,7 +103,6 @@ class Scene : public PaintRuntime {
   PageComposition layers_;
   FrameSettings settings_;
   Surface frame_;
-  Surface box_{kVideo.Width(), kVideo.Height()};
   const VideoPicture* picture_ = nullptr;
 };
 

@@ -350,6 +350,12 @@ void Canvas::DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst
   }
 }
 
+std::optional<Canvas::Rows> Canvas::RowsOf(const IntRect& rect) {
+  if (!clip_.Covers(rect))
+    return std::nullopt;
+  return Rows{target_.Row(rect.top - origin_.y) + (rect.left - origin_.x), target_.Width()};
+}
+
 void Canvas::DrawImage(const Image24& image, const IntRect& dstRect, const ImageDrawOptions& o) {
   const IntRect dst = ClampRect(dstRect);
   const IntRect area = dst.Intersect(clip_);

@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -98,6 +99,14 @@ class Canvas {
   // A w x h block of 32-bit pixels (the layout of Surface; their top byte is ignored)
   // stretched (nearest pixel) to `dst`; copied row by row when the sizes agree.
   void DrawPixels(const uint32_t* pixels, int w, int h, const IntRect& dst);
+  // The pixels of `rect` in the surface, for a caller that writes them itself: its top-left
+  // pixel and the distance from one row to the next, in pixels. Nullopt unless the clip covers
+  // the whole rectangle.
+  struct Rows {
+    uint32_t* first = nullptr;
+    ptrdiff_t stride = 0;
+  };
+  std::optional<Rows> RowsOf(const IntRect& rect);
   // Copies of the image side by side from the area's top-left corner, cut at its edges.
   void TileImage(const Image24& image, const IntRect& area);
 

@@ -28,6 +28,10 @@ struct IntRect {
   bool Contains(int32_t x, int32_t y) const {
     return x >= left && x < right && y >= top && y < bottom;
   }
+  // Every pixel of `o` is one of this rectangle's; false for an empty `o`.
+  bool Covers(const IntRect& o) const {
+    return !o.Empty() && left <= o.left && top <= o.top && o.right <= right && o.bottom <= bottom;
+  }
   bool Intersects(const IntRect& o) const {
     return !Empty() && !o.Empty() && left < o.right && o.left < right && top < o.bottom &&
            o.top < bottom;

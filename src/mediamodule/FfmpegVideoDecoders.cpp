@@ -17,6 +17,62 @@ namespace {
 // A position this far beyond the next decoded frame is reached by seeking, not by decoding
 // every frame in between.
 constexpr double kSeekAheadMs = 2000;
+// Seek targets stay within what a 64-bit time stamp holds at any time base.
+constexpr double kLatestSeekMs = 1e12;
+
+// The shown frame at the size last asked for, converted when its pixels are first wanted.
+class FfmpegPicture : public VideoPicture {
+ public:
+  // Readies the conversion of `decoded` to w x h; false when there is none.
+  bool Prepare(const AVFrame& decoded, int w, int h) {
+    if (source_ == &decoded && scaler_ && width == w && height == h)
+      return true;
+    scaler_.reset(sws_getCachedContext(scaler_.release(), decoded.width, decoded.height,
+                                       static_cast<AVPixelFormat>(decoded.format), w, h,
+                                       AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr, nullptr));
+    source_ = scaler_ ? &decoded : nullptr;
+    width = w;
+    height = h;
+    converted_ = false;
+    return scaler_ != nullptr;
+  }
+  // The frame decoded anew: the pixels are stale.
+  void Changed() {
+    source_ = nullptr;
+    converted_ = false;
+  }
+
+  const uint32_t* Pixels() const override {
+    if (!converted_) {
+      pixels_.resize(static_cast<size_t>(width) * height);
+      Scale(pixels_.data(), width);
+      converted_ = true;
+    }
+    return pixels_.data();
+  }
+
+  // Pixels converted before are copied: a copy costs less than a conversion.
+  void ConvertInto(uint32_t* rows, ptrdiff_t stride) const override {
+    if (!converted_) {
+      Scale(rows, stride);
+      return;
+    }
+    for (int y = 0; y < height; ++y)
+      std::copy_n(pixels_.data() + static_cast<ptrdiff_t>(y) * width, width, rows + y * stride);
+  }
+
+ private:
+  void Scale(uint32_t* rows, ptrdiff_t stride) const {
+    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(rows), nullptr, nullptr, nullptr};
+    int strides[4] = {static_cast<int>(stride * 4), 0, 0, 0};
+    sws_scale(scaler_.get(), source_->data, source_->linesize, 0, source_->height, planes, strides);
+  }
+
+  ScalerPtr scaler_;
+  const AVFrame* source_ = nullptr;
+  mutable std::vector<uint32_t> pixels_;
+  mutable bool converted_ = false;
+};
 
 class FfmpegVideoStream : public VideoStream {
  public:
@@ -85,14 +141,14 @@ class FfmpegVideoStream : public VideoStream {
       shownMs_ = aheadMs_;
       hasShown_ = true;
       hasAhead_ = false;
-      converted_ = false;
+      picture_.Changed();
     }
     if (!hasShown_)
       return nullptr;
-    if (!converted_ || picture_.width != width || picture_.height != height) {
-      if (!Convert(width, height))
-        return nullptr;
-    }
+    if (!picture_.Prepare(*shown_, width, height))
+      return nullptr;
+    picture_.timeMs = shownMs_;
+    picture_.frame = std::llround(shownMs_ / info_.frameMs);
     if (sound_)
       sound_->TopUp();
     return &picture_;
@@ -164,23 +220,27 @@ class FfmpegVideoStream : public VideoStream {
   }
 
   // Seeks to a key frame at or before `positionMs`. Containers without an index (MPEG program
-  // streams) land near the time asked for, sometimes after it: then it seeks further back.
+  // streams) land near the time asked for, sometimes after it: then it seeks further back, in
+  // the end to a time before the start, since a seek to the start time itself can land seconds
+  // into the video.
   void SeekBefore(double positionMs) {
     double back = 0;
     for (int attempt = 0; attempt < 6; ++attempt) {
-      const double target = std::max(0.0, positionMs - back);
+      const double target = positionMs - back;
       if (!Seek(target))
         return;
       hasAhead_ = DecodeNext(*ahead_, aheadMs_);
-      if (!hasAhead_ || aheadMs_ <= positionMs || target <= 0)
+      if (!hasAhead_ || aheadMs_ <= positionMs || target < 0)
         return;
       back = back * 2 + 1000;
     }
   }
 
+  // Times before the start (down to a second before it) ask for the start; a container that
+  // refuses them is asked for the start time itself.
   bool Seek(double positionMs) {
-    const auto target =
-        start_ + static_cast<int64_t>(std::floor(std::max(0.0, positionMs) / 1000.0 / timeBase_));
+    const double ms = std::clamp(positionMs, -1000.0, kLatestSeekMs);
+    const auto target = start_ + static_cast<int64_t>(std::floor(ms / 1000.0 / timeBase_));
     if (av_seek_frame(format_.get(), index_, target, AVSEEK_FLAG_BACKWARD) < 0 &&
         av_seek_frame(format_.get(), index_, start_, AVSEEK_FLAG_BACKWARD) < 0) {
       return false;  // the file cannot seek: decoding goes on from where it is
@@ -189,26 +249,6 @@ class FfmpegVideoStream : public VideoStream {
     draining_ = false;
     hasShown_ = false;
     hasAhead_ = false;
-    return true;
-  }
-
-  bool Convert(int width, int height) {
-    const auto format = static_cast<AVPixelFormat>(shown_->format);
-    scaler_.reset(sws_getCachedContext(scaler_.release(), shown_->width, shown_->height, format,
-                                       width, height, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr,
-                                       nullptr, nullptr));
-    if (!scaler_)
-      return false;
-    pixels_.resize(static_cast<size_t>(width) * height);
-    uint8_t* planes[4] = {reinterpret_cast<uint8_t*>(pixels_.data()), nullptr, nullptr, nullptr};
-    int strides[4] = {width * 4, 0, 0, 0};
-    sws_scale(scaler_.get(), shown_->data, shown_->linesize, 0, shown_->height, planes, strides);
-    picture_.width = width;
-    picture_.height = height;
-    picture_.pixels = pixels_.data();
-    picture_.timeMs = shownMs_;
-    picture_.frame = std::llround(shownMs_ / info_.frameMs);
-    converted_ = true;
     return true;
   }
 
@@ -225,10 +265,7 @@ class FfmpegVideoStream : public VideoStream {
   FramePtr shown_, ahead_;
   bool hasShown_ = false, hasAhead_ = false;
   double shownMs_ = 0, aheadMs_ = 0;
-  ScalerPtr scaler_;
-  std::vector<uint32_t> pixels_;
-  VideoPicture picture_;
-  bool converted_ = false;
+  FfmpegPicture picture_;
   bool failed_ = false;
   double lastDecodedMs_ = 0;
   bool decodingTimesOnly_ = false;  // AVI: packets carry no presentation times

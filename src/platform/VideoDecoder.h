@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -8,13 +9,23 @@
 
 namespace qlm {
 
-// One picture of a video, converted to the size asked for: pixels 0xXXRRGGBB (the layout of
-// graphics::Surface, whose top byte is 0 while a converter may leave any value there), rows from
-// the top without padding. Valid until the next call on its stream.
-struct VideoPicture {
+// One picture of a video at the size asked for, valid until the next call on its stream. The
+// decoded frame is converted on demand: once into a buffer of the picture's own by Pixels(), or
+// straight into the caller's rows by ConvertInto(), which spares the copy when the picture goes
+// into a page unchanged.
+class VideoPicture {
+ public:
+  virtual ~VideoPicture() = default;
+
+  // Pixels 0xXXRRGGBB (the layout of graphics::Surface, whose top byte is 0 while a converter
+  // may leave any value there), rows from the top without padding.
+  virtual const uint32_t* Pixels() const = 0;
+  // Writes the picture into `width` x `height` pixels at `rows`, `stride` pixels from one row
+  // to the next: the values of Pixels(), their top byte as the converter leaves it.
+  virtual void ConvertInto(uint32_t* rows, ptrdiff_t stride) const = 0;
+
   int width = 0;
   int height = 0;
-  const uint32_t* pixels = nullptr;
   int64_t frame = 0;  // number of the frame, counted from 0 at the start of the video
   double timeMs = 0;  // when the frame is due, from the start of the video
 };

@@ -52,31 +52,25 @@ IntRect FrameComposer::Compose(Surface& frame, const IntRect& boxIn, CPageManage
   const PageRecord* current = pages.CurrentPage();
   if (box.Empty() || !current)
     return {};
-  // The off-screen surface only grows, so a run of small repaints allocates once.
-  if (scratch_.Width() < box.Width() || scratch_.Height() < box.Height()) {
-    scratch_ =
-        Surface(std::max(scratch_.Width(), box.Width()), std::max(scratch_.Height(), box.Height()));
-  }
   const PageComposition layers = pages.Compose(true, settings.noBackground);
-  painter_.Paint(scratch_, {box.left, box.top}, box, current, layers, settings, runtime);
+  painter_.Paint(frame, {0, 0}, box, current, layers, settings, runtime);
+  // What lies above the page, each drawn over the box.
+  const auto over = [&](auto draw) {
+    Canvas canvas(frame);
+    canvas.SetClip(box);
+    draw(canvas);
+  };
   if (const VideoPicture* video =
           runtime.FullScreenVideo(settings.clientWidth, settings.clientHeight)) {
-    Canvas canvas(scratch_, {box.left, box.top});
-    canvas.SetClip(box);
-    canvas.DrawPixels(video->pixels, video->width, video->height,
-                      {0, 0, settings.clientWidth, settings.clientHeight});
+    over([&](Canvas& canvas) {
+      ObjectPainter::DrawVideoPicture(canvas, *video,
+                                      {0, 0, settings.clientWidth, settings.clientHeight});
+    });
   }
-  if (bubble && bubble->Visible()) {
-    Canvas canvas(scratch_, {box.left, box.top});
-    canvas.SetClip(box);
-    bubble->Draw(canvas);
-  }
-  if (menu && menu->Visible()) {
-    Canvas canvas(scratch_, {box.left, box.top});
-    canvas.SetClip(box);
-    menu->Draw(canvas);
-  }
-  frame.Blit(scratch_, 0, 0, box.Width(), box.Height(), box.left, box.top);
+  if (bubble && bubble->Visible())
+    over([&](Canvas& canvas) { bubble->Draw(canvas); });
+  if (menu && menu->Visible())
+    over([&](Canvas& canvas) { menu->Draw(canvas); });
   return box;
 }
 

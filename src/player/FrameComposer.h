@@ -54,9 +54,10 @@ class PlayerPaintRuntime : public PaintRuntime {
   PaintRuntime* browsers_ = nullptr;
 };
 
-// Composes the update box of a frame off-screen, in a surface exactly that large, and copies
-// it into the frame in one step: the page background, the objects of the three layers, the
-// frame border, and the tool-tip bubble and an input field's pop-up menu above all.
+// Composes the update box of a frame in place, touching nothing outside it: the page
+// background, the objects of the three layers, the frame border, and the tool-tip bubble and an
+// input field's pop-up menu above all. Without a background, the box keeps what the frame held
+// beneath the objects.
 class FrameComposer {
  public:
   explicit FrameComposer(CodePage codePage);
@@ -74,7 +75,6 @@ class FrameComposer {
   FontCache fonts_;
   ObjectPainter objects_;
   PagePainter painter_;
-  Surface scratch_;
 };
 
 }  // namespace qlm

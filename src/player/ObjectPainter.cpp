@@ -6,6 +6,7 @@
 
 #include "document/ObjectFields.h"
 #include "graphics/GifAnimation.h"
+#include "graphics/PixelRows.h"
 #include "graphics/TextLayout.h"
 #include "script/ImageView.h"
 #include "script/ListBoxControl.h"
@@ -61,6 +62,27 @@ IntRect ObjectPainter::ObjectRect(const ObjectRecord& o, const ObjectPaintState&
 
 bool ObjectPainter::IsShown(const ObjectRecord& o) {
   return !IsHidden(o) && IsDrawable(o);
+}
+
+bool ObjectPainter::CoversOpaquely(const ObjectRecord& object, const ObjectPaintState& state,
+                                   const IntRect& area) {
+  return object.typeCode == kObjVideo && state.videoPicture && IsShown(object) &&
+         ObjectRect(object, state).Covers(area);
+}
+
+void ObjectPainter::DrawVideoPicture(Canvas& canvas, const VideoPicture& picture,
+                                     const IntRect& rect) {
+  if (picture.width == rect.Width() && picture.height == rect.Height()) {
+    if (const std::optional<Canvas::Rows> rows = canvas.RowsOf(rect)) {
+      picture.ConvertInto(rows->first, rows->stride);
+      for (int y = 0; y < picture.height; ++y) {
+        uint32_t* row = rows->first + y * rows->stride;
+        PixelRows::CopyOpaque(row, static_cast<size_t>(picture.width), row);
+      }
+      return;
+    }
+  }
+  canvas.DrawPixels(picture.Pixels(), picture.width, picture.height, rect);
 }
 
 bool ObjectPainter::IsWindowedKind(int32_t kind) {
@@ -469,7 +491,7 @@ void ObjectPainter::DrawTextButton(Canvas& canvas, const ObjectRecord& o, const 
 void ObjectPainter::DrawVideo(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                               const ObjectPaintState& s) {
   if (const VideoPicture* picture = s.videoPicture) {
-    canvas.DrawPixels(picture->pixels, picture->width, picture->height, r);
+    DrawVideoPicture(canvas, *picture, r);
     return;
   }
   if (s.videoPlaying)

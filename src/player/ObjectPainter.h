@@ -44,6 +44,13 @@ class ObjectPainter {
   static IntRect ObjectRect(const ObjectRecord& object, const ObjectPaintState& state);
   // Not hidden (object value 10) and drawable (object value 12).
   static bool IsShown(const ObjectRecord& object);
+  // Whether drawing the object (as DrawObject would) covers every pixel of `area` with pixels
+  // of its own, so that nothing drawn before it shows there: a shown video with a picture.
+  static bool CoversOpaquely(const ObjectRecord& object, const ObjectPaintState& state,
+                             const IntRect& area);
+  // A video picture stretched to `rect`; converted straight into the surface when it has the
+  // rectangle's size and the clip holds all of it.
+  static void DrawVideoPicture(Canvas& canvas, const VideoPicture& picture, const IntRect& rect);
   // Kinds that hold a child window while their page runs.
   static bool IsWindowedKind(int32_t kind);
   // The font an object asks for.

@@ -15,14 +15,22 @@ void PagePainter::Paint(Surface& target, IntPoint origin, const IntRect& box,
   if (canvas.Clip().Empty())
     return;
   const IntRect client{0, 0, settings.clientWidth, settings.clientHeight};
-  if (!settings.noBackground) {
+  // What lies under an opaque object over the whole box never shows: drawing starts with it.
+  const std::optional<LayerObject> cover = TopCover(canvas.Clip(), layers, runtime);
+  if (!settings.noBackground && !cover) {
     canvas.FillRect(canvas.Clip(), current->backgroundColour & 0xFFFFFF);
     if (layers.background)
       DrawBackground(canvas, *layers.background, client);
   }
-  for (const PageRecord* page : layers.objectLayers) {
-    if (page)
-      DrawObjects(canvas, *page, runtime);
+  for (size_t layer = 0; layer < layers.objectLayers.size(); ++layer) {
+    if (const PageRecord* page = layers.objectLayers[layer]) {
+      size_t first = 0;
+      if (cover)
+        first = layer < cover->layer    ? page->objects.size()
+                : layer == cover->layer ? cover->index
+                                        : 0;
+      DrawObjects(canvas, *page, runtime, first);
+    }
   }
   if (settings.frameBorder)
     canvas.FrameRect(client, 0x000000);
@@ -47,12 +55,33 @@ void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const I
   }
 }
 
-void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime) {
+std::optional<PagePainter::LayerObject> PagePainter::TopCover(const IntRect& box,
+                                                              const PageComposition& layers,
+                                                              PaintRuntime& runtime) {
+  for (size_t layer = layers.objectLayers.size(); layer-- > 0;) {
+    const PageRecord* page = layers.objectLayers[layer];
+    if (!page)
+      continue;
+    for (size_t i = page->objects.size(); i-- > 0;) {
+      const ObjectRecord& object = page->objects[i];
+      // Only videos cover: their state is worth asking for.
+      if (object.noImages == 0 && object.typeCode == kObjVideo &&
+          ObjectPainter::CoversOpaquely(object, runtime.StateOf(object), box))
+        return LayerObject{layer, i};
+    }
+  }
+  return std::nullopt;
+}
+
+void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime,
+                              size_t first) {
   for (size_t i = 0; i < page.objects.size(); ++i) {
     const ObjectRecord& object = page.objects[i];
+    const bool covered = i < first;
     if (object.noImages == 0) {
       const ObjectPaintState state = runtime.StateOf(object);
-      objects_.DrawObject(canvas, object, state, runtime);
+      if (!covered || object.typeCode == kObjPlugIn)
+        objects_.DrawObject(canvas, object, state, runtime);
       if (state.holdsChildWindow && ObjectPainter::IsWindowedKind(object.typeCode))
         UpdateChildWindow(page, i, ObjectPainter::ObjectRect(object, state), runtime);
       continue;
@@ -61,7 +90,7 @@ void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRunti
     if (IsHidden(object))
       continue;
     const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
-    if (!source || source == &object)
+    if (!source || source == &object || (covered && source->typeCode != kObjPlugIn))
       continue;
     ObjectPaintState state = runtime.StateOf(*source);
     state.offsetX = SaturateToInt32(int64_t{object.rect.left} - source->rect.left);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "document/PageManager.h"
@@ -37,9 +39,19 @@ class PagePainter {
   void DrawBackground(Canvas& canvas, const PageRecord& page, const IntRect& area);
 
   // The objects of one page in list order; aliases show their source at their own position.
-  void DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime);
+  // Those before `first` lie under a cover and are left out, but plug-ins are still asked to
+  // draw themselves and child windows still learn what covers them.
+  void DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime, size_t first = 0);
 
  private:
+  struct LayerObject {
+    size_t layer = 0;
+    size_t index = 0;
+  };
+  // The topmost object that hides everything beneath it over the whole box.
+  static std::optional<LayerObject> TopCover(const IntRect& box, const PageComposition& layers,
+                                             PaintRuntime& runtime);
+
   void UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,
                          PaintRuntime& runtime);
 

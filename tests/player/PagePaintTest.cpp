@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
 #include "PaintFixture.h"
 #include "document/PageManager.h"
 #include "golden/GoldenImage.h"
@@ -177,6 +181,86 @@ TEST_F(PagePaintTest, AliasesShowTheirSourceAtTheirOwnPlace) {
   EXPECT_EQ(frame.Pixel(42, 6), kWhitePixel);  // hiding the alias hides the copy
   EXPECT_EQ(frame.Pixel(5, 25), 0xFF0000u);
   EXPECT_EQ(page.objects[0].values[10], 1u);  // nothing was changed in the source
+}
+
+// A video picture whose converter leaves junk in the top byte, as FFmpeg's does.
+class FakePicture : public VideoPicture {
+ public:
+  FakePicture(int w, int h) : pixels_(static_cast<size_t>(w) * h) {
+    width = w;
+    height = h;
+    for (size_t i = 0; i < pixels_.size(); ++i)
+      pixels_[i] = 0xAB000000 | static_cast<uint32_t>(i * 0x010305);
+  }
+  const uint32_t* Pixels() const override { return pixels_.data(); }
+  void ConvertInto(uint32_t* rows, ptrdiff_t stride) const override {
+    ++direct;
+    for (int y = 0; y < height; ++y)
+      std::copy_n(pixels_.data() + static_cast<ptrdiff_t>(y) * width, width, rows + y * stride);
+  }
+  uint32_t At(int x, int y) const { return pixels_[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+
+  mutable int direct = 0;
+
+ private:
+  std::vector<uint32_t> pixels_;
+};
+
+// A video over a background image and an object, under another object and beside a plug-in:
+// any box painted in place gives the pixels of the whole frame and touches nothing else, the
+// object above covers the video, and what lies below still shows around it.
+TEST_F(PagePaintTest, AVideoPaintsTheSameInEveryBoxWithObjectsAboveCoveringIt) {
+  const IntRect video{40, 30, 104, 78};
+  PageRecord page;
+  page.backgroundColour = 0xE0F0FF;
+  page.hasImage = 1;
+  page.tileImage = 1;
+  page.image.image = Picture(13, 11, 0xD0D0FF, 0xFFD0D0, 3);
+  page.objects.push_back(MakeObject(kObjPlugIn, {50, 40, 60, 50}, "plug"));
+  page.objects.push_back(Box({20, 20, 60, 50}, 0x00C000, "below"));
+  page.objects.push_back(MakeObject(kObjVideo, video, "video"));
+  page.objects.push_back(Box({90, 60, 130, 90}, 0xC00000, "above"));
+  runtime_.plugInDraws = true;
+  const PageComposition layers{&page, {&page}};
+  const FrameSettings settings{160, 120, false, false};
+  // The picture at the rectangle's size, and one the painter stretches.
+  for (const auto& [w, h] : {std::pair{64, 48}, std::pair{32, 24}}) {
+    SCOPED_TRACE(w);
+    const FakePicture picture(w, h);
+    runtime_.states["video"].videoPicture = &picture;
+    Surface whole(160, 120, 0);
+    Pages().Paint(whole, {0, 0}, {0, 0, 160, 120}, &page, layers, settings, runtime_);
+    const int scale = 64 / w;
+    EXPECT_EQ(whole.Pixel(40, 30), picture.At(0, 0));
+    EXPECT_EQ(whole.Pixel(89, 77), picture.At(49 / scale, 47 / scale));
+    EXPECT_EQ(whole.Pixel(95, 65), 0x0000C0u);  // the object above (0x00BBGGRR)
+    EXPECT_EQ(whole.Pixel(25, 25), 0x00C000u);  // the object below, beside the video
+    EXPECT_EQ(whole.Pixel(5, 5), whole.Pixel(5 + 13, 5 + 11));  // the tiled background
+
+    // Boxes across the video's edges, within it, the video's own and one holding it all.
+    const IntRect boxes[] = {{0, 0, 45, 33},    {41, 31, 103, 77}, video,
+                             {85, 55, 140, 95}, {30, 60, 70, 120}, {35, 25, 110, 80}};
+    for (const IntRect& box : boxes) {
+      SCOPED_TRACE(box.left);
+      Surface frame(160, 120, 0x010203);
+      runtime_.plugInsAsked.clear();
+      Pages().Paint(frame, {0, 0}, box, &page, layers, settings, runtime_);
+      for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 160; ++x)
+          ASSERT_EQ(frame.Pixel(x, y), box.Contains(x, y) ? whole.Pixel(x, y) : 0x010203u)
+              << x << "," << y;
+      }
+      if (box.Intersects({50, 40, 60, 50})) {
+        EXPECT_EQ(runtime_.plugInsAsked, std::vector<std::string>{"plug"});
+      }
+    }
+  }
+  // At its own size the picture is converted straight into the frame.
+  const FakePicture picture(64, 48);
+  runtime_.states["video"].videoPicture = &picture;
+  Surface frame(160, 120, 0);
+  Pages().Paint(frame, {0, 0}, video, &page, layers, settings, runtime_);
+  EXPECT_EQ(picture.direct, 1);
 }
 
 TEST_F(PagePaintTest, ChildWindowsLearnWhichObjectsLieAboveThem) {

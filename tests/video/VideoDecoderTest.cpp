@@ -5,6 +5,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "mediamodule/FfmpegVideoDecoders.h"
 #include "video/TestClip.h"
@@ -33,7 +34,7 @@ void WriteBytes(const fs::path& file, const std::string& bytes) {
 int FrameShown(const VideoPicture& picture) {
   Surface surface(picture.width, picture.height);
   for (int y = 0; y < picture.height; ++y)
-    std::copy_n(picture.pixels + static_cast<size_t>(y) * picture.width, picture.width,
+    std::copy_n(picture.Pixels() + static_cast<size_t>(y) * picture.width, picture.width,
                 surface.Row(y));
   return ReadClipFrame(surface, {0, 0, picture.width, picture.height});
 }
@@ -49,6 +50,9 @@ TEST(VideoDecoder, PicturesFollowTheirTimesForwardBackwardAndBeyondTheEnd) {
       // Key frames every 12 frames: positions between them decode from the key before.
       {"mpeg1.mpg", {160, 120, 30, 25, ClipCodec::kMpeg1}},
       {"mpeg1.avi", {160, 120, 30, 25, ClipCodec::kMpeg1Avi}},
+      // Pictures large enough to span several packets: a seek to the start time itself lands
+      // on a later frame.
+      {"mpeg1-textured.mpg", {320, 240, 30, 25, ClipCodec::kMpeg1, true}},
   };
   for (const Clip& clip : clips) {
     SCOPED_TRACE(clip.name);
@@ -84,6 +88,26 @@ TEST(VideoDecoder, PicturesFollowTheirTimesForwardBackwardAndBeyondTheEnd) {
     ASSERT_TRUE(big);
     EXPECT_EQ(big->width, 128);
     EXPECT_EQ(FrameShown(*big), 5);
+    // Converted into a page's rows, at any place in them, before its own pixels are made and
+    // after: the same pixels.
+    for (const int size : {64, 128}) {
+      const VideoPicture* picture = stream->PictureAt(240, size, size * 3 / 4);
+      ASSERT_TRUE(picture);
+      const int stride = size + 7;
+      std::vector<uint32_t> before(static_cast<size_t>(stride) * picture->height + 3);
+      picture->ConvertInto(before.data() + 3, stride);
+      const uint32_t* own = picture->Pixels();
+      std::vector<uint32_t> after(before.size());
+      picture->ConvertInto(after.data() + 3, stride);
+      for (int y = 0; y < picture->height; ++y) {
+        for (int x = 0; x < picture->width; ++x) {
+          const uint32_t pixel = own[y * picture->width + x] & 0xFFFFFF;
+          const size_t at = 3 + static_cast<size_t>(y) * stride + x;
+          ASSERT_EQ(before[at] & 0xFFFFFF, pixel) << size << ": " << x << "," << y;
+          ASSERT_EQ(after[at] & 0xFFFFFF, pixel) << size << ": " << x << "," << y;
+        }
+      }
+    }
   }
 }
 
