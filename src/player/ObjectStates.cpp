@@ -30,4 +30,11 @@ IntRect ObjectStates::RectOf(const ObjectRecord& object) const {
   return ObjectPainter::ObjectRect(object, paint);
 }
 
+void ObjectStates::SetOffset(const ObjectRecord& object, int32_t x, int32_t y) {
+  ObjectRunState& state = Of(object);
+  state.offsetX = x;
+  state.offsetY = y;
+  LayoutChanged();
+}
+
 }  // namespace qlm

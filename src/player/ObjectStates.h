@@ -51,11 +51,22 @@ class ObjectStates {
 
   // The rectangle moved by the offset, where the object is drawn and hit.
   IntRect RectOf(const ObjectRecord& object) const;
+  // Draws and hits the object moved by (x, y) from its rectangle.
+  void SetOffset(const ObjectRecord& object, int32_t x, int32_t y);
 
-  void Clear() { states_.clear(); }
+  // Counts changes to where objects lie: offsets set here, the table cleared, and whatever the
+  // window reports through LayoutChanged (objects added, removed, reordered, moved, resized).
+  uint64_t LayoutRevision() const { return layoutRevision_; }
+  void LayoutChanged() { ++layoutRevision_; }
+
+  void Clear() {
+    states_.clear();
+    LayoutChanged();
+  }
 
  private:
   std::unordered_map<const ObjectRecord*, ObjectRunState> states_;
+  uint64_t layoutRevision_ = 0;
 };
 
 }  // namespace qlm

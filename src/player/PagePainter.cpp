@@ -48,26 +48,57 @@ void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const I
 }
 
 void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime) {
-  for (size_t i = 0; i < page.objects.size(); ++i) {
-    const ObjectRecord& object = page.objects[i];
-    if (object.noImages == 0) {
-      const ObjectPaintState state = runtime.StateOf(object);
-      objects_.DrawObject(canvas, object, state, runtime);
-      if (state.holdsChildWindow && ObjectPainter::IsWindowedKind(object.typeCode))
-        UpdateChildWindow(page, i, ObjectPainter::ObjectRect(object, state), runtime);
-      continue;
-    }
-    // An alias: the source is drawn at the alias's position, even when the source is hidden.
-    if (IsHidden(object))
-      continue;
-    const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
-    if (!source || source == &object)
-      continue;
-    ObjectPaintState state = runtime.StateOf(*source);
-    state.offsetX = SaturateToInt32(int64_t{object.rect.left} - source->rect.left);
-    state.offsetY = SaturateToInt32(int64_t{object.rect.top} - source->rect.top);
-    objects_.DrawObject(canvas, *source, state, runtime, {.ignoreHidden = true});
+  if (const std::vector<uint32_t>* near = IndexedObjects(page, canvas.Clip(), runtime)) {
+    for (uint32_t i : *near)
+      DrawObjectAt(canvas, page, i, runtime);
+    return;
   }
+  for (size_t i = 0; i < page.objects.size(); ++i)
+    DrawObjectAt(canvas, page, i, runtime);
+}
+
+const std::vector<uint32_t>* PagePainter::IndexedObjects(const PageRecord& page, const IntRect& box,
+                                                         PaintRuntime& runtime) {
+  // Pages this small cost less to walk than to index.
+  constexpr size_t kIndexedFrom = 32;
+  // Indexes of pages no longer painted are dropped now and then.
+  constexpr size_t kMaxIndexes = 64;
+  if (page.objects.size() < kIndexedFrom || page.objects.size() > UINT32_MAX)
+    return nullptr;
+  const std::optional<uint64_t> revision = runtime.LayoutRevision();
+  if (!revision)
+    return nullptr;
+  std::unique_ptr<PageIndex>& index = indexes_[&page];
+  if (!index || !index->Fits(page, *revision)) {
+    if (indexes_.size() > kMaxIndexes) {
+      indexes_.clear();
+      return IndexedObjects(page, box, runtime);
+    }
+    index = std::make_unique<PageIndex>(page, runtime, *revision);
+  }
+  return index->ObjectsIn(box);
+}
+
+void PagePainter::DrawObjectAt(Canvas& canvas, const PageRecord& page, size_t i,
+                               PaintRuntime& runtime) {
+  const ObjectRecord& object = page.objects[i];
+  if (object.noImages == 0) {
+    const ObjectPaintState state = runtime.StateOf(object);
+    objects_.DrawObject(canvas, object, state, runtime);
+    if (state.holdsChildWindow && ObjectPainter::IsWindowedKind(object.typeCode))
+      UpdateChildWindow(page, i, ObjectPainter::ObjectRect(object, state), runtime);
+    return;
+  }
+  // An alias: the source is drawn at the alias's position, even when the source is hidden.
+  if (IsHidden(object))
+    return;
+  const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
+  if (!source || source == &object)
+    return;
+  ObjectPaintState state = runtime.StateOf(*source);
+  state.offsetX = SaturateToInt32(int64_t{object.rect.left} - source->rect.left);
+  state.offsetY = SaturateToInt32(int64_t{object.rect.top} - source->rect.top);
+  objects_.DrawObject(canvas, *source, state, runtime, {.ignoreHidden = true});
 }
 
 void PagePainter::UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,

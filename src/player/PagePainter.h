@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "document/PageManager.h"
@@ -7,6 +9,7 @@
 #include "graphics/Geometry.h"
 #include "graphics/Surface.h"
 #include "player/ObjectPainter.h"
+#include "player/PageIndex.h"
 #include "player/PaintRuntime.h"
 
 namespace qlm {
@@ -37,13 +40,20 @@ class PagePainter {
   void DrawBackground(Canvas& canvas, const PageRecord& page, const IntRect& area);
 
   // The objects of one page in list order; aliases show their source at their own position.
+  // When the runtime tells its layout revision, a small clip asks only the objects near it.
   void DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime);
 
  private:
+  void DrawObjectAt(Canvas& canvas, const PageRecord& page, size_t index, PaintRuntime& runtime);
+  // The objects of the page that may draw in `box`, or null when every object must be asked.
+  const std::vector<uint32_t>* IndexedObjects(const PageRecord& page, const IntRect& box,
+                                              PaintRuntime& runtime);
   void UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,
                          PaintRuntime& runtime);
 
   ObjectPainter& objects_;
+  // One index a page, made again when its object list or the runtime's layout revision changes.
+  std::unordered_map<const PageRecord*, std::unique_ptr<PageIndex>> indexes_;
 };
 
 }  // namespace qlm
