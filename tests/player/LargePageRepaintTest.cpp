@@ -7,6 +7,7 @@
 #include <string>
 
 #include "InputFixture.h"
+#include "PaintFixture.h"
 
 namespace qlm {
 namespace {
@@ -27,6 +28,11 @@ Project CrowdedPage() {
     SetBorderStyle(o, i % 4);
     o.text = "Text " + std::to_string(i);
     o.points1 = {{0, 0}, {47, 12}, {20, 35}};
+    if (i == 150) {
+      // A video object shows its still picture until it plays.
+      o.typeCode = kObjVideo;
+      test::SetImage(o, 1, test::Picture(12, 8, 0x0000FF, 0x00FFFF, 3));
+    }
     objects.push_back(std::move(o));
   }
   // An alias shows another object where the alias lies.
@@ -42,16 +48,17 @@ TEST(LargePageRepaint, SmallRepaintsMatchAWholeRepaint) {
       "MoveObject(\"O45\",\"170,60\")",        // moved a little
       "MoveObject(\"O46\",\"190,50,70,50\")",  // moved and resized
       "MoveObject(\"O47\",\"220,50,8,6\")",    // shrunk
-      "Hide(\"O120\")",                        //
-      "Show(\"O120\")",                        //
-      "ReorderObject(\"O121\",\"FRONT\")",     // now drawn last
-      "ReorderObject(\"O399\",\"BACK\")",      // now drawn first
-      "DeleteObject(\"O122\")",                // every later object moves down the list
+      "Hide(\"O120\")",
+      "Show(\"O120\")",
+      "ReorderObject(\"O121\",\"FRONT\")",  // now drawn last
+      "ReorderObject(\"O399\",\"BACK\")",   // now drawn first
+      "DeleteObject(\"O122\")",             // every later object moves down the list
       "CreateRectangle(\"New\",\"N$,300,200,30,20,255,0,0\")",
-      "MoveObject(\"New\",\"310,205\")",  //
-      "MoveObject(\"O0\",\"-10,-8\")",    // partly off the page
-      "MoveObject(\"O33\",\"500,20\")",   // the alias's source moved far away
-      "MoveTo(\"O200\",\"340,250,3\")",   // moved in steps
+      "MoveObject(\"New\",\"310,205\")",
+      "MoveObject(\"O0\",\"-10,-8\")",   // partly off the page
+      "MoveObject(\"O33\",\"500,20\")",  // the alias's source moved far away
+      "VideoScale(\"O150\",\"90,70\")",  // the video took another size
+      "MoveTo(\"O200\",\"340,250,3\")",  // moved in steps
   };
   InputPlayer p(CrowdedPage());
   constexpr int kTileW = 64, kTileH = 48;
@@ -70,6 +77,9 @@ TEST(LargePageRepaint, SmallRepaintsMatchAWholeRepaint) {
     p.window->Paint();
     ASSERT_TRUE(p.window->Frame() == tiled);
   }
+  // The commands did change the page.
+  EXPECT_EQ(p.Find("One::New").rect, (IntRect{310, 205, 340, 225}));
+  EXPECT_EQ(p.Find("One::O150").rect, (IntRect{320, 168, 410, 238}));
 }
 
 }  // namespace
