@@ -9,6 +9,7 @@
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
 #include "player/GifPlayback.h"
+#include "player/PageIndexes.h"
 #include "player/PaintRuntime.h"
 #include "script/GridCells.h"
 #include "script/ImageView.h"
@@ -53,6 +54,9 @@ class ObjectStates {
   IntRect RectOf(const ObjectRecord& object) const;
   // Draws and hits the object moved by (x, y) from its rectangle.
   void SetOffset(const ObjectRecord& object, int32_t x, int32_t y);
+  // The objects of the page whose rectangle, moved by its offset, may hold the point, in
+  // drawing order; null when every object must be asked.
+  const std::vector<uint32_t>* ObjectsAt(const PageRecord& page, int32_t x, int32_t y) const;
 
   // Counts changes to where objects lie: offsets set here, the table cleared, and whatever the
   // window reports through LayoutChanged (objects added, removed, reordered, moved, resized).
@@ -67,6 +71,7 @@ class ObjectStates {
  private:
   std::unordered_map<const ObjectRecord*, ObjectRunState> states_;
   uint64_t layoutRevision_ = 0;
+  mutable PageIndexes hitIndexes_;
 };
 
 }  // namespace qlm

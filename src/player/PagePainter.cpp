@@ -48,35 +48,13 @@ void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const I
 }
 
 void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime) {
-  if (const std::vector<uint32_t>* near = IndexedObjects(page, canvas.Clip(), runtime)) {
+  if (const std::vector<uint32_t>* near = indexes_.ObjectsIn(page, canvas.Clip(), runtime)) {
     for (uint32_t i : *near)
       DrawObjectAt(canvas, page, i, runtime);
     return;
   }
   for (size_t i = 0; i < page.objects.size(); ++i)
     DrawObjectAt(canvas, page, i, runtime);
-}
-
-const std::vector<uint32_t>* PagePainter::IndexedObjects(const PageRecord& page, const IntRect& box,
-                                                         PaintRuntime& runtime) {
-  // Pages this small cost less to walk than to index.
-  constexpr size_t kIndexedFrom = 32;
-  // Indexes of pages no longer painted are dropped now and then.
-  constexpr size_t kMaxIndexes = 64;
-  if (page.objects.size() < kIndexedFrom || page.objects.size() > UINT32_MAX)
-    return nullptr;
-  const std::optional<uint64_t> revision = runtime.LayoutRevision();
-  if (!revision)
-    return nullptr;
-  std::unique_ptr<PageIndex>& index = indexes_[&page];
-  if (!index || !index->Fits(page, *revision)) {
-    if (indexes_.size() > kMaxIndexes) {
-      indexes_.clear();
-      return IndexedObjects(page, box, runtime);
-    }
-    index = std::make_unique<PageIndex>(page, runtime, *revision);
-  }
-  return index->ObjectsIn(box);
 }
 
 void PagePainter::DrawObjectAt(Canvas& canvas, const PageRecord& page, size_t i,

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-#include <unordered_map>
 #include <vector>
 
 #include "document/PageManager.h"
@@ -9,7 +7,7 @@
 #include "graphics/Geometry.h"
 #include "graphics/Surface.h"
 #include "player/ObjectPainter.h"
-#include "player/PageIndex.h"
+#include "player/PageIndexes.h"
 #include "player/PaintRuntime.h"
 
 namespace qlm {
@@ -45,15 +43,11 @@ class PagePainter {
 
  private:
   void DrawObjectAt(Canvas& canvas, const PageRecord& page, size_t index, PaintRuntime& runtime);
-  // The objects of the page that may draw in `box`, or null when every object must be asked.
-  const std::vector<uint32_t>* IndexedObjects(const PageRecord& page, const IntRect& box,
-                                              PaintRuntime& runtime);
   void UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,
                          PaintRuntime& runtime);
 
   ObjectPainter& objects_;
-  // One index a page, made again when its object list or the runtime's layout revision changes.
-  std::unordered_map<const PageRecord*, std::unique_ptr<PageIndex>> indexes_;
+  PageIndexes indexes_;
 };
 
 }  // namespace qlm

@@ -1,6 +1,6 @@
 // A page of hundreds of overlapping objects changed through the commands scripts use: after
 // each change, the page repainted in small boxes (each asking only the objects near it) has
-// exactly the pixels of a whole repaint.
+// exactly the pixels of a whole repaint, and the mouse finds the topmost shown object under it.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include "InputFixture.h"
 #include "PaintFixture.h"
+#include "player/HitTest.h"
 
 namespace qlm {
 namespace {
@@ -43,7 +44,7 @@ Project CrowdedPage() {
   return project;
 }
 
-TEST(LargePageRepaint, SmallRepaintsMatchAWholeRepaint) {
+TEST(LargePageRepaint, SmallRepaintsAndHitsMatchTheWholePage) {
   const char* const kSteps[] = {
       "MoveObject(\"O45\",\"170,60\")",        // moved a little
       "MoveObject(\"O46\",\"190,50,70,50\")",  // moved and resized
@@ -76,6 +77,18 @@ TEST(LargePageRepaint, SmallRepaintsMatchAWholeRepaint) {
     p.window->InvalidateAll(true);
     p.window->Paint();
     ASSERT_TRUE(p.window->Frame() == tiled);
+    const PageRecord& page = *p.window->Pages().CurrentPage();
+    const ObjectStates& states = p.window->States();
+    for (int y = -12; y < 500; y += 7) {
+      for (int x = -12; x < 660; x += 9) {
+        std::optional<size_t> topmost;
+        for (size_t i = 0; i < page.objects.size(); ++i) {
+          if (!IsHidden(page.objects[i]) && states.RectOf(page.objects[i]).Contains(x, y))
+            topmost = i;
+        }
+        ASSERT_EQ(HitTestPage(page, x, y, states), topmost) << x << "," << y;
+      }
+    }
   }
   // The commands did change the page.
   EXPECT_EQ(p.Find("One::New").rect, (IntRect{310, 205, 340, 225}));
