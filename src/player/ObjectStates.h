@@ -19,7 +19,7 @@ namespace qlm {
 
 // What an object is at run time beyond its record: where it was moved to and how it is lit.
 struct ObjectRunState {
-  int32_t offsetX = 0;  // added to the rectangle whenever the object is drawn or hit
+  int32_t offsetX = 0;  // added to the rectangle when drawn or hit; set through SetOffset
   int32_t offsetY = 0;
   Highlight highlight = Highlight::Normal;
   // Image objects that play and may be dragged with the mouse.
