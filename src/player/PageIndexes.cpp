@@ -5,8 +5,8 @@ namespace {
 
 // Pages this small cost less to walk than to index.
 constexpr size_t kIndexedFrom = 32;
-// Indexes of pages no longer asked are dropped now and then.
-constexpr size_t kMaxIndexes = 64;
+// The entries of pages no longer asked are dropped now and then.
+constexpr size_t kMaxEntries = 64;
 
 }  // namespace
 
@@ -17,12 +17,19 @@ const std::vector<uint32_t>* PageIndexes::ObjectsIn(const PageRecord& page, cons
   const std::optional<uint64_t> revision = runtime.LayoutRevision();
   if (!revision)
     return nullptr;
-  if (indexes_.size() > kMaxIndexes && !indexes_.contains(&page))
-    indexes_.clear();
-  std::unique_ptr<PageIndex>& index = indexes_[&page];
-  if (!index || !index->Fits(page, *revision))
-    index = std::make_unique<PageIndex>(page, runtime, *revision);
-  return index->ObjectsIn(box);
+  if (entries_.size() > kMaxEntries && !entries_.contains(&page))
+    entries_.clear();
+  Entry& entry = entries_[&page];
+  if (entry.index && entry.index->Fits(page, *revision))
+    return entry.index->ObjectsIn(box);
+  const bool asked = entry.objects == page.objects.data() && entry.count == page.objects.size() &&
+                     entry.revision == *revision;
+  if (!asked) {
+    entry = {page.objects.data(), page.objects.size(), *revision, nullptr};
+    return nullptr;
+  }
+  entry.index = std::make_unique<PageIndex>(page, runtime, *revision);
+  return entry.index->ObjectsIn(box);
 }
 
 }  // namespace qlm
