@@ -179,6 +179,7 @@ double VideoObjects::Action(ObjectRecord& object, const PageRecord* page, int ac
           std::min<int64_t>(INT32_MAX, int64_t{object.rect.top} + static_cast<int64_t>(value2)));
       if (player)
         player->SetRect(object.rect);
+      host_.VideoResized(object);
       host_.RepaintVideoRect(old.Union(object.rect));
       break;
     }

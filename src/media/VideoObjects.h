@@ -47,6 +47,8 @@ class VideoHost {
  public:
   virtual ~VideoHost() = default;
   virtual void RepaintVideoRect(const IntRect& rect) = 0;
+  // A video object took another size.
+  virtual void VideoResized(ObjectRecord& /*object*/) {}
   // Paints the whole window now (a video closed).
   virtual void RepaintWindowNow() = 0;
   // The video object of that name on the shown layers; null when it is gone.

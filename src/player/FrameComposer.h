@@ -24,6 +24,7 @@ class PlayerPaintRuntime : public PaintRuntime {
       : pages_(pages), states_(states) {}
 
   ObjectPaintState StateOf(const ObjectRecord& object) override;
+  std::optional<uint64_t> LayoutRevision() override { return states_.LayoutRevision(); }
   const ObjectRecord* FindAliasSource(const PageRecord& page, const std::string& name) override;
 
   // Plug-in objects are drawn by whoever hosts their libraries (the window).

@@ -15,11 +15,19 @@ std::array<PageRecord*, 3> InputLayers(CPageManager& pages) {
 
 std::optional<size_t> HitTestPage(const PageRecord& page, int x, int y,
                                   const ObjectStates& states) {
-  for (size_t i = page.objects.size(); i-- > 0;) {
+  auto hits = [&](size_t i) {
     const ObjectRecord& object = page.objects[i];
-    if (IsHidden(object))
-      continue;
-    if (states.RectOf(object).Contains(x, y))
+    return !IsHidden(object) && states.RectOf(object).Contains(x, y);
+  };
+  if (const std::vector<uint32_t>* near = states.ObjectsAt(page, x, y)) {
+    for (size_t k = near->size(); k-- > 0;) {
+      if (hits((*near)[k]))
+        return (*near)[k];
+    }
+    return std::nullopt;
+  }
+  for (size_t i = page.objects.size(); i-- > 0;) {
+    if (hits(i))
       return i;
   }
   return std::nullopt;

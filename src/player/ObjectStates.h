@@ -9,6 +9,7 @@
 #include "document/ObjectRecord.h"
 #include "graphics/Geometry.h"
 #include "player/GifPlayback.h"
+#include "player/PageIndexes.h"
 #include "player/PaintRuntime.h"
 #include "script/GridCells.h"
 #include "script/ImageView.h"
@@ -18,7 +19,7 @@ namespace qlm {
 
 // What an object is at run time beyond its record: where it was moved to and how it is lit.
 struct ObjectRunState {
-  int32_t offsetX = 0;  // added to the rectangle whenever the object is drawn or hit
+  int32_t offsetX = 0;  // added to the rectangle when drawn or hit; set through SetOffset
   int32_t offsetY = 0;
   Highlight highlight = Highlight::Normal;
   // Image objects that play and may be dragged with the mouse.
@@ -51,11 +52,26 @@ class ObjectStates {
 
   // The rectangle moved by the offset, where the object is drawn and hit.
   IntRect RectOf(const ObjectRecord& object) const;
+  // Draws and hits the object moved by (x, y) from its rectangle.
+  void SetOffset(const ObjectRecord& object, int32_t x, int32_t y);
+  // The objects of the page whose rectangle, moved by its offset, may hold the point, in
+  // drawing order; null when every object must be asked.
+  const std::vector<uint32_t>* ObjectsAt(const PageRecord& page, int32_t x, int32_t y) const;
 
-  void Clear() { states_.clear(); }
+  // Counts changes to where objects lie: offsets set here, the table cleared, and whatever the
+  // window reports through LayoutChanged (objects added, removed, reordered, moved, resized).
+  uint64_t LayoutRevision() const { return layoutRevision_; }
+  void LayoutChanged() { ++layoutRevision_; }
+
+  void Clear() {
+    states_.clear();
+    LayoutChanged();
+  }
 
  private:
   std::unordered_map<const ObjectRecord*, ObjectRunState> states_;
+  uint64_t layoutRevision_ = 0;
+  mutable PageIndexes hitIndexes_;
 };
 
 }  // namespace qlm

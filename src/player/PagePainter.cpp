@@ -75,28 +75,36 @@ std::optional<PagePainter::LayerObject> PagePainter::TopCover(const IntRect& box
 
 void PagePainter::DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime,
                               size_t first) {
-  for (size_t i = 0; i < page.objects.size(); ++i) {
-    const ObjectRecord& object = page.objects[i];
-    const bool covered = i < first;
-    if (object.noImages == 0) {
-      const ObjectPaintState state = runtime.StateOf(object);
-      if (!covered || object.typeCode == kObjPlugIn)
-        objects_.DrawObject(canvas, object, state, runtime);
-      if (state.holdsChildWindow && ObjectPainter::IsWindowedKind(object.typeCode))
-        UpdateChildWindow(page, i, ObjectPainter::ObjectRect(object, state), runtime);
-      continue;
-    }
-    // An alias: the source is drawn at the alias's position, even when the source is hidden.
-    if (IsHidden(object))
-      continue;
-    const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
-    if (!source || source == &object || (covered && source->typeCode != kObjPlugIn))
-      continue;
-    ObjectPaintState state = runtime.StateOf(*source);
-    state.offsetX = SaturateToInt32(int64_t{object.rect.left} - source->rect.left);
-    state.offsetY = SaturateToInt32(int64_t{object.rect.top} - source->rect.top);
-    objects_.DrawObject(canvas, *source, state, runtime, {.ignoreHidden = true});
+  if (const std::vector<uint32_t>* near = indexes_.ObjectsIn(page, canvas.Clip(), runtime)) {
+    for (uint32_t i : *near)
+      DrawObjectAt(canvas, page, i, runtime, i < first);
+    return;
   }
+  for (size_t i = 0; i < page.objects.size(); ++i)
+    DrawObjectAt(canvas, page, i, runtime, i < first);
+}
+
+void PagePainter::DrawObjectAt(Canvas& canvas, const PageRecord& page, size_t i,
+                               PaintRuntime& runtime, bool covered) {
+  const ObjectRecord& object = page.objects[i];
+  if (object.noImages == 0) {
+    const ObjectPaintState state = runtime.StateOf(object);
+    if (!covered || object.typeCode == kObjPlugIn)
+      objects_.DrawObject(canvas, object, state, runtime);
+    if (state.holdsChildWindow && ObjectPainter::IsWindowedKind(object.typeCode))
+      UpdateChildWindow(page, i, ObjectPainter::ObjectRect(object, state), runtime);
+    return;
+  }
+  // An alias: the source is drawn at the alias's position, even when the source is hidden.
+  if (IsHidden(object))
+    return;
+  const ObjectRecord* source = runtime.FindAliasSource(page, object.text);
+  if (!source || source == &object || (covered && source->typeCode != kObjPlugIn))
+    return;
+  ObjectPaintState state = runtime.StateOf(*source);
+  state.offsetX = SaturateToInt32(int64_t{object.rect.left} - source->rect.left);
+  state.offsetY = SaturateToInt32(int64_t{object.rect.top} - source->rect.top);
+  objects_.DrawObject(canvas, *source, state, runtime, {.ignoreHidden = true});
 }
 
 void PagePainter::UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,

@@ -9,6 +9,7 @@
 #include "graphics/Geometry.h"
 #include "graphics/Surface.h"
 #include "player/ObjectPainter.h"
+#include "player/PageIndexes.h"
 #include "player/PaintRuntime.h"
 
 namespace qlm {
@@ -40,7 +41,8 @@ class PagePainter {
 
   // The objects of one page in list order; aliases show their source at their own position.
   // Those before `first` lie under a cover and are left out, but plug-ins are still asked to
-  // draw themselves and child windows still learn what covers them.
+  // draw themselves and child windows still learn what covers them. When the runtime tells its
+  // layout revision, a small clip asks only the objects near it.
   void DrawObjects(Canvas& canvas, const PageRecord& page, PaintRuntime& runtime, size_t first = 0);
 
  private:
@@ -51,11 +53,13 @@ class PagePainter {
   // The topmost object that hides everything beneath it over the whole box.
   static std::optional<LayerObject> TopCover(const IntRect& box, const PageComposition& layers,
                                              PaintRuntime& runtime);
-
+  void DrawObjectAt(Canvas& canvas, const PageRecord& page, size_t index, PaintRuntime& runtime,
+                    bool covered);
   void UpdateChildWindow(const PageRecord& page, size_t index, const IntRect& rect,
                          PaintRuntime& runtime);
 
   ObjectPainter& objects_;
+  PageIndexes indexes_;
 };
 
 }  // namespace qlm

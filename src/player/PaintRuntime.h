@@ -75,6 +75,12 @@ class PaintRuntime {
 
   virtual ObjectPaintState StateOf(const ObjectRecord& /*object*/) { return {}; }
 
+  // A number that changes whenever an object of any page may have been added, removed,
+  // reordered, moved or resized, or what StateOf says of its offset or child window changed.
+  // With it the painter keeps an index of where objects draw; without it (nullopt) every paint
+  // asks every object.
+  virtual std::optional<uint64_t> LayoutRevision() { return std::nullopt; }
+
   // The object an alias on `page` shows, named by the alias's text. The default looks on the
   // same page by exact name (after a "Page::" prefix); the player answers with its qualified
   // lookup across pages.

@@ -173,6 +173,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
   plugins_.Clear();
   browsers_->Clear();
   pages_.SetProject(std::move(result.project));
+  objectStates_.LayoutChanged();
   hasProject_ = true;
   lastAnnounced_ = nullptr;
   ApplySettings();
@@ -420,6 +421,7 @@ void PlayerWindow::ShutDown() {
   EmbeddedFiles::Remove(ctx_.files, embedded_);
   embedded_.clear();
   pages_.SetProject(Project());
+  objectStates_.LayoutChanged();
   lastAnnounced_ = nullptr;
   destroyed_ = true;
   visible_ = false;

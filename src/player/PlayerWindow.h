@@ -180,6 +180,8 @@ class PlayerWindow : public ScriptHost,
   // ObjectHost (PlayerWindowCommands.cpp).
   void EditObjectList(PageRecord& page, const ObjectListEdit& edit) override;
   void AppendObject(PageRecord& page, ObjectRecord object) override;
+  void ObjectMoved(PageRecord& page, ObjectRecord& object, bool resized) override;
+  void ObjectStyleChanged(PageRecord& page, ObjectRecord& object) override;
   GridCells* GridCellsOf(ObjectRecord& object) override;
   ImageView* ImageViewOf(ObjectRecord& object) override;
   // Input fields (PlayerWindowFields.cpp): a script replaced a field's text; Show of a field.

@@ -27,6 +27,7 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
     before.push_back(state ? std::optional(*state) : std::nullopt);
   }
   const std::vector<size_t> from = edit(page.objects);
+  objectStates_.LayoutChanged();
   plugins_.Rebind(records, page.objects, from);
   browsers_->Rebind(records, page.objects, from);
 
@@ -66,6 +67,17 @@ void PlayerWindow::AppendObject(PageRecord& page, ObjectRecord object) {
   page.objects.push_back(std::move(object));
   // The address may have held an object removed earlier: the new one starts afresh.
   objectStates_.Of(page.objects.back()) = ObjectRunState{};
+  objectStates_.LayoutChanged();
+}
+
+// The painter's index of where objects lie is made again for moved, resized, reordered or
+// restyled objects.
+void PlayerWindow::ObjectMoved(PageRecord& /*page*/, ObjectRecord& /*object*/, bool /*resized*/) {
+  objectStates_.LayoutChanged();
+}
+
+void PlayerWindow::ObjectStyleChanged(PageRecord& /*page*/, ObjectRecord& /*object*/) {
+  objectStates_.LayoutChanged();
 }
 
 GridCells* PlayerWindow::GridCellsOf(ObjectRecord& object) {

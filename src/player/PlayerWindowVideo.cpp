@@ -23,6 +23,7 @@ class PlayerWindow::VideoGlue : public PaintRuntime, public VideoHost {
 
   // VideoHost.
   void RepaintVideoRect(const IntRect& rect) override { window_.Invalidate(rect, false); }
+  void VideoResized(ObjectRecord& /*object*/) override { window_.objectStates_.LayoutChanged(); }
   void RepaintWindowNow() override {
     window_.InvalidateAll(false);
     window_.Paint();

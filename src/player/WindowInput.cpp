@@ -173,9 +173,8 @@ void WindowInput::OnLeftDown(const MouseEvent& event) {
 void WindowInput::OnMouseMove(int x, int y) {
   if (objectDrag_) {
     if (const ObjectHit hit = PressedObject()) {
-      ObjectRunState& s = objectStates_.Of(*hit.object);
-      s.offsetX = dragStartOffsetX_ + (x - pressX_);
-      s.offsetY = dragStartOffsetY_ + (y - pressY_);
+      objectStates_.SetOffset(*hit.object, dragStartOffsetX_ + (x - pressX_),
+                              dragStartOffsetY_ + (y - pressY_));
       host_.InvalidateAll(true);
     }
     return;

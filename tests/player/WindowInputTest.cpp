@@ -124,6 +124,7 @@ TEST(WindowInput, DraggedImagesFollowThePointerFromWhereTheyWereLeft) {
     ObjectRunState& state = rig.states.Of(rig.Page().objects[0]);
     state.playing = true;
     state.draggable = draggable;
+    const uint64_t layout = rig.states.LayoutRevision();
     rig.Mouse(MouseAction::kLeftDown, 20, 20);
     rig.Mouse(MouseAction::kMove, 35, 28);
     rig.Mouse(MouseAction::kLeftUp, 35, 28);
@@ -133,6 +134,8 @@ TEST(WindowInput, DraggedImagesFollowThePointerFromWhereTheyWereLeft) {
     EXPECT_EQ(state.offsetX, draggable ? 20 : 0);
     EXPECT_EQ(state.offsetY, draggable ? 9 : 0);
     EXPECT_EQ(rig.repaintedAll, draggable ? 2 : 0);
+    // The painter's index of where objects lie is made again after a drag.
+    EXPECT_EQ(rig.states.LayoutRevision() != layout, draggable);
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"script Picture 1", "script Picture 2",
                                                    "script Picture 1", "script Picture 2"}));
   }
