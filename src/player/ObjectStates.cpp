@@ -10,12 +10,7 @@ class PlacementRuntime : public PaintRuntime {
  public:
   explicit PlacementRuntime(const ObjectStates& states) : states_(states) {}
   ObjectPaintState StateOf(const ObjectRecord& object) override {
-    ObjectPaintState paint;
-    if (const ObjectRunState* s = states_.Find(object)) {
-      paint.offsetX = s->offsetX;
-      paint.offsetY = s->offsetY;
-    }
-    return paint;
+    return states_.Placement(object);
   }
   std::optional<uint64_t> LayoutRevision() override { return states_.LayoutRevision(); }
 
@@ -42,8 +37,17 @@ bool ObjectStates::SetHighlight(const ObjectRecord& object, Highlight highlight)
   return true;
 }
 
+ObjectPaintState ObjectStates::Placement(const ObjectRecord& object) const {
+  ObjectPaintState paint;
+  if (const ObjectRunState* s = Find(object)) {
+    paint.offsetX = s->offsetX;
+    paint.offsetY = s->offsetY;
+  }
+  return paint;
+}
+
 IntRect ObjectStates::RectOf(const ObjectRecord& object) const {
-  return ObjectPainter::ObjectRect(object, PlacementRuntime(*this).StateOf(object));
+  return ObjectPainter::ObjectRect(object, Placement(object));
 }
 
 const std::vector<uint32_t>* ObjectStates::ObjectsAt(const PageRecord& page, int32_t x,

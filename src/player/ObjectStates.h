@@ -52,6 +52,8 @@ class ObjectStates {
 
   // The rectangle moved by the offset, where the object is drawn and hit.
   IntRect RectOf(const ObjectRecord& object) const;
+  // The paint state that places the object: its offset, nothing else.
+  ObjectPaintState Placement(const ObjectRecord& object) const;
   // Draws and hits the object moved by (x, y) from its rectangle.
   void SetOffset(const ObjectRecord& object, int32_t x, int32_t y);
   // The objects of the page whose rectangle, moved by its offset, may hold the point, in
