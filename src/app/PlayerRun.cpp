@@ -5,7 +5,9 @@
 #include <optional>
 #include <string>
 
+#ifndef QLM_WEB
 #include "app/DesktopRun.h"
+#endif
 #include "app/JsonPlayerEvents.h"
 #include "app/PlayerBuilder.h"
 #include "app/RunLimits.h"
@@ -109,11 +111,13 @@ int RunPlayer(const PlayerProcess& process) {
   std::optional<std::string> screenshot = options.screenshotPath;
   if (!options.headless) {
     std::string why = "no display (DISPLAY is not set)";
+#ifndef QLM_WEB
     if (process.hasDisplay) {
       if (const std::optional<int> code = RunDesktop(process, options, why))
         return *code;
       why = "no window can be opened (" + why + ")";
     }
+#endif
     const std::filesystem::path shot = process.environment.TempRoot() / "qlmplayer-screenshot.png";
     err << "qlmplayer: " << why << "; playing headless, screenshot in " << shot.string() << '\n';
     screenshot = shot.string();

@@ -8,6 +8,7 @@
 
 namespace qlm {
 
+#if QLM_RUN_WATCHDOG_THREAD
 RunWatchdog::RunWatchdog(std::chrono::milliseconds limit, std::chrono::milliseconds grace,
                          std::string finalLines)
     : finalLines_(std::move(finalLines)), thread_([this, limit, grace] { Watch(limit, grace); }) {}
@@ -43,6 +44,13 @@ void RunWatchdog::Watch(std::chrono::milliseconds limit, std::chrono::millisecon
   }
   ::_exit(kExitTimeout);
 }
+#else
+RunWatchdog::RunWatchdog(std::chrono::milliseconds limit, std::chrono::milliseconds /*grace*/,
+                         std::string /*finalLines*/)
+    : deadline_(std::chrono::steady_clock::now() + limit) {}
+
+RunWatchdog::~RunWatchdog() = default;
+#endif
 
 bool LimitAddressSpace(uint64_t megabytes, std::string& error) {
   const rlim_t bytes = static_cast<rlim_t>(megabytes) << 20;

@@ -19,6 +19,14 @@ inline constexpr int kExitOutOfMemory = 4;
 // run is expected to end at its next pump; a run that does not end within `grace` more (a script
 // loop that never lets the event loop run) is ended by the watchdog itself: it writes
 // `finalLines` to standard output in one write and exits the process with kExitTimeout.
+// Where threads are not available (the WebAssembly build without them) there is no watchdog:
+// Expired() compares the clock with the limit, and a run that never reaches its event loop again
+// is not ended.
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+#define QLM_RUN_WATCHDOG_THREAD 0
+#else
+#define QLM_RUN_WATCHDOG_THREAD 1
+#endif
 class RunWatchdog {
  public:
   RunWatchdog(std::chrono::milliseconds limit, std::chrono::milliseconds grace,
@@ -27,9 +35,18 @@ class RunWatchdog {
   RunWatchdog(const RunWatchdog&) = delete;
   RunWatchdog& operator=(const RunWatchdog&) = delete;
 
-  bool Expired() const { return expired_.load(); }
+#if QLM_RUN_WATCHDOG_THREAD
+  bool Expired() const {
+    return expired_.load();
+  }
+#else
+  bool Expired() const {
+    return std::chrono::steady_clock::now() >= deadline_;
+  }
+#endif
 
  private:
+#if QLM_RUN_WATCHDOG_THREAD
   void Watch(std::chrono::milliseconds limit, std::chrono::milliseconds grace);
 
   std::string finalLines_;
@@ -38,6 +55,9 @@ class RunWatchdog {
   bool stopping_ = false;
   std::atomic<bool> expired_{false};
   std::thread thread_;
+#else
+  std::chrono::steady_clock::time_point deadline_;
+#endif
 };
 
 // Caps the address space of this process at `megabytes` (RLIMIT_AS): any allocation past it

@@ -1,8 +1,10 @@
 #include "expr/NumberText.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -14,6 +16,28 @@ bool IsSpace(char c) {
 }
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
+}
+
+// The double a plain decimal literal (digits, a point, an exponent) stands for, rounded to
+// nearest; result_out_of_range when it overflows or underflows to zero.
+std::errc LiteralValue(const std::string& literal, double& value) {
+#if defined(_LIBCPP_VERSION) && _LIBCPP_VERSION < 200000
+  // Older C++ libraries (the WebAssembly build's) have no floating-point from_chars; the C
+  // library's strtod reads the same literal the same way (its locale is always "C" there).
+  errno = 0;
+  char* end = nullptr;
+  value = std::strtod(literal.c_str(), &end);
+  if (end == literal.c_str())
+    return std::errc::invalid_argument;
+  // strtod reports ERANGE for results that are merely subnormal, which from_chars keeps.
+  if (errno == ERANGE && (value == 0.0 || std::isinf(value)))
+    return std::errc::result_out_of_range;
+  return std::errc();
+#else
+  return std::from_chars(literal.data(), literal.data() + literal.size(), value,
+                         std::chars_format::general)
+      .ec;
+#endif
 }
 
 }  // namespace
@@ -59,8 +83,7 @@ double ParseDecimal(std::string_view text, bool dExponent) {
     }
   }
   double value = 0.0;
-  auto [end, ec] = std::from_chars(literal.data(), literal.data() + literal.size(), value,
-                                   std::chars_format::general);
+  const std::errc ec = LiteralValue(literal, value);
   if (ec == std::errc::result_out_of_range) {
     // Too large or too small for a double: infinity or zero, as strtod gives.
     size_t e = literal.find('e');

@@ -85,7 +85,6 @@ class PlayerWindow : public ScriptHost,
   // Windows-style path the "<SrcDir>" and "<SrcDrive>" macros are taken from.
   void SetSourcePath(std::string windowsPath);
   void SetStartPage(std::string page) { startPage_ = std::move(page); }
-  const std::string& StartPage() const { return startPage_; }
   void SetNewWindow(bool on) { newWindow_ = on; }
   bool NewWindow() const { return newWindow_; }
   void SetQuietOpen(bool on) { quietOpen_ = on; }

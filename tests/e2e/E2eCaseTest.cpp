@@ -15,8 +15,13 @@
 //                   so the mark goes the day the fault is fixed), and "folder NAME" (the project
 //                   and files/ go into the sub-folder NAME of the sandbox, so that the sandbox's
 //                   home, profile and output lie outside the presentation's folder), and
-//                   "unsanitized-only REASON" (the case is skipped in a sanitizer build)
+//                   "unsanitized-only REASON" (the case is skipped in a sanitizer build), and
+//                   "native-only REASON" (the case needs what the WebAssembly build does not
+//                   have yet, such as the media, speech or web-page modules)
 // On a failure the actual output is left in build/e2e/<case>/out.jsonl.
+//
+// Built with QLM_WEB_PLAYER_JS, the same cases are played by the WebAssembly build under node
+// (in build/e2e-web/), and must give the same lines and the same screenshots.
 
 #include <gtest/gtest.h>
 
@@ -59,7 +64,14 @@ class E2eCase : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(E2eCase, PlaysAsExpected) {
   const fs::path dir = fs::path(QLM_SOURCE_DIR) / "tests/e2e/cases" / GetParam();
+#ifdef QLM_WEB_PLAYER_JS
+  Sandbox box("case-" + GetParam(), "e2e-web");
+  box.program = "node --no-experimental-fetch " + ShellQuote(QLM_WEB_PLAYER_JS);
+  const std::string goldenTag = "e2e-web/";
+#else
   Sandbox box("case-" + GetParam());
+  const std::string goldenTag = "e2e/";
+#endif
 
   int expectedExit = 0;
   std::string knownFailure;
@@ -73,6 +85,10 @@ TEST_P(E2eCase, PlaysAsExpected) {
       folder = box.root / line.substr(7);
 #if defined(__SANITIZE_ADDRESS__) || QLM_HAS_ADDRESS_SANITIZER
     else if (line.starts_with("unsanitized-only"))
+      GTEST_SKIP() << line;
+#endif
+#ifdef QLM_WEB_PLAYER_JS
+    else if (line.starts_with("native-only"))
       GTEST_SKIP() << line;
 #endif
   }
@@ -117,7 +133,7 @@ TEST_P(E2eCase, PlaysAsExpected) {
     const std::string shot = entry.path().filename().string();
     const std::optional<Surface> taken = ReadPng(box.root / shot);
     ASSERT_TRUE(taken) << "the events took no screenshot " << shot;
-    EXPECT_TRUE(MatchesGoldenFile(*taken, entry.path(), "e2e/" + GetParam() + "/" + shot));
+    EXPECT_TRUE(MatchesGoldenFile(*taken, entry.path(), goldenTag + GetParam() + "/" + shot));
   }
 }
 

@@ -48,9 +48,11 @@ inline std::string ShellQuote(const std::string& s) {
 // A private world for one player run: runtime, temporary, data and configuration folders.
 struct Sandbox {
   std::filesystem::path root;
+  // The shell words that start the player: the desktop build's binary unless told otherwise.
+  std::string program = ShellQuote(QLMPLAYER_PATH);
 
-  explicit Sandbox(const std::string& name)
-      : root(std::filesystem::path(QLM_BINARY_DIR) / "e2e" / name) {
+  explicit Sandbox(const std::string& name, const std::string& folder = "e2e")
+      : root(std::filesystem::path(QLM_BINARY_DIR) / folder / name) {
     std::filesystem::remove_all(root);
     for (const char* d : {"run", "tmp", "data", "config", "home", "profile"})
       std::filesystem::create_directories(root / d);
@@ -68,8 +70,8 @@ struct Sandbox {
 
   // The player's command with the sandbox's profile folder and the given arguments.
   std::string PlayerCommand(const std::vector<std::string>& args) const {
-    std::string cmd = Env() + ShellQuote(QLMPLAYER_PATH) + " --headless --profile-dir " +
-                      ShellQuote((root / "profile").string());
+    std::string cmd =
+        Env() + program + " --headless --profile-dir " + ShellQuote((root / "profile").string());
     for (const std::string& a : args)
       cmd += " " + ShellQuote(a);
     return cmd;
