@@ -82,8 +82,8 @@ class ReachModel {
       return "read of \"" + path + "\" differs from " + (expected ? *expected : "nothing");
 
     const std::optional<FileInfo> info = files_.Stat(path);
-    const bool kindAgrees = fs::is_regular_file(status) ? info && info->kind == FileKind::kFile
-                            : fs::is_directory(status)  ? info && info->kind == FileKind::kFolder
+    const bool kindAgrees = fs::is_regular_file(status)  ? info && info->kind == FileKind::kFile
+                            : fs::is_directory(status)   ? info && info->kind == FileKind::kFolder
                             : real && fs::exists(status) ? info && info->kind == FileKind::kOther
                                                          : !info;
     if (!kindAgrees)

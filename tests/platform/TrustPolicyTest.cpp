@@ -1,8 +1,8 @@
 // The trust policy at the file system's door: which script paths reach the host, where writes
 // into the presentation's folder land, and what is reported.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <stdio.h>
 
 #include <atomic>
@@ -200,6 +200,17 @@ TEST_F(TrustPolicyTest, EveryDoorActsOnTheFileItJudged) {
   EXPECT_TRUE(blocked.empty());
 }
 
+// A path that leads nowhere inside the folder (a loop, a file taken for a folder) is missing
+// there, not a refusal.
+TEST_F(TrustPolicyTest, PathsThatLeadNowhereInsideAreMissingNotRefused) {
+  fs::create_symlink("loop", drive / "Show/loop");
+  for (const char* path : {"loop", "loop\\x.txt", "a.txt\\x.txt"}) {
+    EXPECT_FALSE(files.ReadFile(path)) << path;
+    EXPECT_FALSE(files.WriteFile(path, "x")) << path;
+  }
+  EXPECT_TRUE(blocked.empty()) << blocked.front();
+}
+
 // A second process swaps a plain file, and a folder, for links out of the presentation's
 // folder while the script reads them in a loop: no read ever yields the outside file.
 TEST_F(TrustPolicyTest, SwappingInALinkOutDuringReadsNeverYieldsTheOutsideFile) {
@@ -215,9 +226,8 @@ TEST_F(TrustPolicyTest, SwappingInALinkOutDuringReadsNeverYieldsTheOutsideFile) 
     while (!stop) {
       for (const char* name : {"race.txt", "racedir"}) {
         const std::string plain = (show / name).string();
-        const std::string link = (show / (std::string(name) == "race.txt" ? "race-link"
-                                                                          : "racedir-link"))
-                                     .string();
+        const std::string link =
+            (show / (std::string(name) == "race.txt" ? "race-link" : "racedir-link")).string();
         if (::renameat2(AT_FDCWD, plain.c_str(), AT_FDCWD, link.c_str(), RENAME_EXCHANGE) == 0)
           ++swaps;
       }

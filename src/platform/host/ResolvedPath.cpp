@@ -76,10 +76,21 @@ struct Walker {
 
 }  // namespace
 
-// The walk itself: consumes `names` from the walker's start; an empty result (no folder, no real
-// path) when the path leads nowhere (a loop, a file taken for a folder, a refused link).
+// The walk itself: consumes `names` from the walker's start.
 struct ResolvedPathBuilder {
   static ResolvedPath Run(Walker& w, Names names);
+
+  // A path that leads nowhere: nothing to act on, and as its real path what the rest names
+  // below the folders resolved so far, for the policy to judge (so a loop or a file taken for
+  // a folder inside the reach is missing there, not refused).
+  static ResolvedPath Nowhere(const Walker& w, const std::string& name, const Names& rest) {
+    ResolvedPath r;
+    r.real_ = w.RealOfSteps() / name;
+    for (const std::string& part : rest)
+      r.real_ /= part;
+    r.real_ = r.real_.lexically_normal();
+    return r;
+  }
 };
 
 ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
@@ -94,7 +105,7 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
       if (!w.steps.empty())
         w.steps.pop_back();
       else if (!w.host)
-        return r;  // out of the folder the walk is kept below
+        return Nowhere(w, name, names);  // out of the folder the walk is kept below
       continue;
     }
     const bool last = names.empty();
@@ -104,14 +115,14 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
       struct stat st {};
       if (next.Get() < 0) {
         if (errno != ENOENT)
-          return r;
+          return Nowhere(w, name, names);
         // The rest does not exist: kept as named, for a folder about to be made.
         r.missing_.push_back(name);
         while (!names.empty()) {
           std::string rest = std::move(names.front());
           names.pop_front();
           if (rest == "..")
-            return r;
+            return Nowhere(w, name, names);
           if (names.empty()) {
             r.name_ = rest;
             break;
@@ -126,20 +137,20 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
         return r;
       }
       if (::fstat(next.Get(), &st) != 0)
-        return r;
+        return Nowhere(w, name, names);
       if (S_ISDIR(st.st_mode)) {
         w.steps.push_back({name, std::move(next)});
         continue;
       }
       if (!S_ISLNK(st.st_mode) || w.links == ResolvedPath::Links::kRefuse || ++followed > kMaxLinks)
-        return r;
+        return Nowhere(w, name, names);
       const std::optional<std::string> text = LinkText(next.Get(), "");
       if (!text || text->empty())
-        return r;
+        return Nowhere(w, name, names);
       const fs::path target(*text);
       if (target.is_absolute()) {
         if (!w.host)
-          return r;
+          return Nowhere(w, name, names);
         w.steps.clear();
       }
       PushNames(target, names, true);
@@ -150,16 +161,16 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
     struct stat st {};
     if (::fstatat(top, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
       if (w.links == ResolvedPath::Links::kRefuse)
-        return r;
+        return Nowhere(w, name, names);
       if (w.links == ResolvedPath::Links::kFollow) {
         const std::optional<std::string> text = LinkText(top, name.c_str());
         if (text && !text->empty()) {
           if (++followed > kMaxLinks)
-            return r;
+            return Nowhere(w, name, names);
           const fs::path target(*text);
           if (target.is_absolute()) {
             if (!w.host)
-              return r;
+              return Nowhere(w, name, names);
             w.steps.clear();
           }
           PushNames(target, names, true);
