@@ -111,7 +111,14 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
     const bool last = names.empty();
     const int top = w.Top();
     if (!last) {
-      Descriptor next(::openat(top, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+      // A folder, the common case, opens as one; anything else (a link) is looked at after.
+      Descriptor next(::openat(top, name.c_str(), O_PATH | O_NOFOLLOW | O_DIRECTORY | O_CLOEXEC));
+      if (next.Get() >= 0) {
+        w.steps.push_back({name, std::move(next)});
+        continue;
+      }
+      if (errno == ENOTDIR)
+        next = Descriptor(::openat(top, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
       struct stat st {};
       if (next.Get() < 0) {
         if (errno != ENOENT)
