@@ -197,18 +197,21 @@ std::optional<fs::path> FileSystem::HostFileToRead(const std::string& path) cons
   return target->Real();
 }
 
+bool FileSystem::WithinQuota(const std::string& path, bool overlay, uint64_t growth,
+                             uint64_t shrink, const std::function<bool()>& change) const {
+  if (overlay && !ChargeOverlay(path, growth, shrink))
+    return false;
+  const bool changed = change();
+  if (!changed && overlay)
+    ChargeOverlay(path, shrink, growth, true);
+  return changed;
+}
+
 bool FileSystem::WriteFile(const std::string& path, std::string_view bytes) const {
   bool overlay = false;
   const std::unique_ptr<HostTarget> target = WriteTarget(path, LastLink::kFollow, overlay);
-  if (!target)
-    return false;
-  const uint64_t before = Charged(*target), after = OverlayCharge(bytes.size());
-  if (overlay && !ChargeOverlay(path, after, before))
-    return false;
-  const bool written = WriteHostFile(*target, bytes, false);
-  if (!written && overlay)
-    ChargeOverlay(path, before, after, true);
-  return written;
+  return target && WithinQuota(path, overlay, OverlayCharge(bytes.size()), Charged(*target),
+                               [&] { return WriteHostFile(*target, bytes, false); });
 }
 
 bool FileSystem::AppendFile(const std::string& path, std::string_view bytes) const {
@@ -218,13 +221,8 @@ bool FileSystem::AppendFile(const std::string& path, std::string_view bytes) con
     return false;
   const std::optional<FileInfo> info = target->Info();
   const uint64_t size = info && info->kind == FileKind::kFile ? info->size : 0;
-  const uint64_t before = Charged(*target), after = OverlayCharge(size + bytes.size());
-  if (overlay && !ChargeOverlay(path, after, before))
-    return false;
-  const bool written = WriteHostFile(*target, bytes, true);
-  if (!written && overlay)
-    ChargeOverlay(path, before, after, true);
-  return written;
+  return WithinQuota(path, overlay, OverlayCharge(size + bytes.size()), Charged(*target),
+                     [&] { return WriteHostFile(*target, bytes, true); });
 }
 
 bool FileSystem::Copy(const std::string& from, const std::string& to) const {
@@ -233,15 +231,8 @@ bool FileSystem::Copy(const std::string& from, const std::string& to) const {
     return false;
   bool overlay = false;
   const std::unique_ptr<HostTarget> target = WriteTarget(to, LastLink::kFollow, overlay);
-  if (!target)
-    return false;
-  const uint64_t before = Charged(*target), after = Charged(*source);
-  if (overlay && !ChargeOverlay(to, after, before))
-    return false;
-  const bool copied = CopyHostFile(*source, *target);
-  if (!copied && overlay)
-    ChargeOverlay(to, before, after, true);
-  return copied;
+  return target && WithinQuota(to, overlay, Charged(*source), Charged(*target),
+                               [&] { return CopyHostFile(*source, *target); });
 }
 
 bool FileSystem::Rename(const std::string& from, const std::string& to) const {
@@ -258,12 +249,8 @@ bool FileSystem::Rename(const std::string& from, const std::string& to) const {
   const uint64_t growth = toOverlay && !fromOverlay ? moved : 0;
   const uint64_t shrink =
       (toOverlay ? Charged(*target) : 0) + (fromOverlay && !toOverlay ? moved : 0);
-  if ((fromOverlay || toOverlay) && !ChargeOverlay(to, growth, shrink))
-    return false;
-  const bool renamed = RenameHost(*source, *target);
-  if (!renamed && (fromOverlay || toOverlay))
-    ChargeOverlay(to, shrink, growth, true);
-  return renamed;
+  return WithinQuota(to, fromOverlay || toOverlay, growth, shrink,
+                     [&] { return RenameHost(*source, *target); });
 }
 
 bool FileSystem::Remove(const std::string& path) const {

@@ -209,6 +209,10 @@ class FileSystem {
   // `force` accounts without refusing (folders already made, a failed write given back).
   bool ChargeOverlay(const std::string& path, uint64_t growth, uint64_t shrink,
                      bool force = false) const;
+  // Makes `change` to the overlay (when `overlay`) if it grows by no more than the quota allows,
+  // and gives the charge back when the change fails; other changes are made as they are.
+  bool WithinQuota(const std::string& path, bool overlay, uint64_t growth, uint64_t shrink,
+                   const std::function<bool()>& change) const;
   // What `target` counts against the quota now: nothing when it is missing.
   static uint64_t Charged(const HostTarget& target);
 

@@ -61,6 +61,7 @@ struct Walker {
   bool host = true;  // walking from the host's root: an absolute link restarts there
   ResolvedPath::Links links = ResolvedPath::Links::kFollow;
   std::vector<Step> steps;
+  int followed = 0;  // links so far
 
   int Top() const { return steps.empty() ? start.Get() : steps.back().folder.Get(); }
 
@@ -72,6 +73,21 @@ struct Walker {
   }
 
   int Duplicate(int fd) const { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
+
+  // Puts the names of a link's text in front of those still to walk, from the host's root for
+  // an absolute one; false when the text is none, or the walk may not go where it leads.
+  bool Follow(const std::optional<std::string>& text, Names& names) {
+    if (!text || text->empty() || ++followed > kMaxLinks)
+      return false;
+    const fs::path target(*text);
+    if (target.is_absolute()) {
+      if (!host)
+        return false;
+      steps.clear();
+    }
+    PushNames(target, names, true);
+    return true;
+  }
 };
 
 }  // namespace
@@ -95,7 +111,6 @@ struct ResolvedPathBuilder {
 
 ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
   ResolvedPath r;
-  int followed = 0;
   if (w.start.Get() < 0)
     return r;
   while (!names.empty()) {
@@ -149,18 +164,9 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
         w.steps.push_back({name, std::move(next)});
         continue;
       }
-      if (!S_ISLNK(st.st_mode) || w.links == ResolvedPath::Links::kRefuse || ++followed > kMaxLinks)
+      if (!S_ISLNK(st.st_mode) || w.links == ResolvedPath::Links::kRefuse ||
+          !w.Follow(LinkText(next.Get(), ""), names))
         return Nowhere(w, name, names);
-      const std::optional<std::string> text = LinkText(next.Get(), "");
-      if (!text || text->empty())
-        return Nowhere(w, name, names);
-      const fs::path target(*text);
-      if (target.is_absolute()) {
-        if (!w.host)
-          return Nowhere(w, name, names);
-        w.steps.clear();
-      }
-      PushNames(target, names, true);
       continue;
     }
 
@@ -171,19 +177,12 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
         return Nowhere(w, name, names);
       if (w.links == ResolvedPath::Links::kFollow) {
         const std::optional<std::string> text = LinkText(top, name.c_str());
-        if (text && !text->empty()) {
-          if (++followed > kMaxLinks)
+        // A link swapped for something else since is taken as what is there now, by its name.
+        if (text) {
+          if (!w.Follow(text, names))
             return Nowhere(w, name, names);
-          const fs::path target(*text);
-          if (target.is_absolute()) {
-            if (!w.host)
-              return Nowhere(w, name, names);
-            w.steps.clear();
-          }
-          PushNames(target, names, true);
           continue;
         }
-        // Swapped for something else since: take what is there now, by its name.
       }
     }
     r.folder_ = Descriptor(w.Duplicate(top));
