@@ -121,6 +121,19 @@ int main(int argc, char** argv) {
             "; settings\n[QLM]\nX=120\nName$=first\\nsecond\n[Show]\nScore=-2\n");
   WriteText(out / "profile", "escapes", "[A\\x5d]\n\\x20lead=\\\\x\\r\n");
 
+  // '@' is the host folder of drive D: (see resolver_fuzz.cpp).
+  const char* paths[] = {"f.txt",
+                         "D:\\show\\Sub\\G.TXT",
+                         "deep\\..\\..\\outside\\s.txt",
+                         "@/show/deep/../../outside/s.txt",
+                         "@/show/out/back/in/h.txt",
+                         "\\\\?\\D:\\show\\abs\\..\\f.txt",
+                         "Sub/upup/s.txt",
+                         "loop\\x"};
+  n = 0;
+  for (const char* path : paths)
+    WriteText(out / "resolver", "p" + std::to_string(n++), path);
+
   WriteText(out / "playlist", "m3l", "a.mp3\r\nsub\\b.wav\r\n..\\c.mid\r\n", 0);
   WriteText(out / "playlist", "m3u", "#EXTM3U\n#EXTINF:1,One\nC:\\music\\one.mp3\n", 1);
   WriteText(out / "playlist", "pls", "[playlist]\nFile1=one.mp3\nTitle1=One\nNumberOfEntries=1\n",

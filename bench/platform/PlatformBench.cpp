@@ -1,10 +1,16 @@
-// Lookup costs of the host file system and the profile store. The exact-case lookup and the
-// fresh profile read are the baselines the other cases are compared with.
+// Lookup costs of the host file system and the profile store. The exact-case lookup, the plain
+// open of a host path and the fresh profile read are the baselines the other cases are compared
+// with.
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "platform/TempFolder.h"
+#include "platform/TrustPolicy.h"
 #include "platform/host/HostFileSystem.h"
 #include "platform/host/IniProfileStore.h"
 
@@ -62,6 +68,56 @@ void BM_ToHostRelative(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_ToHostRelative);
+
+// A file eight folders below the presentation's folder, read through the door with the default
+// policy: the whole path walked, judged, and the file opened through the folder the walk holds.
+struct DeepFile {
+  static constexpr const char* kPath = "D:\\Show\\a\\b\\c\\d\\e\\f\\g\\h\\file.txt";
+  DeepFile() : env(temp.Environment()), files(env) {
+    host = temp.Touch("cd/Show/a/b/c/d/e/f/g/h/file.txt", "content");
+    files.AddMount('D', temp.Path() / "cd");
+    files.SetCurrentFolder(temp.Path() / "cd" / "Show");
+    policy.SetPresentationFolder(temp.Path() / "cd" / "Show", temp.Path() / "cd" / "Show");
+    policy.SetOverlay(temp.Path() / "overlay");
+    files.SetTrustPolicy(&policy, nullptr);
+  }
+  qlm::test::TempFolder temp;
+  qlm::HostEnvironment env;
+  HostFileSystem files;
+  qlm::TrustPolicy policy;
+  std::filesystem::path host;
+};
+
+DeepFile& SharedDeep() {
+  static DeepFile d;
+  return d;
+}
+
+// Baseline: what opening the host path costs with no resolution or check at all.
+void BM_DeepPlainOpen(benchmark::State& state) {
+  auto& d = SharedDeep();
+  for (auto _ : state) {
+    const int fd = ::open(d.host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st {};
+    benchmark::DoNotOptimize(::fstat(fd, &st));
+    ::close(fd);
+  }
+}
+BENCHMARK(BM_DeepPlainOpen);
+
+void BM_DeepOpenRead(benchmark::State& state) {
+  auto& d = SharedDeep();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(d.files.OpenRead(DeepFile::kPath));
+}
+BENCHMARK(BM_DeepOpenRead);
+
+void BM_DeepStat(benchmark::State& state) {
+  auto& d = SharedDeep();
+  for (auto _ : state)
+    benchmark::DoNotOptimize(d.files.Stat(DeepFile::kPath));
+}
+BENCHMARK(BM_DeepStat);
 
 // A profile of 7 font defaults and 200 saved variables, read as object records read it.
 struct Profile {

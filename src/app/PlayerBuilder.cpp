@@ -87,6 +87,7 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
   policy_.SetPresentationFolder(files_.CurrentFolder(), RealPath(files_.CurrentFolder()));
   const fs::path overlays = env.DataDir() / "overlay";
   policy_.SetOverlay(overlays / identity);
+  policy_.SetOverlayQuota(uint64_t{options_.overlayQuotaMb} << 20);
   policy_.AddProtected(overlays);
   policy_.AddProtected(RealPath(overlays));
   policy_.AddProtected(RealPath(profile_.File()));
@@ -129,6 +130,13 @@ void PlayerBuilder::Blocked(std::string_view what, const std::string& path) {
     return;
   if (events_)
     events_->OnBlocked(what, path);
+  if (what == "quota") {
+    // Once per run, and on stderr in any mode: the user should know why saves stopped working.
+    err_ << "qlmplayer: the overlay is full (" << options_.overlayQuotaMb
+         << " MB, --overlay-quota);"
+         << " the write of \"" << codePage_.ToUtf8(path) << "\" failed\n";
+    return;
+  }
   if (!options_.headless || options_.traceFiles)
     err_ << "qlmplayer: blocked " << what << " of \"" << codePage_.ToUtf8(path) << "\"\n";
 }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,13 +42,30 @@ struct FolderEntry {
 // What an operation does with a path it resolves.
 enum class FileAccess { kRead, kList, kWrite };
 
+// What a host path was resolved to, held by the implementation (the folder that holds it stays
+// open), so that the operation acts on exactly what was judged.
+class HostTarget {
+ public:
+  virtual ~HostTarget() = default;
+  // The host path with every link on the way resolved. When the path leads nowhere (a loop, a
+  // file used as a folder, a link where none may be) it is what the path would have named, and
+  // there is nothing to act on.
+  virtual const std::filesystem::path& Real() const = 0;
+  // What is there now; nullopt when nothing is.
+  virtual std::optional<FileInfo> Info() const = 0;
+  // True when the folder that holds the target exists.
+  virtual bool HasFolder() const = 0;
+};
+
 // The door between the core and the disk. Scripts see Windows paths ("C:\Show\pic.bmp",
 // "<SrcDir>\x.txt" after macro expansion); every path crosses into the host here: backslashes
 // become slashes, drive letters map to host folders, components match without regard to case,
 // 8.3 short names are a fallback. An absolute host path ("/home/...") passes as it is.
 //
-// The operations take such paths; each resolves every path it touches once, through Pass(), and
-// only then does the host operation. No core code opens, lists or writes a file another way.
+// The operations take such paths; each resolves every path it touches once, through RouteOf():
+// the host path is walked component by component, the policy judges what the walk found, and
+// the host operation acts on that (the folder holding it is kept open), never on a path looked
+// up again. No core code opens, lists or writes a file another way.
 class FileSystem {
  public:
   static constexpr uint64_t kWholeFile = std::numeric_limits<uint64_t>::max();
@@ -83,9 +101,14 @@ class FileSystem {
   // The entries of the folder `path` without "." and "..", in byte order of their host names;
   // nullopt when it cannot be listed.
   std::optional<std::vector<FolderEntry>> ListFolder(const std::string& path) const;
-  // The host path of the regular file `path`, for a library that opens the file itself (media,
-  // fonts, plug-ins); nullopt when there is no such file.
+  // The host path of the regular file `path`, every link resolved, for a library that opens the
+  // file itself (media, fonts, plug-ins); nullopt when there is no such file. A library that
+  // can take a descriptor, or any path, is better served by OpenForLibrary().
   std::optional<std::filesystem::path> HostFileToRead(const std::string& path) const;
+  // Opens the regular file `path` for a library: `file->HostDescriptor()` is the open
+  // descriptor and `hostPath` a name of exactly that open file ("/proc/self/fd/N"), valid while
+  // `file` lives, so nothing swapped on the disk after the check can be read instead.
+  Opened OpenForLibrary(const std::string& path) const;
   // Adds a line to the file trace (--trace-files), for a library that opened a file and
   // could not use it; nothing when no trace is kept.
   virtual void TraceNote(const std::string& /*line*/) const {}
@@ -106,7 +129,8 @@ class FileSystem {
   // Creates the folder `path` and the missing folders above it; true when it exists after.
   bool CreateFolder(const std::string& path) const;
 
-  // Receives a path the policy refused, as the caller wrote it; `what` is "read" or "write".
+  // Receives a path the policy refused, as the caller wrote it; `what` is "read" or "write", or
+  // "quota" (once) for the first write refused because the overlay is full.
   using BlockedSink = std::function<void(std::string_view what, const std::string& path)>;
   // Every path passes `policy` from now on (null: every path goes through as resolved). The
   // policy must outlive this object.
@@ -119,40 +143,85 @@ class FileSystem {
     FileKind kind = FileKind::kFile;
   };
 
-  // The operations above on resolved host paths: what the implementation does with the disk.
-  virtual std::unique_ptr<ReadableFile> OpenHostFile(const std::filesystem::path& host,
+  // How a resolution treats a symbolic link in the last place of a path.
+  enum class LastLink {
+    kFollow,  // to its target, as reading or writing a file does
+    kKeep,    // the link is the target, as renaming or removing it
+  };
+
+  // Resolves the absolute host path `host`, every link followed by the resolution itself.
+  virtual std::unique_ptr<HostTarget> ResolveHost(const std::filesystem::path& host,
+                                                  LastLink last) const = 0;
+  // `relative` below the folder `root` (which may be missing), where no link is followed and
+  // ".." cannot leave it: the overlay.
+  virtual std::unique_ptr<HostTarget> ResolveBelow(const std::filesystem::path& root,
+                                                   const std::filesystem::path& relative) const = 0;
+  // The operations above on resolved targets: what the implementation does with the disk.
+  virtual std::unique_ptr<ReadableFile> OpenHostFile(const HostTarget& target,
                                                      std::string& error) const = 0;
-  virtual std::optional<FileInfo> StatHost(const std::filesystem::path& host) const = 0;
   // Sorted by name.
-  virtual std::optional<std::vector<HostEntry>> ListHostFolder(
-      const std::filesystem::path& host) const = 0;
-  virtual bool WriteHostFile(const std::filesystem::path& host, std::string_view bytes,
+  virtual std::optional<std::vector<HostEntry>> ListHostFolder(const HostTarget& folder) const = 0;
+  virtual bool WriteHostFile(const HostTarget& target, std::string_view bytes,
                              bool append) const = 0;
-  virtual bool CopyHostFile(const std::filesystem::path& from,
-                            const std::filesystem::path& to) const = 0;
-  virtual bool RenameHost(const std::filesystem::path& from,
-                          const std::filesystem::path& to) const = 0;
-  virtual bool RemoveHost(const std::filesystem::path& host) const = 0;
-  virtual bool CreateHostFolder(const std::filesystem::path& host) const = 0;
-  // `host` with every symbolic link followed, as far as the path exists.
-  virtual std::filesystem::path RealHost(const std::filesystem::path& host) const { return host; }
+  virtual bool CopyHostFile(const HostTarget& from, const HostTarget& to) const = 0;
+  virtual bool RenameHost(const HostTarget& from, const HostTarget& to) const = 0;
+  virtual bool RemoveHost(const HostTarget& target) const = 0;
+  // Creates the folder and the missing folders above it; how many were made, nullopt when it
+  // is no folder after.
+  virtual std::optional<int> CreateHostFolder(const HostTarget& target) const = 0;
+  // Creates the player's own folder `folder` (with those above it) when missing.
+  virtual bool CreateOwnFolder(const std::filesystem::path& folder) const = 0;
+  // The disk space the files and folders below `folder` take (see OverlayCharge()).
+  virtual uint64_t HostUsage(const std::filesystem::path& folder) const = 0;
+
+  // What a file of `size` bytes counts against the overlay's quota: whole blocks of 4 KiB, at
+  // least one, as a folder counts one.
+  static uint64_t OverlayCharge(uint64_t size) {
+    constexpr uint64_t kBlock = 4096;
+    return size == 0 ? kBlock : (size + kBlock - 1) / kBlock * kBlock;
+  }
 
  private:
-  // Where a path may go: `host` as it is, and for paths in the presentation's folder the overlay
-  // copy (which a read uses when it exists and a write always uses).
+  // Where a path may go: the host target when the policy allows it as it is, and for paths in
+  // the presentation's folder the overlay copy (which a read uses when it exists and a write
+  // always uses). `named` is the host path as named, for the names of a listing.
   struct Route {
-    std::optional<std::filesystem::path> host;
-    std::optional<std::filesystem::path> overlay;
+    std::filesystem::path named;
+    std::unique_ptr<HostTarget> found;  // what the host path resolved to
+    bool direct = false;                // the access may use `found`
+    std::unique_ptr<HostTarget> overlay;
+    std::filesystem::path overlayRelative;  // of `overlay`, below the overlay folder
+    HostTarget* Host() const { return direct ? found.get() : nullptr; }
   };
-  Route RouteOf(FileAccess access, const std::string& path) const;
-
-  // The one place every operation passes with each path it touches: resolves `path` and says
-  // which host path `access` may use, nullopt for none. A policy on what a presentation may
-  // reach (and where its writes land) is asked here and nowhere else.
-  std::optional<std::filesystem::path> Pass(FileAccess access, const std::string& path) const;
+  // The one place every operation passes with each path it touches: resolves `path` once and
+  // asks the policy about what was found. A policy on what a presentation may reach (and where
+  // its writes land) is asked here and nowhere else.
+  Route RouteOf(FileAccess access, const std::string& path, LastLink last) const;
+  // The target a read uses (the overlay copy when there is one); null for none.
+  std::unique_ptr<HostTarget> ReadTarget(const std::string& path) const;
+  // The target a write uses; null when refused. A write into the overlay needs its folder in
+  // the overlay or on the disc (which the overlay then mirrors), as a write on the disc would;
+  // `overlay` says whether it went there.
+  std::unique_ptr<HostTarget> WriteTarget(const std::string& path, LastLink last,
+                                          bool& overlay) const;
+  // Accounts `growth` bytes to the overlay; false, with the refusal reported once, when the
+  // quota would be passed. `shrink` is given back in the same step.
+  // `force` accounts without refusing (folders already made, a failed write given back).
+  bool ChargeOverlay(const std::string& path, uint64_t growth, uint64_t shrink,
+                     bool force = false) const;
+  // Makes `change` to the overlay (when `overlay`) if it grows by no more than the quota allows,
+  // and gives the charge back when the change fails; other changes are made as they are.
+  bool WithinQuota(const std::string& path, bool overlay, uint64_t growth, uint64_t shrink,
+                   const std::function<bool()>& change) const;
+  // What `target` counts against the quota now: nothing when it is missing.
+  static uint64_t Charged(const HostTarget& target);
 
   const TrustPolicy* policy_ = nullptr;
   BlockedSink blocked_;
+  // What the overlay holds, counted on its first write; and whether a full overlay was reported.
+  mutable std::mutex overlayMutex_;
+  mutable std::optional<uint64_t> overlayUsed_;
+  mutable bool quotaReported_ = false;
 };
 
 }  // namespace qlm

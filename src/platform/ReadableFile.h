@@ -15,6 +15,9 @@ class ReadableFile {
   // Fills `out` with the bytes from `offset` on; false when fewer could be read (read error, or
   // the file shrank since it was opened).
   virtual bool ReadAt(uint64_t offset, std::span<uint8_t> out) = 0;
+  // The host's descriptor of an open disk file, for a library that reads by descriptor; -1 for
+  // bytes that are not a host file. It stays owned by this object.
+  virtual int HostDescriptor() const { return -1; }
 };
 
 }  // namespace qlm

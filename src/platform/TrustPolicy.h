@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -9,8 +11,9 @@
 namespace qlm {
 
 // What a presentation may reach on the host. Pure logic on host paths: the caller resolves a
-// script's path (`host`, absolute and lexically normal) and the same with every symbolic link
-// followed (`real`), and the policy says which host path, if any, the access may use.
+// script's path (`host`, absolute and lexically normal, as named) and the same with every
+// symbolic link followed (`real`, what the access will act on), and the policy says whether the
+// access may use it, or the overlay copy.
 //
 // By default a presentation reads its own folder tree (the real path must stay inside, so a
 // symbolic link cannot lead out), the readable roots (mounted drives, the player's drive C, its
@@ -38,6 +41,11 @@ class TrustPolicy {
                              const std::filesystem::path& realFolder);
   // Where writes into the presentation's folder go; empty: they are refused.
   void SetOverlay(const std::filesystem::path& overlayFolder) { overlay_ = overlayFolder; }
+  const std::filesystem::path& Overlay() const { return overlay_; }
+  // How many bytes the overlay may hold (see FileSystem::OverlayCharge); a write past it fails
+  // as on a full disc.
+  void SetOverlayQuota(uint64_t bytes) { overlayQuota_ = bytes; }
+  uint64_t OverlayQuota() const { return overlayQuota_; }
   void AddReadable(const std::filesystem::path& root) { readable_.push_back(root); }
   // The files directly in `folder` are readable, not those of its sub-folders.
   void AddReadableFiles(const std::filesystem::path& folder) { readableFiles_.push_back(folder); }
@@ -65,6 +73,7 @@ class TrustPolicy {
   std::filesystem::path folder_;
   std::filesystem::path realFolder_;
   std::filesystem::path overlay_;
+  uint64_t overlayQuota_ = std::numeric_limits<uint64_t>::max();
   std::vector<std::filesystem::path> readable_;
   std::vector<std::filesystem::path> readableFiles_;
   std::vector<std::filesystem::path> writable_;

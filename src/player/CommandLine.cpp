@@ -288,6 +288,12 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       if (!n || *n < 64 || *n > 1048576)
         throw CommandLineError("--max-memory expects megabytes from 64 to 1048576: " + v);
       o.maxMemoryMb = *n;
+    } else if (name == "--overlay-quota") {
+      const std::string v = value();
+      const auto n = ParseNumber<uint32_t>(v);
+      if (!n || *n > 1048576)
+        throw CommandLineError("--overlay-quota expects megabytes from 0 to 1048576: " + v);
+      o.overlayQuotaMb = *n;
     } else {
       throw CommandLineError("unknown option " + name + " (see --help)");
     }
@@ -356,6 +362,8 @@ std::string PlayerUsage(std::string_view programName) {
          "  --allow-plugins       let it load native plug-ins from its folder without asking\n"
          "  --ask                 headless: ask for consent as \"messagebox\" lines (answer N)\n"
          "  --forget-trust        forget every remembered consent and exit\n"
+         "  --overlay-quota MB    what the overlay may hold (default 1024); a write past it\n"
+         "                        fails as on a full disc\n"
          "\n"
          "  --help                this text\n"
          "  --version             the player's version\n"

@@ -83,12 +83,13 @@ struct PlayerOptions {
   bool scaleFit = false;
   std::optional<bool> fullScreen;  // --fullscreen / -f: true, --windowed: false
   bool traceFiles = false;
-  bool json = false;          // JSON lines on stdout in a desktop run as well
-  bool trust = false;         // the presentation reaches everything, as in the original player
-  bool allowLaunch = false;   // launches start without consent
-  bool allowPlugins = false;  // plug-ins of the presentation's folder load without consent
-  bool ask = false;           // headless: consent boxes are asked as message boxes
-  bool forgetTrust = false;   // clear the remembered consent and exit
+  bool json = false;               // JSON lines on stdout in a desktop run as well
+  bool trust = false;              // the presentation reaches everything, as in the original player
+  bool allowLaunch = false;        // launches start without consent
+  bool allowPlugins = false;       // plug-ins of the presentation's folder load without consent
+  bool ask = false;                // headless: consent boxes are asked as message boxes
+  bool forgetTrust = false;        // clear the remembered consent and exit
+  uint32_t overlayQuotaMb = 1024;  // what the presentation's overlay may hold
   std::optional<uint32_t> seed;
   std::optional<LocalDateTime> startTime;  // headless: the virtual clock's start
   std::optional<uint32_t> timeoutSeconds;  // headless: wall-clock limit of the run

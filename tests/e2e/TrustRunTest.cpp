@@ -128,6 +128,31 @@ TEST_F(TrustRunTest, SavesLandInTheOverlayAndTheFolderStaysByteForByte) {
   EXPECT_TRUE(fs::exists(show / "mine.txt"));
 }
 
+// A save into a folder that exists neither on the disc nor in the overlay fails as on the disc:
+// the script gets 0 and the box; a full overlay fails saves the same way, reported once.
+TEST_F(TrustRunTest, SavesIntoMissingFoldersOrAFullOverlayFailAsOnTheDisc) {
+  fs::create_directories(show / "Sub");
+  const std::string saves =
+      "script R1=strtofile('nodir\\f.txt','x',0,0)\n"
+      "script R2=strtofile('Sub\\f.txt','x',0,0)\n"
+      "dump\n";
+  std::vector<std::string> out = Play({}, saves, "missing");
+  EXPECT_EQ(Count(out, "\"R1\":0,\"R2\":1"), 1u) << out.back();
+  EXPECT_EQ(Count(out, "\"text\":\"Couldn't create the file!nodir\\\\f.txt\""), 1u);
+  EXPECT_EQ(Count(out, "messagebox"), 1u);
+  EXPECT_FALSE(fs::exists(show / "Sub/f.txt"));
+
+  out = Play({"--overlay-quota", "0"},
+             "script R3=strtofile('Sub\\g.txt','x',0,0)\n"
+             "script R4=strtofile('h.txt','x',0,0)\n"
+             "dump\n",
+             "full");
+  EXPECT_EQ(Count(out, "\"R3\":0,\"R4\":0"), 1u) << out.back();
+  EXPECT_EQ(Count(out, "{\"event\":\"blocked\",\"what\":\"quota\",\"path\":\"Sub\\\\g.txt\"}"), 1u);
+  EXPECT_EQ(Count(out, "\"quota\""), 1u);
+  EXPECT_EQ(Count(Lines(ReadText(box.root / "full.err")), "the overlay is full"), 1u);
+}
+
 // A one-instance stand-alone file keeps its saves wherever the user copies it.
 TEST_F(TrustRunTest, CopiesOfAStandaloneFileShareTheirOverlay) {
   const std::vector<uint8_t> bytes = WriteProject(BuildProjectFromSpec("page A\n"), 29);

@@ -20,6 +20,7 @@ class DescriptorFile : public ReadableFile {
  public:
   DescriptorFile(int fd, uint64_t size) : fd_(fd), size_(size) {}
   uint64_t Size() const override { return size_; }
+  int HostDescriptor() const override { return fd_.Get(); }
   bool ReadAt(uint64_t offset, std::span<uint8_t> out) override {
     size_t done = 0;
     while (done < out.size()) {
@@ -59,18 +60,32 @@ std::string Reason(const std::string& what, const fs::path& path) {
   return "cannot " + what + " " + path.string() + ": " + std::strerror(errno);
 }
 
-// A fresh file beside `target`, created with `mode` (less the umask); -1 when none can be made.
-int CreateTemporary(const fs::path& target, mode_t mode, std::string& name) {
+// A fresh file beside `name` in `folder`, created with `mode` (less the umask); -1 when none can
+// be made.
+int CreateTemporary(int folder, const std::string& name, mode_t mode, std::string& temporary) {
   std::random_device random;
   for (int attempt = 0; attempt < 16; ++attempt) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    name = (target.parent_path() / ("." + target.filename().string() + suffix)).string();
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    temporary = "." + name + suffix;
+    const int fd = ::openat(folder, temporary.c_str(),
+                            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST)
       return fd;
   }
   return -1;
+}
+
+// A regular file opened for reading, its status in `st`; -1 when it is none.
+int OpenRegular(int folder, const std::string& name, struct stat& st) {
+  Descriptor fd(::openat(folder, name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW));
+  if (fd.Get() < 0 || ::fstat(fd.Get(), &st) != 0)
+    return -1;
+  if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    return -1;
+  }
+  return fd.Release();
 }
 
 }  // namespace
@@ -78,6 +93,15 @@ int CreateTemporary(const fs::path& target, mode_t mode, std::string& name) {
 Descriptor::~Descriptor() {
   if (fd_ >= 0)
     ::close(fd_);
+}
+
+Descriptor& Descriptor::operator=(Descriptor&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0)
+      ::close(fd_);
+    fd_ = other.Release();
+  }
+  return *this;
 }
 
 int Descriptor::Release() {
@@ -118,6 +142,17 @@ std::unique_ptr<ReadableFile> OpenReadableFile(const fs::path& path, std::string
   return std::make_unique<DescriptorFile>(fd.Release(), static_cast<uint64_t>(st.st_size));
 }
 
+std::unique_ptr<ReadableFile> OpenReadableFileAt(int folder, const std::string& name,
+                                                 std::string& error) {
+  struct stat st {};
+  const int fd = OpenRegular(folder, name, st);
+  if (fd < 0) {
+    error = std::strerror(errno);
+    return nullptr;
+  }
+  return std::make_unique<DescriptorFile>(fd, static_cast<uint64_t>(st.st_size));
+}
+
 bool ReplaceFile(const fs::path& target, std::optional<mode_t> mode,
                  const std::function<bool(int fd)>& fill, std::string& error) {
   std::error_code ec;
@@ -129,24 +164,35 @@ bool ReplaceFile(const fs::path& target, std::optional<mode_t> mode,
       return false;
     }
   }
+  const fs::path folderPath = real.has_parent_path() ? real.parent_path() : fs::path(".");
+  Descriptor folder(::open(folderPath.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+  if (folder.Get() < 0) {
+    error = Reason("create a file beside", real);
+    return false;
+  }
+  return ReplaceFileAt(folder.Get(), real.filename().string(), mode, fill, error);
+}
+
+bool ReplaceFileAt(int folder, const std::string& name, std::optional<mode_t> mode,
+                   const std::function<bool(int fd)>& fill, std::string& error) {
   struct stat st {};
   mode_t createMode = 0666;
-  if (::stat(real.c_str(), &st) == 0) {
+  if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
     if (S_ISDIR(st.st_mode)) {
       errno = EISDIR;
-      error = Reason("replace", real);
+      error = Reason("replace", name);
       return false;
     }
-    if (!mode)
+    if (!mode && S_ISREG(st.st_mode))
       mode = static_cast<mode_t>(st.st_mode & 07777);
   }
   if (mode)
     createMode = *mode;
 
   std::string temporary;
-  Descriptor out(CreateTemporary(real, createMode, temporary));
+  Descriptor out(CreateTemporary(folder, name, createMode, temporary));
   if (out.Get() < 0) {
-    error = Reason("create a file beside", real);
+    error = Reason("create a file beside", name);
     return false;
   }
   bool ok = fill(out.Get());
@@ -164,12 +210,12 @@ bool ReplaceFile(const fs::path& target, std::optional<mode_t> mode,
     error = Reason("write", temporary);
     ok = false;
   }
-  if (ok && ::rename(temporary.c_str(), real.c_str()) != 0) {
-    error = Reason("replace", real);
+  if (ok && ::renameat(folder, temporary.c_str(), folder, name.c_str()) != 0) {
+    error = Reason("replace", name);
     ok = false;
   }
   if (!ok)
-    ::unlink(temporary.c_str());
+    ::unlinkat(folder, temporary.c_str(), 0);
   return ok;
 }
 
@@ -187,6 +233,15 @@ bool AppendToFile(const fs::path& target, std::string_view bytes) {
   return fd.Close() && ok;
 }
 
+bool AppendToFileAt(int folder, const std::string& name, std::string_view bytes) {
+  Descriptor fd(
+      ::openat(folder, name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (fd.Get() < 0)
+    return false;
+  const bool ok = WriteAllBytes(fd.Get(), bytes);
+  return fd.Close() && ok;
+}
+
 bool CopyRegularFile(const fs::path& from, const fs::path& to) {
   Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st {};
@@ -195,6 +250,18 @@ bool CopyRegularFile(const fs::path& from, const fs::path& to) {
   std::string error;
   return ReplaceFile(
       to, static_cast<mode_t>(st.st_mode & 07777),
+      [&in](int fd) { return CopyBytes(in.Get(), fd); }, error);
+}
+
+bool CopyRegularFileAt(int fromFolder, const std::string& fromName, int toFolder,
+                       const std::string& toName) {
+  struct stat st {};
+  Descriptor in(OpenRegular(fromFolder, fromName, st));
+  if (in.Get() < 0)
+    return false;
+  std::string error;
+  return ReplaceFileAt(
+      toFolder, toName, static_cast<mode_t>(st.st_mode & 07777),
       [&in](int fd) { return CopyBytes(in.Get(), fd); }, error);
 }
 

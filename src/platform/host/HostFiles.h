@@ -20,6 +20,8 @@ class Descriptor {
   ~Descriptor();
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
+  Descriptor(Descriptor&& other) noexcept : fd_(other.Release()) {}
+  Descriptor& operator=(Descriptor&& other) noexcept;
   int Get() const { return fd_; }
   // Hands the descriptor over; this one then closes nothing.
   int Release();
@@ -38,6 +40,10 @@ bool WriteAllBytes(int fd, std::string_view bytes);
 std::unique_ptr<ReadableFile> OpenReadableFile(const std::filesystem::path& path,
                                                std::string& error);
 
+// The same for the file `name` in the open folder `folder`, a link in its place not followed.
+std::unique_ptr<ReadableFile> OpenReadableFileAt(int folder, const std::string& name,
+                                                 std::string& error);
+
 // Replaces `target` with what `fill` writes into a descriptor. The bytes go to a new temporary
 // file beside it, flushed to the disk, that takes its name only when complete, so a failure
 // leaves `target` as it was and no temporary file behind. When `target` is a symbolic link its
@@ -47,6 +53,11 @@ std::unique_ptr<ReadableFile> OpenReadableFile(const std::filesystem::path& path
 bool ReplaceFile(const std::filesystem::path& target, std::optional<mode_t> mode,
                  const std::function<bool(int fd)>& fill, std::string& error);
 
+// ReplaceFile for the file `name` in the open folder `folder`; a link in its place is replaced,
+// not followed.
+bool ReplaceFileAt(int folder, const std::string& name, std::optional<mode_t> mode,
+                   const std::function<bool(int fd)>& fill, std::string& error);
+
 // ReplaceFile with `bytes`.
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes);
 
@@ -54,12 +65,18 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view b
 // the write fails.
 bool AppendToFile(const std::filesystem::path& target, std::string_view bytes);
 
+// AppendToFile for the file `name` in the open folder `folder`; a link in its place fails.
+bool AppendToFileAt(int folder, const std::string& name, std::string_view bytes);
+
 // Copies a regular file over `to` through ReplaceFile, with the source's mode. False when
 // `from` is not a regular file, `to` names a folder or the copy fails.
+bool CopyRegularFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// The same between names in open folders, links in their places not followed.
+bool CopyRegularFileAt(int fromFolder, const std::string& fromName, int toFolder,
+                       const std::string& toName);
+
 // `path` made absolute with every symbolic link followed as far as it exists; the lexically
 // normal absolute path when that fails.
 std::filesystem::path RealPath(const std::filesystem::path& path);
-
-bool CopyRegularFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
 }  // namespace qlm
