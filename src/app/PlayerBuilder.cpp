@@ -81,7 +81,10 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
       files_(process.environment, codePage_),
       profile_(ProfileFolder(process, options)),
       trustStore_(TrustStoreOf(process.environment)),
-      media_(media, MediaModuleLoader::DefaultCandidates(process.executable)),
+      media_(MediaModuleOptions{.nullAudio = media.nullAudio,
+                                .untimed = media.untimed,
+                                .followReferences = options.trust},
+             MediaModuleLoader::DefaultCandidates(process.executable)),
       speech_(SpeechModuleLoader::DefaultCandidates(process.executable)) {
   for (const DriveMount& m : options.mounts)
     files_.AddMount(m);
