@@ -1,5 +1,6 @@
 #include "platform/TrustGate.h"
 
+#include "platform/ConsentText.h"
 #include "platform/Dialogs.h"
 #include "platform/ProfileStore.h"
 
@@ -19,17 +20,17 @@ bool TrustGate::PermitBrowse(const std::string& url) {
   if (settings_.trustAll)
     return true;
   return Permit("browse", url, "browse " + url,
-                "This presentation wants to open in its browser object:\n" + url) ==
-         Consent::kAllowed;
+                "This presentation wants to open in its browser object:\n" +
+                    QuotedData(url, 120)) == Consent::kAllowed;
 }
 
 bool TrustGate::PermitPlugin(const std::string& name, const std::string& sha256) {
   if (settings_.trustAll || settings_.allowPlugins)
     return true;
   return Permit("plugin", name, "plugin " + sha256,
-                "This presentation wants to load the native plug-in:\n" + name +
-                    "\nSHA-256: " + sha256 + "\nA plug-in can do anything your account can do.") ==
-         Consent::kAllowed;
+                "This presentation wants to load the native plug-in:\n" +
+                    QuotedData(name, 96, true) + "\nSHA-256: " + sha256 +
+                    "\nA plug-in can do anything your account can do.") == Consent::kAllowed;
 }
 
 TrustGate::Consent TrustGate::Permit(std::string_view what, const std::string& reported,
