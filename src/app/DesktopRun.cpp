@@ -168,7 +168,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   PlayerContext context = builder.Build(loop, *display, dialogs, chosen.json ? &events : nullptr);
   dialogs.SetFilePlaces(PresentationPlaces(builder.Files(), chosen));
   // The desktop starts what Run and launching objects name; headless runs only report it.
-  HostProcesses processes(process.executable);
+  HostProcesses processes(process.executable, IsPresentationFile);
   context.processes = &processes;
   // Speech is heard through the audio device the media play through.
   SdlSpeechOutput speech(builder.Synthesizer(), [&err = *process.err](const std::string& reason) {

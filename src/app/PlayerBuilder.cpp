@@ -1,5 +1,6 @@
 #include "app/PlayerBuilder.h"
 
+#include <span>
 #include <system_error>
 
 #include "document/StandaloneContainer.h"
@@ -17,21 +18,53 @@ fs::path ProfileFolder(const PlayerProcess& process, const PlayerOptions& option
   return options.profileDir ? fs::path(*options.profileDir) : process.environment.ConfigDir();
 }
 
-// Names a presentation's overlay and its remembered consent: the identifier of a one-instance
-// stand-alone file, which stays the same wherever a copy lies; else a hash of the document's
-// path and size, so a different document in the same place gets a new one.
-std::string PresentationIdentity(const FileSystem& files, const fs::path& document) {
-  const FileSystem::Opened opened = files.OpenRead(fs::absolute(document).string());
-  const StandaloneReadResult standalone =
-      ReadStandaloneContainer(opened.file.get(), document.string(), opened.error);
-  if (standalone.container && standalone.container->oneInstance &&
-      !standalone.container->identifier.empty()) {
-    return Sha256::Hex("stand-alone\n" + standalone.container->identifier).substr(0, 16);
-  }
+// What names a presentation's overlay and its remembered consent: its content (the SHA-256 of
+// the document, or of the project inside a stand-alone file) together with the identifier of a
+// one-instance stand-alone file, which stays the same wherever a copy lies, or else the file's
+// path. So a different presentation never borrows another's saved files or grants, whatever
+// its name, size or identifier. `legacy` is the name older players gave the same presentation
+// (the identifier alone, or the path and size), for saved files made before.
+struct PresentationIdentity {
+  std::string current;
+  std::string legacy;
+};
+
+// `named`: the document was named on the command line (not the player's own program, which is
+// only read for a presentation it carries).
+PresentationIdentity IdentityOf(const FileSystem& files, const fs::path& document, bool named) {
   std::error_code ec;
   const fs::path absolute = fs::absolute(document, ec);
+  const FileSystem::Opened opened = files.OpenRead(absolute.string());
+  const StandaloneReadResult standalone =
+      ReadStandaloneContainer(opened.file.get(), document.string(), opened.error);
   const uintmax_t size = fs::file_size(document, ec);
-  return Sha256::Hex(absolute.string() + '\n' + std::to_string(ec ? 0 : size)).substr(0, 16);
+  PresentationIdentity id;
+  id.legacy = Sha256::Hex(absolute.string() + '\n' + std::to_string(ec ? 0 : size)).substr(0, 16);
+  std::string where = "document\n" + absolute.string();
+  std::string content;
+  if (const std::optional<StandaloneContainer>& c = standalone.container) {
+    const std::span<const uint8_t> project = c->Project();
+    content = Sha256::Hex(
+        std::string_view(reinterpret_cast<const char*>(project.data()), project.size()));
+    if (c->oneInstance && !c->identifier.empty()) {
+      where = "stand-alone\n" + c->identifier;
+      id.legacy = Sha256::Hex(where).substr(0, 16);
+    }
+  } else if (opened.file && named) {
+    content = Sha256::HexOfFile(*opened.file);
+  }
+  id.current = Sha256::Hex(where + '\n' + content).substr(0, 16);
+  return id;
+}
+
+// Files saved under the older name of a presentation move to its name by content, the first
+// time the presentation plays with nothing saved under that name yet.
+void AdoptLegacyOverlay(const fs::path& overlays, const PresentationIdentity& id) {
+  std::error_code ec;
+  const fs::path legacy = overlays / id.legacy;
+  const fs::path current = overlays / id.current;
+  if (id.legacy != id.current && !fs::exists(current, ec) && fs::is_directory(legacy, ec))
+    fs::rename(legacy, current, ec);
 }
 
 }  // namespace
@@ -48,7 +81,10 @@ PlayerBuilder::PlayerBuilder(const PlayerProcess& process, const PlayerOptions& 
       files_(process.environment, codePage_),
       profile_(ProfileFolder(process, options)),
       trustStore_(TrustStoreOf(process.environment)),
-      media_(media, MediaModuleLoader::DefaultCandidates(process.executable)),
+      media_(MediaModuleOptions{.nullAudio = media.nullAudio,
+                                .untimed = media.untimed,
+                                .followReferences = options.trust},
+             MediaModuleLoader::DefaultCandidates(process.executable)),
       speech_(SpeechModuleLoader::DefaultCandidates(process.executable)) {
   for (const DriveMount& m : options.mounts)
     files_.AddMount(m);
@@ -81,12 +117,13 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
       !options_.arguments.empty() && fs::is_regular_file(options_.arguments[0], ec);
   const fs::path document = withDocument ? fs::path(options_.arguments[0]) : process.executable;
   // Read before the policy is in place: the player's own file may be the document.
-  const std::string identity = PresentationIdentity(files_, document);
+  const PresentationIdentity identity = IdentityOf(files_, document, withDocument);
 
   policy_.SetTrustAll(options_.trust);
   policy_.SetPresentationFolder(files_.CurrentFolder(), RealPath(files_.CurrentFolder()));
   const fs::path overlays = env.DataDir() / "overlay";
-  policy_.SetOverlay(overlays / identity);
+  AdoptLegacyOverlay(overlays, identity);
+  policy_.SetOverlay(overlays / identity.current);
   policy_.SetOverlayQuota(uint64_t{options_.overlayQuotaMb} << 20);
   policy_.AddProtected(overlays);
   policy_.AddProtected(RealPath(overlays));
@@ -118,7 +155,7 @@ void PlayerBuilder::SetUpPolicy(const PlayerProcess& process) {
   settings.allowLaunch = options_.allowLaunch;
   settings.allowPlugins = options_.allowPlugins;
   settings.ask = !options_.headless || options_.ask;
-  gate_ = std::make_unique<TrustGate>(settings, trustStore_, identity);
+  gate_ = std::make_unique<TrustGate>(settings, trustStore_, identity.current);
   gate_->SetBlockedSink(
       [this](std::string_view what, const std::string& path) { Blocked(what, path); });
   libraries_ = std::make_unique<GatedLibraries>(hostLibraries_, *gate_, ownFolder,

@@ -11,6 +11,7 @@
 #include "app/JsonPlayerEvents.h"
 #include "app/PlayerBuilder.h"
 #include "app/RunLimits.h"
+#include "document/StandaloneContainer.h"
 #include "platform/headless/EventScript.h"
 #include "platform/headless/EventScriptRunner.h"
 #include "platform/headless/EventStream.h"
@@ -159,7 +160,7 @@ int RunPlayer(const PlayerProcess& process) {
   JsonPlayerEvents events(json);
   PlayerContext context = builder.Build(loop, display, dialogs, &events);
   // Launches are checked and reported, never started.
-  HeadlessProcesses processes(process.executable);
+  HeadlessProcesses processes(process.executable, IsPresentationFile);
   context.processes = &processes;
   // Speech is only reported, unless the utterances are to be written as WAV files.
   std::optional<WavSpeechOutput> speech;

@@ -1,6 +1,7 @@
 #include "document/StandaloneContainer.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 
 #include "platform/ReadableFile.h"
@@ -155,6 +156,15 @@ StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::stri
 
 bool IsStandaloneFile(ReadableFile& file) {
   return CheckTrailer(file).status == StandaloneStatus::kOk;
+}
+
+bool IsPresentationFile(ReadableFile& file) {
+  std::array<uint8_t, 10> head{};
+  if (file.Size() >= head.size() && file.ReadAt(0, head) && head[0] == 0x0B &&
+      Equals(std::span<const uint8_t>(head).subspan(1), StandaloneContainer::kMagicWord)) {
+    return true;
+  }
+  return IsStandaloneFile(file);
 }
 
 std::vector<uint8_t> StandaloneAppendix(std::span<const uint8_t> document, bool oneInstance,

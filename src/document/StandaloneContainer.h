@@ -68,6 +68,10 @@ StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::stri
 // True when the file ends in a trailer whose length leads to the magic word.
 bool IsStandaloneFile(ReadableFile& file);
 
+// True when the file is a presentation: it starts with the magic string of a project document,
+// or it is a stand-alone file.
+bool IsPresentationFile(ReadableFile& file);
+
 // The bytes to append to a player program: the document, in one-instance mode the marker and
 // the identifier, then the trailer. Throws std::invalid_argument when the document does not
 // start with the magic string (the reader would not find it), is too large for the u32 length,

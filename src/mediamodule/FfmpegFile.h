@@ -15,8 +15,13 @@ extern "C" {
 
 namespace qlm::ffmpeg {
 
+// Closes the input and the reader of its file, which OpenStream opens itself.
 struct FormatCloser {
-  void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+  void operator()(AVFormatContext* f) const {
+    AVIOContext* io = (f->flags & AVFMT_FLAG_CUSTOM_IO) ? f->pb : nullptr;
+    avformat_close_input(&f);
+    avio_closep(&io);
+  }
 };
 struct CodecFreer {
   void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
@@ -41,14 +46,16 @@ using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 
 // The best stream of `type` in `file` with its decoder open; the other streams are not read.
-// False, with the reason in `error`, when there is none that decodes.
+// False, with the reason in `error`, when there is none that decodes. Only `file` itself is read:
+// what it names (segments of a stream list, the entries of a concat list, external references)
+// is not opened, unless `followReferences` (a presentation trusted with everything).
 struct OpenedStream {
   FormatPtr format;
   CodecPtr codec;
   int index = -1;
 };
 bool OpenStream(const std::filesystem::path& file, AVMediaType type, OpenedStream& out,
-                std::string& error);
+                std::string& error, bool followReferences = false);
 
 // FFmpeg's text for an error code.
 std::string ErrorText(int code);

@@ -15,7 +15,8 @@ namespace qlm {
 class FfmpegSound {
  public:
   // Null when the file has no sound that decodes or no audio device opens.
-  static std::unique_ptr<FfmpegSound> Open(const std::filesystem::path& file);
+  static std::unique_ptr<FfmpegSound> Open(const std::filesystem::path& file,
+                                           bool followReferences);
   ~FfmpegSound();
   FfmpegSound(const FfmpegSound&) = delete;
   FfmpegSound& operator=(const FfmpegSound&) = delete;

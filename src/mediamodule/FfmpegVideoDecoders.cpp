@@ -76,9 +76,10 @@ class FfmpegPicture : public VideoPicture {
 
 class FfmpegVideoStream : public VideoStream {
  public:
-  bool Open(const std::filesystem::path& file, bool sound, std::string& error) {
+  bool Open(const std::filesystem::path& file, bool sound, bool followReferences,
+            std::string& error) {
     OpenedStream opened;
-    if (!OpenStream(file, AVMEDIA_TYPE_VIDEO, opened, error))
+    if (!OpenStream(file, AVMEDIA_TYPE_VIDEO, opened, error, followReferences))
       return false;
     format_ = std::move(opened.format);
     decodingTimesOnly_ = std::string_view(format_->iformat->name) == "avi";
@@ -115,7 +116,7 @@ class FfmpegVideoStream : public VideoStream {
       return false;
     }
     if (sound) {
-      sound_ = FfmpegSound::Open(file);
+      sound_ = FfmpegSound::Open(file, followReferences);
       info_.hasSound = sound_ != nullptr;
     }
     return true;
@@ -278,7 +279,7 @@ std::unique_ptr<VideoStream> FfmpegVideoDecoders::Open(const std::filesystem::pa
                                                        std::string& error) {
   av_log_set_level(AV_LOG_QUIET);
   auto stream = std::make_unique<FfmpegVideoStream>();
-  if (!stream->Open(file, options_.sound, error))
+  if (!stream->Open(file, options_.sound, options_.followReferences, error))
     return nullptr;
   return stream;
 }

@@ -11,6 +11,9 @@ class FfmpegVideoDecoders : public VideoDecoders {
  public:
   struct Options {
     bool sound = false;
+    // Open what a video file names (segments of a stream list, concat entries) and the
+    // addresses it names: only for presentations trusted with everything.
+    bool followReferences = false;
   };
 
   explicit FfmpegVideoDecoders(Options options) : options_(options) {}

@@ -16,6 +16,8 @@ struct MediaModuleOptions {
   bool nullAudio = false;
   // With null audio: media devices decode as fast as they can.
   bool untimed = false;
+  // Media files may name other files and addresses, which are followed (--trust).
+  bool followReferences = false;
 };
 
 class MediaModule {

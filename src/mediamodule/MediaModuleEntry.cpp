@@ -9,9 +9,11 @@ namespace {
 class LoadedMediaModule : public MediaModule {
  public:
   explicit LoadedMediaModule(const MediaModuleOptions& options)
-      : devices_(
-            MpvMediaBackend::Options{.nullAudio = options.nullAudio, .untimed = options.untimed}),
-        videos_(FfmpegVideoDecoders::Options{.sound = !options.nullAudio}) {}
+      : devices_(MpvMediaBackend::Options{.nullAudio = options.nullAudio,
+                                          .untimed = options.untimed,
+                                          .followReferences = options.followReferences}),
+        videos_(FfmpegVideoDecoders::Options{.sound = !options.nullAudio,
+                                             .followReferences = options.followReferences}) {}
 
   MediaBackend& Devices() override { return devices_; }
   VideoDecoders& Videos() override { return videos_; }

@@ -73,6 +73,15 @@ std::optional<MediaBackend::MediaInfo> MpvMediaBackend::Open(const std::string& 
     return std::nullopt;
   }
   SetCommonOptions(handle.get());
+  if (!options_.followReferences) {
+    // The file itself and nothing it names: no playlist entries, edit lists, chapters of other
+    // files or references inside containers, and no protocol but files.
+    for (const auto& [name, value] : {std::pair{"access-references", "no"},
+                                      {"ordered-chapters", "no"},
+                                      {"demuxer-lavf-o", "protocol_whitelist=file"}}) {
+      mpv_set_option_string(handle.get(), name, value);
+    }
+  }
   if (options_.nullAudio) {
     mpv_set_option_string(handle.get(), "ao", "null");
     if (options_.untimed)

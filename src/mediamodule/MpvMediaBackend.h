@@ -21,6 +21,9 @@ class MpvMediaBackend : public MediaBackend {
     bool untimed = false;
     // How long an open may wait for the library to read the file's header.
     int openTimeoutMs = 10000;
+    // Follow what a media file names (playlist entries, edit lists, references inside
+    // containers) and open addresses: only for presentations trusted with everything.
+    bool followReferences = false;
   };
 
   explicit MpvMediaBackend(Options options);

@@ -86,6 +86,13 @@ class Dialogs {
     return MessageBox(text, caption, style);
   }
 
+  // The player's own consent box (never one of the presentation's): `text` above the buttons
+  // "Deny", "Allow once" and "Always allow", which return 3, 4 and 5. Deny is the default and
+  // what Escape or closing the box answers.
+  virtual int AskConsent(const std::string& text) {
+    return MessageBox(text, caption_, mb::kAbortRetryIgnore | mb::kIconWarning);
+  }
+
   // Pickers. Each returns the user's choice, or nullopt when the dialog was cancelled or
   // cannot be shown. Paths are Windows-style, as scripts see them.
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qlm {
 
@@ -53,23 +54,41 @@ inline constexpr uint32_t kCancelled = 1223;
 // or has no message of its own.
 std::string_view LaunchErrorText(uint32_t result);
 
+// What a launch would start, judged by what the target is on the host, not by its name.
+struct LaunchPlan {
+  // The target with every symbolic link and ".." followed as the host follows them: what the
+  // trust policy judges and what is started.
+  std::filesystem::path resolved;
+  // The command line to run; empty when the launch fails.
+  std::vector<std::string> argv;
+  // The words handed to the target, as the program will receive them.
+  std::vector<std::string> arguments;
+  // A regular file that reads as a project document or a stand-alone presentation: it plays in
+  // a new player.
+  bool presentation = false;
+  // What runs the target when it is not run itself: "Wine" for Windows programs, "the desktop"
+  // for folders and documents; empty for a program or presentation started directly.
+  std::string runner;
+  // SHA-256 (hex) of a regular file that is no presentation: consent is tied to it.
+  std::string sha256;
+  // launch_result::kStarted, or why the launch fails before anything starts.
+  uint32_t failure = launch_result::kStarted;
+};
+
 // Starting programs and documents.
 class Processes {
  public:
   virtual ~Processes() = default;
 
-  // Starts `program` (a host path: a program, a document or a folder) and returns a launch
-  // result. With options.wait it returns when the program has ended, calling `whileWaiting`
-  // now and then so the caller can repaint.
-  virtual uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
-                          const std::function<void()>& whileWaiting) = 0;
+  // What a launch of `program` (a host path: a program, a document or a folder) would start,
+  // or the failure it meets first (a missing file, a program the host cannot run).
+  virtual LaunchPlan Plan(const std::filesystem::path& program,
+                          const LaunchOptions& options) const = 0;
 
-  // The failure a launch of `program` meets before anything starts (a missing file, a program
-  // the host cannot run), or launch_result::kStarted when it would go ahead.
-  virtual uint32_t Check(const std::filesystem::path& /*program*/,
-                         const LaunchOptions& /*options*/) const {
-    return launch_result::kStarted;
-  }
+  // Starts what `plan` says and returns a launch result. With options.wait it returns when the
+  // program has ended, calling `whileWaiting` now and then so the caller can repaint.
+  virtual uint32_t Launch(const LaunchPlan& plan, const LaunchOptions& options,
+                          const std::function<void()>& whileWaiting) = 0;
 };
 
 }  // namespace qlm

@@ -1,5 +1,11 @@
 #include "platform/Sha256.h"
 
+#include <algorithm>
+#include <span>
+#include <vector>
+
+#include "platform/ReadableFile.h"
+
 namespace qlm {
 namespace {
 
@@ -85,6 +91,19 @@ std::string Sha256::HexDigest() {
       hex.push_back(kDigits[(word >> i) & 0xF]);
   }
   return hex;
+}
+
+std::string Sha256::HexOfFile(ReadableFile& file) {
+  Sha256 hash;
+  std::vector<uint8_t> chunk(1 << 16);
+  for (uint64_t at = 0; at < file.Size();) {
+    const size_t n = static_cast<size_t>(std::min<uint64_t>(chunk.size(), file.Size() - at));
+    if (!file.ReadAt(at, std::span<uint8_t>(chunk.data(), n)))
+      return {};
+    hash.Add(std::string_view(reinterpret_cast<const char*>(chunk.data()), n));
+    at += n;
+  }
+  return hash.HexDigest();
 }
 
 }  // namespace qlm

@@ -7,6 +7,8 @@
 
 namespace qlm {
 
+class ReadableFile;
+
 // SHA-256 of a byte stream, fed in pieces: what the consent box shows for a native plug-in and
 // what names a presentation's overlay.
 class Sha256 {
@@ -21,6 +23,8 @@ class Sha256 {
     h.Add(bytes);
     return h.HexDigest();
   }
+  // Of a whole open file, read in pieces; empty when it cannot be read to its end.
+  static std::string HexOfFile(ReadableFile& file);
 
  private:
   void Block(const uint8_t* block);

@@ -26,10 +26,14 @@ class TrustGate {
   // Receives what was denied: `what` is "launch", "browse" or "plugin".
   using BlockedSink = std::function<void(std::string_view what, const std::string& path)>;
 
-  // The consent box's buttons (abort, retry, ignore) and what each means.
+  // The consent box's buttons ("Deny", "Allow once", "Always allow") and what each returns;
+  // headless runs answer them with these numbers.
   static constexpr int kDeny = 3;
   static constexpr int kAllowOnce = 4;
   static constexpr int kAlways = 5;
+
+  // How a question ended. A user who denied in the box has seen enough: no message follows.
+  enum class Consent { kAllowed, kDenied, kDeniedInBox };
 
   // `grants`: the trust store, never the profile store scripts write.
   TrustGate(Settings settings, ProfileStore& grants, std::string identity);
@@ -37,9 +41,10 @@ class TrustGate {
   void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
   void SetBlockedSink(BlockedSink blocked) { blocked_ = std::move(blocked); }
 
-  // May `program` (as the script named it) start with `parameters`? `shown` is what would run.
-  bool PermitLaunch(const std::string& program, const std::string& parameters,
-                    const std::string& shown);
+  // May `program` (as the script named it) start? `grant` names what a remembered "Always
+  // allow" covers (the program, its parameters and its content); `question` is the box's text.
+  Consent PermitLaunch(const std::string& program, const std::string& grant,
+                       const std::string& question);
   // May a browser object open `url`, an address outside the presentation's reach?
   bool PermitBrowse(const std::string& url);
   // --trust: the presentation may reach everything without asking.
@@ -49,9 +54,15 @@ class TrustGate {
 
   const std::string& Identity() const { return identity_; }
 
+  // Reports something refused without asking (a launch outside the presentation's reach).
+  void ReportBlocked(std::string_view what, const std::string& path) const {
+    if (blocked_)
+      blocked_(what, path);
+  }
+
  private:
-  bool Permit(std::string_view what, const std::string& reported, const std::string& key,
-              const std::string& question);
+  Consent Permit(std::string_view what, const std::string& reported, const std::string& key,
+                 const std::string& question);
 
   Settings settings_;
   ProfileStore& grants_;

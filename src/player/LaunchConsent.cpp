@@ -1,25 +1,37 @@
 #include "player/LaunchConsent.h"
 
-#include "platform/AsciiText.h"
+#include "platform/ConsentText.h"
 #include "platform/TrustGate.h"
 #include "platform/TrustPolicy.h"
 #include "player/PlayerContext.h"
 
 namespace qlm {
 
-bool PermitLaunch(const PlayerContext& ctx, const std::string& program,
-                  const std::filesystem::path& target, const std::string& parameters) {
-  if (ctx.trust == nullptr)
-    return true;
-  const std::string extension = target.extension().string();
-  if (ctx.trustPolicy != nullptr && EqualsIgnoreAsciiCase(extension, ".qmd") &&
-      ctx.trustPolicy->Decide(FileAccess::kRead, target.lexically_normal(), target).direct) {
-    return true;
+LaunchVerdict JudgeLaunch(const PlayerContext& ctx, const std::string& program,
+                          const LaunchPlan& plan, const std::string& parameters) {
+  if (ctx.trust == nullptr || plan.resolved.empty())
+    return {plan.failure};
+  const bool inReach =
+      ctx.trustPolicy == nullptr ||
+      ctx.trustPolicy->Decide(FileAccess::kRead, plan.resolved, plan.resolved).direct.has_value();
+  if (!inReach) {
+    ctx.trust->ReportBlocked("launch", program);
+    return {launch_result::kFileNotFound};
   }
-  std::string shown = "Program: " + ctx.codePage.FromUtf8(target.string());
-  if (!parameters.empty())
-    shown += "\nParameters: " + parameters;
-  return ctx.trust->PermitLaunch(program, parameters, shown);
+  if (plan.failure != launch_result::kStarted || plan.presentation)
+    return {plan.failure};
+  const std::string question =
+      LaunchQuestion(ctx.codePage.FromUtf8(plan.resolved.string()), plan.arguments, plan.runner);
+  switch (
+      ctx.trust->PermitLaunch(program, program + " " + parameters + " " + plan.sha256, question)) {
+    case TrustGate::Consent::kAllowed:
+      return {launch_result::kStarted};
+    case TrustGate::Consent::kDeniedInBox:
+      return {launch_result::kAccessDenied, true};
+    case TrustGate::Consent::kDenied:
+      break;
+  }
+  return {launch_result::kAccessDenied};
 }
 
 }  // namespace qlm

@@ -19,27 +19,28 @@ void PlayerWindow::Launch(const std::string& program, const std::string& options
   const std::string expandedOptions = macros_.Expand(options);
   const std::filesystem::path target = ctx_.files.ToHost(expandedProgram);
   const LaunchOptions launchOptions = ParseLaunchOptions(expandedOptions);
-  // Only what would start is reported; a missing file fails here as the launcher fails.
-  uint32_t result =
-      ctx_.processes ? ctx_.processes->Check(target, launchOptions) : launch_result::kStarted;
-  // What would start needs the trust policy's consent; refused, it fails as access denied.
-  if (result == launch_result::kStarted &&
-      !PermitLaunch(ctx_, expandedProgram, target, launchOptions.parameters)) {
-    result = launch_result::kAccessDenied;
-  }
+  LaunchPlan plan;
+  plan.resolved = target;
+  if (ctx_.processes)
+    plan = ctx_.processes->Plan(target, launchOptions);
+  // A missing file fails here as the launcher fails; what would start needs the trust policy's
+  // consent, and refused it fails as access denied.
+  const LaunchVerdict verdict = JudgeLaunch(ctx_, expandedProgram, plan, launchOptions.parameters);
+  uint32_t result = verdict.result;
   if (result == launch_result::kStarted) {
+    // Only what would start is reported.
     if (ctx_.events)
       ctx_.events->OnLaunch(expandedProgram, expandedOptions);
     if (ctx_.processes) {
       // A launch that waits keeps the window painted and nothing else.
-      result = ctx_.processes->Launch(target, launchOptions, [this] {
+      result = ctx_.processes->Launch(plan, launchOptions, [this] {
         if (invalid_)
           Paint();
       });
     }
   }
   const std::string_view error = LaunchErrorText(result);
-  if (!error.empty())
+  if (!error.empty() && !verdict.deniedInBox)
     ctx_.dialogs.MessageBox(std::string(error), "Error", mb::kOk | mb::kIconError);
   PublishSystemVariable(Variables(), this, "CBK_ReturnVal", static_cast<double>(result),
                         std::to_string(result));

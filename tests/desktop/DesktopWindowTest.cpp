@@ -305,23 +305,30 @@ TEST_F(DesktopWindowTest, MessageBoxAnsweredWithEnterLetsTheScriptGoOn) {
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
 
-TEST_F(DesktopWindowTest, LaunchConsentDeniedWithEnterFailsTheLaunch) {
+// The consent box answers Escape (and Enter) with Deny; the user who just denied sees no second
+// box about it, while the script still gets the failure.
+TEST_F(DesktopWindowTest, LaunchConsentDeniedWithEscapeFailsTheLaunchWithoutAnotherBox) {
   // Page One's enter script starts a document of the presentation's folder, then moves on.
   std::ofstream(root_ / "notes.txt") << "hello";
   StartPlayer(TwoPageProject({"Run(\"notes.txt\",\"\")", "NextPage()"}));
-  // The consent box, then the launcher's "access denied" box: Enter answers both.
-  for (const char* what : {"QLM Player", "Error"}) {
-    const auto box = WaitForWindow(kClientW * kScale, kClientH * kScale, false, what);
-    ASSERT_TRUE(box) << "no " << what << " box appeared" << Diagnostics();
-    x_->MoveMouse(box->x + 5, box->y + 5);
-    x_->PressKey(XK_Return);
-    if (std::string(what) == "QLM Player") {
-      ASSERT_TRUE(player_.WaitForLine(R"({"event":"blocked","what":"launch","path":"notes.txt"})",
-                                      Clock::now() + 10s))
-          << "Enter did not deny" << Diagnostics();
+  const auto box = WaitForWindow(kClientW * kScale, kClientH * kScale, false, "QLM Player");
+  ASSERT_TRUE(box) << "no consent box appeared" << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(box->x + 2, box->y + 2, kBoxFace, 15s)) << Diagnostics();
+  const std::string blocked = R"({"event":"blocked","what":"launch","path":"notes.txt"})";
+  bool denied = false;
+  // A key lost while the box was still settling is pressed again, while the box is there.
+  for (int attempt = 0; attempt < 3 && !denied; ++attempt) {
+    for (const XWindowBox& w : x_->FindWindows("QLM Player")) {
+      if (w.id == box->id) {
+        x_->MoveMouse(box->x + 5, box->y + 5);
+        x_->PressKey(XK_Escape);
+      }
     }
+    denied = player_.WaitForLine(blocked, Clock::now() + 5s);
   }
+  ASSERT_TRUE(denied) << "Escape did not deny" << Diagnostics();
   ASSERT_TRUE(player_.WaitForLine(PageLine("Two"), Clock::now() + 10s)) << Diagnostics();
+  EXPECT_TRUE(x_->FindWindows("Error").empty()) << "a second box followed the denial";
   // In a window the refusal is said on stderr as well.
   std::ifstream err(root_ / "player.err");
   const std::string errText((std::istreambuf_iterator<char>(err)), {});

@@ -9,6 +9,7 @@
 #include "document/ProjectWriter.h"
 #include "e2e/E2eSupport.h"
 #include "e2e/ProjectText.h"
+#include "platform/Sha256.h"
 #include "support/ProjectFiles.h"
 #include "tools/StandaloneFile.h"
 
@@ -70,13 +71,21 @@ TEST_F(TrustRunTest, ConsentIsAskedDeniedAllowedOnceOrRememberedUntilForgotten) 
   const std::string run = "script Run(\"notes.txt\",\"\")\n";
   // Deny, allow once, always; the fourth launch asks no more.
   std::vector<std::string> out =
-      Play({"--ask"}, "answer 3\n" + run + "answer 4\n" + run + "answer 5\n" + run + run, "ask");
+      Play({"--ask"},
+           "answer 3\n" + run + "script Result = CBK_ReturnVal\ndump\nanswer 4\n" + run +
+               "answer 5\n" + run + run,
+           "ask");
   EXPECT_EQ(Count(out, kBox), 3u);
-  EXPECT_EQ(Count(out, "\"text\":\"This presentation wants to start:\\nProgram: " +
-                           (show / "notes.txt").string()),
-            3u);
+  // The program as the host path it resolved to, its end kept when it is long.
+  const std::string path = (show / "notes.txt").string();
+  EXPECT_EQ(Count(out, "\"text\":\"This presentation wants to start a program.\\nProgram: ") +
+                Count(out, path.substr(path.size() - std::min<size_t>(path.size(), 90)) +
+                               "\\\"\\nStarted by: the desktop\\nArguments: 0\""),
+            6u);
   EXPECT_EQ(Count(out, kBlocked), 1u);
-  EXPECT_EQ(Count(out, "denied access to the specified file"), 1u);
+  // Denied in the box, the launch fails without a second box saying so.
+  EXPECT_EQ(Count(out, "denied access to the specified file"), 0u);
+  EXPECT_EQ(Count(out, "\"Result\":5}"), 1u);
   EXPECT_EQ(Count(out, kLaunch), 3u);
   // The grant is in the trust store, not in the profile scripts write.
   EXPECT_NE(ReadText(box.root / "config/qlmplayer/trust.ini").find("launch notes.txt"),
@@ -153,6 +162,52 @@ TEST_F(TrustRunTest, SavesIntoMissingFoldersOrAFullOverlayFailAsOnTheDisc) {
   EXPECT_EQ(Count(Lines(ReadText(box.root / "full.err")), "the overlay is full"), 1u);
 }
 
+// A launch is judged by the file the host would start, not by its written name: a presentation
+// within the folder (a document, or a stand-alone file of any name) plays in a new player
+// without asking; what only looks like one (a folder named ".qmd", a link or a climb out of the
+// folder) is blocked. Outside the folder every launch fails alike, so it tells nothing about
+// what is there.
+TEST_F(TrustRunTest, LaunchesAreJudgedByTheFileTheyStart) {
+  const std::vector<uint8_t> bytes = WriteProject(BuildProjectFromSpec("page A\n"), 29);
+  const fs::path outside = box.root / "outside";
+  fs::create_directories(outside / "deeper");
+  fs::create_directories(show / "folder.qmd");
+  fs::create_directories(show / "a/a/a");
+  fs::create_symlink(show / "a/a/a", show / "deep");
+  EXPECT_TRUE(WriteProjectFile(show / "inner.qmd", BuildProjectFromSpec("page B\n"), 29));
+  EXPECT_TRUE(WriteProjectFile(outside / "away.qmd", BuildProjectFromSpec("page C\n"), 29));
+  fs::create_symlink(outside / "away.qmd", show / "link.qmd");
+  WriteStandalone(QLMPLAYER_PATH, bytes, false, "", show / "other.exe");
+  WriteText(outside / "secret.txt", "secret");
+
+  struct Case {
+    std::string command;
+    bool launched;
+    int result;
+  } cases[] = {
+      {"Run(\"inner.qmd\",\"\")", true, 42},
+      {"RunQMD(\"<SrcDir>\\other.exe\",\"NEW_WINDOW\")", true, 42},
+      {"Run(\"link.qmd\",\"\")", false, 2},
+      {"Run(\"<SrcDir>\\deep\\..\\..\\..\\..\\outside\\away.qmd\",\"\")", false, 2},
+      {"Run(\"folder.qmd\",\"\")", false, 5},
+      {"Run(\"" + (outside / "secret.txt").string() + "\",\"\")", false, 2},
+      {"Run(\"" + (outside / "missing.txt").string() + "\",\"\")", false, 2},
+      {"Run(\"" + (outside / "nowhere/missing.txt").string() + "\",\"\")", false, 2},
+      {"Run(\"" + (outside / "deeper").string() + "\",\"\")", false, 2},
+  };
+  for (const Case& c : cases) {
+    const std::vector<std::string> out =
+        Play({}, "script " + c.command + "\nscript Result = CBK_ReturnVal\ndump\n", "launch");
+    EXPECT_EQ(Count(out, "{\"event\":\"launch\""), c.launched ? 1u : 0u) << c.command;
+    EXPECT_EQ(Count(out, "\"Result\":" + std::to_string(c.result) + "}"), 1u)
+        << c.command << "\n"
+        << (out.empty() ? "" : out.back());
+    // Whatever is not started is reported.
+    EXPECT_EQ(Count(out, "\"event\":\"blocked\",\"what\":\"launch\""), c.launched ? 0u : 1u)
+        << c.command;
+  }
+}
+
 // A one-instance stand-alone file keeps its saves wherever the user copies it.
 TEST_F(TrustRunTest, CopiesOfAStandaloneFileShareTheirOverlay) {
   const std::vector<uint8_t> bytes = WriteProject(BuildProjectFromSpec("page A\n"), 29);
@@ -173,6 +228,74 @@ TEST_F(TrustRunTest, CopiesOfAStandaloneFileShareTheirOverlay) {
             0);
   EXPECT_NE(ReadText(box.root / "look.jsonl").find("\"saved\":1"), std::string::npos)
       << ReadText(box.root / "look.jsonl");
+}
+
+// Saved files and remembered consent belong to the presentation's content: another stand-alone
+// file with the same identifier, or a document replaced by another of the same size, starts
+// afresh, and a program replaced after "Always allow" is asked about again.
+TEST_F(TrustRunTest, SavesAndGrantsBelongToThePresentationsContent) {
+  const char* kIdentifier = "{6F1C2A3B-4D5E-4F60-8172-93A4B5C6D7E8}";
+  const fs::path other = box.root / "other";
+  fs::create_directories(other);
+  WriteStandalone(QLMPLAYER_PATH, WriteProject(BuildProjectFromSpec("page A\n"), 29), true,
+                  kIdentifier, show / "SHOW.EXE");
+  WriteStandalone(QLMPLAYER_PATH, WriteProject(BuildProjectFromSpec("page B\n"), 29), true,
+                  kIdentifier, other / "SHOW.EXE");
+  for (const fs::path& folder : {show, other}) {
+    WriteText(folder / "tool.sh", "#!/bin/sh\n");
+    fs::permissions(folder / "tool.sh", fs::perms::owner_all);
+  }
+  const auto play = [&](const fs::path& file, const std::vector<std::string>& options,
+                        const std::string& events, const std::string& tag) {
+    WriteText(box.root / (tag + ".events"), events);
+    std::vector<std::string> args = options;
+    args.insert(args.end(), {"--events", (box.root / (tag + ".events")).string(), file.string()});
+    EXPECT_EQ(box.Run(args, tag), 0) << ReadText(box.root / (tag + ".err"));
+    return ReadText(box.root / (tag + ".jsonl"));
+  };
+  const std::string launch = "script Run(\"tool.sh\",\"\")\n";
+  const std::string kLaunched = "{\"event\":\"launch\"";
+
+  play(show / "SHOW.EXE", {"--ask"},
+       "answer 5\n" + launch +
+           "script SysCommand(\"copyfile\",\"<SrcDir>\\tool.sh,<SrcDir>\\saved.bin\")\n",
+       "first");
+  EXPECT_NE(play(show / "SHOW.EXE", {}, launch, "again").find(kLaunched), std::string::npos);
+  const std::string borrowed =
+      play(other / "SHOW.EXE", {}, launch + "script FileExist(\"saved\",\"saved.bin\")\ndump\n",
+           "borrowed");
+  EXPECT_EQ(borrowed.find(kLaunched), std::string::npos);
+  EXPECT_NE(borrowed.find("\"saved\":0"), std::string::npos) << borrowed;
+
+  // The program granted is swapped for another.
+  WriteText(show / "tool.sh", "#!/bin/sh\nrm -rf ~\n");
+  EXPECT_EQ(play(show / "SHOW.EXE", {}, launch, "swapped").find(kLaunched), std::string::npos);
+
+  // A document replaced by another of the same size.
+  WriteText(show / "tool.sh", "#!/bin/sh\n");
+  play(show / "show.qmd", {"--ask"}, "answer 5\n" + launch, "document");
+  EXPECT_NE(play(show / "show.qmd", {}, launch, "same").find(kLaunched), std::string::npos);
+  const uintmax_t size = fs::file_size(show / "show.qmd");
+  EXPECT_TRUE(WriteProjectFile(show / "show.qmd", BuildProjectFromSpec("page Z\n"), 29));
+  ASSERT_EQ(fs::file_size(show / "show.qmd"), size);
+  EXPECT_EQ(play(show / "show.qmd", {}, launch, "replaced").find(kLaunched), std::string::npos);
+}
+
+// Files saved before presentations were known by their content stay with the presentation.
+TEST_F(TrustRunTest, FilesSavedUnderTheOlderNameAreKept) {
+  const fs::path document = show / "show.qmd";
+  const std::string legacy =
+      Sha256::Hex(document.string() + '\n' + std::to_string(fs::file_size(document))).substr(0, 16);
+  const fs::path overlay = box.root / "data/qlmplayer/overlay" / legacy;
+  fs::create_directories(overlay);
+  WriteText(overlay / "saved.txt", "kept");
+  const std::vector<std::string> out =
+      Play({}, "script FileExist(\"saved\",\"saved.txt\")\ndump\n", "legacy");
+  EXPECT_EQ(Count(out, "\"saved\":1"), 1u);
+  // And they are still there on the next run.
+  EXPECT_EQ(
+      Count(Play({}, "script FileExist(\"saved\",\"saved.txt\")\ndump\n", "next"), "\"saved\":1"),
+      1u);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -73,6 +75,7 @@ class HostProcessesTest : public ::testing::Test {
     root_ = fs::temp_directory_path() / ("qlm-processes-" + std::to_string(::getpid()));
     fs::remove_all(root_);
     fs::create_directories(root_ / "folder");
+    root_ = fs::canonical(root_);
   }
   void TearDown() override { fs::remove_all(root_); }
   fs::path Write(const std::string& name, const std::string& bytes, bool executable = false) {
@@ -82,22 +85,59 @@ class HostProcessesTest : public ::testing::Test {
       ::chmod(path.c_str(), 0755);
     return path;
   }
+  // Presentations of these tests start with "QLM!".
+  static bool IsPresentation(ReadableFile& file) {
+    uint8_t head[4] = {};
+    return file.Size() >= 4 && file.ReadAt(0, head) && std::memcmp(head, "QLM!", 4) == 0;
+  }
+  HostProcesses Launcher() const { return HostProcesses("/opt/qlm/qlmplayer", IsPresentation); }
   fs::path root_;
 };
 
-// Plans only: no test starts a process.
+// Plans only: no test here starts a process.
 TEST_F(HostProcessesTest, WhatALaunchWouldRun) {
-  const HostProcesses processes("/opt/qlm/qlmplayer");
+  fs::create_directories(root_ / "outside");
+  fs::create_directories(root_ / "x.qmd");
+  fs::create_symlink(Write("outside/show.qmd", "QLM!"), root_ / "link.qmd");
+  const fs::path player = "/opt/qlm/qlmplayer";
   struct Case {
     fs::path program;
     std::string parameters;
     std::vector<std::string> argv;
     uint32_t failure;
+    bool presentation = false;
+    fs::path resolved = {};  // the program itself when empty
   } cases[] = {
-      {Write("show.QMD", "QMD"),
+      {Write("show.qmd", "QLM!"),
        "-x",
-       {"/opt/qlm/qlmplayer", (root_ / "show.QMD").string(), "-x"},
+       {player, (root_ / "show.qmd").string(), "-x"},
+       launch_result::kStarted,
+       true},
+      // Judged by content: a stand-alone presentation with any name plays, a ".qmd" that is no
+      // presentation is no document, a folder named ".qmd" goes to the desktop.
+      {Write("other.exe", "QLM!MZ"),
+       "",
+       {player, (root_ / "other.exe").string()},
+       launch_result::kStarted,
+       true},
+      {Write("fake.QMD", "text"),
+       "",
+       {player, (root_ / "fake.QMD").string()},
        launch_result::kStarted},
+      {root_ / "x.qmd", "", {"xdg-open", (root_ / "x.qmd").string()}, launch_result::kStarted},
+      // Links and ".." are followed to what the host would start.
+      {root_ / "link.qmd",
+       "",
+       {player, (root_ / "outside/show.qmd").string()},
+       launch_result::kStarted,
+       true,
+       root_ / "outside/show.qmd"},
+      {root_ / "folder/../outside/./show.qmd",
+       "",
+       {player, (root_ / "outside/show.qmd").string()},
+       launch_result::kStarted,
+       true,
+       root_ / "outside/show.qmd"},
       {Write("tool",
              "\x7f"
              "ELF....",
@@ -120,24 +160,63 @@ TEST_F(HostProcessesTest, WhatALaunchWouldRun) {
        "",
        {},
        launch_result::kAccessDenied},
-      {Write("setup.exe", "MZ\x90"), "", {}, launch_result::kBadFormat},
       {Write("go.bat", "@echo off"), "", {}, launch_result::kNoAssociation},
       {root_ / "none.txt", "", {}, launch_result::kFileNotFound},
       {root_ / "nowhere" / "none.txt", "", {}, launch_result::kPathNotFound},
       {fs::path(), "", {}, launch_result::kFileNotFound},
   };
+  const HostProcesses processes = Launcher();
   for (const Case& c : cases) {
     LaunchOptions options;
     options.parameters = c.parameters;
-    const HostProcesses::Plan plan = processes.PlanLaunch(c.program, options);
+    const LaunchPlan plan = processes.Plan(c.program, options);
     EXPECT_EQ(plan.failure, c.failure) << c.program;
     EXPECT_EQ(plan.argv, c.argv) << c.program;
+    EXPECT_EQ(plan.presentation, c.presentation) << c.program;
+    if (!c.program.empty()) {
+      EXPECT_EQ(plan.resolved, c.resolved.empty() ? c.program : c.resolved) << c.program;
+    }
+    // Consent is tied to the content of what is no presentation.
+    if (c.failure == launch_result::kStarted) {
+      EXPECT_EQ(plan.sha256.size(),
+                !c.presentation && fs::is_regular_file(plan.resolved) ? 64u : 0u)
+          << c.program;
+    }
     if (c.failure != launch_result::kStarted) {
       // A launch that cannot start reports it without starting anything.
-      HostProcesses launcher("/opt/qlm/qlmplayer");
-      EXPECT_EQ(launcher.Launch(c.program, options, {}), c.failure) << c.program;
+      HostProcesses launcher = Launcher();
+      EXPECT_EQ(launcher.Launch(plan, options, {}), c.failure) << c.program;
     }
   }
+}
+
+// A Windows program starts with Wine when it is on the PATH, and fails as an invalid program
+// when not.
+TEST_F(HostProcessesTest, WindowsProgramsStartWithWineWhenThereIsOne) {
+  const fs::path setup = Write("setup.exe", "MZ\x90");
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath ? oldPath : "";
+  LaunchOptions options;
+  options.parameters = "/quiet \"a b\"";
+  options.wait = true;
+
+  ::setenv("PATH", (root_ / "folder").c_str(), 1);
+  HostProcesses launcher = Launcher();
+  LaunchPlan plan = launcher.Plan(setup, options);
+  EXPECT_EQ(plan.failure, launch_result::kBadFormat);
+  EXPECT_EQ(launcher.Launch(plan, options, {}), launch_result::kBadFormat);
+
+  // A wine of our own that writes down what it was given.
+  Write("folder/wine",
+        "#!/bin/sh\nprintf '%s|' \"$@\" > \"" + (root_ / "ran.txt").string() + "\"\n", true);
+  plan = launcher.Plan(setup, options);
+  ::setenv("PATH", savedPath.c_str(), 1);
+  EXPECT_EQ(plan.failure, launch_result::kStarted);
+  EXPECT_EQ(plan.runner, "Wine");
+  EXPECT_EQ(plan.arguments, (std::vector<std::string>{"/quiet", "a b"}));
+  ASSERT_EQ(launcher.Launch(plan, options, {}), launch_result::kStarted);
+  std::ifstream in(root_ / "ran.txt");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), setup.string() + "|/quiet|a b|");
 }
 
 TEST_F(HostProcessesTest, CopyReplacesOnlyTheNamedFile) {

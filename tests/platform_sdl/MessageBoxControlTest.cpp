@@ -45,6 +45,22 @@ TEST(MessageBoxControlTest, ButtonsDefaultAndEscapeByStyle) {
   }
 }
 
+// The player's own consent box: buttons no presentation's box has, Deny the default and what
+// Escape and closing answer.
+TEST(MessageBoxControlTest, ConsentBoxDeniesByDefault) {
+  MessageBoxControl control = MessageBoxControl::Consent();
+  std::vector<std::string> labels;
+  for (const MessageBoxButton& b : control.Buttons())
+    labels.push_back(b.label);
+  EXPECT_EQ(labels, (std::vector<std::string>{"Deny", "Allow once", "Always allow"}));
+  EXPECT_EQ(Ids(control), (std::vector<int>{3, 4, 5}));
+  EXPECT_EQ(control.EscapeAnswer(), 3);
+  EXPECT_EQ(control.Key(vk::kEscape, false), 3);
+  EXPECT_EQ(control.Key(vk::kReturn, false), 3);
+  control.Key(vk::kTab, false);
+  EXPECT_EQ(control.Key(vk::kReturn, false), 4);
+}
+
 TEST(MessageBoxControlTest, TabAndArrowsMoveTheFocusRound) {
   MessageBoxControl control(mb::kYesNoCancel);
   EXPECT_EQ(control.Key(vk::kTab, false), std::nullopt);

@@ -11,17 +11,18 @@ namespace qlm {
 // result (and the player shows the same message) as on the desktop.
 class HeadlessProcesses : public Processes {
  public:
-  // `selfExecutable`: the player that would start project documents.
-  explicit HeadlessProcesses(std::filesystem::path selfExecutable)
-      : host_(std::move(selfExecutable)) {}
+  // `selfExecutable`: the player that would start presentations.
+  HeadlessProcesses(std::filesystem::path selfExecutable,
+                    HostProcesses::PresentationTest isPresentation)
+      : host_(std::move(selfExecutable), std::move(isPresentation)) {}
 
-  uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
-                  const std::function<void()>& /*whileWaiting*/) override {
-    return Check(program, options);
+  LaunchPlan Plan(const std::filesystem::path& program,
+                  const LaunchOptions& options) const override {
+    return host_.Plan(program, options);
   }
-  uint32_t Check(const std::filesystem::path& program,
-                 const LaunchOptions& options) const override {
-    return host_.Check(program, options);
+  uint32_t Launch(const LaunchPlan& plan, const LaunchOptions& /*options*/,
+                  const std::function<void()>& /*whileWaiting*/) override {
+    return plan.failure;
   }
 
  private:

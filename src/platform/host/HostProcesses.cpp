@@ -4,10 +4,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
+#include <cstdlib>
+#include <span>
 #include <thread>
+
+#include "platform/Sha256.h"
+#include "platform/host/HostFiles.h"
 
 namespace qlm {
 
@@ -25,15 +30,34 @@ std::string LowerExtension(const fs::path& path) {
 }
 
 // ELF binaries and "#!" scripts: what the host can run itself.
-bool IsHostProgram(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  char head[4] = {};
-  in.read(head, sizeof head);
-  const std::string_view magic(head, static_cast<size_t>(in.gcount()));
+bool IsHostProgram(ReadableFile& file) {
+  uint8_t head[4] = {};
+  const size_t n = std::min<uint64_t>(file.Size(), sizeof head);
+  if (!file.ReadAt(0, std::span<uint8_t>(head, n)))
+    return false;
+  const std::string_view magic(reinterpret_cast<const char*>(head), n);
   return magic.starts_with(
              "\x7f"
              "ELF") ||
          magic.starts_with("#!");
+}
+
+// The first executable file `name` in a folder of the PATH; empty when there is none.
+fs::path FindOnPath(std::string_view name) {
+  const char* path = std::getenv("PATH");
+  std::string_view folders = path ? path : "";
+  while (!folders.empty()) {
+    const size_t colon = folders.find(':');
+    const std::string_view folder = folders.substr(0, colon);
+    folders.remove_prefix(colon == std::string_view::npos ? folders.size() : colon + 1);
+    if (folder.empty())
+      continue;
+    const fs::path candidate = fs::path(folder) / name;
+    std::error_code ec;
+    if (fs::is_regular_file(candidate, ec) && ::access(candidate.c_str(), X_OK) == 0)
+      return candidate;
+  }
+  return {};
 }
 
 uint32_t ResultOfErrno(int error) {
@@ -58,7 +82,8 @@ uint32_t ResultOfErrno(int error) {
 
 }  // namespace
 
-HostProcesses::HostProcesses(fs::path selfExecutable) : self_(std::move(selfExecutable)) {}
+HostProcesses::HostProcesses(fs::path selfExecutable, PresentationTest isPresentation)
+    : self_(std::move(selfExecutable)), isPresentation_(std::move(isPresentation)) {}
 
 std::vector<std::string> HostProcesses::SplitParameters(const std::string& parameters) {
   std::vector<std::string> out;
@@ -90,58 +115,90 @@ std::vector<std::string> HostProcesses::SplitParameters(const std::string& param
   return out;
 }
 
-HostProcesses::Plan HostProcesses::PlanLaunch(const fs::path& program,
-                                              const LaunchOptions& options) const {
-  Plan plan;
+LaunchPlan HostProcesses::Plan(const fs::path& program, const LaunchOptions& options) const {
+  LaunchPlan plan;
+  if (program.empty()) {
+    plan.failure = launch_result::kFileNotFound;
+    return plan;
+  }
+  // Judged and started is the target the host reaches: links and ".." followed on the disk, not
+  // the name as written.
   std::error_code error;
-  if (program.empty() || !fs::exists(program, error)) {
-    const fs::path folder = program.parent_path();
+  plan.resolved = fs::weakly_canonical(fs::absolute(program, error), error);
+  if (error)
+    plan.resolved = fs::absolute(program, error).lexically_normal();
+  const fs::path& target = plan.resolved;
+  const fs::file_status status = fs::status(target, error);
+  if (!fs::exists(status)) {
+    const fs::path folder = target.parent_path();
     plan.failure = !folder.empty() && !fs::is_directory(folder, error)
                        ? launch_result::kPathNotFound
                        : launch_result::kFileNotFound;
     return plan;
   }
-  if (fs::is_directory(program, error)) {
-    plan.argv = {"xdg-open", program.string()};
+  const auto opener = [&] {
+    // A folder or a document: its parameters mean nothing to the program the desktop picks.
+    plan.runner = "the desktop";
+    plan.argv = {"xdg-open", target.string()};
+    return plan;
+  };
+  if (!fs::is_regular_file(status))
+    return opener();
+  std::string openError;
+  const std::unique_ptr<ReadableFile> file = OpenReadableFile(target, openError);
+  if (!file) {
+    plan.failure = launch_result::kAccessDenied;
     return plan;
   }
-  const std::string ext = LowerExtension(program);
-  if (ext == ".qmd") {
-    plan.argv = {self_.string(), program.string()};
-  } else if (IsHostProgram(program)) {
-    if (::access(program.c_str(), X_OK) != 0) {
-      plan.failure = launch_result::kAccessDenied;
-      return plan;
-    }
-    plan.argv = {program.string()};
-  } else if (ext == ".exe" || ext == ".com") {
-    plan.failure = launch_result::kBadFormat;
-    return plan;
-  } else if (ext == ".bat" || ext == ".cmd") {
-    plan.failure = launch_result::kNoAssociation;
-    return plan;
+  plan.arguments = SplitParameters(options.parameters);
+  if (isPresentation_ && isPresentation_(*file)) {
+    plan.presentation = true;
+    plan.argv = {self_.string(), target.string()};
   } else {
-    // A document: its parameters mean nothing to the program the desktop picks.
-    plan.argv = {"xdg-open", program.string()};
-    return plan;
+    plan.sha256 = Sha256::HexOfFile(*file);
+    const std::string ext = LowerExtension(target);
+    if (ext == ".qmd") {
+      // Not a presentation after all: our player says what is wrong with it.
+      plan.argv = {self_.string(), target.string()};
+    } else if (IsHostProgram(*file)) {
+      if (::access(target.c_str(), X_OK) != 0) {
+        plan.failure = launch_result::kAccessDenied;
+        return plan;
+      }
+      plan.argv = {target.string()};
+    } else if (ext == ".exe" || ext == ".com") {
+      const fs::path wine = FindOnPath("wine");
+      if (wine.empty()) {
+        plan.failure = launch_result::kBadFormat;
+        return plan;
+      }
+      plan.runner = "Wine";
+      plan.argv = {wine.string(), target.string()};
+    } else if (ext == ".bat" || ext == ".cmd") {
+      plan.failure = launch_result::kNoAssociation;
+      return plan;
+    } else {
+      plan.arguments.clear();
+      return opener();
+    }
   }
-  for (std::string& word : SplitParameters(options.parameters))
-    plan.argv.push_back(std::move(word));
+  plan.argv.insert(plan.argv.end(), plan.arguments.begin(), plan.arguments.end());
   return plan;
 }
 
-uint32_t HostProcesses::Launch(const fs::path& program, const LaunchOptions& options,
+uint32_t HostProcesses::Launch(const LaunchPlan& plan, const LaunchOptions& options,
                                const std::function<void()>& whileWaiting) {
-  const Plan plan = PlanLaunch(program, options);
   if (plan.failure != launch_result::kStarted)
     return plan.failure;
+  if (plan.argv.empty())
+    return launch_result::kFileNotFound;
 
   // Everything the child needs is made before fork: after it only async-signal-safe calls.
   std::vector<char*> argv;
   for (const std::string& word : plan.argv)
     argv.push_back(const_cast<char*>(word.c_str()));
   argv.push_back(nullptr);
-  const std::string workDir = program.parent_path().string();
+  const std::string workDir = plan.resolved.parent_path().string();
 
   // The exec error travels back through a pipe that closes by itself when exec succeeds.
   int pipeFds[2];

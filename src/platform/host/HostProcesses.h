@@ -5,33 +5,30 @@
 #include <vector>
 
 #include "platform/Processes.h"
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 
-// Launching on a Linux desktop. Project documents (".qmd") start another player (this
-// executable); programs the host can run (ELF files and scripts with the execute bit) are
-// started directly with the parameters split as a command line; folders and other documents go
-// to xdg-open. Windows programs and batch files have nothing to run them and fail as the shell
-// does when no program is associated. Window placement options (HIDE, MAXIMIZE, MINIMIZE, TOP,
+// Launching on a Linux desktop. The target is judged by what it is once every link is followed:
+// a regular file that reads as a presentation (a project document or a stand-alone file, whatever
+// its name) starts another player (this executable); programs the host can run (ELF files and
+// scripts with the execute bit) are started directly with the parameters split as a command line;
+// other ".exe" and ".com" programs start with Wine when it is on the PATH; folders and other
+// documents go to xdg-open. Batch files, and Windows programs without Wine, have nothing to run
+// them and fail as the shell does. Window placement options (HIDE, MAXIMIZE, MINIMIZE, TOP,
 // TOPMOST) are left to the desktop; WAIT waits for the started process.
 class HostProcesses : public Processes {
  public:
-  // `selfExecutable`: the player started for project documents.
-  explicit HostProcesses(std::filesystem::path selfExecutable);
+  // Whether an open file reads as a presentation.
+  using PresentationTest = std::function<bool(ReadableFile& file)>;
 
-  uint32_t Launch(const std::filesystem::path& program, const LaunchOptions& options,
+  // `selfExecutable`: the player started for presentations, which `isPresentation` recognises.
+  HostProcesses(std::filesystem::path selfExecutable, PresentationTest isPresentation);
+
+  LaunchPlan Plan(const std::filesystem::path& program,
+                  const LaunchOptions& options) const override;
+  uint32_t Launch(const LaunchPlan& plan, const LaunchOptions& options,
                   const std::function<void()>& whileWaiting) override;
-  uint32_t Check(const std::filesystem::path& program,
-                 const LaunchOptions& options) const override {
-    return PlanLaunch(program, options).failure;
-  }
-
-  // The command line a launch would run, or a failing launch result (no process is started).
-  struct Plan {
-    std::vector<std::string> argv;
-    uint32_t failure = launch_result::kStarted;
-  };
-  Plan PlanLaunch(const std::filesystem::path& program, const LaunchOptions& options) const;
 
   // Parameters cut as a command line: blanks separate, double quotes group ("" inside quotes is
   // a quote).
@@ -39,6 +36,7 @@ class HostProcesses : public Processes {
 
  private:
   std::filesystem::path self_;
+  PresentationTest isPresentation_;
 };
 
 }  // namespace qlm

@@ -49,6 +49,16 @@ MessageBoxControl::MessageBoxControl(uint32_t style) {
     escape_ = idb::kOk;
 }
 
+MessageBoxControl MessageBoxControl::Consent() {
+  MessageBoxControl control(mb::kOk);
+  control.buttons_ = {
+      {idb::kAbort, "Deny"}, {idb::kRetry, "Allow once"}, {idb::kIgnore, "Always allow"}};
+  control.default_ = 0;
+  control.focus_ = 0;
+  control.escape_ = idb::kAbort;
+  return control;
+}
+
 void MessageBoxControl::SetFocus(int index) {
   if (index >= 0 && index < static_cast<int>(buttons_.size()))
     focus_ = index;

@@ -19,6 +19,9 @@ struct MessageBoxButton {
 class MessageBoxControl {
  public:
   explicit MessageBoxControl(uint32_t style);
+  // The player's consent box: "Deny" (the default, and what Escape answers), "Allow once" and
+  // "Always allow", returning 3, 4 and 5. No style of a presentation's box has these buttons.
+  static MessageBoxControl Consent();
 
   const std::vector<MessageBoxButton>& Buttons() const { return buttons_; }
   int Focus() const { return focus_; }

@@ -36,6 +36,31 @@ IconLook LookOf(uint32_t icon) {
   }
 }
 
+// The lines of `text` as they stand, each cut with "..." to fit `maxWidth`.
+std::vector<std::string> ElidedLines(const Font& font, const std::string& text, int maxWidth) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  for (;;) {
+    const size_t end = text.find('\n', start);
+    std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+    if (font.TextWidth(line) > maxWidth) {
+      while (!line.empty() && font.TextWidth(line + "...") > maxWidth) {
+        // A whole UTF-8 character at a time: its continuation bytes, then its first byte.
+        unsigned char last = 0;
+        do {
+          last = static_cast<unsigned char>(line.back());
+          line.pop_back();
+        } while (!line.empty() && (last & 0xC0) == 0x80);
+      }
+      line += "...";
+    }
+    lines.push_back(std::move(line));
+    if (end == std::string::npos)
+      return lines;
+    start = end + 1;
+  }
+}
+
 }  // namespace
 
 MessageBoxPainter::MessageBoxPainter() {
@@ -44,14 +69,15 @@ MessageBoxPainter::MessageBoxPainter() {
 }
 
 MessageBoxLayout MessageBoxPainter::Layout(const std::string& text, uint32_t style,
-                                           const MessageBoxControl& control) {
+                                           const MessageBoxControl& control, bool dataLines) {
   MessageBoxLayout l;
   const Font& font = fonts_.Get(textFont_);
   l.icon = style & 0xF0;
   if (l.icon != mb::kIconError && l.icon != mb::kIconQuestion && l.icon != mb::kIconWarning &&
       l.icon != mb::kIconInformation)
     l.icon = 0;
-  l.lines = WrapText(font, text, kMaxTextWidth);
+  l.lines =
+      dataLines ? ElidedLines(font, text, kMaxDataWidth) : WrapText(font, text, kMaxTextWidth);
   if (l.lines.empty())
     l.lines.emplace_back();
   l.lineHeight = std::max(1, font.Metrics().height);
@@ -68,7 +94,10 @@ MessageBoxLayout MessageBoxPainter::Layout(const std::string& text, uint32_t sty
         IntRect::FromSize(kMargin, kMargin + (contentHeight - kIconSize) / 2, kIconSize, kIconSize);
 
   const int n = static_cast<int>(control.Buttons().size());
-  const int buttonsWidth = n * kButtonWidth + (n - 1) * kButtonGap;
+  int buttonWidth = kButtonWidth;
+  for (const MessageBoxButton& b : control.Buttons())
+    buttonWidth = std::max(buttonWidth, font.TextWidth(b.label) + 2 * kMargin);
+  const int buttonsWidth = n * buttonWidth + (n - 1) * kButtonGap;
   l.width = std::max(l.textX + textWidth + kMargin, buttonsWidth + 2 * kMargin);
   l.width = std::max(l.width, 200);
   const int buttonTop = kMargin + contentHeight + kMargin;
@@ -76,8 +105,8 @@ MessageBoxLayout MessageBoxPainter::Layout(const std::string& text, uint32_t sty
   // Buttons sit at the right, as the desktop's own boxes put them.
   int x = l.width - kMargin - buttonsWidth;
   for (int i = 0; i < n; ++i) {
-    l.buttons.push_back(IntRect::FromSize(x, buttonTop, kButtonWidth, kButtonHeight));
-    x += kButtonWidth + kButtonGap;
+    l.buttons.push_back(IntRect::FromSize(x, buttonTop, buttonWidth, kButtonHeight));
+    x += buttonWidth + kButtonGap;
   }
   return l;
 }

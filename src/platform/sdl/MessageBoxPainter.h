@@ -31,9 +31,13 @@ class MessageBoxPainter {
 
   MessageBoxPainter();
 
-  // text: UTF-8. The box is as wide as its longest line or its buttons need.
-  MessageBoxLayout Layout(const std::string& text, uint32_t style,
-                          const MessageBoxControl& control);
+  static constexpr int kMaxDataWidth = 720;
+
+  // text: UTF-8. The box is as wide as its longest line or its buttons need. Lines longer than
+  // the box wrap; with `dataLines` each line of the text stays one line, cut with "..." where
+  // it is too long, so no line can pass for another.
+  MessageBoxLayout Layout(const std::string& text, uint32_t style, const MessageBoxControl& control,
+                          bool dataLines = false);
   // pressed: the index of the button held down, -1 for none.
   void Paint(Surface& target, const MessageBoxLayout& layout, const MessageBoxControl& control,
              int pressed);

@@ -225,11 +225,21 @@ SdlDialogs::ModalEnd SdlDialogs::RunModal(uint32_t id, SdlEventLoop::ModalHandle
 
 int SdlDialogs::MessageBoxTimeout(const std::string& text, const std::string& caption,
                                   uint32_t style, uint32_t timeoutMs) {
+  MessageBoxControl control(style);
+  return ShowBox(text, caption, style, control, timeoutMs, false);
+}
+
+int SdlDialogs::AskConsent(const std::string& text) {
+  MessageBoxControl control = MessageBoxControl::Consent();
+  return ShowBox(text, Caption(), mb::kIconWarning, control, 0, true);
+}
+
+int SdlDialogs::ShowBox(const std::string& text, const std::string& caption, uint32_t style,
+                        MessageBoxControl& control, uint32_t timeoutMs, bool dataLines) {
   if (!painter_)
     painter_ = std::make_unique<MessageBoxPainter>();
-  MessageBoxControl control(style);
   MessageBoxWindow box(*painter_, control,
-                       painter_->Layout(codePage_.ToUtf8(text), style, control));
+                       painter_->Layout(codePage_.ToUtf8(text), style, control, dataLines));
   if (!box.Open(codePage_.ToUtf8(caption), Owner(), (style & kTopmostStyle) != 0))
     return control.EscapeAnswer().value_or(control.DefaultAnswer());
 

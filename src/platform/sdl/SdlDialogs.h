@@ -13,6 +13,7 @@ namespace qlm {
 
 class DialogKit;
 class FileSystem;
+class MessageBoxControl;
 class MessageBoxPainter;
 class PickerView;
 class SdlDisplay;
@@ -39,6 +40,7 @@ class SdlDialogs : public Dialogs {
   }
   int MessageBoxTimeout(const std::string& text, const std::string& caption, uint32_t style,
                         uint32_t timeoutMs) override;
+  int AskConsent(const std::string& text) override;
 
   // Without file places the file pickers are cancelled (with a note on stderr).
   void SetFilePlaces(FilePlaces places) { places_ = std::move(places); }
@@ -54,6 +56,9 @@ class SdlDialogs : public Dialogs {
 
  private:
   enum class ModalEnd { kFinished, kTimedOut, kQuit };
+  // Shows a box with the buttons of `control` until it is answered or times out.
+  int ShowBox(const std::string& text, const std::string& caption, uint32_t style,
+              MessageBoxControl& control, uint32_t timeoutMs, bool dataLines);
   // Runs the player's loop with the window `id` modal until `finished` says so, the deadline
   // passes or the program is ending.
   ModalEnd RunModal(uint32_t id, SdlEventLoop::ModalHandler handler,

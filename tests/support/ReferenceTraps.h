@@ -1,0 +1,130 @@
+#pragma once
+
+// Traps for what a media file names: a folder that tells when a file in it is opened, and a
+// listening loopback socket that tells when anything connects. Each list of a test names a file
+// of the folder and the socket's address.
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/inotify.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace qlm::test {
+
+class OpenWatch {
+ public:
+  explicit OpenWatch(const std::filesystem::path& folder)
+      : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (fd_ >= 0)
+      watch_ = ::inotify_add_watch(fd_, folder.c_str(), IN_OPEN);
+  }
+  ~OpenWatch() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  OpenWatch(const OpenWatch&) = delete;
+  OpenWatch& operator=(const OpenWatch&) = delete;
+
+  bool Ready() const { return fd_ >= 0 && watch_ >= 0; }
+  // True when a file of the folder was opened since the last call.
+  bool Opened() {
+    alignas(inotify_event) char buffer[4096];
+    bool any = false;
+    while (::read(fd_, buffer, sizeof buffer) > 0)
+      any = true;
+    return any;
+  }
+
+ private:
+  int fd_;
+  int watch_ = -1;
+};
+
+class LoopbackTrap {
+ public:
+  LoopbackTrap() : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), size) != 0 ||
+        ::listen(fd_, 16) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+      return;
+    }
+    port_ = ntohs(address.sin_port);
+  }
+  ~LoopbackTrap() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  LoopbackTrap(const LoopbackTrap&) = delete;
+  LoopbackTrap& operator=(const LoopbackTrap&) = delete;
+
+  bool Ready() const { return port_ != 0; }
+  std::string Url(const std::string& name) const {
+    return "http://127.0.0.1:" + std::to_string(port_) + "/" + name;
+  }
+  // True when something connected since the last call.
+  bool Connected() {
+    bool any = false;
+    for (int client; (client = ::accept(fd_, nullptr, nullptr)) >= 0;) {
+      ::close(client);
+      any = true;
+    }
+    return any;
+  }
+
+ private:
+  int fd_;
+  int port_ = 0;
+};
+
+// Below `root` (emptied): the presentation's folder "show" and a folder "outside" beside it,
+// watched, with a loopback trap.
+struct ReferenceScene {
+  explicit ReferenceScene(const std::filesystem::path& folder)
+      : root((std::filesystem::remove_all(folder), folder)),
+        show((std::filesystem::create_directories(root / "show"), root / "show")),
+        outside((std::filesystem::create_directories(root / "outside"), root / "outside")),
+        watch(outside) {}
+
+  // Puts `text` into the presentation's folder as `name`; its path.
+  std::filesystem::path Write(const std::string& name, const std::string& text) const {
+    std::ofstream(show / name, std::ios::binary) << text;
+    return show / name;
+  }
+
+  std::filesystem::path root, show, outside;
+  OpenWatch watch;
+  LoopbackTrap trap;
+};
+
+// The lists that name `outside` and an address of `trap`, by file name: a playlist (M3U, PLS),
+// an edit list, a stream list (HLS) and a concat list.
+inline std::vector<std::pair<std::string, std::string>> ListsNaming(
+    const std::filesystem::path& outside, const LoopbackTrap& trap) {
+  const std::string file = outside.string();
+  return {
+      {"list.m3u", file + "\n" + trap.Url("a.wav") + "\n"},
+      {"list.pls", "[playlist]\nFile1=" + file + "\nFile2=" + trap.Url("b.wav") +
+                       "\nNumberOfEntries=2\nVersion=2\n"},
+      {"cut.edl", "# mpv EDL v0\n" + file + ",0,1\n" + trap.Url("c.wav") + ",0,1\n"},
+      {"stream.m3u8", "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\n" +
+                          trap.Url("d.ts") + "\n#EXTINF:1.0,\n" + file + "\n#EXT-X-ENDLIST\n"},
+      {"list.ffconcat",
+       "ffconcat version 1.0\nfile '" + trap.Url("e.wav") + "'\nfile '" + file + "'\n"},
+  };
+}
+
+}  // namespace qlm::test
