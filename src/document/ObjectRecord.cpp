@@ -77,13 +77,25 @@ ObjectRecord FreshForLoad(const LoadContext& ctx) {
   return o;
 }
 
+// u32 present: whether an image follows. A reader starts a present image afresh.
+template <class Io>
+bool VisitPresent(Io& io, Visited<Io, ObjectImage>& image) {
+  uint32_t present = image.present ? 1 : 0;
+  io.U32(present);
+  if constexpr (Io::kReading) {
+    if (present != 0) {
+      image = ObjectImage{};
+      image.present = true;
+    }
+  }
+  return present != 0;
+}
+
 // A state image: u32 present, then the size (with the optional 600000 marker before the width)
 // and the pixels, raw or in the object image format after the marker.
 template <class Io>
 void VisitStateImage(Io& io, Visited<Io, ObjectImage>& image) {
-  uint32_t present = image.present ? 1 : 0;
-  io.U32(present);
-  if (present == 0)
+  if (!VisitPresent(io, image))
     return;
   uint32_t width = image.Image().width;
   uint32_t height = image.Image().height;
@@ -91,8 +103,6 @@ void VisitStateImage(Io& io, Visited<Io, ObjectImage>& image) {
   io.U32(first);
   bool marker = image.marker;
   if constexpr (Io::kReading) {
-    image = ObjectImage{};
-    image.present = true;
     image.marker = marker = first == kPackedImageMarker;
     width = first;
   }
@@ -113,14 +123,8 @@ void VisitStateImage(Io& io, Visited<Io, ObjectImage>& image) {
 // The mask (version 21 on): u32 present, the size, the pixels in the object image format.
 template <class Io>
 void VisitMask(Io& io, Visited<Io, ObjectImage>& mask) {
-  uint32_t present = mask.present ? 1 : 0;
-  io.U32(present);
-  if (present == 0)
+  if (!VisitPresent(io, mask))
     return;
-  if constexpr (Io::kReading) {
-    mask = ObjectImage{};
-    mask.present = true;
-  }
   uint32_t width = mask.Image().width;
   uint32_t height = mask.Image().height;
   io.U32(width);
