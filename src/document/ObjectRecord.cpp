@@ -3,10 +3,9 @@
 #include <algorithm>
 
 #include "document/ArchiveError.h"
-#include "document/ArchiveReader.h"
-#include "document/ArchiveWriter.h"
 #include "document/DocumentMessages.h"
 #include "document/LoadContext.h"
+#include "document/RecordLayout.h"
 #include "platform/ProfileStore.h"
 
 namespace qlm {
@@ -17,63 +16,6 @@ int32_t Shift(int32_t v, int32_t by) {  // wraps instead of overflowing on hosti
   return static_cast<int32_t>(static_cast<uint32_t>(v) + static_cast<uint32_t>(by));
 }
 
-std::vector<IntPoint> ReadPoints(ArchiveReader& reader) {
-  const uint32_t n = reader.ReadU32();
-  reader.RequireCount(n, 8);
-  std::vector<IntPoint> points(n);
-  for (IntPoint& p : points) {
-    p.x = reader.ReadI32();
-    p.y = reader.ReadI32();
-  }
-  return points;
-}
-
-void WritePoints(ArchiveWriter& writer, const std::vector<IntPoint>& points) {
-  writer.WriteU32(static_cast<uint32_t>(points.size()));
-  for (const IntPoint& p : points) {
-    writer.WriteI32(p.x);
-    writer.WriteI32(p.y);
-  }
-}
-
-// A state image: u32 present, then the size (with the optional 600000 marker) and pixels.
-void ReadStateImage(ArchiveReader& reader, LoadContext& ctx, ObjectImage& image) {
-  if (reader.ReadU32() == 0)
-    return;
-  image = ObjectImage{};
-  image.present = true;
-  uint32_t width = reader.ReadU32();
-  if (width == kPackedImageMarker) {
-    width = reader.ReadU32();
-    image.marker = true;
-  }
-  const uint32_t height = reader.ReadU32();
-  if (image.marker) {
-    image.stored = ReadObjectImageData(reader, ctx, width, height);
-    return;
-  }
-  if (PixelBytes(width, height) > kMaxImageBytes)
-    throw LoadAbandoned(std::string(msg::kCannotLoad));
-  image.stored.data.image = ReadRawImage(reader, width, height);
-}
-
-void WriteStateImage(ArchiveWriter& writer, const ObjectImage& image) {
-  writer.WriteU32(image.present ? 1 : 0);
-  if (!image.present)
-    return;
-  const Image24& pixels = image.Image();
-  if (image.marker) {
-    writer.WriteU32(kPackedImageMarker);
-    writer.WriteU32(pixels.width);
-    writer.WriteU32(pixels.height);
-    WriteObjectImageData(writer, image.stored);
-  } else {
-    writer.WriteU32(pixels.width);
-    writer.WriteU32(pixels.height);
-    WriteRawPixels(writer, pixels);
-  }
-}
-
 // Old video objects kept an 8-bit mask in state image 3; widen it to 24 bits, inverted.
 void WidenMask(Image24& image) {
   const size_t count =
@@ -81,59 +23,6 @@ void WidenMask(Image24& image) {
   for (size_t i = count; i-- > 0;) {
     const uint8_t v = static_cast<uint8_t>(255 - image.pixels[i]);
     image.pixels[3 * i] = image.pixels[3 * i + 1] = image.pixels[3 * i + 2] = v;
-  }
-}
-
-void ReadImageBlock(ArchiveReader& reader, LoadContext& ctx, ObjectRecord& o) {
-  const int32_t v = ctx.version;
-  for (int i = 1; i <= 3; ++i)
-    o.imageValues[i] = reader.ReadU32();
-  for (int i = 1; i <= 3; ++i)
-    o.colours[i] = reader.ReadU32();
-  for (int i = 1; i <= 3; ++i)
-    ReadStateImage(reader, ctx, o.stateImages[i]);
-  if (v < 23 && o.typeCode == kObjVideo && o.stateImages[3].present) {
-    WidenMask(o.stateImages[3].stored.data.image);
-  }
-  for (int i = 4; i <= 7; ++i)
-    o.imageValues[i] = reader.ReadU32();
-  for (int i = 0; i < 3; ++i)
-    reader.ReadString();
-  for (int i = 0; i < 6; ++i)
-    reader.ReadU32();
-  if (v >= 21) {
-    if (reader.ReadU32() != 0) {
-      o.mask = ObjectImage{};
-      o.mask.present = true;
-      const uint32_t width = reader.ReadU32();
-      const uint32_t height = reader.ReadU32();
-      o.mask.stored = ReadObjectImageData(reader, ctx, width, height);
-    }
-  } else if ((o.typeCode == kObjImage || o.typeCode == kObjVideo) && o.stateImages[3].present) {
-    o.mask = o.stateImages[3];
-  }
-}
-
-void WriteImageBlock(ArchiveWriter& writer, const ObjectRecord& o, int32_t version) {
-  for (int i = 1; i <= 3; ++i)
-    writer.WriteU32(o.imageValues[i]);
-  for (int i = 1; i <= 3; ++i)
-    writer.WriteU32(o.colours[i]);
-  for (int i = 1; i <= 3; ++i)
-    WriteStateImage(writer, o.stateImages[i]);
-  for (int i = 4; i <= 7; ++i)
-    writer.WriteU32(o.imageValues[i]);
-  for (int i = 0; i < 3; ++i)
-    writer.WriteString("");
-  for (int i = 0; i < 6; ++i)
-    writer.WriteU32(0);
-  if (version >= 21) {
-    writer.WriteU32(o.mask.present ? 1 : 0);
-    if (o.mask.present) {
-      writer.WriteU32(o.mask.Image().width);
-      writer.WriteU32(o.mask.Image().height);
-      WriteObjectImageData(writer, o.mask.stored);
-    }
   }
 }
 
@@ -181,6 +70,220 @@ void ConvertAfterOptions(ObjectRecord& o, int32_t v) {
   }
 }
 
+// What a reader starts from: a fresh object with the profile's font.
+ObjectRecord FreshForLoad(const LoadContext& ctx) {
+  ObjectRecord o = ObjectRecord::Fresh();
+  o.font = ctx.profileFont ? *ctx.profileFont : ObjectRecord::ProfileFont(ctx.profile);
+  return o;
+}
+
+// u32 present: whether an image follows. A reader starts a present image afresh.
+template <class Io>
+bool VisitPresent(Io& io, Visited<Io, ObjectImage>& image) {
+  uint32_t present = image.present ? 1 : 0;
+  io.U32(present);
+  if constexpr (Io::kReading) {
+    if (present != 0) {
+      image = ObjectImage{};
+      image.present = true;
+    }
+  }
+  return present != 0;
+}
+
+// A state image: u32 present, then the size (with the optional 600000 marker before the width)
+// and the pixels, raw or in the object image format after the marker.
+template <class Io>
+void VisitStateImage(Io& io, Visited<Io, ObjectImage>& image) {
+  if (!VisitPresent(io, image))
+    return;
+  uint32_t width = image.Image().width;
+  uint32_t height = image.Image().height;
+  uint32_t first = image.marker ? kPackedImageMarker : width;
+  io.U32(first);
+  bool marker = image.marker;
+  if constexpr (Io::kReading) {
+    image.marker = marker = first == kPackedImageMarker;
+    width = first;
+  }
+  if (marker)
+    io.U32(width);
+  io.U32(height);
+  if (marker) {
+    io.ObjectImage(image.stored, width, height);
+    return;
+  }
+  if constexpr (Io::kReading) {
+    if (PixelBytes(width, height) > kMaxImageBytes)
+      throw LoadAbandoned(std::string(msg::kCannotLoad));
+  }
+  io.RawImage(image.stored.data.image, width, height);
+}
+
+// The mask (version 21 on): u32 present, the size, the pixels in the object image format.
+template <class Io>
+void VisitMask(Io& io, Visited<Io, ObjectImage>& mask) {
+  if (!VisitPresent(io, mask))
+    return;
+  uint32_t width = mask.Image().width;
+  uint32_t height = mask.Image().height;
+  io.U32(width);
+  io.U32(height);
+  io.ObjectImage(mask.stored, width, height);
+}
+
+template <class Io>
+void VisitImageBlock(Io& io, Visited<Io, ObjectRecord>& o) {
+  const int32_t v = io.Version();
+  for (int i = 1; i <= 3; ++i)
+    io.U32(o.imageValues[i]);
+  for (int i = 1; i <= 3; ++i)
+    io.U32(o.colours[i]);
+  for (int i = 1; i <= 3; ++i)
+    VisitStateImage(io, o.stateImages[i]);
+  if constexpr (Io::kReading) {
+    if (v < 23 && o.typeCode == kObjVideo && o.stateImages[3].present)
+      WidenMask(o.stateImages[3].stored.data.image);
+  }
+  for (int i = 4; i <= 7; ++i)
+    io.U32(o.imageValues[i]);
+  io.UnusedText(3);
+  io.UnusedU32(6);
+  if (v >= 21) {
+    VisitMask(io, o.mask);
+  } else if constexpr (Io::kReading) {
+    if ((o.typeCode == kObjImage || o.typeCode == kObjVideo) && o.stateImages[3].present)
+      o.mask = o.stateImages[3];
+  }
+}
+
+template <class Io>
+void VisitFont(Io& io, Visited<Io, ObjectFont>& f) {
+  io.I32(f.height);
+  io.I32(f.width);
+  io.I32(f.escapement);
+  io.I32(f.orientation);
+  io.I32(f.weight);
+  io.U8(f.italic);
+  io.U8(f.underline);
+  io.U8(f.strikeOut);
+  io.U8(f.charSet);
+  io.U8(f.outPrecision);
+  io.U8(f.clipPrecision);
+  io.U8(f.quality);
+  io.U8(f.pitchAndFamily);
+  if constexpr (Io::kReading) {
+    std::string face;
+    io.Text(face);
+    if (face.size() <= ObjectFont::kMaxFaceName)  // longer names keep the default
+      f.faceName = std::move(face);
+  } else {
+    io.Text(f.faceName);
+  }
+}
+
+template <class Io>
+void VisitObject(Io& io, Visited<Io, ObjectRecord>& o) {
+  const int32_t v = io.Version();
+  if constexpr (Io::kReading)
+    o = FreshForLoad(io.Context());
+  for (int i = 1; i <= 5; ++i)
+    io.Text(o.strings[i]);
+  io.U32(o.values[0]);
+  // Extended records put a negative marker before the type code.
+  int32_t first = o.extended ? (o.extendedMarker < 0 ? o.extendedMarker : -1) : o.typeCode;
+  io.I32(first);
+  if constexpr (Io::kReading) {
+    o.extended = first < 0;
+    if (o.extended)
+      o.extendedMarker = first;
+    else
+      o.typeCode = first;
+  }
+  if (o.extended)
+    io.I32(o.typeCode);
+  io.I32(o.rect.left);
+  io.I32(o.rect.top);
+  io.I32(o.rect.right);
+  io.I32(o.rect.bottom);
+  io.Text(o.name);
+  for (int i = 1; i <= 5; ++i)
+    io.U32(o.values[i]);
+  io.Text(o.strings[6]);
+  io.Text(o.strings[7]);
+  io.U32(o.values[6]);
+  io.U32(o.values[7]);
+  if (v >= 2) {
+    io.Text(o.strings[8]);
+    io.U32(o.values[8]);
+  }
+  io.U32(o.values[9]);
+  io.U32(o.noImages);
+  if (o.noImages == 0)
+    VisitImageBlock(io, o);
+
+  auto point = [&](auto& p) { io.Point(p); };
+  io.List(o.points1, 8, point);
+  if (v >= 22) {
+    io.List(o.points2, 8, point);
+    io.U32(o.pointValue1);
+    io.U32(o.pointValue2);
+  }
+
+  for (int i = 10; i <= 18; ++i)
+    io.U32(o.values[i]);
+  io.F64(o.ratio);
+  io.U32(o.values[19]);
+  io.U32(o.values[20]);
+  io.Text(o.text);
+  io.List(o.stringList, 1, [&](auto& line) { io.Text(line); });
+  VisitFont(io, o.font);
+
+  io.Flag32(o.hasMetafile);
+  if (o.hasMetafile) {
+    for (auto& h : o.metafileHeader)
+      io.U32(h);
+    io.SizedBytes(o.metafile);
+  }
+  if (o.extended && v >= 4) {
+    for (int i = 1; i <= 3; ++i)
+      VisitLayout(io, o.scripts[i]);
+  }
+  if (v >= 7 && o.typeCode == kObjAnimatedGif) {
+    io.U32(o.gifTimerId);
+    io.SizedBytes(o.gifData);
+  }
+  if (v >= 12) {
+    io.U32(o.hasSecondText);
+    if (o.hasSecondText != 0)
+      io.Text(o.secondText);
+  }
+  if (v >= 15) {
+    VisitLayout(io, o.scripts[4]);
+    VisitLayout(io, o.scripts[5]);
+  }
+  if (v >= 16)
+    VisitLayout(io, o.scripts[6]);
+
+  if constexpr (Io::kReading)
+    ConvertBeforeOptions(o, v);
+  if (v >= 23) {
+    io.Flag8(o.optionFlags[1]);
+    io.Bytes(o.optionData);
+    io.Flag8(o.optionFlags[2]);
+    io.Flag8(o.optionFlags[3]);
+    io.Flag8(o.optionFlags[4]);
+    io.U32(o.optionValues[1]);
+    io.Flag8(o.optionFlags[5]);
+    io.Flag8(o.optionFlags[6]);
+    io.U32(o.optionValues[2]);
+  }
+  if (v >= 24)
+    io.Flag8(o.optionFlags[7]);
+  if constexpr (Io::kReading)
+    ConvertAfterOptions(o, v);
+}
+
 }  // namespace
 
 ObjectRecord ObjectRecord::Fresh(const ProfileStore* profile) {
@@ -210,214 +313,23 @@ ObjectFont ObjectRecord::ProfileFont(const ProfileStore* profile) {
   return f;
 }
 
+void VisitLayout(FieldReader& io, ObjectRecord& object) {
+  VisitObject(io, object);
+}
+void VisitLayout(FieldWriter& io, const ObjectRecord& object) {
+  VisitObject(io, object);
+}
+
 ObjectRecord ReadObjectRecord(ArchiveReader& reader, LoadContext& ctx) {
-  const int32_t v = ctx.version;
-  ObjectRecord o = ObjectRecord::Fresh();
-  o.font = ctx.profileFont ? *ctx.profileFont : ObjectRecord::ProfileFont(ctx.profile);
-  for (int i = 1; i <= 5; ++i)
-    o.strings[i] = reader.ReadString();
-  o.values[0] = reader.ReadU32();
-  o.typeCode = reader.ReadI32();
-  if (o.typeCode < 0) {
-    o.extended = true;
-    o.extendedMarker = o.typeCode;
-    o.typeCode = reader.ReadI32();
-  }
-  o.rect.left = reader.ReadI32();
-  o.rect.top = reader.ReadI32();
-  o.rect.right = reader.ReadI32();
-  o.rect.bottom = reader.ReadI32();
-  o.name = reader.ReadString();
-  for (int i = 1; i <= 5; ++i)
-    o.values[i] = reader.ReadU32();
-  o.strings[6] = reader.ReadString();
-  o.strings[7] = reader.ReadString();
-  o.values[6] = reader.ReadU32();
-  o.values[7] = reader.ReadU32();
-  if (v >= 2) {
-    o.strings[8] = reader.ReadString();
-    o.values[8] = reader.ReadU32();
-  }
-  o.values[9] = reader.ReadU32();
-  o.noImages = reader.ReadU32();
-  if (o.noImages == 0)
-    ReadImageBlock(reader, ctx, o);
-
-  o.points1 = ReadPoints(reader);
-  if (v >= 22) {
-    o.points2 = ReadPoints(reader);
-    o.pointValue1 = reader.ReadU32();
-    o.pointValue2 = reader.ReadU32();
-  }
-
-  for (int i = 10; i <= 18; ++i)
-    o.values[i] = reader.ReadU32();
-  o.ratio = reader.ReadF64();
-  o.values[19] = reader.ReadU32();
-  o.values[20] = reader.ReadU32();
-  o.text = reader.ReadString();
-  const uint32_t lines = reader.ReadU32();
-  reader.RequireCount(lines, 1);
-  for (uint32_t i = 0; i < lines; ++i)
-    o.stringList.push_back(reader.ReadString());
-
-  ObjectFont& f = o.font;
-  f.height = reader.ReadI32();
-  f.width = reader.ReadI32();
-  f.escapement = reader.ReadI32();
-  f.orientation = reader.ReadI32();
-  f.weight = reader.ReadI32();
-  f.italic = reader.ReadU8();
-  f.underline = reader.ReadU8();
-  f.strikeOut = reader.ReadU8();
-  f.charSet = reader.ReadU8();
-  f.outPrecision = reader.ReadU8();
-  f.clipPrecision = reader.ReadU8();
-  f.quality = reader.ReadU8();
-  f.pitchAndFamily = reader.ReadU8();
-  std::string face = reader.ReadString();
-  if (face.size() <= ObjectFont::kMaxFaceName)
-    f.faceName = std::move(face);
-
-  o.hasMetafile = reader.ReadU32() != 0;
-  if (o.hasMetafile) {
-    for (uint32_t& h : o.metafileHeader)
-      h = reader.ReadU32();
-    o.metafile = reader.ReadBytes(reader.ReadU32());
-  }
-  if (o.extended && v >= 4) {
-    for (int i = 1; i <= 3; ++i)
-      o.scripts[i] = ReadScriptBody(reader);
-  }
-  if (v >= 7 && o.typeCode == kObjAnimatedGif) {
-    o.gifTimerId = reader.ReadU32();
-    o.gifData = reader.ReadBytes(reader.ReadU32());
-  }
-  if (v >= 12) {
-    o.hasSecondText = reader.ReadU32();
-    if (o.hasSecondText != 0)
-      o.secondText = reader.ReadString();
-  }
-  if (v >= 15) {
-    o.scripts[4] = ReadScriptBody(reader);
-    o.scripts[5] = ReadScriptBody(reader);
-  }
-  if (v >= 16)
-    o.scripts[6] = ReadScriptBody(reader);
-
-  ConvertBeforeOptions(o, v);
-
-  if (v >= 23) {
-    o.optionFlags[1] = reader.ReadU8() != 0;
-    reader.ReadInto(o.optionData);
-    o.optionFlags[2] = reader.ReadU8() != 0;
-    o.optionFlags[3] = reader.ReadU8() != 0;
-    o.optionFlags[4] = reader.ReadU8() != 0;
-    o.optionValues[1] = reader.ReadU32();
-    o.optionFlags[5] = reader.ReadU8() != 0;
-    o.optionFlags[6] = reader.ReadU8() != 0;
-    o.optionValues[2] = reader.ReadU32();
-  }
-  if (v >= 24)
-    o.optionFlags[7] = reader.ReadU8() != 0;
-
-  ConvertAfterOptions(o, v);
+  FieldReader io(reader, ctx);
+  ObjectRecord o;
+  VisitObject(io, o);
   return o;
 }
 
 void WriteObjectRecord(ArchiveWriter& writer, const ObjectRecord& o, int32_t version) {
-  const int32_t v = version;
-  for (int i = 1; i <= 5; ++i)
-    writer.WriteString(o.strings[i]);
-  writer.WriteU32(o.values[0]);
-  if (o.extended)
-    writer.WriteI32(o.extendedMarker < 0 ? o.extendedMarker : -1);
-  writer.WriteI32(o.typeCode);
-  writer.WriteI32(o.rect.left);
-  writer.WriteI32(o.rect.top);
-  writer.WriteI32(o.rect.right);
-  writer.WriteI32(o.rect.bottom);
-  writer.WriteString(o.name);
-  for (int i = 1; i <= 5; ++i)
-    writer.WriteU32(o.values[i]);
-  writer.WriteString(o.strings[6]);
-  writer.WriteString(o.strings[7]);
-  writer.WriteU32(o.values[6]);
-  writer.WriteU32(o.values[7]);
-  if (v >= 2) {
-    writer.WriteString(o.strings[8]);
-    writer.WriteU32(o.values[8]);
-  }
-  writer.WriteU32(o.values[9]);
-  writer.WriteU32(o.noImages);
-  if (o.noImages == 0)
-    WriteImageBlock(writer, o, v);
-
-  WritePoints(writer, o.points1);
-  if (v >= 22) {
-    WritePoints(writer, o.points2);
-    writer.WriteU32(o.pointValue1);
-    writer.WriteU32(o.pointValue2);
-  }
-  for (int i = 10; i <= 18; ++i)
-    writer.WriteU32(o.values[i]);
-  writer.WriteF64(o.ratio);
-  writer.WriteU32(o.values[19]);
-  writer.WriteU32(o.values[20]);
-  writer.WriteString(o.text);
-  writer.WriteU32(static_cast<uint32_t>(o.stringList.size()));
-  for (const std::string& s : o.stringList)
-    writer.WriteString(s);
-
-  const ObjectFont& f = o.font;
-  for (int32_t x : {f.height, f.width, f.escapement, f.orientation, f.weight})
-    writer.WriteI32(x);
-  for (uint8_t b : {f.italic, f.underline, f.strikeOut, f.charSet, f.outPrecision, f.clipPrecision,
-                    f.quality, f.pitchAndFamily}) {
-    writer.WriteU8(b);
-  }
-  writer.WriteString(f.faceName);
-
-  writer.WriteU32(o.hasMetafile ? 1 : 0);
-  if (o.hasMetafile) {
-    for (uint32_t h : o.metafileHeader)
-      writer.WriteU32(h);
-    writer.WriteU32(static_cast<uint32_t>(o.metafile.size()));
-    writer.WriteBytes(o.metafile);
-  }
-  if (o.extended && v >= 4) {
-    for (int i = 1; i <= 3; ++i)
-      WriteScriptBody(writer, o.scripts[i]);
-  }
-  if (v >= 7 && o.typeCode == kObjAnimatedGif) {
-    writer.WriteU32(o.gifTimerId);
-    writer.WriteU32(static_cast<uint32_t>(o.gifData.size()));
-    writer.WriteBytes(o.gifData);
-  }
-  if (v >= 12) {
-    writer.WriteU32(o.hasSecondText);
-    if (o.hasSecondText != 0)
-      writer.WriteString(o.secondText);
-  }
-  if (v >= 15) {
-    WriteScriptBody(writer, o.scripts[4]);
-    WriteScriptBody(writer, o.scripts[5]);
-  }
-  if (v >= 16)
-    WriteScriptBody(writer, o.scripts[6]);
-  if (v >= 23) {
-    writer.WriteU8(o.optionFlags[1]);
-    writer.WriteBytes(o.optionData);
-    writer.WriteU8(o.optionFlags[2]);
-    writer.WriteU8(o.optionFlags[3]);
-    writer.WriteU8(o.optionFlags[4]);
-    writer.WriteU32(o.optionValues[1]);
-    writer.WriteU8(o.optionFlags[5]);
-    writer.WriteU8(o.optionFlags[6]);
-    writer.WriteU32(o.optionValues[2]);
-  }
-  if (v >= 24)
-    writer.WriteU8(o.optionFlags[7]);
+  FieldWriter io(writer, version);
+  VisitObject(io, o);
 }
 
 }  // namespace qlm

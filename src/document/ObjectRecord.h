@@ -13,6 +13,8 @@ namespace qlm {
 
 class ArchiveReader;
 class ArchiveWriter;
+class FieldReader;
+class FieldWriter;
 class ProfileStore;
 struct LoadContext;
 
@@ -131,6 +133,10 @@ struct ObjectRecord {
   bool operator==(const ObjectRecord&) const = default;
 };
 
+// The stored layout of one record (see RecordLayout.h): reading applies the conversions for
+// older files; writing leaves out the fields the version lacks.
+void VisitLayout(FieldReader& io, ObjectRecord& object);
+void VisitLayout(FieldWriter& io, const ObjectRecord& object);
 // Reads one record at the context's version, with the conversions for older files.
 ObjectRecord ReadObjectRecord(ArchiveReader& reader, LoadContext& ctx);
 // Writes what a reader of that version reads; fields the version lacks are left out.

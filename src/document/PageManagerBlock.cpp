@@ -1,10 +1,9 @@
 #include "document/PageManagerBlock.h"
 
-#include "document/ArchiveReader.h"
-#include "document/ArchiveWriter.h"
 #include "document/DocumentMessages.h"
 #include "document/LoadContext.h"
 #include "document/Project.h"
+#include "document/RecordLayout.h"
 
 namespace qlm {
 
@@ -27,105 +26,60 @@ class ProfileFontScope {
  private:
   LoadContext& ctx_;
 };
-}  // namespace
 
-void ReadPageManagerBlock(ArchiveReader& reader, LoadContext& ctx, Project& project) {
-  const int32_t v = ctx.version;
-  const ProfileFontScope profileFont(ctx);
-  project.pages.clear();
-  project.masterPage = PageRecord{};
-  project.masterPage.name = "Master Page 000";
-  project.masterLayer = PageRecord{};
-  project.masterLayer.name = "Master Layer 000";
-
-  project.storedPageCount = reader.ReadU32();
-  reader.RequireCount(project.storedPageCount, kMinPageBytes);
-  for (uint32_t i = 0; i < project.storedPageCount; ++i) {
-    project.pages.push_back(ReadPageRecord(reader, ctx));
+// The page list, the window shape, master page and layer, the mask and the embedded sounds.
+template <class Io>
+void VisitBlock(Io& io, Visited<Io, Project>& project) {
+  const int32_t v = io.Version();
+  if constexpr (Io::kReading) {
+    project.masterPage = PageRecord{};
+    project.masterPage.name = "Master Page 000";
+    project.masterLayer = PageRecord{};
+    project.masterLayer.name = "Master Layer 000";
   }
-
-  const uint32_t points = reader.ReadU32();
-  reader.RequireCount(points, 8);
-  project.shapePolygon.assign(points, IntPoint{});
-  for (IntPoint& p : project.shapePolygon) {
-    p.x = reader.ReadI32();
-    p.y = reader.ReadI32();
-  }
-
+  // The stored page count is the number of pages.
+  io.List(project.pages, kMinPageBytes, [&](auto& page) { VisitLayout(io, page); });
+  if constexpr (Io::kReading)
+    project.storedPageCount = static_cast<uint32_t>(project.pages.size());
+  io.List(project.shapePolygon, 8, [&](auto& p) { io.Point(p); });
   if (v >= 3) {
-    project.masterPage = ReadPageRecord(reader, ctx);
-    project.masterLayer = ReadPageRecord(reader, ctx);
+    VisitLayout(io, project.masterPage);
+    VisitLayout(io, project.masterLayer);
   }
-  for (int i = 0; i < 3; ++i)
-    reader.ReadString();
+  io.UnusedText(3);
 
-  project.hasMask = reader.ReadU32();
+  io.U32(project.hasMask);
   if (project.hasMask != 0) {
-    project.maskWidth = reader.ReadU32();
-    project.maskHeight = reader.ReadU32();
-    project.mask = reader.ReadBytes(reader.ReadU32());
-  } else {
+    io.U32(project.maskWidth);
+    io.U32(project.maskHeight);
+    io.SizedBytes(project.mask);
+  } else if constexpr (Io::kReading) {
     project.maskWidth = project.maskHeight = 0;
     project.mask.clear();
   }
-  for (int i = 0; i < 5; ++i)
-    reader.ReadU32();
+  io.UnusedU32(5);
 
   if (v >= 7) {
-    project.sounds.clear();
-    const uint32_t count = reader.ReadU32();
-    reader.RequireCount(count, kMinSoundBytes);
-    for (uint32_t i = 0; i < count; ++i) {
-      EmbeddedSound& s = project.sounds.emplace_back();
-      s.kind = reader.ReadU32();
-      if (v >= 11) {
-        s.data = ReadCompressedBlock(reader, ctx, std::string(msg::kSoundFailed));
-      } else {
-        s.data.bytes = reader.ReadBytes(reader.ReadU32());
-      }
-      s.name = reader.ReadString();
-    }
+    io.List(project.sounds, kMinSoundBytes, [&](auto& sound) {
+      io.U32(sound.kind);
+      if (v >= 11)
+        io.Compressed(sound.data, msg::kSoundFailed);
+      else
+        io.SizedBytes(sound.data.bytes);
+      io.Text(sound.name);
+    });
   }
 }
 
-void WritePageManagerBlock(ArchiveWriter& writer, const Project& project, int32_t version) {
-  const int32_t v = version;
-  writer.WriteU32(static_cast<uint32_t>(project.pages.size()));
-  for (const PageRecord& p : project.pages)
-    WritePageRecord(writer, p, v);
-  writer.WriteU32(static_cast<uint32_t>(project.shapePolygon.size()));
-  for (const IntPoint& p : project.shapePolygon) {
-    writer.WriteI32(p.x);
-    writer.WriteI32(p.y);
-  }
-  if (v >= 3) {
-    WritePageRecord(writer, project.masterPage, v);
-    WritePageRecord(writer, project.masterLayer, v);
-  }
-  for (int i = 0; i < 3; ++i)
-    writer.WriteString("");
-  writer.WriteU32(project.hasMask);
-  if (project.hasMask != 0) {
-    writer.WriteU32(project.maskWidth);
-    writer.WriteU32(project.maskHeight);
-    writer.WriteU32(static_cast<uint32_t>(project.mask.size()));
-    writer.WriteBytes(project.mask);
-  }
-  for (int i = 0; i < 5; ++i)
-    writer.WriteU32(0);
-  if (v >= 7) {
-    writer.WriteU32(static_cast<uint32_t>(project.sounds.size()));
-    for (const EmbeddedSound& s : project.sounds) {
-      writer.WriteU32(s.kind);
-      if (v >= 11) {
-        WriteCompressedBlock(writer, s.data);
-      } else {
-        writer.WriteU32(static_cast<uint32_t>(s.data.bytes.size()));
-        writer.WriteBytes(s.data.bytes);
-      }
-      writer.WriteString(s.name);
-    }
-  }
+}  // namespace
+
+void VisitPageManagerBlock(FieldReader& io, Project& project) {
+  const ProfileFontScope profileFont(io.Context());
+  VisitBlock(io, project);
+}
+
+void VisitPageManagerBlock(FieldWriter& io, const Project& project) {
+  VisitBlock(io, project);
 }
 
 }  // namespace qlm

@@ -41,6 +41,9 @@ struct PageRecord {
   bool operator==(const PageRecord&) const = default;
 };
 
+// The stored layout of a page (see RecordLayout.h).
+void VisitLayout(FieldReader& io, PageRecord& page);
+void VisitLayout(FieldWriter& io, const PageRecord& page);
 PageRecord ReadPageRecord(ArchiveReader& reader, LoadContext& ctx);
 void WritePageRecord(ArchiveWriter& writer, const PageRecord& page, int32_t version);
 

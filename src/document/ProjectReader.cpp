@@ -9,8 +9,8 @@
 #include "document/DocumentMessages.h"
 #include "document/Inflate.h"
 #include "document/LoadContext.h"
-#include "document/PageManagerBlock.h"
-#include "graphics/ImageCodec.h"
+#include "document/ProjectLayout.h"
+#include "document/RecordLayout.h"
 
 namespace qlm {
 
@@ -23,127 +23,6 @@ constexpr int kMaxSecureDepth = 4;
 
 void Show(LoadContext& ctx, std::string_view text) {
   ctx.dialogs.Message(std::string(text));
-}
-
-void ReadBackdropImage(ArchiveReader& reader, LoadContext& ctx, ProjectSettings& s) {
-  const uint32_t length = reader.ReadU32();
-  if (length > kMaxImageBytes) {
-    Show(ctx, msg::kCorrupted);
-    reader.Skip(length);
-    return;
-  }
-  if (length == 0) {
-    const uint64_t size = PixelBytes(s.backdropWidth, s.backdropHeight);
-    if (size > kMaxImageBytes) {
-      Show(ctx, msg::kCorrupted);
-      reader.Skip(size);
-      return;
-    }
-    s.backdropImage.image = ReadRawImage(reader, s.backdropWidth, s.backdropHeight);
-    return;
-  }
-  s.backdropImage.form = ImageForm::Encoded;
-  s.backdropImage.encoded = reader.ReadBytes(length);
-  if (auto decoded = DecodeJpeg(s.backdropImage.encoded)) {
-    s.backdropImage.image = std::move(*decoded);
-    s.backdropWidth = s.backdropImage.image.width;
-    s.backdropHeight = s.backdropImage.image.height;
-  }
-}
-
-void ReadSettingsA(ArchiveReader& reader, LoadContext& ctx, ProjectSettings& s) {
-  const int32_t v = ctx.version;
-  s.dragWindow = reader.ReadU32();
-  s.backdropImageMode = reader.ReadU32();
-  s.backdropEnabled = reader.ReadU32();
-  s.backdropColour = reader.ReadU32();
-  s.backdropWidth = reader.ReadU32();
-  s.backdropHeight = reader.ReadU32();
-  s.windowMode = reader.ReadU32();
-  s.onDesktop = s.windowMode == 2;
-  if (s.onDesktop)
-    s.windowMode = 0;
-  if (v >= 10)
-    s.backdropExtra = reader.ReadU32();
-  s.disableTaskSwitching = reader.ReadU32();
-  s.hasBackdropImage = reader.ReadU32();
-  s.backdropImage = {};
-  if (s.backdropEnabled != 0) {
-    s.onDesktop = false;
-    if (s.hasBackdropImage != 0)
-      ReadBackdropImage(reader, ctx, s);
-  }
-}
-
-void SkipU32List(ArchiveReader& reader) {
-  const uint32_t n = reader.ReadU32();
-  reader.RequireCount(n, 4);
-  reader.Skip(uint64_t(n) * 4);
-}
-
-void ReadSettingsB(ArchiveReader& reader, LoadContext& ctx, Project& project) {
-  const int32_t v = ctx.version;
-  ProjectSettings& s = project.settings;
-  s.title = reader.ReadString();
-  s.showTitleBar = reader.ReadU32();
-  reader.ReadU32();
-  reader.ReadU32();
-  s.shapedWindow = reader.ReadU32();
-  if (v >= 7)
-    reader.ReadString();
-  ReadPageManagerBlock(reader, ctx, project);
-  reader.ReadU32();
-  s.clientWidth = reader.ReadU32();
-  s.clientHeight = reader.ReadU32();
-  s.paletteDisplayAction = reader.ReadU32();
-  s.paletteProjectPath = reader.ReadString();
-  s.palettePageName = reader.ReadString();
-  for (int i = 0; i < 3; ++i)
-    reader.ReadString();
-  reader.ReadU32();
-  if (v >= 5) {
-    s.windowMode = reader.ReadU32();
-    s.rememberPosition = reader.ReadU32();
-    s.profileSection = reader.ReadString();
-    if (s.profileSection.empty())
-      s.profileSection = "QLM";
-  }
-  if (v >= 6)
-    reader.ReadU32();
-  if (v >= 9)
-    s.keepRect = reader.ReadU32();
-  if (v >= 12) {
-    reader.ReadU32();
-    reader.ReadU32();
-  }
-  if (v >= 13) {
-    s.changeResolution = reader.ReadU32();
-    if (s.changeResolution > 1) {
-      s.alwaysChange = true;
-      s.changeResolution = 1;
-    }
-    s.resolutionIndex = reader.ReadU32();
-    s.processPriority = reader.ReadU32();
-  }
-  if (v >= 14) {
-    SkipU32List(reader);
-    SkipU32List(reader);
-  }
-  if (v >= 17) {
-    for (int i = 0; i < (v >= 29 ? 7 : 6); ++i)
-      reader.ReadString();
-  }
-  if (v >= 18)
-    s.allowMinimize = reader.ReadU32();
-  if (v >= 19) {
-    s.flashOption = reader.ReadU32();
-    s.flashExtra = reader.ReadU32();
-    reader.ReadU32();
-  }
-  if (v >= 20)
-    reader.ReadU32();
-  if (s.windowMode != 0 || s.showTitleBar != 0)
-    s.keepRect = 0;
 }
 
 LoadStatus ReadArchive(ArchiveReader& reader, LoadContext& ctx, Project& project,
@@ -194,9 +73,8 @@ LoadStatus ReadArchive(ArchiveReader& reader, LoadContext& ctx, Project& project
   }
   if (v >= 13 && reader.ReadU32() != 0)
     return ReadSecureLayer(reader, ctx, project, name, depth);
-  if (v >= 8)
-    ReadSettingsA(reader, ctx, project.settings);
-  ReadSettingsB(reader, ctx, project);
+  FieldReader io(reader, ctx);
+  VisitLayout(io, project);
   return LoadStatus::Loaded;
 }
 

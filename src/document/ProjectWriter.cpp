@@ -5,98 +5,10 @@
 
 #include "document/ArchiveWriter.h"
 #include "document/CompressedBlock.h"
-#include "document/PageManagerBlock.h"
+#include "document/ProjectLayout.h"
+#include "document/RecordLayout.h"
 
 namespace qlm {
-
-namespace {
-
-void WriteSettingsA(ArchiveWriter& w, const ProjectSettings& s, int32_t v) {
-  w.WriteU32(s.dragWindow);
-  w.WriteU32(s.backdropImageMode);
-  w.WriteU32(s.backdropEnabled);
-  w.WriteU32(s.backdropColour);
-  w.WriteU32(s.backdropWidth);
-  w.WriteU32(s.backdropHeight);
-  w.WriteU32(s.onDesktop ? 2 : s.windowMode);
-  if (v >= 10)
-    w.WriteU32(s.backdropExtra);
-  w.WriteU32(s.disableTaskSwitching);
-  w.WriteU32(s.hasBackdropImage);
-  if (s.backdropEnabled == 0 || s.hasBackdropImage == 0)
-    return;
-  const StoredImage& image = s.backdropImage;
-  if (image.form == ImageForm::Encoded) {
-    if (image.encoded.empty())
-      throw std::invalid_argument("backdrop image has no JPEG file");
-    w.WriteU32(static_cast<uint32_t>(image.encoded.size()));
-    w.WriteBytes(image.encoded);
-  } else {
-    if (image.image.width != s.backdropWidth || image.image.height != s.backdropHeight) {
-      throw std::invalid_argument("backdrop image size differs from the stored size");
-    }
-    w.WriteU32(0);
-    WriteRawPixels(w, image.image);
-  }
-}
-
-void WriteSettingsB(ArchiveWriter& w, const Project& project, int32_t v) {
-  const ProjectSettings& s = project.settings;
-  w.WriteString(s.title);
-  w.WriteU32(s.showTitleBar);
-  w.WriteU32(0);
-  w.WriteU32(0);
-  w.WriteU32(s.shapedWindow);
-  if (v >= 7)
-    w.WriteString("");
-  WritePageManagerBlock(w, project, v);
-  w.WriteU32(0);
-  w.WriteU32(s.clientWidth);
-  w.WriteU32(s.clientHeight);
-  w.WriteU32(s.paletteDisplayAction);
-  w.WriteString(s.paletteProjectPath);
-  w.WriteString(s.palettePageName);
-  for (int i = 0; i < 3; ++i)
-    w.WriteString("");
-  w.WriteU32(0);
-  if (v >= 5) {
-    w.WriteU32(s.windowMode);
-    w.WriteU32(s.rememberPosition);
-    w.WriteString(s.profileSection);
-  }
-  if (v >= 6)
-    w.WriteU32(0);
-  if (v >= 9)
-    w.WriteU32(s.keepRect);
-  if (v >= 12) {
-    w.WriteU32(0);
-    w.WriteU32(0);
-  }
-  if (v >= 13) {
-    w.WriteU32(s.alwaysChange ? 2 : s.changeResolution);
-    w.WriteU32(s.resolutionIndex);
-    w.WriteU32(s.processPriority);
-  }
-  if (v >= 14) {
-    w.WriteU32(0);
-    w.WriteU32(0);
-  }
-  if (v >= 17) {
-    for (int i = 0; i < (v >= 29 ? 7 : 6); ++i)
-      w.WriteString("");
-  }
-  if (v >= 18)
-    w.WriteU32(s.allowMinimize);
-  if (v >= 19) {
-    w.WriteU32(s.flashOption);
-    w.WriteU32(s.flashExtra);
-    w.WriteU32(0);
-  }
-  if (v >= 20)
-    w.WriteU32(0);
-}
-
-}  // namespace
 
 std::vector<uint8_t> WriteProject(const Project& project, int32_t version, SecureLayer secure) {
   if (version < 2 || version > 29)
@@ -114,9 +26,8 @@ std::vector<uint8_t> WriteProject(const Project& project, int32_t version, Secur
       return w.Take();
     }
   }
-  if (version >= 8)
-    WriteSettingsA(w, project.settings, version);
-  WriteSettingsB(w, project, version);
+  FieldWriter io(w, version);
+  VisitLayout(io, project);
   return w.Take();
 }
 

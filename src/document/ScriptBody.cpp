@@ -1,50 +1,48 @@
 #include "document/ScriptBody.h"
 
-#include "document/ArchiveReader.h"
-#include "document/ArchiveWriter.h"
+#include "document/RecordLayout.h"
 
 namespace qlm {
 
 namespace {
 constexpr uint64_t kMinStatementBytes = 4 + 4 * 1 + 4 + 4 + 8 + 4;
+
+// i32 count (a negative count reads as no statements, as a counting loop would), the
+// statements, then an i32 trailer.
+template <class Io>
+void VisitScript(Io& io, Visited<Io, ScriptBody>& body) {
+  io.template List<int32_t>(body.statements, kMinStatementBytes, [&](auto& s) {
+    io.I32(s.code);
+    io.Text(s.arg1);
+    io.Text(s.arg2);
+    io.Text(s.arg3);
+    io.Text(s.arg4);
+    io.I32(s.reserved);
+    io.I32(s.argCount);
+    io.F64(s.number);
+    io.UnusedU32(1, 0xFFFFFFFF);
+  });
+  io.UnusedU32(1, 0xFFFFFFFF);
+}
+}  // namespace
+
+void VisitLayout(FieldReader& io, ScriptBody& body) {
+  VisitScript(io, body);
+}
+void VisitLayout(FieldWriter& io, const ScriptBody& body) {
+  VisitScript(io, body);
 }
 
-ScriptBody ReadScriptBody(ArchiveReader& reader) {
+ScriptBody ReadScriptBody(ArchiveReader& reader, LoadContext& ctx) {
+  FieldReader io(reader, ctx);
   ScriptBody body;
-  // A negative count reads as no statements, as a counting loop would.
-  const int32_t count = reader.ReadI32();
-  if (count > 0)
-    reader.RequireCount(static_cast<uint64_t>(count), kMinStatementBytes);
-  for (int32_t i = 0; i < count; ++i) {
-    ScriptStatement& s = body.statements.emplace_back();
-    s.code = reader.ReadI32();
-    s.arg1 = reader.ReadString();
-    s.arg2 = reader.ReadString();
-    s.arg3 = reader.ReadString();
-    s.arg4 = reader.ReadString();
-    s.reserved = reader.ReadI32();
-    s.argCount = reader.ReadI32();
-    s.number = reader.ReadF64();
-    reader.ReadU32();
-  }
-  reader.ReadU32();
+  VisitScript(io, body);
   return body;
 }
 
 void WriteScriptBody(ArchiveWriter& writer, const ScriptBody& body) {
-  writer.WriteI32(static_cast<int32_t>(body.statements.size()));
-  for (const ScriptStatement& s : body.statements) {
-    writer.WriteI32(s.code);
-    writer.WriteString(s.arg1);
-    writer.WriteString(s.arg2);
-    writer.WriteString(s.arg3);
-    writer.WriteString(s.arg4);
-    writer.WriteI32(s.reserved);
-    writer.WriteI32(s.argCount);
-    writer.WriteF64(s.number);
-    writer.WriteI32(-1);
-  }
-  writer.WriteI32(-1);
+  FieldWriter io(writer, LoadContext::kCurrentVersion);  // scripts have no version gates
+  VisitScript(io, body);
 }
 
 }  // namespace qlm

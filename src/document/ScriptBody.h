@@ -8,6 +8,9 @@ namespace qlm {
 
 class ArchiveReader;
 class ArchiveWriter;
+class FieldReader;
+class FieldWriter;
+struct LoadContext;
 
 // Statement kinds share the code space of the command codes; no command uses 99..107 or 200.
 enum StatementKind : int32_t {
@@ -52,7 +55,9 @@ struct ScriptBody {
 
 // The stored form: i32 count, each statement (i32 code, four strings, i32 reserved, i32 argCount,
 // f64 number, i32 skipped), then an i32 trailer (-1 when written). Codes are taken unchecked.
-ScriptBody ReadScriptBody(ArchiveReader& reader);
+void VisitLayout(FieldReader& io, ScriptBody& body);
+void VisitLayout(FieldWriter& io, const ScriptBody& body);
+ScriptBody ReadScriptBody(ArchiveReader& reader, LoadContext& ctx);
 void WriteScriptBody(ArchiveWriter& writer, const ScriptBody& body);
 
 }  // namespace qlm

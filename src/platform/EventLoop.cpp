@@ -9,6 +9,18 @@ void EventLoop::SetTimer(uint32_t id, uint32_t periodMs) {
   timers_[id] = Timer{period, clock_.TickCount() + period, nextOrder_++};
 }
 
+void EventLoop::SetClockTimer(uint32_t id, uint32_t periodMs) {
+  SetTimer(id, periodMs);
+  timers_[id].clock = true;
+}
+
+void EventLoop::SkipClockPeriods(uint64_t limit) {
+  for (auto& [id, t] : timers_) {
+    if (t.clock && t.due < limit)
+      t.due += (limit - t.due) / t.period * t.period;
+  }
+}
+
 void EventLoop::KillTimer(uint32_t id) {
   timers_.erase(id);
 }
@@ -19,9 +31,11 @@ void EventLoop::KillTimers(uint32_t first, uint32_t last) {
   timers_.erase(timers_.lower_bound(first), timers_.upper_bound(last));
 }
 
-std::optional<uint64_t> EventLoop::NextTimerDue() const {
+std::optional<uint64_t> EventLoop::NextTimerDue(bool clockTimers) const {
   std::optional<uint64_t> next;
   for (const auto& [id, t] : timers_) {
+    if (t.clock && !clockTimers)
+      continue;
     if (!next || t.due < *next)
       next = t.due;
   }
@@ -113,6 +127,7 @@ bool EventLoop::WaitUntil(uint64_t tick) {
   if (Pump())
     return true;
   if (queue_.empty()) {
+    BeforeWait(tick);
     const uint64_t deadline = std::min(tick, NextTimerDue().value_or(kForever));
     if (deadline > clock_.TickCount())
       WaitForEvents(deadline);

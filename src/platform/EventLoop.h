@@ -127,13 +127,17 @@ class EventLoop {
 
   // Arms timer `id` to fire `periodMs` from now and then every `periodMs`.
   void SetTimer(uint32_t id, uint32_t periodMs);
+  // Arms timer `id` like SetTimer, for a handler that only brings what it shows up to the clock
+  // (a clock display): where a headless clock jumps over several of its periods while nothing
+  // else can happen, only the last of those fires, at its own time.
+  void SetClockTimer(uint32_t id, uint32_t periodMs);
   // Stops timer `id`; nothing happens when it is not armed.
   void KillTimer(uint32_t id);
   // Stops every timer from `first` to `last`, both included.
   void KillTimers(uint32_t first, uint32_t last);
   bool HasTimer(uint32_t id) const { return timers_.contains(id); }
-  // When the next armed timer is due, if any.
-  std::optional<uint64_t> NextTimerDue() const;
+  // When the next armed timer is due, if any (clock timers left out when asked).
+  std::optional<uint64_t> NextTimerDue(bool clockTimers = true) const;
 
   void PostMessage(WindowMessage message) { queue_.emplace_back(std::move(message)); }
   // Input from the platform (or from a script of events in headless runs).
@@ -165,6 +169,8 @@ class EventLoop {
   virtual void WaitForEvents(uint64_t deadline) = 0;
   // Queues outside input that is ready, without blocking.
   virtual void CollectEvents() {}
+  // Called before WaitUntil waits (nothing is queued) for at most until `tick`.
+  virtual void BeforeWait(uint64_t /*tick*/) {}
 
   // Pump() with the timers due at `horizon` or earlier.
   bool PumpUntil(uint64_t horizon);
@@ -172,12 +178,16 @@ class EventLoop {
   bool HasWork(uint64_t horizon) const;
   // True while a polled source is registered: waits must come back to poll it.
   bool HasSources() const { return !sources_.empty(); }
+  // Moves each clock timer due before `limit` to its last due time at or before it, dropping
+  // the fires in between: for a clock that jumps to `limit` while nothing else can happen.
+  void SkipClockPeriods(uint64_t limit);
 
  private:
   struct Timer {
     uint32_t period = 0;
     uint64_t due = 0;
     uint64_t order = 0;  // arming order, breaks ties between timers due at one instant
+    bool clock = false;  // SetClockTimer
   };
 
   std::optional<uint32_t> DueTimer(uint64_t horizon) const;

@@ -258,7 +258,7 @@ void PlayerWindow::Initialize() {
   visible_ = true;
   // 17.
   runner_->StartPageScript(10);
-  ctx_.loop.SetTimer(window_timer::kDateTime, 500);
+  ctx_.loop.SetClockTimer(window_timer::kDateTime, 500);
 }
 
 void PlayerWindow::PublishCommandLine() {

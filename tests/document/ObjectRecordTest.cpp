@@ -137,7 +137,9 @@ TEST(ObjectRecordBytes, EmptyScriptBodyIsEightBytes) {
   // A negative count reads as no statements and the trailer still follows.
   const std::vector<uint8_t> negative = {0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
   ArchiveReader reader(negative);
-  EXPECT_TRUE(ReadScriptBody(reader).Empty());
+  test::RecordingDialogs dialogs;
+  LoadContext ctx(dialogs);
+  EXPECT_TRUE(ReadScriptBody(reader, ctx).Empty());
   EXPECT_EQ(reader.Remaining(), 0u);
 }
 

@@ -48,8 +48,11 @@ TEST(ProjectRoundTrip, EveryRecordSurvivesWithAndWithoutTheSecureLayer) {
   const Project written = test::RichProject();
   for (SecureLayer secure : {SecureLayer::None, SecureLayer::Stored, SecureLayer::Packed}) {
     Loader l;
-    LoadResult r = l.Load(WriteProject(written, 29, secure));
+    const std::vector<uint8_t> bytes = WriteProject(written, 29, secure);
+    LoadResult r = l.Load(bytes);
     ASSERT_EQ(r.status, LoadStatus::Loaded) << static_cast<int>(secure);
+    // Written again, what was read is the same document byte for byte.
+    EXPECT_EQ(WriteProject(r.project, 29, secure), bytes) << static_cast<int>(secure);
     Project expected = written;
     AdoptEncodedFiles(expected, r.project);
     EXPECT_FALSE(r.project.pages[3].image.encoded.empty());

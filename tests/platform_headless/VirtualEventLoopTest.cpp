@@ -1,5 +1,6 @@
 #include "platform/headless/VirtualEventLoop.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <string>
@@ -216,6 +217,88 @@ TEST(VirtualEventLoop, DateAndTimeFollowTheVirtualClock) {
   loop.Advance(1);
   EXPECT_EQ(loop.Clock().Now().ToString(), "2000-01-01T00:00:00");
   EXPECT_EQ(loop.Clock().Now().Weekday(), 6);  // Saturday
+}
+
+constexpr uint64_t kFar = 2147483648;  // the longest wait an events file can ask for
+
+// A wait over billions of clock-timer periods: the clock timer fires at the last of its periods
+// before each thing that happens, while an ordinary timer due far away fires exactly.
+TEST(VirtualEventLoop, ClockTimersSkipIdlePeriodsAndOtherTimersFireExactly) {
+  VirtualEventLoop loop;
+  LogHandler h(loop);
+  loop.SetTimer(1, static_cast<uint32_t>(kFar));
+  loop.SetClockTimer(600, 500);
+  ASSERT_FALSE(loop.Advance(kFar + 250));
+  EXPECT_EQ(h.log, (Log{"2147483500:t600", "2147483648:t1"}));
+  EXPECT_EQ(loop.TickCount(), kFar + 250);
+  h.log.clear();
+  ASSERT_FALSE(loop.Advance(1000));
+  EXPECT_EQ(h.log, (Log{"2147484500:t600"}));
+}
+
+// Over a shorter wait every period of an ordinary timer can fire: what a clock timer leaves is
+// the tail of that, the last period before the far timer and everything after it.
+TEST(VirtualEventLoop, ClockTimersLeaveTheSameLastFiresAsOrdinaryTimers) {
+  std::vector<Log> logs;
+  for (bool clockTimer : {false, true}) {
+    VirtualEventLoop loop;
+    LogHandler h(loop);
+    loop.SetTimer(1, 1'000'003);
+    if (clockTimer)
+      loop.SetClockTimer(600, 500);
+    else
+      loop.SetTimer(600, 500);
+    loop.Advance(1'000'003 + 750);
+    logs.push_back(h.log);
+  }
+  EXPECT_EQ(logs[1], (Log{"1000000:t600", "1000003:t1", "1000500:t600"}));
+  ASSERT_GE(logs[0].size(), 3u);
+  EXPECT_EQ(Log(logs[0].end() - 3, logs[0].end()), logs[1]);
+}
+
+// A handler that pauses in a nested loop (the Pause command) while the automation's next
+// command waits for its time: the clock timer still fires at its last period before that time,
+// and the command plays at the first pump after it, as it does when every period fires.
+TEST(VirtualEventLoop, NestedPauseSkipsClockPeriodsUpToTheFeedsNextCommand) {
+  for (bool clockTimer : {false, true}) {
+    VirtualEventLoop loop;
+    LogHandler h(loop);
+    const uint64_t commandDue = 10'000'250;
+    bool played = false;
+    loop.SetNestedFeed(
+        [&] {
+          if (!played && loop.TickCount() >= commandDue) {
+            played = true;
+            WindowMessage message;
+            message.id = 42;
+            loop.PostMessage(message);
+          }
+        },
+        [&] { return played ? EventLoop::kForever : commandDue; });
+    h.onTimer[1] = [&] {
+      loop.KillTimer(1);
+      const uint64_t end = loop.TickCount() + 20'000'000;
+      while (loop.TickCount() < end && !loop.WaitUntil(end)) {
+      }
+    };
+    if (clockTimer)
+      loop.SetClockTimer(600, 500);
+    else
+      loop.SetTimer(600, 500);
+    loop.SetTimer(1, 1);
+    h.onMessage[42] = [&] { h.log.push_back("played"); };
+    loop.Advance(20);
+    // What happened around the command is the same either way.
+    const auto at = std::find(h.log.begin(), h.log.end(), "played");
+    ASSERT_NE(at, h.log.end()) << clockTimer;
+    ASSERT_GE(at - h.log.begin(), 2);
+    EXPECT_EQ(Log(at - 2, at + 1), (Log{"10000000:t600", "10000500:m42", "played"})) << clockTimer;
+    EXPECT_EQ(h.log.back(), "20000000:t600") << clockTimer;
+    EXPECT_EQ(loop.TickCount(), 20'000'010u);
+    if (clockTimer) {
+      EXPECT_LT(h.log.size(), 10u);
+    }
+  }
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ EventScriptRunner::EventScriptRunner(VirtualEventLoop& loop, HeadlessDialogs& di
       target_(target),
       codePage_(std::move(codePage)),
       diagnostics_(diagnostics) {
-  loop_.SetNestedFeed([this] { FeedNested(); });
+  loop_.SetNestedFeed([this] { FeedNested(); }, [this] { return NextFeedDue(); });
 }
 
 EventScriptRunner::~EventScriptRunner() {
@@ -159,6 +159,16 @@ void EventScriptRunner::FeedNested() {
     headSince_ = loop_.TickCount();
     headReady_ = true;
   }
+}
+
+uint64_t EventScriptRunner::NextFeedDue() const {
+  if (queue_.empty())
+    return EventLoop::kForever;
+  const EventCommand& head = queue_.front();
+  if (head.kind != EventCommand::Kind::kWait)
+    return headReady_ ? loop_.TickCount() : EventLoop::kForever;
+  const uint64_t wait = static_cast<uint64_t>(head.number);
+  return wait > EventLoop::kForever - headSince_ ? EventLoop::kForever : headSince_ + wait;
 }
 
 int EventScriptRunner::Run(const std::vector<EventCommand>& commands) {

@@ -68,6 +68,9 @@ class EventScriptRunner {
   void Mouse(MouseAction action, int x, int y);
   // Plays the next queued command from a nested loop when its time has come.
   void FeedNested();
+  // When FeedNested next plays something as the clock moves: the end of a queued wait, now for
+  // a command whose time has come, never otherwise.
+  uint64_t NextFeedDue() const;
   void PopAndExecute();
 
   // Nested pumps in a row at one instant after which the loop counts as spinning.

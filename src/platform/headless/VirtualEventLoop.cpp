@@ -1,5 +1,7 @@
 #include "platform/headless/VirtualEventLoop.h"
 
+#include <algorithm>
+
 namespace qlm {
 
 VirtualEventLoop::VirtualEventLoop(LocalDateTime start)
@@ -22,6 +24,20 @@ void VirtualEventLoop::CollectEvents() {
     nestedFeed_();
 }
 
+void VirtualEventLoop::SkipIdleClockPeriods(uint64_t tick, bool nested) {
+  // A polled source may post at any pump; a queued event is dispatched before time moves.
+  if (HasSources() || PendingEvents() > 0)
+    return;
+  uint64_t limit = std::min(tick, NextTimerDue(false).value_or(kForever));
+  if (nested && nestedFeed_ && feedDue_)
+    limit = std::min(limit, feedDue_());
+  SkipClockPeriods(limit);
+}
+
+void VirtualEventLoop::BeforeWait(uint64_t tick) {
+  SkipIdleClockPeriods(tick, true);
+}
+
 bool VirtualEventLoop::SettleAt(uint64_t instant) {
   for (int i = 0; i < kMaxPumpsPerInstant && HasWork(instant); ++i) {
     ownPump_ = true;
@@ -39,6 +55,7 @@ bool VirtualEventLoop::AdvanceTo(uint64_t tick) {
   if (Settle())
     return true;
   for (;;) {
+    SkipIdleClockPeriods(tick, false);
     const auto next = NextTimerDue();
     if (!next || *next > tick)
       break;
