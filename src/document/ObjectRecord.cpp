@@ -54,22 +54,22 @@ void ReadStateImage(ArchiveReader& reader, LoadContext& ctx, ObjectImage& image)
   }
   if (PixelBytes(width, height) > kMaxImageBytes)
     throw LoadAbandoned(std::string(msg::kCannotLoad));
-  image.stored.data.image = ReadRawImage(reader, width, height);
+  image.stored.data = ReadRawStoredImage(reader, ctx, width, height);
 }
 
 void WriteStateImage(ArchiveWriter& writer, const ObjectImage& image) {
   writer.WriteU32(image.present ? 1 : 0);
   if (!image.present)
     return;
-  const Image24& pixels = image.Image();
+  const StoredImage& pixels = image.stored.data;
   if (image.marker) {
     writer.WriteU32(kPackedImageMarker);
-    writer.WriteU32(pixels.width);
-    writer.WriteU32(pixels.height);
+    writer.WriteU32(pixels.Width());
+    writer.WriteU32(pixels.Height());
     WriteObjectImageData(writer, image.stored);
   } else {
-    writer.WriteU32(pixels.width);
-    writer.WriteU32(pixels.height);
+    writer.WriteU32(pixels.Width());
+    writer.WriteU32(pixels.Height());
     WriteRawPixels(writer, pixels);
   }
 }
@@ -93,6 +93,7 @@ void ReadImageBlock(ArchiveReader& reader, LoadContext& ctx, ObjectRecord& o) {
   for (int i = 1; i <= 3; ++i)
     ReadStateImage(reader, ctx, o.stateImages[i]);
   if (v < 23 && o.typeCode == kObjVideo && o.stateImages[3].present) {
+    DecodeNow(o.stateImages[3].stored.data, ctx);
     WidenMask(o.stateImages[3].stored.data.image);
   }
   for (int i = 4; i <= 7; ++i)
@@ -130,8 +131,8 @@ void WriteImageBlock(ArchiveWriter& writer, const ObjectRecord& o, int32_t versi
   if (version >= 21) {
     writer.WriteU32(o.mask.present ? 1 : 0);
     if (o.mask.present) {
-      writer.WriteU32(o.mask.Image().width);
-      writer.WriteU32(o.mask.Image().height);
+      writer.WriteU32(o.mask.stored.data.Width());
+      writer.WriteU32(o.mask.stored.data.Height());
       WriteObjectImageData(writer, o.mask.stored);
     }
   }

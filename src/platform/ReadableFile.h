@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "platform/SharedBytes.h"
 
 namespace qlm {
 
@@ -15,6 +18,9 @@ class ReadableFile {
   // Fills `out` with the bytes from `offset` on; false when fewer could be read (read error, or
   // the file shrank since it was opened).
   virtual bool ReadAt(uint64_t offset, std::span<uint8_t> out) = 0;
+  // The whole file as one read-only view that outlives this object. Hosts map it; this
+  // fallback reads it into one buffer. Nullopt when it cannot be read whole.
+  virtual std::optional<SharedBytes> ViewWhole();
 };
 
 }  // namespace qlm
