@@ -11,8 +11,7 @@ namespace qlm {
 ArchiveReader::ArchiveReader(std::span<const uint8_t> memory)
     : cur_(memory.data()), end_(memory.data() + memory.size()), total_(memory.size()) {}
 
-ArchiveReader::ArchiveReader(const SharedBytes& memory)
-    : ArchiveReader(memory.Span()) {
+ArchiveReader::ArchiveReader(const SharedBytes& memory) : ArchiveReader(memory.Span()) {
   shared_ = memory;
 }
 

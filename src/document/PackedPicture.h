@@ -52,6 +52,8 @@ class PackedPicture {
   const PictureLayout& Layout() const { return layout_; }
   // The bytes as stored, for writers that copy them unchanged.
   std::span<const uint8_t> Stored() const { return stored_.Span(); }
+  // Done with the stored bytes for now (they have been decoded).
+  void LetGoOfStored() const { stored_.LetGo(); }
   uint64_t Id() const { return id_; }
   // The pixels, decoded now if the store does not hold them. Valid until the store's next
   // Trim.

@@ -10,8 +10,8 @@
 #include "document/Inflate.h"
 #include "document/LoadContext.h"
 #include "document/PageManagerBlock.h"
-#include "platform/ReadableFile.h"
 #include "graphics/ImageCodec.h"
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 

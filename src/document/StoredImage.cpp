@@ -51,8 +51,8 @@ StoredImage ReadPicture(ArchiveReader& reader, LoadContext& ctx, ImageForm form,
   StoredImage out;
   out.form = form;
   if (ctx.pictures) {
-    out.packed = std::make_shared<const PackedPicture>(ctx.pictures, layout,
-                                                       reader.ReadShared(storedSize));
+    out.packed =
+        std::make_shared<const PackedPicture>(ctx.pictures, layout, reader.ReadShared(storedSize));
     return out;
   }
   std::vector<uint8_t> scratch;
@@ -163,8 +163,7 @@ StoredImage ReadPageImage(ArchiveReader& reader, LoadContext& ctx) {
   if (length == 0) {
     if (RefuseOversized(reader, ctx, PixelBytes(width, height)))
       return out;
-    return ReadPicture(reader, ctx, out.form, RawLayout(width, height),
-                       PixelBytes(width, height));
+    return ReadPicture(reader, ctx, out.form, RawLayout(width, height), PixelBytes(width, height));
   }
   if (zlib) {
     if (PixelBytes(width, height) > kMaxImageBytes) {

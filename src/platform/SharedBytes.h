@@ -22,6 +22,12 @@ class SharedBytes {
     const std::span<const uint8_t> bytes(*owned);
     return {std::move(owned), bytes};
   }
+  // A read-only mapping of a file, whose pages the system can read again at any time.
+  static SharedBytes Mapped(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
+    SharedBytes out(std::move(owner), bytes);
+    out.mapped_ = true;
+    return out;
+  }
   // A copy of bytes whose storage the caller cannot vouch for.
   static SharedBytes CopyOf(std::span<const uint8_t> bytes) {
     return Adopt(std::vector<uint8_t>(bytes.begin(), bytes.end()));
@@ -36,12 +42,19 @@ class SharedBytes {
 
   // count bytes from offset on, sharing this storage; offset and count must lie inside.
   SharedBytes Piece(size_t offset, size_t count) const {
-    return {owner_, bytes_.subspan(offset, count)};
+    SharedBytes out(owner_, bytes_.subspan(offset, count));
+    out.mapped_ = mapped_;
+    return out;
   }
+
+  // The bytes have been used and will not be for a while: a mapping lets go of the whole pages
+  // they fill, which are read from the file again if touched. Memory buffers keep everything.
+  void LetGo() const;
 
  private:
   std::shared_ptr<const void> owner_;
   std::span<const uint8_t> bytes_;
+  bool mapped_ = false;
 };
 
 }  // namespace qlm

@@ -63,8 +63,7 @@ TEST(PictureStore, DamageIsReportedWhenFirstDrawnAndOnlyOnce) {
   store->SetDialogs(&dialogs);
   const std::vector<uint8_t> pixels(kPictureBytes, 7);
   // A stream short of its size keeps what it produced.
-  const PackedPicture broken(store,
-                             {PictureCoding::Zlib, kSide, kSide, kPictureBytes + 3, true},
+  const PackedPicture broken(store, {PictureCoding::Zlib, kSide, kSide, kPictureBytes + 3, true},
                              SharedBytes::Adopt(DeflateZlib(pixels)));
   EXPECT_TRUE(dialogs.Texts().empty());
   EXPECT_EQ(broken.Pixels().pixels, pixels);

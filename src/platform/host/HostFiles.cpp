@@ -44,10 +44,9 @@ class DescriptorFile : public ReadableFile {
     if (base == MAP_FAILED)
       return ReadableFile::ViewWhole();
     const size_t length = static_cast<size_t>(size_);
-    std::shared_ptr<const void> owner(base, [length](const void* p) {
-      ::munmap(const_cast<void*>(p), length);
-    });
-    return SharedBytes(std::move(owner), {static_cast<const uint8_t*>(base), length});
+    std::shared_ptr<const void> owner(
+        base, [length](const void* p) { ::munmap(const_cast<void*>(p), length); });
+    return SharedBytes::Mapped(std::move(owner), {static_cast<const uint8_t*>(base), length});
   }
 
  private:
