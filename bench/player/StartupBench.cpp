@@ -3,9 +3,17 @@
 
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include "document/Inflate.h"
 #include "document/LoadContext.h"
+#include "document/PictureStore.h"
 #include "document/ProjectReader.h"
 #include "document/ProjectWriter.h"
 #include "platform/Display.h"
@@ -177,6 +185,160 @@ BENCHMARK(BM_CreateObjectsInWindow)
     ->Arg(4000)
     ->Arg(20000)
     ->Unit(benchmark::kMillisecond);
+
+// Resident memory of the process in megabytes.
+double ResidentMb() {
+  std::ifstream statm("/proc/self/statm");
+  uint64_t size = 0, resident = 0;
+  statm >> size >> resident;
+  return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1e6;
+}
+
+// A smooth picture that packs well, different for each seed.
+Image24 Smooth(uint32_t width, uint32_t height, uint32_t seed) {
+  Image24 image{width, height, std::vector<uint8_t>(PixelBytes(width, height))};
+  size_t i = 0;
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      image.pixels[i++] = static_cast<uint8_t>(x / 4 + seed);
+      image.pixels[i++] = static_cast<uint8_t>(y / 3 + seed * 7);
+      image.pixels[i++] = static_cast<uint8_t>((x + y) / 8);
+    }
+  }
+  return image;
+}
+
+// A picture that packs about 2:1, like the pixels of a photograph.
+Image24 Grainy(uint32_t width, uint32_t height, uint32_t seed) {
+  Image24 image = Smooth(width, height, seed);
+  uint32_t state = seed * 2654435761u + 1;
+  for (uint8_t& byte : image.pixels) {
+    state = state * 1664525u + 1013904223u;
+    byte = static_cast<uint8_t>(byte + ((state >> 24) & 15));
+  }
+  return image;
+}
+
+// `pages` pages of width x height backgrounds written by the project writer. Only `distinct`
+// pictures are packed; the pages take them in turn, each as a picture of its own, so the
+// writer copies packed bytes instead of packing each page again.
+fs::path BackgroundDocument(const std::string& name, int pages, int distinct, uint32_t width,
+                            uint32_t height, bool grainy) {
+  const fs::path file = fs::temp_directory_path() / name;
+  auto store = std::make_shared<PictureStore>();
+  std::vector<SharedBytes> streams;
+  for (int i = 0; i < distinct; ++i) {
+    const Image24 image = grainy ? Grainy(width, height, static_cast<uint32_t>(i))
+                                 : Smooth(width, height, static_cast<uint32_t>(i));
+    streams.push_back(SharedBytes::Adopt(DeflateZlib(image.pixels, 1)));
+  }
+  Project project;
+  project.settings.clientWidth = static_cast<uint32_t>(width);
+  project.settings.clientHeight = static_cast<uint32_t>(height);
+  for (int p = 0; p < pages; ++p) {
+    PageRecord page;
+    page.name = "Page " + std::to_string(p + 1);
+    page.hasImage = 1;
+    page.image.form = ImageForm::Zlib;
+    page.image.packed = std::make_shared<const PackedPicture>(
+        store, PictureLayout{PictureCoding::Zlib, width, height, PixelBytes(width, height), false},
+        streams[static_cast<size_t>(p % distinct)]);
+    project.pages.push_back(std::move(page));
+  }
+  project.storedPageCount = static_cast<uint32_t>(pages);
+  test::WriteProjectFile(file, project, 29);
+  return file;
+}
+
+// 200 backgrounds of 800 x 600 that pack well.
+const fs::path& TwoHundredBackgrounds() {
+  static const fs::path path =
+      BackgroundDocument("qlm-bench-200-backgrounds.qmd", 200, 200, 800, 600, false);
+  return path;
+}
+
+// The first frame of the 200-background document. Arg 0: every picture decoded while reading,
+// as the player did before pictures were kept packed; arg 1: decoded when drawn.
+void BM_FirstFrameOfBackgrounds(benchmark::State& state) {
+  const bool packed = state.range(0) != 0;
+  const fs::path& document = TwoHundredBackgrounds();
+  test::RecordingDialogs dialogs;
+  NoProfile profile;
+  TempFiles files;
+  double grown = 0;
+  for (auto _ : state) {
+    const double before = ResidentMb();
+    BenchLoop loop;
+    BenchDisplay display;
+    PlayerContext context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u};
+    PlayerWindow window(context);
+    loop.SetHandler(&window);
+    bool opened = false;
+    if (packed) {
+      opened = window.OpenDocument(document.string());
+    } else {
+      LoadContext ctx(dialogs);
+      LoadResult result = test::LoadProjectFile(document, ctx);
+      opened = result.Ok() && window.OpenProject(std::move(result.project));
+    }
+    if (!opened)
+      state.SkipWithError("the document does not load");
+    window.Initialize();
+    while (display.presents == 0 && loop.PendingEvents() > 0)
+      loop.Pump();
+    grown = std::max(grown, ResidentMb() - before);
+    loop.SetHandler(nullptr);
+  }
+  state.counters["resident_MB"] = grown;
+}
+BENCHMARK(BM_FirstFrameOfBackgrounds)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A large document of grainy 1024 x 768 backgrounds (QLM_BENCH_LARGE_MB, default 650 MB):
+// the first frame, then every page shown in turn. Resident memory is measured against the
+// process before the window opened, at its highest while paging.
+void BM_PageThroughLargeDocument(benchmark::State& state) {
+  const char* wanted = std::getenv("QLM_BENCH_LARGE_MB");
+  const double megabytes = wanted ? std::atof(wanted) : 650;
+  const Image24 probe = Grainy(1024, 768, 0);
+  const double pageMb = static_cast<double>(DeflateZlib(probe.pixels, 1).size()) / 1e6;
+  const int pages = std::max(2, static_cast<int>(megabytes / pageMb));
+  const fs::path document = BackgroundDocument("qlm-bench-large.qmd", pages, 16, 1024, 768, true);
+  test::RecordingDialogs dialogs;
+  NoProfile profile;
+  TempFiles files;
+  double firstFrameMs = 0, grown = 0;
+  for (auto _ : state) {
+    const double before = ResidentMb();
+    const auto start = std::chrono::steady_clock::now();
+    BenchLoop loop;
+    BenchDisplay display;
+    PlayerContext context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 1u};
+    PlayerWindow window(context);
+    loop.SetHandler(&window);
+    if (!window.OpenDocument(document.string()))
+      state.SkipWithError("the document does not load");
+    window.Initialize();
+    while (display.presents == 0 && loop.PendingEvents() > 0)
+      loop.Pump();
+    firstFrameMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    for (int p = 2; p <= pages; ++p) {
+      const int shown = display.presents;
+      window.RunScriptText("Page(\"Page " + std::to_string(p) + "\")");
+      while (display.presents == shown && loop.PendingEvents() > 0)
+        loop.Pump();
+      loop.Pump();  // the next page's pictures, decoded ahead
+      grown = std::max(grown, ResidentMb() - before);
+    }
+    loop.SetHandler(nullptr);
+  }
+  fs::remove(document);
+  state.counters["document_MB"] = static_cast<double>(pages) * pageMb;
+  state.counters["pages"] = pages;
+  state.counters["first_frame_ms"] = firstFrameMs;
+  state.counters["resident_MB"] = grown;
+}
+BENCHMARK(BM_PageThroughLargeDocument)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace qlm

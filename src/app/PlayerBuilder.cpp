@@ -184,6 +184,7 @@ PlayerContext PlayerBuilder::Build(EventLoop& loop, Display& display, Dialogs& d
   gate_->SetDialogs(&dialogs);
   PlayerContext context{loop,     display,   dialogs, profile_,     files_,
                         folders_, codePage_, events,  options_.seed};
+  context.imageCacheBytes = uint64_t{options_.imageCacheMb} * 1024 * 1024;
   context.media = &media_;
   context.videos = &media_;
   context.libraries = libraries_.get();

@@ -11,6 +11,10 @@ namespace qlm {
 ArchiveReader::ArchiveReader(std::span<const uint8_t> memory)
     : cur_(memory.data()), end_(memory.data() + memory.size()), total_(memory.size()) {}
 
+ArchiveReader::ArchiveReader(const SharedBytes& memory) : ArchiveReader(memory.Span()) {
+  shared_ = memory;
+}
+
 ArchiveReader::ArchiveReader(ReadableFile& file)
     : total_(file.Size()), fileLeft_(total_), file_(&file), block_(kBlockSize) {
   cur_ = end_ = block_.data();
@@ -126,6 +130,19 @@ std::span<const uint8_t> ArchiveReader::ReadView(uint64_t n, std::vector<uint8_t
   scratch.resize(static_cast<size_t>(n));
   ReadInto(scratch);
   return scratch;
+}
+
+SharedBytes ArchiveReader::ReadShared(uint64_t n) {
+  Require(n);
+  if (!shared_.empty()) {
+    const size_t offset = static_cast<size_t>(cur_ - shared_.data());
+    cur_ += n;
+    return shared_.Piece(offset, static_cast<size_t>(n));
+  }
+  if (file_)
+    return SharedBytes::Adopt(ReadBytes(n));
+  std::vector<uint8_t> unused;
+  return SharedBytes::CopyOf(ReadView(n, unused));
 }
 
 uint64_t ArchiveReader::ReadLength() {

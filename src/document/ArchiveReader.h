@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/SharedBytes.h"
+
 namespace qlm {
 
 class CodePage;
@@ -21,6 +23,8 @@ class ArchiveReader {
   // The memory (or the file) must outlive the reader.
   explicit ArchiveReader(std::span<const uint8_t> memory);
   explicit ArchiveReader(ReadableFile& file);
+  // Memory that the pieces ReadShared cuts from it keep alive.
+  explicit ArchiveReader(const SharedBytes& memory);
 
   ArchiveReader(ArchiveReader&&) noexcept = default;
   ArchiveReader& operator=(ArchiveReader&&) noexcept = default;
@@ -37,6 +41,8 @@ class ArchiveReader {
   // n bytes without copying them when the source is memory; a file's bytes land in scratch.
   // The view is valid until the next read (and as long as scratch lives).
   std::span<const uint8_t> ReadView(uint64_t n, std::vector<uint8_t>& scratch);
+  // n bytes that stay valid on their own: a piece of shared memory, else a copy.
+  SharedBytes ReadShared(uint64_t n);
   void ReadInto(std::span<uint8_t> out);
   void Skip(uint64_t n);
   // Counted string: 0xFF / 0xFFFF / 0xFFFFFFFF length prefixes, 0xFFFE introduces UTF-16LE.
@@ -60,6 +66,7 @@ class ArchiveReader {
   ReadableFile* file_ = nullptr;
   std::vector<uint8_t> block_;
   const CodePage* codePage_ = nullptr;
+  SharedBytes shared_;  // the memory read, when it is shared
 };
 
 }  // namespace qlm

@@ -85,9 +85,11 @@ class FieldReader {
   void ObjectImage(ObjectImageData& image, uint32_t width, uint32_t height) {
     image = ReadObjectImageData(archive_, ctx_, width, height);
   }
-  void RawImage(Image24& image, uint32_t width, uint32_t height) {
-    image = ReadRawImage(archive_, width, height);
+  void RawImage(StoredImage& image, uint32_t width, uint32_t height) {
+    image = ReadRawStoredImage(archive_, ctx_, width, height);
   }
+  // Decodes a picture kept packed, for a conversion that needs its pixels while reading.
+  void DecodeNow(StoredImage& image) { qlm::DecodeNow(image, ctx_); }
   // A failed inflate shows failMessage and keeps what the stream produced.
   void Compressed(CompressedBlock& block, std::string_view failMessage) {
     block = ReadCompressedBlock(archive_, ctx_, std::string(failMessage));

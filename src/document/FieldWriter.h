@@ -63,7 +63,7 @@ class FieldWriter {
   void ObjectImage(const ObjectImageData& image, uint32_t /*width*/, uint32_t /*height*/) {
     WriteObjectImageData(archive_, image);
   }
-  void RawImage(const Image24& image, uint32_t /*width*/, uint32_t /*height*/) {
+  void RawImage(const StoredImage& image, uint32_t /*width*/, uint32_t /*height*/) {
     WriteRawPixels(archive_, image);
   }
   void Compressed(const CompressedBlock& block, std::string_view /*failMessage*/) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "document/ObjectRecord.h"
+#include "document/PictureStore.h"
 #include "platform/Dialogs.h"
 
 namespace qlm {
@@ -28,6 +30,9 @@ struct LoadContext {
   // The profile's font for fresh objects while a document's pages are read: read once for them
   // all (each read of the profile looks at its file again).
   std::optional<ObjectFont> profileFont;
+  // Set: pictures keep their stored bytes and are decoded into this store when first drawn.
+  // Null: they are decoded while the document is read (tools that check every picture).
+  std::shared_ptr<PictureStore> pictures;
 };
 
 }  // namespace qlm

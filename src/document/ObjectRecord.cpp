@@ -97,8 +97,9 @@ template <class Io>
 void VisitStateImage(Io& io, Visited<Io, ObjectImage>& image) {
   if (!VisitPresent(io, image))
     return;
-  uint32_t width = image.Image().width;
-  uint32_t height = image.Image().height;
+  // The stored size: a picture kept packed is not decoded to be written.
+  uint32_t width = image.stored.data.Width();
+  uint32_t height = image.stored.data.Height();
   uint32_t first = image.marker ? kPackedImageMarker : width;
   io.U32(first);
   bool marker = image.marker;
@@ -117,7 +118,7 @@ void VisitStateImage(Io& io, Visited<Io, ObjectImage>& image) {
     if (PixelBytes(width, height) > kMaxImageBytes)
       throw LoadAbandoned(std::string(msg::kCannotLoad));
   }
-  io.RawImage(image.stored.data.image, width, height);
+  io.RawImage(image.stored.data, width, height);
 }
 
 // The mask (version 21 on): u32 present, the size, the pixels in the object image format.
@@ -125,8 +126,8 @@ template <class Io>
 void VisitMask(Io& io, Visited<Io, ObjectImage>& mask) {
   if (!VisitPresent(io, mask))
     return;
-  uint32_t width = mask.Image().width;
-  uint32_t height = mask.Image().height;
+  uint32_t width = mask.stored.data.Width();
+  uint32_t height = mask.stored.data.Height();
   io.U32(width);
   io.U32(height);
   io.ObjectImage(mask.stored, width, height);
@@ -142,8 +143,10 @@ void VisitImageBlock(Io& io, Visited<Io, ObjectRecord>& o) {
   for (int i = 1; i <= 3; ++i)
     VisitStateImage(io, o.stateImages[i]);
   if constexpr (Io::kReading) {
-    if (v < 23 && o.typeCode == kObjVideo && o.stateImages[3].present)
+    if (v < 23 && o.typeCode == kObjVideo && o.stateImages[3].present) {
+      io.DecodeNow(o.stateImages[3].stored.data);
       WidenMask(o.stateImages[3].stored.data.image);
+    }
   }
   for (int i = 4; i <= 7; ++i)
     io.U32(o.imageValues[i]);

@@ -46,7 +46,8 @@ struct ObjectImage {
   bool marker = false;  // state images: the pixels follow in the object image format
   ObjectImageData stored;
 
-  const Image24& Image() const { return stored.data.image; }
+  // The pixels, decoded when first asked for (valid until the picture store's next Trim).
+  const Image24& Image() const { return stored.data.Pixels(); }
   bool operator==(const ObjectImage&) const = default;
 };
 

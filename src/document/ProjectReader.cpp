@@ -11,6 +11,9 @@
 #include "document/LoadContext.h"
 #include "document/ProjectLayout.h"
 #include "document/RecordLayout.h"
+#include "document/PageManagerBlock.h"
+#include "graphics/ImageCodec.h"
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 
@@ -46,7 +49,9 @@ LoadStatus ReadSecureLayer(ArchiveReader& reader, LoadContext& ctx, Project& pro
   }
   if (depth + 1 >= kMaxSecureDepth)
     throw ArchiveDamaged("secure layers nested too deeply");
-  ArchiveReader inner(block);
+  // Pictures read from the layer point into it: it lives as long as they do.
+  const SharedBytes layer = SharedBytes::Adopt(std::move(block));
+  ArchiveReader inner(layer);
   inner.SetCodePage(ctx.codePage);
   return ReadArchive(inner, ctx, project, name, depth + 1);
 }
@@ -147,6 +152,12 @@ LoadResult LoadProjectFromMemory(std::span<const uint8_t> bytes, LoadContext& ct
   return ReadNamed(reader, ctx, previousSettings, ctx.sourceName);
 }
 
+LoadResult LoadProjectFromMemory(const SharedBytes& bytes, LoadContext& ctx,
+                                 const ProjectSettings& previousSettings) {
+  ArchiveReader reader(bytes);
+  return ReadNamed(reader, ctx, previousSettings, ctx.sourceName);
+}
+
 LoadResult LoadProjectFile(ReadableFile* file, const std::string& name, LoadContext& ctx,
                            const ProjectSettings& previousSettings) {
   if (!file) {
@@ -156,8 +167,17 @@ LoadResult LoadProjectFile(ReadableFile* file, const std::string& name, LoadCont
     result.status = LoadStatus::CannotOpen;
     return result;
   }
+  const std::string& shown = ctx.sourceName.empty() ? name : ctx.sourceName;
+  // Pictures kept packed point into the file: it is viewed whole (mapped by the host) so they
+  // can. A file that cannot be viewed is read block by block, its pictures copied out.
+  if (ctx.pictures) {
+    if (const std::optional<SharedBytes> view = file->ViewWhole()) {
+      ArchiveReader reader(*view);
+      return ReadNamed(reader, ctx, previousSettings, shown);
+    }
+  }
   ArchiveReader reader(*file);
-  return ReadNamed(reader, ctx, previousSettings, ctx.sourceName.empty() ? name : ctx.sourceName);
+  return ReadNamed(reader, ctx, previousSettings, shown);
 }
 
 }  // namespace qlm

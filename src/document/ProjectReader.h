@@ -5,6 +5,7 @@
 #include <string>
 
 #include "document/Project.h"
+#include "platform/SharedBytes.h"
 
 namespace qlm {
 
@@ -38,6 +39,9 @@ struct LoadResult {
 LoadResult LoadProjectFile(ReadableFile* file, const std::string& name, LoadContext& ctx,
                            const ProjectSettings& previousSettings = {});
 LoadResult LoadProjectFromMemory(std::span<const uint8_t> bytes, LoadContext& ctx,
+                                 const ProjectSettings& previousSettings = {});
+// The same over shared memory, which pictures kept packed point into.
+LoadResult LoadProjectFromMemory(const SharedBytes& bytes, LoadContext& ctx,
                                  const ProjectSettings& previousSettings = {});
 // The same over a reader positioned at the magic string (the stand-alone container uses it).
 LoadResult ReadProject(ArchiveReader& reader, LoadContext& ctx,

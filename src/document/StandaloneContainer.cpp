@@ -81,12 +81,11 @@ void AppendText(std::vector<uint8_t>& out, std::string_view text) {
 
 }  // namespace
 
-std::span<const uint8_t> StandaloneContainer::Project() const {
-  std::span<const uint8_t> all(block);
-  if (oneInstance && all.size() >= kOneInstanceExtra) {
-    return all.first(all.size() - kOneInstanceExtra);
+SharedBytes StandaloneContainer::Project() const {
+  if (oneInstance && block.size() >= kOneInstanceExtra) {
+    return block.Piece(0, block.size() - kOneInstanceExtra);
   }
-  return all;
+  return block;
 }
 
 StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::string& shownPath,
@@ -145,11 +144,12 @@ StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::stri
     container.identifier.assign(reinterpret_cast<const char*>(identifier),
                                 static_cast<size_t>(stop - identifier));
   }
-  // L has been checked against the file size, so this reserves no more than the file holds.
-  container.block.resize(trailer.length);
-  if (!file->ReadAt(trailer.blockOffset, container.block)) {
+  // L has been checked against the file size, so the block lies inside the file.
+  const std::optional<SharedBytes> whole = file->ViewWhole();
+  if (!whole || whole->size() != end) {
     return fail(StandaloneStatus::kCannotOpen);
   }
+  container.block = whole->Piece(static_cast<size_t>(trailer.blockOffset), trailer.length);
   result.container = std::move(container);
   return result;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/SharedBytes.h"
+
 namespace qlm {
 
 class ReadableFile;
@@ -30,9 +32,9 @@ struct StandaloneContainer {
   static constexpr size_t kMarkerOffset = 63;      // from the end of the file
   static constexpr size_t kIdentifierOffset = 52;  // from the end of the file
 
-  // The embedded block, L bytes. In one-instance files its last 49 bytes are the marker and
-  // the identifier; the project reader stops before them.
-  std::vector<uint8_t> block;
+  // The embedded block, L bytes, a view into the file. In one-instance files its last 49 bytes
+  // are the marker and the identifier; the project reader stops before them.
+  SharedBytes block;
   // "ONEINSTANCE" stood at E - 63.
   bool oneInstance = false;
   // The 38 bytes at E - 52 up to the first zero byte. Without the marker these are the last
@@ -40,7 +42,7 @@ struct StandaloneContainer {
   std::string identifier;
 
   // The project part of the block (without marker and identifier in one-instance files).
-  std::span<const uint8_t> Project() const;
+  SharedBytes Project() const;
 };
 
 enum class StandaloneStatus {
@@ -60,8 +62,8 @@ struct StandaloneReadResult {
 
 // Reads the trailer and the embedded block of an open file (the player's own executable or a
 // stand-alone file named on the command line); `shownPath` names it in messages. A null file
-// could not be opened, `openError` saying why. Only the trailer and the block are read, and L is
-// checked against the file size before anything is reserved. Never throws.
+// could not be opened, `openError` saying why. The block is a view of the file (mapped where
+// the host can), L checked against the file size first. Never throws.
 StandaloneReadResult ReadStandaloneContainer(ReadableFile* file, const std::string& shownPath,
                                              const std::string& openError = {});
 

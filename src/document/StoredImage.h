@@ -1,8 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <vector>
 
+#include "document/PackedPicture.h"
 #include "graphics/Image24.h"
 
 namespace qlm {
@@ -24,12 +27,23 @@ enum class ImageForm : uint8_t {
   Encoded,  // an encoded image file (JPEG, PNG or TIFF)
 };
 
-// An image as a record stores it: the pixels and the form they were stored in.
+// An image as a record stores it: the pixels and the form they were stored in. A document
+// read for showing keeps the stored bytes instead (`packed`), decoded when first drawn.
 struct StoredImage {
   ImageForm form = ImageForm::Raw;
-  Image24 image;
+  Image24 image;                 // the pixels; empty while `packed` holds them undecoded
   std::vector<uint8_t> encoded;  // the file of the Encoded form as stored; empty: encode on write
+  std::shared_ptr<const PackedPicture> packed;
 
+  // The pixels, decoding a packed picture (valid until its store's next Trim).
+  const Image24& Pixels() const { return packed ? packed->Pixels() : image; }
+  // The size the record gives, without decoding.
+  uint32_t Width() const { return packed ? packed->Layout().width : image.width; }
+  uint32_t Height() const { return packed ? packed->Layout().height : image.height; }
+  // The image file of the Encoded form as stored.
+  std::span<const uint8_t> EncodedFile() const {
+    return packed && form == ImageForm::Encoded ? packed->Stored() : std::span(encoded);
+  }
   bool operator==(const StoredImage&) const = default;
 };
 
@@ -54,6 +68,14 @@ void WriteObjectImageData(ArchiveWriter& writer, const ObjectImageData& image);
 
 // Raw pixels: exactly width x height x 3 bytes.
 Image24 ReadRawImage(ArchiveReader& reader, uint32_t width, uint32_t height);
+// The same kept packed when the context reads pictures for showing.
+StoredImage ReadRawStoredImage(ArchiveReader& reader, LoadContext& ctx, uint32_t width,
+                               uint32_t height);
 void WriteRawPixels(ArchiveWriter& writer, const Image24& image);
+void WriteRawPixels(ArchiveWriter& writer, const StoredImage& image);
+
+// Decodes a packed picture now (a reader that changes the pixels needs them); damage is shown
+// through the context.
+void DecodeNow(StoredImage& image, LoadContext& ctx);
 
 }  // namespace qlm

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "platform/SharedBytes.h"
 
 namespace qlm {
 
@@ -18,6 +21,9 @@ class ReadableFile {
   // The host's descriptor of an open disk file, for a library that reads by descriptor; -1 for
   // bytes that are not a host file. It stays owned by this object.
   virtual int HostDescriptor() const { return -1; }
+  // The whole file as one read-only view that outlives this object. Hosts map it; this
+  // fallback reads it into one buffer. Nullopt when it cannot be read whole.
+  virtual std::optional<SharedBytes> ViewWhole();
 };
 
 }  // namespace qlm

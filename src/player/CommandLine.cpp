@@ -282,6 +282,12 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       if (!n || *n == 0)
         throw CommandLineError("--timeout expects a number of seconds from 1: " + v);
       o.timeoutSeconds = *n;
+    } else if (name == "--image-cache") {
+      const std::string v = value();
+      const auto n = ParseNumber<uint32_t>(v);
+      if (!n || *n > 1048576)
+        throw CommandLineError("--image-cache expects megabytes from 0 to 1048576: " + v);
+      o.imageCacheMb = *n;
     } else if (name == "--max-memory") {
       const std::string v = value();
       const auto n = ParseNumber<uint32_t>(v);
@@ -348,6 +354,8 @@ std::string PlayerUsage(std::string_view programName) {
          "  --trace-files         print every file lookup to stderr\n"
          "  --json                in a window too: pages, launches and the exit as JSON lines\n"
          "  --seed N              seed of the random numbers\n"
+         "  --image-cache MB      memory for decoded pictures (default 256); the least\n"
+         "                        recently drawn are decoded again when needed\n"
          "  --start-time T        headless: the clock's start, YYYY-MM-DDTHH:MM:SS\n"
          "  --timeout SECONDS     headless: end the run after SECONDS of real time with a\n"
          "                        \"timeout\" line and exit status 3\n"

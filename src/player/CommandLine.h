@@ -94,6 +94,7 @@ struct PlayerOptions {
   std::optional<LocalDateTime> startTime;  // headless: the virtual clock's start
   std::optional<uint32_t> timeoutSeconds;  // headless: wall-clock limit of the run
   std::optional<uint32_t> maxMemoryMb;     // headless: address-space limit of the process
+  uint32_t imageCacheMb = 256;             // decoded pictures kept, in megabytes
   bool help = false;
   bool version = false;
 

@@ -37,7 +37,7 @@ void PagePainter::Paint(Surface& target, IntPoint origin, const IntRect& box,
 }
 
 void PagePainter::DrawBackground(Canvas& canvas, const PageRecord& page, const IntRect& area) {
-  const Image24& image = page.image.image;
+  const Image24& image = page.image.Pixels();
   // A tiled picture with all its pixels covers the whole area: the colour beneath never shows.
   const bool covered = page.hasImage && !image.Empty() && page.tileImage &&
                        image.pixels.size() / 3 >= uint64_t{image.width} * image.height;

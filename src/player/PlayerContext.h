@@ -81,6 +81,8 @@ struct PlayerContext {
   TrustGate* trust = nullptr;
   // What the presentation may reach (for launches of documents within it); may be null.
   const TrustPolicy* trustPolicy = nullptr;
+  // Memory for decoded pictures: the least recently drawn go when more is needed.
+  uint64_t imageCacheBytes = 256ull * 1024 * 1024;
 };
 
 }  // namespace qlm

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <tuple>
 
+#include "document/PagePictures.h"
 #include "document/StandaloneContainer.h"
 #include "graphics/SaturatingRect.h"
 #include "platform/Display.h"
@@ -95,6 +96,9 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
       input_(pages_, objectStates_, bubble_, context.display, context.loop, *runner_, *this) {
   load_.profile = &ctx_.profile;
   load_.codePage = &ctx_.codePage;
+  pictures_ = std::make_shared<PictureStore>(ctx_.imageCacheBytes);
+  pictures_->SetDialogs(&ctx_.dialogs);
+  load_.pictures = pictures_;
   evaluator_.SetOwner(this);
   evaluator_.SetPathMacros(&macros_);
   evaluator_.SetFileSystem(&ctx_.files);
@@ -139,7 +143,7 @@ bool PlayerWindow::OpenDocument(const std::string& path, const std::string& show
   return Adopt(LoadProjectFile(opened.file.get(), name, load_, pages_.GetProject().settings));
 }
 
-bool PlayerWindow::OpenProjectBytes(std::span<const uint8_t> bytes, const std::string& sourceName) {
+bool PlayerWindow::OpenProjectBytes(const SharedBytes& bytes, const std::string& sourceName) {
   load_.quietOpen = quietOpen_;
   load_.sourceName = sourceName;
   LoadResult result = LoadProjectFromMemory(bytes, load_, pages_.GetProject().settings);
@@ -176,6 +180,7 @@ bool PlayerWindow::Adopt(LoadResult result) {
   objectStates_.LayoutChanged();
   hasProject_ = true;
   lastAnnounced_ = nullptr;
+  decodedAheadFrom_ = nullptr;
   ApplySettings();
   embedded_ =
       EmbeddedFiles::Write(pages_.GetProject(), ctx_.files, ctx_.folders.embedded, ctx_.dialogs);
@@ -462,6 +467,20 @@ void PlayerWindow::Paint() {
                                          &controls_->Fields().Menu());
   if (!done.Empty())
     ctx_.display.Present(frame_, done.left, done.top, done.Width(), done.Height());
+  // The frame is out: pictures beyond the budget can go, and once a page shows, the next
+  // page's pictures are decoded when the queue gets round to it.
+  pictures_->Trim();
+  const PageRecord* current = pages_.CurrentPage();
+  if (current && current != decodedAheadFrom_) {
+    decodedAheadFrom_ = current;
+    ctx_.loop.PostMessage(WindowMessage{player_message::kDecodeAhead, 0, 0, {}});
+  }
+}
+
+void PlayerWindow::DecodeAhead() {
+  const std::optional<size_t> current = pages_.CurrentIndex();
+  if (current && *current + 1 < pages_.Pages().size())
+    DecodePageAhead(pages_.Pages()[*current + 1], *pictures_);
 }
 
 void PlayerWindow::Repaint(const IntRect& rect) {
@@ -500,6 +519,9 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
   switch (message.id) {
     case kPaint:
       Paint();
+      break;
+    case kDecodeAhead:
+      DecodeAhead();
       break;
     case kHtmlLink:
       OnHtmlLink(text);

@@ -52,6 +52,7 @@ inline constexpr uint32_t kRunScriptText = 2247;   // texts[0]: script text; wPa
 inline constexpr uint32_t kDeleteAtom = 2249;      // forget the remembered activation
 inline constexpr uint32_t kBrowserConsent = 2251;  // texts[0]: address; wParam: the view
 inline constexpr uint32_t kDeferredPlace = 2324;   // move the window to its start position
+inline constexpr uint32_t kDecodeAhead = 2325;     // decode the next page's pictures
 inline constexpr uint32_t kActivation = 0xC001;    // "QLMPlayerMsgActivate": texts {exe, line}
 }  // namespace player_message
 
@@ -97,7 +98,7 @@ class PlayerWindow : public ScriptHost,
   // unless quiet open is on. Messages name the file by its host path, or by `shownName`.
   bool OpenDocument(const std::string& path, const std::string& shownName = {});
   // The same for a project held in memory (the block of a stand-alone file).
-  bool OpenProjectBytes(std::span<const uint8_t> bytes, const std::string& sourceName);
+  bool OpenProjectBytes(const SharedBytes& bytes, const std::string& sourceName);
   // Takes a project made in memory (the --blank console, tests).
   bool OpenProject(Project project);
   // The outcome of the last read.
@@ -134,6 +135,8 @@ class PlayerWindow : public ScriptHost,
   const Surface& Frame() const { return frame_; }
   // Composes the invalid area and presents it now.
   void Paint();
+  // Decodes the pictures of the page after the current one while they fit the budget.
+  void DecodeAhead();
 
   // Input state, for tests.
   ObjectStates& States() { return objectStates_; }
@@ -326,6 +329,10 @@ class PlayerWindow : public ScriptHost,
   std::vector<std::string> embedded_;
   // The page last reported to the events sink, so that a page is reported once when it comes.
   const PageRecord* lastAnnounced_ = nullptr;
+  // Decoded pictures of every project this window reads, within the --image-cache budget.
+  std::shared_ptr<PictureStore> pictures_;
+  // The page whose successor's pictures were last decoded ahead.
+  const PageRecord* decodedAheadFrom_ = nullptr;
 
   // Painting: the area to compose and whether a paint message is on its way.
   ObjectStates objectStates_;

@@ -255,7 +255,7 @@ bool ApplyPageBackground(CommandContext& context, PageRecord& page, const std::s
     std::optional<Image24> image = LoadPicture(context, value);
     if (!image)
       return false;
-    page.image = StoredImage{ImageForm::Raw, std::move(*image), {}};
+    page.image = StoredImage{ImageForm::Raw, std::move(*image), {}, {}};
     page.hasImage = 1;
   } else if (keyword == "DISPLAY") {
     const std::string_view word = Trim(value);
@@ -283,7 +283,7 @@ bool ApplyBackdrop(CommandContext& context, ProjectSettings& settings, const std
       return false;
     settings.backdropWidth = image->width;
     settings.backdropHeight = image->height;
-    settings.backdropImage = StoredImage{ImageForm::Raw, std::move(*image), {}};
+    settings.backdropImage = StoredImage{ImageForm::Raw, std::move(*image), {}, {}};
   } else if (keyword == "DISPLAY") {
     const std::optional<uint32_t> placement = Placement(Trim(value));
     if (!placement)

@@ -173,7 +173,7 @@ FolderFiles UnpackProject(const Project& project, const DocumentForm& form) {
   return files;
 }
 
-DocumentForm DetectDocumentForm(const std::vector<uint8_t>& document, int32_t projectVersion) {
+DocumentForm DetectDocumentForm(std::span<const uint8_t> document, int32_t projectVersion) {
   DocumentForm form;
   try {
     ArchiveReader reader(document);

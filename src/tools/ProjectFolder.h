@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,7 @@ using FolderFiles = std::map<std::string, std::vector<uint8_t>>;
 FolderFiles UnpackProject(const Project& project, const DocumentForm& form);
 
 // How a document stores its project: the secure layer and the wrapper's version.
-DocumentForm DetectDocumentForm(const std::vector<uint8_t>& document, int32_t projectVersion);
+DocumentForm DetectDocumentForm(std::span<const uint8_t> document, int32_t projectVersion);
 
 // Writes the files into `dir`, which must not exist or be empty. The files go to a fresh
 // folder beside it first, which is then renamed into place, so a failure leaves nothing

@@ -143,7 +143,7 @@ std::string ImageFileFormat(const StoredImage& image) {
   if (image.form != ImageForm::Encoded) {
     return "raw";
   }
-  const auto& e = image.encoded;
+  const std::span<const uint8_t> e = image.EncodedFile();
   if (e.size() >= 3 && e[0] == 0xFF && e[1] == 0xD8 && e[2] == 0xFF) {
     return "JPEG";
   }

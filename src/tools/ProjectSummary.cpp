@@ -76,8 +76,8 @@ std::string ObjectCounts(const PageRecord& page) {
 std::string PageExtras(const PageRecord& page) {
   std::string out;
   if (page.hasImage != 0) {
-    out += ", background image " + std::to_string(page.image.image.width) + " x " +
-           std::to_string(page.image.image.height) + " " + ImageFileFormat(page.image);
+    out += ", background image " + std::to_string(page.image.Width()) + " x " +
+           std::to_string(page.image.Height()) + " " + ImageFileFormat(page.image);
   }
   if (!page.enterScript.Empty()) {
     out += ", enter script " + std::to_string(page.enterScript.statements.size()) + " lines";

@@ -170,8 +170,10 @@ int RunInfoOrDump(const std::string& command, const Options& options, std::ostre
   const std::string& path = options.positional[0];
   const ToolInput input = ReadToolInput(path);
   std::vector<std::string> messages;
+  // A summary shows no pixels; a dump describes every picture.
   const Project project =
-      LoadToolProject(input, std::filesystem::path(path).filename().string(), messages);
+      LoadToolProject(input, std::filesystem::path(path).filename().string(), messages, nullptr,
+                      command == "info" ? ToolPictures::kPacked : ToolPictures::kDecoded);
   PrintMessages(messages, err);
   const CodePage codePage(options.codePage.value_or("WINDOWS-1252"));
   if (command == "info") {
@@ -230,7 +232,7 @@ int RunBundle(const Options& options, std::ostream& out, std::ostream& err,
 
   const std::string identifier = env.newGuid ? env.newGuid() : NewGuid();
   const std::filesystem::path output = *options.output;
-  WriteStandalone(*player, input.document, options.oneInstance, identifier, output);
+  WriteStandalone(*player, input.document.Span(), options.oneInstance, identifier, output);
   using std::filesystem::perms;
   std::filesystem::permissions(output, perms::owner_exec | perms::group_exec | perms::others_exec,
                                std::filesystem::perm_options::add, error);
@@ -255,7 +257,7 @@ int RunUnpack(const Options& options, std::ostream& out, std::ostream& err) {
   const Project project =
       LoadToolProject(input, std::filesystem::path(path).filename().string(), messages, &codePage);
   PrintMessages(messages, err);
-  DocumentForm form = DetectDocumentForm(input.document, project.version);
+  DocumentForm form = DetectDocumentForm(input.document.Span(), project.version);
   form.codePage = codePage.Name();
   form.oneInstance = input.oneInstance;
   form.identifier = input.oneInstance ? input.identifier : std::string();

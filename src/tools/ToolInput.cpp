@@ -1,13 +1,13 @@
 #include "tools/ToolInput.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 
 #include "document/LoadContext.h"
 #include "document/StandaloneContainer.h"
 #include "platform/Dialogs.h"
+#include "platform/host/HostFiles.h"
 #include "tools/StandaloneFile.h"
 
 namespace qlm {
@@ -35,8 +35,7 @@ ToolInput ReadToolInput(const std::filesystem::path& path) {
   switch (container.status) {
     case StandaloneStatus::kOk: {
       const StandaloneContainer& c = *container.container;
-      const auto project = c.Project();
-      input.document.assign(project.begin(), project.end());
+      input.document = c.Project();
       input.standalone = true;
       input.oneInstance = c.oneInstance;
       input.identifier = c.identifier;
@@ -51,22 +50,25 @@ ToolInput ReadToolInput(const std::filesystem::path& path) {
     default:
       throw std::runtime_error(container.message);
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    throw std::runtime_error("Cannot Open " + path.string() + "\n" + std::strerror(errno));
-  }
-  input.document.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (in.bad()) {
+  std::string error;
+  const std::unique_ptr<ReadableFile> file = OpenReadableFile(path, error);
+  if (!file)
+    throw std::runtime_error("Cannot Open " + path.string() + "\n" + error);
+  std::optional<SharedBytes> view = file->ViewWhole();
+  if (!view)
     throw std::runtime_error("Cannot Open " + path.string() + "\nread error");
-  }
+  input.document = std::move(*view);
   input.fileBytes = input.document.size();
   return input;
 }
 
 Project LoadToolProject(const ToolInput& input, const std::string& sourceName,
-                        std::vector<std::string>& messages, const CodePage* codePage) {
+                        std::vector<std::string>& messages, const CodePage* codePage,
+                        ToolPictures pictures) {
   CollectingDialogs dialogs(messages);
   LoadContext ctx(dialogs);
+  if (pictures == ToolPictures::kPacked)
+    ctx.pictures = std::make_shared<PictureStore>();
   ctx.codePage = codePage;
   ctx.sourceName = sourceName;
   LoadResult result = LoadProjectFromMemory(input.document, ctx);

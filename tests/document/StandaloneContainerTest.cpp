@@ -97,7 +97,7 @@ TEST_F(StandaloneContainerTest, OneInstanceLayoutByteForByte) {
   ASSERT_TRUE(result.container);
   EXPECT_TRUE(result.container->oneInstance);
   EXPECT_EQ(result.container->identifier, kId);
-  EXPECT_EQ(result.container->block, Cat({doc, B("ONEINSTANCE"), B(kId)}));
+  EXPECT_EQ(Bytes(result.container->block.begin(), result.container->block.end()), Cat({doc, B("ONEINSTANCE"), B(kId)}));
   EXPECT_EQ(Bytes(result.container->Project().begin(), result.container->Project().end()), doc);
 }
 
@@ -110,7 +110,7 @@ TEST_F(StandaloneContainerTest, WithoutMarkerTheIdentifierIsProjectBytes) {
   ASSERT_EQ(result.status, StandaloneStatus::kOk) << result.message;
   EXPECT_FALSE(result.container->oneInstance);
   EXPECT_EQ(result.container->identifier, std::string(doc.end() - 38, doc.end()));
-  EXPECT_EQ(result.container->block, doc);
+  EXPECT_EQ(Bytes(result.container->block.begin(), result.container->block.end()), doc);
   EXPECT_EQ(result.container->Project().size(), doc.size());
 
   // A damaged marker is simply no marker: the block still loads, no instance limit.

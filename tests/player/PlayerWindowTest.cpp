@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
 
+#include "document/DocumentFixtures.h"
+#include "document/Inflate.h"
 #include "document/ProjectWriter.h"
 #include "platform/Display.h"
 #include "platform/ProfileStore.h"
@@ -121,9 +124,10 @@ class RootFiles : public DiskFileSystem {
 
 // One player with all its services: two of these live side by side in one test.
 struct Player {
-  explicit Player(const fs::path& root)
+  explicit Player(const fs::path& root, uint64_t imageCacheBytes = 256ull << 20)
       : files(root), context{loop, display, dialogs, profile, files, {}, CodePage(), nullptr, 7u} {
     context.folders.embedded = "C:\\Temp\\QLMPlayer\\";
+    context.imageCacheBytes = imageCacheBytes;
     window = std::make_unique<PlayerWindow>(context);
     loop.SetHandler(window.get());
   }
@@ -251,6 +255,69 @@ TEST_F(PlayerWindowTest, FailedOpenKeepsTheRunningProject) {
   p.window->OpenDocument((bad.parent_path() / "missing.qmd").string());
   ASSERT_EQ(p.dialogs.boxes.size(), 1u);
   EXPECT_EQ(p.dialogs.boxes[0].text.rfind("Cannot find the file\n", 0), 0u);
+}
+
+// Three pages with a packed background and an image object each; the third background's
+// stream is damaged.
+Project PicturePages() {
+  Project p = ThreePages();
+  for (size_t i = 0; i < p.pages.size(); ++i) {
+    PageRecord& page = p.pages[i];
+    page.hasImage = 1;
+    page.image.form = ImageForm::Zlib;
+    page.image.image = test::Gradient(320, 200, static_cast<uint8_t>(i));
+    ObjectRecord picture = ObjectRecord::Fresh();
+    picture.typeCode = kObjImage;
+    picture.name = "Picture";
+    picture.rect = {40, 30, 104, 78};
+    picture.stateImages[1] =
+        test::MarkedImage(0, ImageForm::Zlib, 64, 48, static_cast<uint8_t>(9 * i));
+    page.objects.push_back(std::move(picture));
+  }
+  return p;
+}
+
+TEST_F(PlayerWindowTest, PicturesDecodedWhenDrawnShowWhatDecodedOnesShow) {
+  const fs::path root = Root("files");
+  const fs::path file = root / "pictures.qmd";
+  std::vector<uint8_t> bytes = WriteProject(PicturePages(), 29);
+  // The third background's zlib stream claims one pixel row more than it holds.
+  const Image24 third = test::Gradient(320, 200, 2);
+  const std::vector<uint8_t> stream = DeflateZlib(third.pixels);
+  const auto at = std::search(bytes.begin(), bytes.end(), stream.begin(), stream.end());
+  ASSERT_NE(at, bytes.end());
+  // The height stands 12 bytes before the stream's length: width, height, marker, length.
+  auto height = at - 12;
+  ASSERT_EQ(*height, 200);
+  *height = 201;
+  ASSERT_TRUE(WriteFileAtomically(
+      file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())));
+
+  // One player reads every picture at once, the other when drawn, with room for one page only.
+  test::RecordingDialogs loadDialogs;
+  LoadContext eager(loadDialogs);
+  LoadResult decoded = LoadProjectFromMemory(bytes, eager);
+  ASSERT_TRUE(decoded.Ok());
+  EXPECT_EQ(loadDialogs.Texts(), std::vector<std::string>{"Uncompress failed"});
+  Player a(Root("a")), b(Root("b"), 320 * 200 * 3 + 64 * 48 * 3);
+  ASSERT_TRUE(a.window->OpenProject(std::move(decoded.project)));
+  ASSERT_TRUE(b.window->OpenDocument(file.string()));
+  EXPECT_TRUE(b.dialogs.boxes.empty());
+  a.window->Initialize();
+  b.window->Initialize();
+  bool thirdShown = false;
+  for (const std::string page : {"One", "Two", "Three", "Two", "One"}) {
+    SCOPED_TRACE(page);
+    for (Player* p : {&a, &b}) {
+      p->window->RunScriptText("Page(\"" + page + "\")");
+      p->loop.Run(10);
+    }
+    EXPECT_EQ(b.window->Frame().ToImage24(), a.window->Frame().ToImage24());
+    // The damage shows when the damaged page is first drawn, and only then.
+    thirdShown = thirdShown || page == "Three";
+    EXPECT_EQ(b.dialogs.Texts().size(), thirdShown ? 1u : 0u);
+  }
+  EXPECT_EQ(b.dialogs.Texts(), std::vector<std::string>{"Uncompress failed"});
 }
 
 TEST_F(PlayerWindowTest, RememberedPositionIsReadAtStartAndSavedOnClose) {

@@ -163,7 +163,7 @@ TEST_F(ProjectFolderTest, FolderHoldsImagesScriptsAndBlocksAsFiles) {
 TEST_F(ProjectFolderTest, EveryImageFormSurvives) {
   Project p = test::RichProject();
   const Bytes jpeg = EncodeJpeg(test::Gradient(8, 6, 1));
-  p.settings.backdropImage = {ImageForm::Encoded, {}, jpeg};
+  p.settings.backdropImage = {ImageForm::Encoded, {}, jpeg, {}};
   ObjectRecord& o = p.pages[0].objects[2];  // an image object
   o.stateImages[1] = test::MarkedImage(1, ImageForm::Encoded, 0, 0, 0);
   o.stateImages[1].stored.data.encoded = jpeg;
@@ -171,7 +171,7 @@ TEST_F(ProjectFolderTest, EveryImageFormSurvives) {
   // Method 0 keeps any number of bytes, also fewer than its size asks for.
   o.stateImages[3] = test::MarkedImage(0, ImageForm::Raw, 5, 5, 2);
   o.stateImages[3].stored.data.image.pixels.resize(10);
-  p.pages[1].image = {ImageForm::Encoded, {}, jpeg};
+  p.pages[1].image = {ImageForm::Encoded, {}, jpeg, {}};
   const fs::path dir = Unpacked(p, "images");
   const auto files = FolderContents(dir);
   EXPECT_EQ(files.at("backdrop.jpg"), jpeg);

@@ -204,7 +204,7 @@ TEST_F(QmdToolTest, BundleReadsBackThroughContainerAndInfo) {
   const auto reread = ReadStandaloneContainer(again);
   ASSERT_EQ(reread.status, StandaloneStatus::kOk);
   EXPECT_FALSE(reread.container->oneInstance);
-  EXPECT_EQ(reread.container->block, document_);
+  EXPECT_EQ(Bytes(reread.container->block.begin(), reread.container->block.end()), document_);
 }
 
 // A stand-alone file starts with the player it was made from.

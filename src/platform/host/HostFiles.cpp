@@ -1,6 +1,7 @@
 #include "platform/host/HostFiles.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +34,20 @@ class DescriptorFile : public ReadableFile {
       done += static_cast<size_t>(n);
     }
     return true;
+  }
+  // A private read-only mapping: pages come in as they are touched and the kernel may drop
+  // them again, so a large document costs no more memory than what is looked at. Reading into
+  // one buffer remains for files that cannot be mapped.
+  std::optional<SharedBytes> ViewWhole() override {
+    if (size_ == 0 || size_ > SIZE_MAX)
+      return ReadableFile::ViewWhole();
+    void* base = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, MAP_PRIVATE, fd_.Get(), 0);
+    if (base == MAP_FAILED)
+      return ReadableFile::ViewWhole();
+    const size_t length = static_cast<size_t>(size_);
+    std::shared_ptr<const void> owner(
+        base, [length](const void* p) { ::munmap(const_cast<void*>(p), length); });
+    return SharedBytes::Mapped(std::move(owner), {static_cast<const uint8_t*>(base), length});
   }
 
  private:
