@@ -31,9 +31,13 @@ class MessageBoxPainter {
 
   MessageBoxPainter();
 
-  // text: UTF-8. The box is as wide as its longest line or its buttons need.
-  MessageBoxLayout Layout(const std::string& text, uint32_t style,
-                          const MessageBoxControl& control);
+  // Room a window manager's title bar takes besides the caption: its icon and buttons.
+  static constexpr int kTitleBarRoom = 120;
+
+  // text, caption: UTF-8. The box is as wide as its longest line, its buttons or its caption
+  // in the title bar need.
+  MessageBoxLayout Layout(const std::string& text, uint32_t style, const MessageBoxControl& control,
+                          const std::string& caption = {});
   // pressed: the index of the button held down, -1 for none.
   void Paint(Surface& target, const MessageBoxLayout& layout, const MessageBoxControl& control,
              int pressed);
