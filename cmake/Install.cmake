@@ -81,9 +81,10 @@ set(CPACK_PACKAGE_CONTACT "QLM Player developers <qlmplayer@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "player for legacy multimedia presentations (QMD)")
 # One string: a list of several would be joined with ";" into the control file.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Plays QMD presentations, the project documents and stand-alone programs of a legacy \
-Windows multimedia authoring tool, in a window or headless. qmdtool inspects, unpacks, \
-rebuilds and bundles documents and scans collections for what they use.")
+    "Plays QMD presentations, the project documents and stand-alone programs\n\
+of a legacy Windows multimedia authoring tool, in a window or headless.\n\
+qmdtool inspects, unpacks, rebuilds and bundles documents and scans\n\
+collections for what they use.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

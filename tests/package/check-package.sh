@@ -25,7 +25,9 @@ description=$(dpkg-deb -f "$deb" Description)
 echo "$description" | grep -qE '^ *;' && fail "Description has stray ; lines: $description"
 echo "$description" | grep -q 'rebuilds and bundles' || fail "Description lacks its text"
 if command -v lintian >/dev/null; then
-  lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
+  # The contact address is the project's placeholder on localhost until it has a public one.
+  lintian --fail-on error --suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog \
+    "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
   cat "$work/lintian.log"
 else
   echo "lintian missing (scripts/install-deps.sh installs it): the package is not linted"

@@ -257,13 +257,7 @@ void SdlDisplay::Show() {
   shown_ = true;
   SDL_ShowWindow(window_);
   // The frame's size is known once the window is on the screen: the scale may have to shrink.
-  const double before = factor_;
-  UpdateFactor();
-  if (factor_ != before) {
-    ApplyWindowSize();
-    CreateTexture();
-    ApplyShape();
-  }
+  Rescale();
   KeepInWorkArea();
   if (minimized_)
     SDL_MinimizeWindow(window_);
@@ -343,6 +337,17 @@ void SdlDisplay::FrameExtents(int& top, int& left, int& bottom, int& right) cons
   }
 }
 
+bool SdlDisplay::Rescale() {
+  const double before = factor_;
+  UpdateFactor();
+  if (factor_ == before)
+    return false;
+  ApplyWindowSize();
+  CreateTexture();
+  ApplyShape();
+  return true;
+}
+
 void SdlDisplay::NoteFramed() {
   if (framed_ || !shown_ || !window_ || !titleBar_ || fullScreen_)
     return;
@@ -350,14 +355,8 @@ void SdlDisplay::NoteFramed() {
   if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 || top <= 0)
     return;
   framed_ = true;
-  const double before = factor_;
-  UpdateFactor();
-  if (factor_ != before) {
-    ApplyWindowSize();
-    CreateTexture();
-    ApplyShape();
+  if (Rescale())
     Redraw();
-  }
   KeepInWorkArea();
 }
 
@@ -463,13 +462,8 @@ void SdlDisplay::ApplyFullScreen() {
   SDL_SetWindowFullscreen(window_, fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   if (!fullScreen_) {
     // A presentation too large for the screen leaves full screen for a window that fits.
-    const double before = factor_;
-    UpdateFactor();
-    if (factor_ != before) {
-      CreateTexture();
-      ApplyShape();
-    }
-    ApplyWindowSize();
+    if (!Rescale())
+      ApplyWindowSize();
     if (positioned_)
       SDL_SetWindowPosition(window_, posX_, posY_);
     if (shown_)

@@ -119,6 +119,9 @@ class SdlDisplay : public Display {
   bool PresentRect(int x, int y, int w, int h);
   void ApplyShape();
   void UpdateFactor();
+  // UpdateFactor, and when the scale changed, the window's size, texture and shape follow it.
+  // True when it changed.
+  bool Rescale();
   // The title bar and borders the window manager puts around the window (a usual frame while
   // it has not said yet); none without a title bar.
   void FrameExtents(int& top, int& left, int& bottom, int& right) const;
