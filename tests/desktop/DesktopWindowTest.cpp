@@ -778,6 +778,22 @@ class DesktopFieldsTest : public DesktopWindowTest {
       return std::nullopt;
     return window;
   }
+
+  // A point of the client area on the screen.
+  static std::pair<int, int> Screen(const XWindowBox& window, int cx, int cy) {
+    return {window.x + cx * kScale, window.y + cy * kScale};
+  }
+
+  // The desktop's clipboard text, once it is `want` (it follows a key a moment later).
+  std::string ClipboardBecomes(const std::string& want) {
+    std::optional<std::string> text;
+    for (int i = 0; i < 100 && text != want; ++i) {
+      text = x_->ClipboardText();
+      if (text != want)
+        std::this_thread::sleep_for(50ms);
+    }
+    return text.value_or("(none)");
+  }
 };
 
 TEST_F(DesktopFieldsTest, InputFieldEditedWithKeysFillsItsVariable) {
@@ -802,9 +818,7 @@ TEST_F(DesktopFieldsTest, InputFieldEditedWithKeysFillsItsVariable) {
 TEST_F(DesktopFieldsTest, PopUpMenuCopiesToTheDesktopClipboardAndControlVPastes) {
   const auto window = ShowFields("two", "Copy$");
   ASSERT_TRUE(window) << Diagnostics();
-  auto screen = [&](int cx, int cy) {
-    return std::pair{window->x + cx * kScale, window->y + cy * kScale};
-  };
+  auto screen = [&](int cx, int cy) { return Screen(*window, cx, cy); };
   // All of "two" selected, then the right button: the menu opens at the pointer.
   const auto [fx, fy] = screen(120, 34);
   x_->DoubleClick(fx, fy);
@@ -814,13 +828,7 @@ TEST_F(DesktopFieldsTest, PopUpMenuCopiesToTheDesktopClipboardAndControlVPastes)
   // Its first item, Copy: the text reaches the desktop's clipboard.
   const auto [cx, cy] = screen(160, 42);
   x_->Click(cx, cy);
-  std::optional<std::string> clipboard;
-  for (int i = 0; i < 100 && clipboard != "two"; ++i) {
-    clipboard = x_->ClipboardText();
-    if (clipboard != "two")
-      std::this_thread::sleep_for(50ms);
-  }
-  EXPECT_EQ(clipboard.value_or("(none)"), "two") << Diagnostics();
+  EXPECT_EQ(ClipboardBecomes("two"), "two") << Diagnostics();
   // The menu is gone; Control+V in the second field pastes, and its variable names page two.
   ASSERT_TRUE(WaitForPixel(mx, my, 0xFFFFFF)) << "the menu stayed" << Diagnostics();
   const auto [px, py] = screen(120, 74);
@@ -835,34 +843,25 @@ TEST_F(DesktopFieldsTest, PopUpMenuCopiesToTheDesktopClipboardAndControlVPastes)
 TEST_F(DesktopFieldsTest, ClipboardKeysCopyCutAndPasteAsAnEditBoxDoes) {
   const auto window = ShowFields("two", "Name$");
   ASSERT_TRUE(window) << Diagnostics();
-  auto clipboardBecomes = [&](const std::string& want) {
-    std::optional<std::string> text;
-    for (int i = 0; i < 100 && text != want; ++i) {
-      text = x_->ClipboardText();
-      if (text != want)
-        std::this_thread::sleep_for(50ms);
-    }
-    return text.value_or("(none)");
-  };
   x_->Click(window->x + 120 * kScale, window->y + 34 * kScale);
   // Control+A selects all and Control+C copies it: the field keeps its text.
   x_->PressChord({XK_Control_L}, XK_a);
   x_->PressChord({XK_Control_L}, XK_c);
-  EXPECT_EQ(clipboardBecomes("two"), "two") << Diagnostics();
+  EXPECT_EQ(ClipboardBecomes("two"), "two") << Diagnostics();
   // End, Control+V: "twotwo"; everything selected and Shift+Delete cuts it; Shift+Insert puts
   // it back.
   x_->PressKey(XK_End);
   x_->PressChord({XK_Control_L}, XK_v);
   x_->PressChord({XK_Control_L}, XK_a);
   x_->PressChord({XK_Shift_L}, XK_Delete);
-  EXPECT_EQ(clipboardBecomes("twotwo"), "twotwo") << Diagnostics();
+  EXPECT_EQ(ClipboardBecomes("twotwo"), "twotwo") << Diagnostics();
   x_->PressChord({XK_Shift_L}, XK_Insert);
   // The first "two" selected: Control+Insert copies it, Control+X cuts it, leaving "two".
   x_->PressKey(XK_Home);
   for (int i = 0; i < 3; ++i)
     x_->PressChord({XK_Shift_L}, XK_Right);
   x_->PressChord({XK_Control_L}, XK_Insert);
-  EXPECT_EQ(clipboardBecomes("two"), "two") << Diagnostics();
+  EXPECT_EQ(ClipboardBecomes("two"), "two") << Diagnostics();
   x_->PressChord({XK_Control_L}, XK_x);
   x_->PressKey(XK_Return);
   ASSERT_TRUE(player_.WaitForLine(PageLine("two"), Clock::now() + 10s)) << Diagnostics();
@@ -873,9 +872,7 @@ TEST_F(DesktopFieldsTest, ClipboardKeysCopyCutAndPasteAsAnEditBoxDoes) {
 TEST_F(DesktopFieldsTest, PopUpMenuOfAnEmptyFieldPastesAndGreysWhatItCannotDo) {
   const auto window = ShowFields("two", "Copy$");
   ASSERT_TRUE(window) << Diagnostics();
-  auto screen = [&](int cx, int cy) {
-    return std::pair{window->x + cx * kScale, window->y + cy * kScale};
-  };
+  auto screen = [&](int cx, int cy) { return Screen(*window, cx, cy); };
   // "two" onto the clipboard, then the right button on the empty second field.
   const auto [nx, ny] = screen(120, 34);
   x_->DoubleClick(nx, ny);
