@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev nlohmann-json3-dev libmpv-dev libespeak-ng-dev libwebkit2gtk-4.1-dev
   fonts-liberation fonts-dejavu-core
   xvfb xauth libxtst-dev yabasic openbox
-  librsvg2-bin desktop-file-utils appstream
+  librsvg2-bin desktop-file-utils appstream lintian
 )
 
 missing=()

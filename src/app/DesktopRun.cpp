@@ -146,10 +146,17 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
   JsonLinesWriter json(out, codePage);
 
   // With nothing to play, the user picks a presentation; the run goes on as if it was named.
-  PlayerOptions chosen = options;
+  // A pick that does not open (its box says why) brings the picker back.
+  bool pick = false;
   if (options.arguments.empty() && !options.blank) {
     HostFileSystem own(process.environment, codePage);
-    if (!CarriesPresentation(own, process.executable)) {
+    pick = !CarriesPresentation(own, process.executable);
+  }
+  int code = kExitOk;
+  for (bool again = true; again;) {
+    again = false;
+    PlayerOptions chosen = options;
+    if (pick) {
       const std::optional<std::filesystem::path> picked =
           PickPresentation(process, dialogs, codePage);
       if (!picked) {
@@ -161,25 +168,23 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
       chosen.arguments = {picked->string()};
       chosen.commandLine = JoinCommandLine(chosen.arguments);
     }
-  }
 
-  JsonPlayerEvents events(json);
-  PlayerBuilder builder(process, chosen, MediaModuleOptions{});
-  PlayerContext context = builder.Build(loop, *display, dialogs, chosen.json ? &events : nullptr);
-  dialogs.SetFilePlaces(PresentationPlaces(builder.Files(), chosen));
-  // The desktop starts what Run and launching objects name; headless runs only report it.
-  HostProcesses processes(process.executable, IsPresentationFile);
-  context.processes = &processes;
-  // Speech is heard through the audio device the media play through.
-  SdlSpeechOutput speech(builder.Synthesizer(), [&err = *process.err](const std::string& reason) {
-    err << "qlmplayer: speech cannot be heard: " << reason << '\n';
-  });
-  context.speech = &speech;
+    JsonPlayerEvents events(json);
+    PlayerBuilder builder(process, chosen, MediaModuleOptions{});
+    PlayerContext context = builder.Build(loop, *display, dialogs, chosen.json ? &events : nullptr);
+    dialogs.SetFilePlaces(PresentationPlaces(builder.Files(), chosen));
+    // The desktop starts what Run and launching objects name; headless runs only report it.
+    HostProcesses processes(process.executable, IsPresentationFile);
+    context.processes = &processes;
+    // Speech is heard through the audio device the media play through.
+    SdlSpeechOutput speech(builder.Synthesizer(), [&err = *process.err](const std::string& reason) {
+      err << "qlmplayer: speech cannot be heard: " << reason << '\n';
+    });
+    context.speech = &speech;
 
-  int code = kExitOk;
-  {
     PlayerApp app(context, process.executable);
     app.SetDiagnostics(process.err);
+    app.SetStartPage(chosen.startPage);
     AppWindowHandler handler(app);
     loop.SetHandler(&handler);
     const PlayerApp::StartResult start =
@@ -188,6 +193,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
       code = app.HandOverError().empty() ? kExitOk : kExitNoProject;
     } else if (start == PlayerApp::StartResult::kNoProject) {
       code = kExitNoProject;
+      again = pick;
     } else {
       // The window's modal loop: the program ends when it returns.
       while (!loop.WaitUntil(EventLoop::kForever)) {
@@ -196,6 +202,7 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
       app.Finish();
     }
     loop.SetHandler(nullptr);
+    dialogs.SetFilePlaces({});
   }
   if (options.json)
     json.Exit(code);

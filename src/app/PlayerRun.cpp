@@ -172,6 +172,7 @@ int RunPlayer(const PlayerProcess& process) {
 
   PlayerApp app(context, process.executable);
   app.SetDiagnostics(&err);
+  app.SetStartPage(options.startPage);
   WindowAutomation automation(app, json);
   EventScriptRunner runner(loop, dialogs, display, automation, codePage, err);
   if (fileEvents) {

@@ -97,6 +97,10 @@ std::optional<StartPageArgument> ParseStartPageArgument(std::string_view param) 
   return arg;
 }
 
+std::string StartPageParameter(std::string_view page) {
+  return std::string(kStartPagePrefix) + " " + std::string(page);
+}
+
 std::string QuoteParameter(std::string_view param) {
   // Quotes inside are doubled. The parameter is wrapped in quotes only when it holds a blank or
   // a tab: a wrapped run of nothing but quotes would be read back as one more literal quote.
@@ -264,6 +268,10 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       bool on = false;
       flag(on);
       o.fullScreen = false;
+    } else if (name == "--start-page") {
+      o.startPage = value();
+      if (o.startPage->find_first_not_of(" \t") == std::string::npos)
+        throw CommandLineError("--start-page needs a page name");
     } else if (name == "--seed") {
       const std::string v = value();
       const auto n = ParseNumber<uint32_t>(v);
@@ -348,9 +356,12 @@ std::string PlayerUsage(std::string_view programName) {
          "  --mount D=PATH[:cdrom][:rw]  map drive letter D to a host folder (repeatable);\n"
          "                        :cdrom makes it a CD drive, :rw lets the presentation write it\n"
          "  --profile-dir DIR     where per-user settings are kept\n"
-         "  --scale N|fit         window scale factor 1 to 8, or fit the screen\n"
+         "  --scale N|fit         window scale factor 1 to 8, or fit the screen (a presentation\n"
+         "                        larger than the screen is scaled down to fit in a window)\n"
          "  -f, --fullscreen      start in full screen, whatever the presentation asks\n"
          "  --windowed            stay in a window, whatever the presentation asks\n"
+         "  --start-page NAME     start on the page NAME (as the presentation's own\n"
+         "                        command line \"ECPA|SA: NAME\" does)\n"
          "  --trace-files         print every file lookup to stderr\n"
          "  --json                in a window too: pages, launches and the exit as JSON lines\n"
          "  --seed N              seed of the random numbers\n"
@@ -377,7 +388,8 @@ std::string PlayerUsage(std::string_view programName) {
          "  --version             the player's version\n"
          "  --                    ends the options\n"
          "\n"
-         "Keys in the window: Alt+Enter or F11 toggle full screen, F12 saves a screenshot.\n";
+         "Keys in the window: Alt+Enter or F11 toggle full screen, F12 saves a screenshot in\n"
+         "the qlmplayer folder of the pictures folder (XDG_PICTURES_DIR, else ~/Pictures).\n";
 }
 
 }  // namespace qlm

@@ -49,6 +49,10 @@ inline constexpr std::string_view kStartPagePrefix = "ECPA|SA:";
 // nullopt when `param` does not begin with "ECPA|SA:" (compared exactly).
 std::optional<StartPageArgument> ParseStartPageArgument(std::string_view param);
 
+// The start-page argument that starts on `page`. The character after the prefix is skipped
+// when it is read back, so a blank stands there.
+std::string StartPageParameter(std::string_view page);
+
 // A parameter written so that CommandLineParams reads it back unchanged: quotes doubled, and
 // the whole in double quotes when it holds blanks or tabs.
 std::string QuoteParameter(std::string_view param);
@@ -81,7 +85,8 @@ struct PlayerOptions {
   std::optional<std::string> profileDir;
   int scale = 1;  // window scale factor, 1 to 8
   bool scaleFit = false;
-  std::optional<bool> fullScreen;  // --fullscreen / -f: true, --windowed: false
+  std::optional<bool> fullScreen;        // --fullscreen / -f: true, --windowed: false
+  std::optional<std::string> startPage;  // --start-page: the page to show first
   bool traceFiles = false;
   bool json = false;               // JSON lines on stdout in a desktop run as well
   bool trust = false;              // the presentation reaches everything, as in the original player

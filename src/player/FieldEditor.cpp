@@ -165,7 +165,9 @@ bool FieldEditor::Cut(TextClipboard& clipboard, bool password) {
 }
 
 bool FieldEditor::Paste(TextClipboard& clipboard) {
-  return Insert(clipboard.Text());
+  // Nothing on the clipboard pastes nothing: the selection stays.
+  const std::string text = clipboard.Text();
+  return !text.empty() && Insert(text);
 }
 
 FieldEditor::KeyResult FieldEditor::OnKey(uint32_t key, const Modifiers& m,

@@ -20,7 +20,7 @@ int FieldMenu::ItemHeight() {
   return std::max(1, MenuFont().Metrics().height) + 2 * kItemPadY;
 }
 
-void FieldMenu::Open(int x, int y, bool canCopy, int clientWidth, int clientHeight) {
+void FieldMenu::Open(int x, int y, Enabled enabled, int clientWidth, int clientHeight) {
   Close();
   const Font& font = MenuFont();
   int width = kMinWidth;
@@ -33,7 +33,7 @@ void FieldMenu::Open(int x, int y, bool canCopy, int clientWidth, int clientHeig
   if (y + height > clientHeight)
     y = y - height;
   bounds_ = IntRect::FromSize(std::max(0, x), std::max(0, y), width, height);
-  canCopy_ = canCopy;
+  enabled_ = enabled;
   lit_.reset();
   visible_ = true;
   repaint_(bounds_);
@@ -44,6 +44,19 @@ void FieldMenu::Close() {
     repaint_(bounds_);
   visible_ = false;
   lit_.reset();
+}
+
+bool FieldMenu::IsEnabled(int item) const {
+  switch (static_cast<Command>(item)) {
+    case Command::kCopy:
+    case Command::kCut:
+      return enabled_.copy;
+    case Command::kPaste:
+      return enabled_.paste;
+    case Command::kSelectAll:
+      return enabled_.selectAll;
+  }
+  return false;
 }
 
 std::optional<int> FieldMenu::ItemAt(int x, int y) {
@@ -64,7 +77,7 @@ void FieldMenu::Light(std::optional<int> item) {
 }
 
 std::optional<FieldMenu::Command> FieldMenu::Choose(int item) {
-  if (!Enabled(item))
+  if (!IsEnabled(item))
     return std::nullopt;
   Close();
   return static_cast<Command>(item);
@@ -74,7 +87,7 @@ std::optional<FieldMenu::Command> FieldMenu::OnMouse(const MouseEvent& event) {
   const std::optional<int> item = ItemAt(event.x, event.y);
   switch (event.action) {
     case MouseAction::kMove:
-      Light(item && Enabled(*item) ? item : std::nullopt);
+      Light(item && IsEnabled(*item) ? item : std::nullopt);
       break;
     case MouseAction::kLeftUp:
       if (item)
@@ -102,10 +115,11 @@ std::optional<FieldMenu::Command> FieldMenu::OnKey(uint32_t key) {
     int item = lit_ ? *lit_ : (key == vk::kDown ? count - 1 : 0);
     for (int i = 0; i < count; ++i) {
       item = (item + step) % count;
-      if (Enabled(item))
+      if (IsEnabled(item)) {
+        Light(item);
         break;
+      }
     }
-    Light(item);
   } else if (key == vk::kReturn && lit_) {
     return Choose(*lit_);
   }
@@ -123,7 +137,7 @@ void FieldMenu::Draw(Canvas& canvas) {
   for (int i = 0; i < static_cast<int>(kLabels.size()); ++i) {
     const IntRect row{inside.left, inside.top + i * itemHeight, inside.right,
                       inside.top + (i + 1) * itemHeight};
-    uint32_t colour = Enabled(i) ? kText : kDisabledText;
+    uint32_t colour = IsEnabled(i) ? kText : kDisabledText;
     if (lit_ == i) {
       canvas.FillRect(row, kHighlight);
       colour = kHighlightText;

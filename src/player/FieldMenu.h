@@ -11,14 +11,20 @@
 
 namespace qlm {
 
-// The pop-up menu of an input field: Copy, Cut and Paste at the pointer. It is drawn into the
-// player's frame above everything else (like the tool-tip bubble), so it looks and works the
-// same in a window, in full screen and headless, where the events file's clicks choose from it.
+// The pop-up menu of an input field: Copy, Cut, Paste and Select all at the pointer. It is drawn
+// into the player's frame above everything else (like the tool-tip bubble), so it looks and works
+// the same in a window, in full screen and headless, where the events file's clicks choose from it.
 // While it is open it takes all mouse and key input.
 class FieldMenu {
  public:
-  enum class Command { kCopy, kCut, kPaste };
-  static constexpr std::array<const char*, 3> kLabels{"Copy", "Cut", "Paste"};
+  enum class Command { kCopy, kCut, kPaste, kSelectAll };
+  static constexpr std::array<const char*, 4> kLabels{"Copy", "Cut", "Paste", "Select all"};
+  // Which commands would do something; the others are greyed and cannot be chosen.
+  struct Enabled {
+    bool copy = false;  // Copy and Cut: a selection that may leave the field
+    bool paste = false;
+    bool selectAll = false;
+  };
   static constexpr int kPointSize = 8;
   static constexpr int kItemPadX = 18;
   static constexpr int kItemPadY = 3;
@@ -32,9 +38,8 @@ class FieldMenu {
   // `repaint` is asked to redraw the client area the menu covers when it changes.
   FieldMenu(FontCache& fonts, std::function<void(const IntRect&)> repaint);
 
-  // Opens with its top-left corner at (x, y), moved to stay inside the client area. Copy and
-  // Cut are enabled with `canCopy`; Paste always is.
-  void Open(int x, int y, bool canCopy, int clientWidth, int clientHeight);
+  // Opens with its top-left corner at (x, y), moved to stay inside the client area.
+  void Open(int x, int y, Enabled enabled, int clientWidth, int clientHeight);
   void Close();
   bool Visible() const { return visible_; }
   IntRect Bounds() const { return bounds_; }
@@ -51,14 +56,14 @@ class FieldMenu {
   const Font& MenuFont();
   int ItemHeight();
   std::optional<int> ItemAt(int x, int y);
-  bool Enabled(int item) const { return item == 2 || canCopy_; }
+  bool IsEnabled(int item) const;
   void Light(std::optional<int> item);
   std::optional<Command> Choose(int item);
 
   FontCache& fonts_;
   std::function<void(const IntRect&)> repaint_;
   bool visible_ = false;
-  bool canCopy_ = false;
+  Enabled enabled_;
   IntRect bounds_;
   std::optional<int> lit_;
 };

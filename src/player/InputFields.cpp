@@ -152,11 +152,16 @@ bool InputFields::RightPress(int x, int y, int clientWidth, int clientHeight) {
   if (!index)
     return false;
   ObjectRecord& field = page->objects[*index];
-  if (field.typeCode != kObjInputField || field.text.empty() ||
+  // An empty field has its menu too: Paste is what it is for.
+  if (field.typeCode != kObjInputField ||
       !painter_.LayoutInputField(field, states_.RectOf(field)).area.Contains(x, y))
     return false;
   Focus(field);
-  menu_.Open(x, y, editor_.HasSelection() && !IsPasswordField(field), clientWidth, clientHeight);
+  FieldMenu::Enabled enabled;
+  enabled.copy = editor_.HasSelection() && !IsPasswordField(field);
+  enabled.paste = !clipboard_.Text().empty();
+  enabled.selectAll = editor_.SelectionEnd() - editor_.SelectionStart() < editor_.Text().size();
+  menu_.Open(x, y, enabled, clientWidth, clientHeight);
   return true;
 }
 
@@ -184,6 +189,9 @@ void InputFields::Apply(FieldMenu::Command command) {
       break;
     case FieldMenu::Command::kPaste:
       changed = editor_.Paste(clipboard_);
+      break;
+    case FieldMenu::Command::kSelectAll:
+      editor_.SelectAll();
       break;
   }
   if (changed)
@@ -223,6 +231,10 @@ bool InputFields::Char(uint8_t ch) {
   ObjectRecord* field = Focused();
   if (!field)
     return false;
+  // The characters of Control+letter, Enter, Tab, Escape and Backspace come after their keys,
+  // which did what they do: they are no text and leave the selection alone.
+  if (ch < 0x20 || ch == 0x7F)
+    return true;
   Sync(*field);
   // Typed text ends a composition.
   composition_.clear();

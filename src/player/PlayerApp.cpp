@@ -80,6 +80,16 @@ PlayerApp::StartResult PlayerApp::StartUp(std::string_view rawCommandLine) {
     raw = WithoutFirstParameter(raw);
     command = ParseStartupCommand(raw);
   }
+  if (startPage_) {
+    std::vector<std::string> params = command.params.All();
+    if (params.empty()) {
+      command.startPage = StartPageArgument{false, *startPage_};
+    } else {
+      params.insert(params.begin() + 1, StartPageParameter(*startPage_));
+      raw = JoinCommandLine(params);
+      command = ParseStartupCommand(raw);
+    }
+  }
   StandaloneReadResult read = ReadContainer(ctx_.files, exePath);
   if (read.container) {
     container = std::move(read.container);

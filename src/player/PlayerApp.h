@@ -43,6 +43,9 @@ class PlayerApp {
   // Where the start-up's own message boxes (cannot find, not a document, damaged) are also
   // written; null: boxes only.
   void SetDiagnostics(std::ostream* err) { diagnostics_ = err; }
+  // The player's --start-page: the start-page argument goes in second place of the command line
+  // (first, after the document); without a document, the start page is taken as it is.
+  void SetStartPage(std::optional<std::string> page) { startPage_ = std::move(page); }
 
   // The shut-down after the event loop.
   void Finish();
@@ -64,6 +67,7 @@ class PlayerApp {
   std::filesystem::path presentationPath_;
   std::string handOverError_;
   std::ostream* diagnostics_ = nullptr;
+  std::optional<std::string> startPage_;
 };
 
 }  // namespace qlm

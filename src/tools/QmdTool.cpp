@@ -74,6 +74,8 @@ constexpr const char* kUsage =
     "      when a picture is missing.\n"
     "  help\n"
     "      This text.\n"
+    "  --version\n"
+    "      The tool's version.\n"
     "\n"
     "FILE may be a document or a stand-alone file. Texts are read in Windows-1252\n"
     "unless --codepage names another code page. Exit status: 0 done, 1 failed,\n"
@@ -377,6 +379,10 @@ int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ost
   const std::string& command = args[0];
   if (command == "help" || command == "--help" || command == "-h") {
     out << kUsage;
+    return kToolOk;
+  }
+  if (command == "--version" || command == "version") {
+    out << "qmdtool " << QLM_VERSION << '\n';
     return kToolOk;
   }
   if (command == "check") {

@@ -347,6 +347,8 @@ TEST_F(DesktopWindowTest, StartupErrorIsOnStderrWhileItsBoxIsShown) {
 }
 
 TEST_F(DesktopWindowTest, ScaleTooLargeForTheScreenShrinksAndF12SavesTheUnscaledFrame) {
+  // The desktop's pictures folder is the one its user-dirs.dirs names (over the environment's).
+  std::ofstream(root_ / "config" / "user-dirs.dirs") << "XDG_PICTURES_DIR=\"$HOME/Shots\"\n";
   // 320 x 240 by 4 is 1280 x 960: more than the 1024 x 768 screen; by 3 it fits.
   StartPlayer(TwoPageProject(), 4);
   ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
@@ -358,7 +360,7 @@ TEST_F(DesktopWindowTest, ScaleTooLargeForTheScreenShrinksAndF12SavesTheUnscaled
   x_->MoveMouse(window->x + 5, window->y + 5);
   x_->PressKey(XK_F12);
   ASSERT_TRUE(WaitForError("qlmplayer: screenshot saved as ")) << Diagnostics();
-  const std::filesystem::path folder = root_ / "pictures" / "qlmplayer";
+  const std::filesystem::path folder = root_ / "home" / "Shots" / "qlmplayer";
   std::vector<std::filesystem::path> shots;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     shots.push_back(entry.path());
@@ -589,6 +591,33 @@ TEST_F(PickerWindowTest, StartWithoutADocumentOpensThePicker) {
   CloseAndExpectExit();
 }
 
+TEST_F(PickerWindowTest, BadFilePickedAtStartIsExplainedAndThePickerComesBack) {
+  const std::string bad = (root_ / "bad.qmd").string();
+  std::ofstream(bad) << "not a presentation";
+  StartPlayerOn("");
+  const auto picker = WaitForPicker("Open a presentation", false);
+  ASSERT_TRUE(picker) << "no picker appeared" << Diagnostics();
+  Type(bad);
+  x_->PressKey(XK_Return);
+  // The box says what is wrong with the file; once answered, the picker is back.
+  std::optional<XClient> box;
+  const auto deadline = Clock::now() + 20s;
+  while (Clock::now() < deadline && !box) {
+    for (const XClient& c : FindClients(x_->Connection(), "QLM Player")) {
+      if (x_->ScreenPixel(c.x + 2, c.y + 2) == kBoxFace)
+        box = c;
+    }
+    std::this_thread::sleep_for(50ms);
+  }
+  ASSERT_TRUE(box) << "no message box" << Diagnostics();
+  EXPECT_TRUE(WaitForError(bad)) << Diagnostics();
+  x_->MoveMouse(box->x + 5, box->y + 5);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(WaitForPicker("Open a presentation", false)) << "no second picker" << Diagnostics();
+  x_->PressKey(XK_Escape);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 1) << Diagnostics();
+}
+
 TEST_F(PickerWindowTest, StartWithoutADocumentEndsWhenThePickerIsCancelled) {
   StartPlayerOn("");
   const auto picker = WaitForPicker("Open a presentation", false);
@@ -681,6 +710,45 @@ TEST_F(ModalStackingTest, MessageBoxStaysOverTheFullScreenPlayer) {
   BoxStaysOnTopAfterAClickOnThePlayer(1024, 768);
 }
 
+// Windows as a window manager places them.
+class ManagedWindowTest : public ModalStackingTest {};
+
+TEST_F(ManagedWindowTest, PresentationLargerThanTheScreenIsScaledDownInsideTheWorkArea) {
+  StartWindowManager();
+  if (IsSkipped())
+    return;
+  // 1600 x 1200 on the 1024 x 768 screen, at scale 1.
+  StartPlayer(
+      BuildProjectFromSpec(std::string("title ") + kTitle + "\nsize 1600 1200\npage One\ncolor " +
+                           std::to_string(Stored(kRed)) + "\n"),
+      1);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  EXPECT_TRUE(WaitForError("the window is scaled down to fit")) << Diagnostics();
+  Display* dpy = x_->Connection();
+  // The whole frame, title bar included, on the screen, and the picture whole inside it.
+  XClient player;
+  XWindowAttributes frame{};
+  bool inside = false;
+  const auto deadline = Clock::now() + 10s;
+  while (Clock::now() < deadline && !inside) {
+    std::this_thread::sleep_for(50ms);
+    const std::vector<XClient> found = FindClients(dpy, kTitle);
+    if (found.size() != 1 || !XGetWindowAttributes(dpy, found[0].frame, &frame))
+      continue;
+    player = found[0];
+    inside = frame.x >= 0 && frame.y >= 0 && frame.x + frame.width <= 1024 &&
+             frame.y + frame.height <= 768 && player.y > frame.y &&
+             std::abs(player.width * 1200 - player.height * 1600) <= 1600;
+  }
+  EXPECT_TRUE(inside) << "frame " << frame.width << "x" << frame.height << "+" << frame.x << "+"
+                      << frame.y << ", client " << player.width << "x" << player.height << "+"
+                      << player.x << "+" << player.y << Diagnostics();
+  EXPECT_TRUE(WaitForPixel(player.x + player.width - 2, player.y + player.height - 2, kRed))
+      << Diagnostics();
+  x_->RequestClose(player.client);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
 // Input fields, the clipboard, the fields' pop-up menu and the wheel, through a real X server.
 
 // Page One: white, two fields (Name$ at 20,20 - 220,48 holding `nameText`, Copy$ at 20,60 -
@@ -717,6 +785,22 @@ class DesktopFieldsTest : public DesktopWindowTest {
       return std::nullopt;
     return window;
   }
+
+  // A point of the client area on the screen.
+  static std::pair<int, int> Screen(const XWindowBox& window, int cx, int cy) {
+    return {window.x + cx * kScale, window.y + cy * kScale};
+  }
+
+  // The desktop's clipboard text, once it is `want` (it follows a key a moment later).
+  std::string ClipboardBecomes(const std::string& want) {
+    std::optional<std::string> text;
+    for (int i = 0; i < 100 && text != want; ++i) {
+      text = x_->ClipboardText();
+      if (text != want)
+        std::this_thread::sleep_for(50ms);
+    }
+    return text.value_or("(none)");
+  }
 };
 
 TEST_F(DesktopFieldsTest, InputFieldEditedWithKeysFillsItsVariable) {
@@ -741,9 +825,7 @@ TEST_F(DesktopFieldsTest, InputFieldEditedWithKeysFillsItsVariable) {
 TEST_F(DesktopFieldsTest, PopUpMenuCopiesToTheDesktopClipboardAndControlVPastes) {
   const auto window = ShowFields("two", "Copy$");
   ASSERT_TRUE(window) << Diagnostics();
-  auto screen = [&](int cx, int cy) {
-    return std::pair{window->x + cx * kScale, window->y + cy * kScale};
-  };
+  auto screen = [&](int cx, int cy) { return Screen(*window, cx, cy); };
   // All of "two" selected, then the right button: the menu opens at the pointer.
   const auto [fx, fy] = screen(120, 34);
   x_->DoubleClick(fx, fy);
@@ -753,18 +835,63 @@ TEST_F(DesktopFieldsTest, PopUpMenuCopiesToTheDesktopClipboardAndControlVPastes)
   // Its first item, Copy: the text reaches the desktop's clipboard.
   const auto [cx, cy] = screen(160, 42);
   x_->Click(cx, cy);
-  std::optional<std::string> clipboard;
-  for (int i = 0; i < 100 && clipboard != "two"; ++i) {
-    clipboard = x_->ClipboardText();
-    if (clipboard != "two")
-      std::this_thread::sleep_for(50ms);
-  }
-  EXPECT_EQ(clipboard.value_or("(none)"), "two") << Diagnostics();
+  EXPECT_EQ(ClipboardBecomes("two"), "two") << Diagnostics();
   // The menu is gone; Control+V in the second field pastes, and its variable names page two.
   ASSERT_TRUE(WaitForPixel(mx, my, 0xFFFFFF)) << "the menu stayed" << Diagnostics();
   const auto [px, py] = screen(120, 74);
   x_->Click(px, py);
   x_->PressChord({XK_Control_L}, XK_v);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("two"), Clock::now() + 10s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopFieldsTest, ClipboardKeysCopyCutAndPasteAsAnEditBoxDoes) {
+  const auto window = ShowFields("two", "Name$");
+  ASSERT_TRUE(window) << Diagnostics();
+  x_->Click(window->x + 120 * kScale, window->y + 34 * kScale);
+  // Control+A selects all and Control+C copies it: the field keeps its text.
+  x_->PressChord({XK_Control_L}, XK_a);
+  x_->PressChord({XK_Control_L}, XK_c);
+  EXPECT_EQ(ClipboardBecomes("two"), "two") << Diagnostics();
+  // End, Control+V: "twotwo"; everything selected and Shift+Delete cuts it; Shift+Insert puts
+  // it back.
+  x_->PressKey(XK_End);
+  x_->PressChord({XK_Control_L}, XK_v);
+  x_->PressChord({XK_Control_L}, XK_a);
+  x_->PressChord({XK_Shift_L}, XK_Delete);
+  EXPECT_EQ(ClipboardBecomes("twotwo"), "twotwo") << Diagnostics();
+  x_->PressChord({XK_Shift_L}, XK_Insert);
+  // The first "two" selected: Control+Insert copies it, Control+X cuts it, leaving "two".
+  x_->PressKey(XK_Home);
+  for (int i = 0; i < 3; ++i)
+    x_->PressChord({XK_Shift_L}, XK_Right);
+  x_->PressChord({XK_Control_L}, XK_Insert);
+  EXPECT_EQ(ClipboardBecomes("two"), "two") << Diagnostics();
+  x_->PressChord({XK_Control_L}, XK_x);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("two"), Clock::now() + 10s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopFieldsTest, PopUpMenuOfAnEmptyFieldPastesAndGreysWhatItCannotDo) {
+  const auto window = ShowFields("two", "Copy$");
+  ASSERT_TRUE(window) << Diagnostics();
+  auto screen = [&](int cx, int cy) { return Screen(*window, cx, cy); };
+  // "two" onto the clipboard, then the right button on the empty second field.
+  const auto [nx, ny] = screen(120, 34);
+  x_->DoubleClick(nx, ny);
+  x_->PressChord({XK_Control_L}, XK_c);
+  const auto [fx, fy] = screen(120, 74);
+  x_->ClickButton(fx, fy, 3);
+  const auto [mx, my] = screen(170, 90);
+  ASSERT_TRUE(WaitForPixel(mx, my, 0xC0C0C0)) << "no pop-up menu" << Diagnostics();
+  // Copy, Cut and Select all do nothing in an empty field: Down passes over them to Paste.
+  x_->PressKey(XK_Down);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(WaitForPixel(mx, my, 0xFFFFFF)) << "the menu stayed" << Diagnostics();
   x_->PressKey(XK_Return);
   ASSERT_TRUE(player_.WaitForLine(PageLine("two"), Clock::now() + 10s)) << Diagnostics();
   x_->RequestClose(window->id);

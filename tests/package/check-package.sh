@@ -20,8 +20,24 @@ for lib in libc6 libcairo2 libsdl2; do
   [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib"
 done
 
+# The long description is running text: no stray ";" lines from a joined list.
+description=$(dpkg-deb -f "$deb" Description)
+echo "$description" | grep -qE '^ *;' && fail "Description has stray ; lines: $description"
+echo "$description" | grep -q 'rebuilds and bundles' || fail "Description lacks its text"
+if command -v lintian >/dev/null; then
+  # The contact address is the project's placeholder on localhost until it has a public one.
+  lintian --fail-on error --suppress-tags bogus-mail-host,bogus-mail-host-in-debian-changelog \
+    "$deb" >"$work/lintian.log" 2>&1 || { cat "$work/lintian.log"; fail "lintian"; }
+  cat "$work/lintian.log"
+else
+  echo "lintian missing (scripts/install-deps.sh installs it): the package is not linted"
+fi
+
 root=$work/root
 dpkg -x "$deb" "$root"
+doc=$root/usr/share/doc/qlmplayer
+grep -q '^Copyright:' "$doc/copyright" 2>/dev/null || fail "no copyright file"
+gzip -dc "$doc/changelog.gz" | head -1 | grep -q '^qlmplayer (' || fail "no changelog"
 export HOME=$work/home XDG_CONFIG_HOME=$work/home/config XDG_DATA_HOME=$work/home/data \
   TMPDIR=$work/home
 mkdir -p "$HOME"
@@ -58,16 +74,65 @@ done
 
 # Every option the programs print is in their man page.
 check_man() {
-  local page=$share/man/man1/$1.1
+  local page=$share/man/man1/$1.1.gz
   shift
-  [ -s "$page" ] || fail "no man page $page"
+  [ -s "$page" ] || fail "no compressed man page $page"
+  local text
+  text=$(gzip -dc "$page")
   for section in SYNOPSIS DESCRIPTION FILES 'EXIT STATUS'; do
-    grep -qE "^\.SH \"?$section\"?$" "$page" || fail "$page lacks $section"
+    grep -qE "^\.SH \"?$section\"?$" <<<"$text" || fail "$page lacks $section"
   done
   for option in $("$@" | grep -o -- '--[a-z][a-z-]*' | sort -u); do
-    grep -qF -- "${option//-/\\-}" "$page" || fail "$page lacks $option"
+    grep -qF -- "${option//-/\\-}" <<<"$text" || fail "$page lacks $option"
   done
 }
 check_man qlmplayer "$root/usr/bin/qlmplayer" --help
 check_man qmdtool "$root/usr/bin/qmdtool" help
+# A stand-alone presentation made by the installed qmdtool, in a folder of its own with its
+# media, plays its video and shows its web page through the modules where the package puts
+# them. The package is laid over /usr in a mount namespace of the check's own, as if installed.
+bundle_check() {
+  local outside=$work/outside
+  mkdir -p "$outside"
+  cp -r "$source_dir/examples/demo/media" "$source_dir/examples/demo/help" "$outside/"
+  printf '%s\n' 'script Page("Moving pictures")' 'script VideoPlay("Clip")' 'wait 500' 'dump' \
+    >"$work/video.txt"
+  cat >"$work/bundle.sh" <<END
+set -eu
+mount -t overlay overlay -o "lowerdir=$root/usr:/usr" /usr
+/usr/bin/qmdtool bundle "$work/demo.qmd" -o "$outside/demo" >/dev/null
+cd "$outside"
+./demo --headless --events "$work/video.txt" >"$work/video.jsonl" 2>"$work/video.err"
+if [ -x /usr/bin/Xvfb ]; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+  xvfb=\$!
+  for i in \$(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+  DISPLAY=:\$(cat "$work/display") ./demo --start-page "Viewing and listening" \
+    >/dev/null 2>"$work/web.err" &
+  player=\$!
+  for i in \$(seq 300); do
+    grep -q qlm_browser.so /proc/\$player/maps 2>/dev/null && break
+    sleep 0.1
+  done
+  grep qlm_browser.so /proc/\$player/maps >"$work/web.maps" 2>/dev/null || true
+  kill \$player \$xvfb 2>/dev/null || true
+  wait \$player \$xvfb 2>/dev/null || true
+fi
+END
+  unshare -m --propagation private bash "$work/bundle.sh" ||
+    fail "the bundle could not be made or played"
+  grep -q '"CBK_VName":"bounce.avi"' "$work/video.jsonl" ||
+    { cat "$work/video.jsonl" "$work/video.err"; fail "the bundle played no video"; }
+  if [ -x /usr/bin/Xvfb ]; then
+    grep -q ' /usr/lib/qlmplayer/qlm_browser.so' "$work/web.maps" ||
+      { cat "$work/web.err"; fail "the bundle showed no web page"; }
+  else
+    echo "Xvfb missing: the bundle's web page is not checked"
+  fi
+}
+if unshare -m --propagation private true 2>/dev/null; then
+  bundle_check
+else
+  echo "no mount namespace (not root?): the installed bundle is not checked"
+fi
 echo "package checked: $deb"

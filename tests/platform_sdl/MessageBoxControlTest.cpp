@@ -1,5 +1,7 @@
 #include "platform/sdl/MessageBoxControl.h"
 
+#include "platform/sdl/MessageBoxPainter.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/Dialogs.h"
@@ -74,6 +76,24 @@ TEST(MessageBoxControlTest, TabAndArrowsMoveTheFocusRound) {
   EXPECT_EQ(control.Key(vk::kSpace, false), idb::kCancel);
   control.SetFocus(7);  // no such button: unchanged
   EXPECT_EQ(control.Focus(), 2);
+}
+
+// A short message under a long caption: the box is made wide enough for the caption to show
+// whole in the title bar, beside the title bar's own buttons.
+TEST(MessageBoxPainterTest, BoxIsWideEnoughForItsCaption) {
+  MessageBoxPainter painter;
+  MessageBoxControl control(mb::kOk);
+  const MessageBoxLayout plain = painter.Layout("Hello", mb::kOk, control);
+  const std::string caption = "QLM Player demo: a presentation with a rather long title";
+  const MessageBoxLayout titled = painter.Layout("Hello", mb::kOk, control, caption);
+  FontCache fonts;
+  FontSpec spec;
+  spec.face = "Segoe UI";
+  spec.height = -13;
+  EXPECT_GE(titled.width, fonts.Get(spec).TextWidth(caption) + MessageBoxPainter::kTitleBarRoom);
+  EXPECT_GT(titled.width, plain.width);
+  // The buttons stay at the right edge.
+  EXPECT_EQ(titled.buttons.back().right, titled.width - (plain.width - plain.buttons.back().right));
 }
 
 }  // namespace

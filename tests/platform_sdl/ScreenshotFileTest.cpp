@@ -37,9 +37,28 @@ TEST(ScreenshotFileTest, NamesCarryThePresentationAndTheTimeAndNothingAFolderCan
     EXPECT_EQ(ScreenshotName(c.presentation, t, c.number), c.expected) << c.presentation;
 }
 
-TEST(ScreenshotFileTest, FolderIsThePicturesSubfolderOrTheCurrentOne) {
-  EXPECT_EQ(ScreenshotFolder("/home/u/Pictures", "/work"), fs::path("/home/u/Pictures/qlmplayer"));
-  EXPECT_EQ(ScreenshotFolder("", "/work"), fs::path("/work"));
+TEST(ScreenshotFileTest, FolderIsThePicturesFolderOfTheDesktopElsePicturesAtHome) {
+  struct Case {
+    const char* userDirs;
+    const char* environment;
+    const char* expected;
+  } cases[] = {
+      {"# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\n"
+       "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n",
+       "/elsewhere", "/home/u/Bilder"},
+      {"XDG_PICTURES_DIR=\"/data/photos\"\r\n", "", "/data/photos"},
+      // Not in the file: the environment; neither: ~/Pictures, never the current folder.
+      {"XDG_MUSIC_DIR=\"$HOME/Music\"\n", "/elsewhere/pics", "/elsewhere/pics"},
+      {"", "", "/home/u/Pictures"},
+      // Set to the home folder (turned off) or to a relative path: ~/Pictures.
+      {"XDG_PICTURES_DIR=\"$HOME/\"\n", "", "/home/u/Pictures"},
+      {"XDG_PICTURES_DIR=\"Pictures\"\n", "", "/home/u/Pictures"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PicturesFolder(c.userDirs, c.environment, "/home/u"), fs::path(c.expected))
+        << c.userDirs;
+  }
+  EXPECT_EQ(ScreenshotFolder("/home/u/Pictures"), fs::path("/home/u/Pictures/qlmplayer"));
 }
 
 TEST(ScreenshotFileTest, WritesTheUnscaledFrameAndNeverOverwritesAnEarlierOne) {

@@ -13,11 +13,12 @@ TEST(WindowScaleTest, WholeScaleShrinksToTheRoomAndFitFillsIt) {
     double expected;
     bool clamped;
   } cases[] = {
-      {640, 480, 2, false, 1920, 1040, 2, false},  // fits as asked
-      {640, 480, 3, false, 1920, 1040, 2, true},   // 1440 rows do not fit 1040: 2
-      {640, 480, 2, false, 1280, 960, 2, false},   // exactly the room
-      {640, 480, 2, false, 1279, 960, 1, true},    // one column short
-      {1024, 768, 1, false, 800, 600, 1, false},   // too large even at 1: stays 1, not clamped
+      {640, 480, 2, false, 1920, 1040, 2, false},              // fits as asked
+      {640, 480, 3, false, 1920, 1040, 2, true},               // 1440 rows do not fit 1040: 2
+      {640, 480, 2, false, 1280, 960, 2, false},               // exactly the room
+      {640, 480, 2, false, 1279, 960, 1, true},                // one column short
+      {1024, 768, 1, false, 800, 600, 800.0 / 1024, true},     // too large even at 1: fits
+      {1600, 1200, 2, false, 1278, 980, 1278.0 / 1600, true},  // the columns decide
       {320, 240, 8, false, 1024, 768, 3, true},
       {320, 240, 3, false, 0, 0, 3, false},                  // room unknown: as asked
       {640, 480, 1, true, 1920, 1040, 1040.0 / 480, false},  // fit: the rows decide

@@ -249,6 +249,7 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
        "--mount expects D=PATH[:cdrom][:rw] (a drive letter, '=' and a folder): D=:cdrom"},
       {{"--mount", "d=/a", "--mount", "D=/b"}, "--mount: drive D: is mounted twice"},
       {{"--codepage", "NO-SUCH-CHARSET"}, "--codepage: unknown code page \"NO-SUCH-CHARSET\""},
+      {{"--start-page", " ", "show.qmd"}, "--start-page needs a page name"},
   };
   for (const auto& c : cases) {
     try {
@@ -262,17 +263,12 @@ TEST(PlayerOptions, BadOptionsGiveAClearMessage) {
 
 TEST(PlayerOptions, UsageNamesEveryOption) {
   const std::string usage = PlayerUsage("qlmplayer");
-  for (const char* opt : {"--headless",      "--events",
-                          "--screenshot",    "--blank",
-                          "--codepage",      "--mount",
-                          "--profile-dir",   "--scale",
-                          "--trace-files",   "--seed",
-                          "--start-time",    "--timeout",
-                          "--max-memory",    "--speech-wav",
-                          "--help",          "--version",
-                          "--trust",         "--allow-launch",
-                          "--allow-plugins", "--ask",
-                          "--forget-trust",  ":rw"}) {
+  for (const char* opt :
+       {"--headless",     "--events",      "--screenshot",   "--blank",         "--codepage",
+        "--mount",        "--profile-dir", "--scale",        "--trace-files",   "--seed",
+        "--start-time",   "--timeout",     "--max-memory",   "--speech-wav",    "--help",
+        "--version",      "--trust",       "--allow-launch", "--allow-plugins", "--ask",
+        "--forget-trust", ":rw",           "--start-page"}) {
     EXPECT_NE(usage.find(opt), std::string::npos) << opt;
   }
 }

@@ -101,6 +101,27 @@ TEST(InputFields, OverlongTextIsCutOnceAndEditsStayWhereTheCaretIs) {
   EXPECT_EQ(Text(p, "Entry$"), text);
 }
 
+TEST(InputFields, CharactersOfControlKeysLeaveTheSelectedTextAlone) {
+  // A window sends Control+letter, Enter and Tab as a key and then a control character; only
+  // the key acts. The whole text is selected each time, as Control+A leaves it.
+  struct Case {
+    uint32_t key;
+    bool ctrl;
+    uint8_t ch;
+  };
+  for (const Case c : {Case{'A', true, 0x01}, Case{'C', true, 0x03}, Case{vk::kReturn, false, '\r'},
+                       Case{vk::kTab, false, '\t'}, Case{'B', true, 0x02}}) {
+    InputPlayer p(FieldProject());
+    p.Click(180, 25);
+    p.Press('A', Modifiers{false, true, false});
+    p.Key(KeyAction::kDown, c.key, Modifiers{false, c.ctrl, false});
+    p.loop.PostInput(CharEvent{c.ch});
+    p.loop.Pump();
+    EXPECT_EQ(p.Find("One::Entry").text, "abc") << "character " << int{c.ch};
+    EXPECT_EQ(Text(p, "Entry$"), "abc") << "character " << int{c.ch};
+  }
+}
+
 TEST(InputFields, EscapeClosesTheMenuNotThePlayer) {
   InputPlayer p(FieldProject());
   p.Mouse(MouseAction::kRightDown, 50, 25);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -315,6 +316,14 @@ TEST(Guid, RegistryFormVersionFour) {
 TEST(QmdToolProgram, RunsFromTheShell) {
   const std::string tool = QMDTOOL_PATH;
   EXPECT_EQ(std::system((tool + " --help > /dev/null").c_str()), 0);
+  // --version names the tool and the version it was built as.
+  FILE* pipe = popen((tool + " --version").c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[128] = {};
+  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+  EXPECT_EQ(pclose(pipe), 0);
+  EXPECT_TRUE(read);
+  EXPECT_EQ(std::string(line), std::string("qmdtool ") + QLM_TEST_VERSION + "\n");
   const int status = std::system((tool + " frobnicate 2> /dev/null").c_str());
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(WEXITSTATUS(status), kToolUsage);

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <system_error>
 
 namespace qlm {
@@ -13,9 +14,10 @@ std::vector<fs::path> ModuleFolders(const fs::path& executable) {
   fs::path real = fs::canonical(executable, ec);
   const fs::path folder = (ec ? executable : real).parent_path();
   std::vector<fs::path> folders{folder, (folder / QLM_MODULE_RELATIVE).lexically_normal()};
-  const fs::path installed(QLM_MODULE_INSTALLED);
-  if (installed != folders.back())
-    folders.push_back(installed);
+  for (const char* installed : {QLM_MODULE_INSTALLED, QLM_MODULE_PACKAGED}) {
+    if (std::find(folders.begin(), folders.end(), fs::path(installed)) == folders.end())
+      folders.push_back(installed);
+  }
   return folders;
 }
 

@@ -12,8 +12,9 @@ namespace qlm {
 // pull in keep threads, handlers and registered types that do not expect to be unmapped.
 
 // The folders where this executable's modules may lie, in the order they are tried: beside the
-// executable (a build), the module folder of the installation it belongs to, then the installed
-// module folder, which serves a stand-alone presentation copied away from the player.
+// executable (a build), the module folder of the installation it belongs to, then the module
+// folders of an installation under the install prefix and of the Debian package, which serve a
+// stand-alone presentation copied away from the player.
 std::vector<std::filesystem::path> ModuleFolders(const std::filesystem::path& executable);
 
 // The module `fileName` in each of ModuleFolders(executable).

@@ -69,7 +69,8 @@ MessageBoxPainter::MessageBoxPainter() {
 }
 
 MessageBoxLayout MessageBoxPainter::Layout(const std::string& text, uint32_t style,
-                                           const MessageBoxControl& control, bool dataLines) {
+                                           const MessageBoxControl& control,
+                                           const std::string& caption, bool dataLines) {
   MessageBoxLayout l;
   const Font& font = fonts_.Get(textFont_);
   l.icon = style & 0xF0;
@@ -100,6 +101,10 @@ MessageBoxLayout MessageBoxPainter::Layout(const std::string& text, uint32_t sty
   const int buttonsWidth = n * buttonWidth + (n - 1) * kButtonGap;
   l.width = std::max(l.textX + textWidth + kMargin, buttonsWidth + 2 * kMargin);
   l.width = std::max(l.width, 200);
+  // The caption stays whole in the title bar (title fonts run about a sixth wider than the
+  // text's).
+  if (!caption.empty())
+    l.width = std::max(l.width, font.TextWidth(caption) * 7 / 6 + kTitleBarRoom);
   const int buttonTop = kMargin + contentHeight + kMargin;
   l.height = buttonTop + kButtonHeight + kMargin;
   // Buttons sit at the right, as the desktop's own boxes put them.

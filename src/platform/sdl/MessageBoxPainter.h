@@ -32,12 +32,14 @@ class MessageBoxPainter {
   MessageBoxPainter();
 
   static constexpr int kMaxDataWidth = 720;
+  // Room a window manager's title bar takes besides the caption: its icon and buttons.
+  static constexpr int kTitleBarRoom = 120;
 
-  // text: UTF-8. The box is as wide as its longest line or its buttons need. Lines longer than
-  // the box wrap; with `dataLines` each line of the text stays one line, cut with "..." where
-  // it is too long, so no line can pass for another.
+  // text, caption: UTF-8. The box is as wide as its longest line, its buttons or its caption in
+  // the title bar need. Lines longer than the box wrap; with `dataLines` each line of the text
+  // stays one line, cut with "..." where it is too long, so no line can pass for another.
   MessageBoxLayout Layout(const std::string& text, uint32_t style, const MessageBoxControl& control,
-                          bool dataLines = false);
+                          const std::string& caption = {}, bool dataLines = false);
   // pressed: the index of the button held down, -1 for none.
   void Paint(Surface& target, const MessageBoxLayout& layout, const MessageBoxControl& control,
              int pressed);

@@ -1,5 +1,6 @@
 #include "platform/sdl/ScreenshotFile.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <system_error>
 
@@ -7,9 +8,59 @@
 
 namespace qlm {
 
-std::filesystem::path ScreenshotFolder(const std::filesystem::path& picturesDir,
-                                       const std::filesystem::path& currentFolder) {
-  return picturesDir.empty() ? currentFolder : picturesDir / "qlmplayer";
+namespace {
+
+// A path of user-dirs.dirs or of the environment: "$HOME" at its start is the home folder; only
+// absolute paths count.
+std::optional<std::filesystem::path> UserPath(std::string_view value,
+                                              const std::filesystem::path& home) {
+  std::filesystem::path path;
+  if (value == "$HOME" || value.starts_with("$HOME/")) {
+    path = home / std::string(value.substr(std::min<size_t>(value.size(), 6)));
+  } else {
+    path = std::string(value);
+  }
+  if (!path.is_absolute())
+    return std::nullopt;
+  return path.lexically_normal();
+}
+
+}  // namespace
+
+std::filesystem::path PicturesFolder(std::string_view userDirs, std::string_view environment,
+                                     const std::filesystem::path& home) {
+  std::optional<std::string> fromFile;
+  // Lines such as XDG_PICTURES_DIR="$HOME/Pictures"; the last one counts, as when the file is
+  // read by a shell.
+  while (!userDirs.empty()) {
+    const size_t end = userDirs.find('\n');
+    std::string_view line = userDirs.substr(0, end);
+    userDirs = end == std::string_view::npos ? std::string_view() : userDirs.substr(end + 1);
+    while (!line.empty() && (line.front() == ' ' || line.front() == '\t'))
+      line.remove_prefix(1);
+    constexpr std::string_view kKey = "XDG_PICTURES_DIR=";
+    if (!line.starts_with(kKey))
+      continue;
+    std::string_view value = line.substr(kKey.size());
+    while (!value.empty() && (value.back() == '\r' || value.back() == ' '))
+      value.remove_suffix(1);
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+      value = value.substr(1, value.size() - 2);
+    fromFile = std::string(value);
+  }
+  const std::filesystem::path homeFolder = home.lexically_normal();
+  std::optional<std::filesystem::path> chosen;
+  if (fromFile)
+    chosen = UserPath(*fromFile, home);
+  else if (!environment.empty())
+    chosen = UserPath(environment, home);
+  if (!chosen || *chosen == homeFolder || chosen->lexically_relative(homeFolder) == ".")
+    return home / "Pictures";
+  return *chosen;
+}
+
+std::filesystem::path ScreenshotFolder(const std::filesystem::path& picturesDir) {
+  return picturesDir / "qlmplayer";
 }
 
 std::string ScreenshotName(std::string_view presentation, const std::tm& time, int number) {

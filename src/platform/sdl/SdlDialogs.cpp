@@ -238,9 +238,11 @@ int SdlDialogs::ShowBox(const std::string& text, const std::string& caption, uin
                         MessageBoxControl& control, uint32_t timeoutMs, bool dataLines) {
   if (!painter_)
     painter_ = std::make_unique<MessageBoxPainter>();
+  const std::string captionUtf8 = codePage_.ToUtf8(caption);
   MessageBoxWindow box(*painter_, control,
-                       painter_->Layout(codePage_.ToUtf8(text), style, control, dataLines));
-  if (!box.Open(codePage_.ToUtf8(caption), Owner(), (style & kTopmostStyle) != 0))
+                       painter_->Layout(codePage_.ToUtf8(text), style, control, captionUtf8,
+                                        dataLines));
+  if (!box.Open(captionUtf8, Owner(), (style & kTopmostStyle) != 0))
     return control.EscapeAnswer().value_or(control.DefaultAnswer());
 
   const uint64_t deadline = timeoutMs > 0 ? loop_.TickCount() + timeoutMs : EventLoop::kForever;

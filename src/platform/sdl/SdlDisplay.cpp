@@ -7,8 +7,11 @@
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
+#include "platform/host/HostEnvironment.h"
 #include "platform/sdl/ScreenshotFile.h"
 #include "platform/sdl/WindowScale.h"
 
@@ -37,6 +40,10 @@ constexpr int kSystemCursors[SdlDisplay::kCursorCount] = {
     kNoSystemCursor,
     SDL_SYSTEM_CURSOR_WAITARROW,
 };
+
+// The frame a window manager is assumed to put around a window until it says.
+constexpr int kTitleBarGuess = 32;
+constexpr int kBorderGuess = 4;
 
 // Custom cursors larger than this are refused.
 constexpr int kMaxCursorSide = 256;
@@ -250,13 +257,8 @@ void SdlDisplay::Show() {
   shown_ = true;
   SDL_ShowWindow(window_);
   // The frame's size is known once the window is on the screen: the scale may have to shrink.
-  const double before = factor_;
-  UpdateFactor();
-  if (factor_ != before) {
-    ApplyWindowSize();
-    CreateTexture();
-    ApplyShape();
-  }
+  Rescale();
+  KeepInWorkArea();
   if (minimized_)
     SDL_MinimizeWindow(window_);
 }
@@ -293,22 +295,89 @@ void SdlDisplay::UpdateFactor() {
     return;
   // The window's inside gets the work area less the title bar and borders the desktop adds.
   int top = 0, left = 0, bottom = 0, right = 0;
-  if (window_ && titleBar_)
-    SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right);
+  FrameExtents(top, left, bottom, right);
   const WindowScale scale =
       ChooseWindowScale(frame_.Width(), frame_.Height(), scaling_.factor, scaling_.fit,
                         usable.w - left - right, usable.h - top - bottom);
   factor_ = scale.factor;
-  // Before the window exists the frame is only the default size, not the presentation's: a
-  // clamp of that is not worth a word.
-  if (!window_)
+  // A presentation in full screen fills the screen at any size: it is not made smaller for a
+  // window it does not show.
+  if (fullScreen_ && factor_ < 1) {
+    factor_ = 1;
+    return;
+  }
+  // Until the window is on the screen the frame may be the default size, not the
+  // presentation's, and full screen may still be asked for: a clamp then is not worth a word.
+  if (!window_ || !shown_)
     return;
   if (scale.clamped && diagnostics_ && clampNoted_ != factor_) {
-    *diagnostics_ << "qlmplayer: --scale " << scaling_.factor
-                  << " does not fit the screen's work area (" << usable.w << " x " << usable.h
-                  << "); the window is scaled by " << factor_ << '\n';
+    if (factor_ < 1) {
+      *diagnostics_ << "qlmplayer: the presentation's " << frame_.Width() << " x "
+                    << frame_.Height() << " does not fit the screen's work area (" << usable.w
+                    << " x " << usable.h << "); the window is scaled down to fit ("
+                    << std::lround(factor_ * 100) << "%)\n";
+    } else {
+      *diagnostics_ << "qlmplayer: --scale " << scaling_.factor
+                    << " does not fit the screen's work area (" << usable.w << " x " << usable.h
+                    << "); the window is scaled by " << factor_ << '\n';
+    }
   }
   clampNoted_ = scale.clamped ? factor_ : 0;
+}
+
+void SdlDisplay::FrameExtents(int& top, int& left, int& bottom, int& right) const {
+  top = left = bottom = right = 0;
+  if (!window_ || !titleBar_)
+    return;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 || top <= 0) {
+    // Before the window manager has framed the window its frame is unknown: room for a usual
+    // title bar and borders is kept, so that the title bar stays on the screen.
+    top = kTitleBarGuess;
+    left = right = bottom = kBorderGuess;
+  }
+}
+
+bool SdlDisplay::Rescale() {
+  const double before = factor_;
+  UpdateFactor();
+  if (factor_ == before)
+    return false;
+  ApplyWindowSize();
+  CreateTexture();
+  ApplyShape();
+  return true;
+}
+
+void SdlDisplay::NoteFramed() {
+  if (framed_ || !shown_ || !window_ || !titleBar_ || fullScreen_)
+    return;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (SDL_GetWindowBordersSize(window_, &top, &left, &bottom, &right) != 0 || top <= 0)
+    return;
+  framed_ = true;
+  if (Rescale())
+    Redraw();
+  KeepInWorkArea();
+}
+
+void SdlDisplay::KeepInWorkArea() {
+  if (fullScreen_ || !window_)
+    return;
+  SDL_Rect usable{0, 0, 0, 0};
+  const int index = std::max(0, SDL_GetWindowDisplayIndex(window_));
+  if (SDL_GetDisplayUsableBounds(index, &usable) != 0 || usable.w <= 0 || usable.h <= 0)
+    return;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  FrameExtents(top, left, bottom, right);
+  int x = 0, y = 0, w = 0, h = 0;
+  SDL_GetWindowPosition(window_, &x, &y);
+  SDL_GetWindowSize(window_, &w, &h);
+  // The frame (title bar and borders included) inside the work area; one larger than the
+  // work area keeps its title bar on the screen.
+  const int nx = std::max(usable.x + left, std::min(x, usable.x + usable.w - right - w));
+  const int ny = std::max(usable.y + top, std::min(y, usable.y + usable.h - bottom - h));
+  if (nx != x || ny != y)
+    SDL_SetWindowPosition(window_, nx, ny);
 }
 
 void SdlDisplay::ApplyWindowSize() {
@@ -333,8 +402,10 @@ void SdlDisplay::SetClientSize(int width, int height) {
   ApplyWindowSize();
   CreateTexture();
   ApplyShape();
-  if (shown_)
+  if (shown_) {
+    KeepInWorkArea();
     Redraw();
+  }
 }
 
 void SdlDisplay::SetPosition(int x, int y) {
@@ -344,6 +415,8 @@ void SdlDisplay::SetPosition(int x, int y) {
   posY_ = Scaled(y, factor_) + top;
   positioned_ = true;
   SDL_SetWindowPosition(window_, posX_, posY_);
+  if (shown_)
+    KeepInWorkArea();
 }
 
 int SdlDisplay::Left() const {
@@ -388,9 +461,13 @@ bool SdlDisplay::IsMinimized() const {
 void SdlDisplay::ApplyFullScreen() {
   SDL_SetWindowFullscreen(window_, fullScreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
   if (!fullScreen_) {
-    ApplyWindowSize();
+    // A presentation too large for the screen leaves full screen for a window that fits.
+    if (!Rescale())
+      ApplyWindowSize();
     if (positioned_)
       SDL_SetWindowPosition(window_, posX_, posY_);
+    if (shown_)
+      KeepInWorkArea();
   }
   if (shown_)
     Redraw();
@@ -520,10 +597,14 @@ std::string SdlDisplay::ClipboardText() const {
 }
 
 void SdlDisplay::SaveScreenshot() {
+  const HostEnvironment env = HostEnvironment::FromProcess();
+  const std::filesystem::path config =
+      env.xdgConfigHome.empty() ? env.home / ".config" : env.xdgConfigHome;
+  std::ifstream dirs(config / "user-dirs.dirs");
+  const std::string userDirs{std::istreambuf_iterator<char>(dirs), {}};
   const char* pictures = std::getenv("XDG_PICTURES_DIR");
-  std::error_code ec;
   const std::filesystem::path folder =
-      ScreenshotFolder(pictures ? pictures : "", std::filesystem::current_path(ec));
+      ScreenshotFolder(PicturesFolder(userDirs, pictures ? pictures : "", env.home));
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);

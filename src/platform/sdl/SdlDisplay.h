@@ -81,7 +81,8 @@ class SdlDisplay : public Display {
   void ToggleFullScreen();
   bool IsFullScreen() const { return fullScreen_; }
   // F12: the client area as last presented, unscaled, as a PNG in the pictures folder
-  // ($XDG_PICTURES_DIR/qlmplayer, else the current folder); the diagnostics say where.
+  // (the desktop's pictures folder, else ~/Pictures, in its qlmplayer folder); the diagnostics
+  // say where.
   void SaveScreenshot();
   // The window's icon (an opaque picture); an empty image leaves the desktop's own.
   void SetIcon(const Image24& icon);
@@ -90,6 +91,9 @@ class SdlDisplay : public Display {
   // Uploads the whole kept frame again (the renderer lost its textures).
   void Reupload();
   void NoteMinimized(bool minimized) { minimized_ = minimized; }
+  // The window manager may have framed the window: the first time its frame is known, the
+  // scale and the place are checked against the work area again with it.
+  void NoteFramed();
 
   // What the window shows, as last presented; and whether it is on the screen yet.
   const Surface& Frame() const { return frame_; }
@@ -115,6 +119,14 @@ class SdlDisplay : public Display {
   bool PresentRect(int x, int y, int w, int h);
   void ApplyShape();
   void UpdateFactor();
+  // UpdateFactor, and when the scale changed, the window's size, texture and shape follow it.
+  // True when it changed.
+  bool Rescale();
+  // The title bar and borders the window manager puts around the window (a usual frame while
+  // it has not said yet); none without a title bar.
+  void FrameExtents(int& top, int& left, int& bottom, int& right) const;
+  // Moves the window so that its frame lies inside the screen's work area.
+  void KeepInWorkArea();
   void ApplyWindowSize();
   void ApplyFullScreen();
   void Upload(int x, int y, int w, int h);
@@ -136,6 +148,7 @@ class SdlDisplay : public Display {
   bool fullScreen_ = false;         // what the window is now
   bool projectFullScreen_ = false;  // what the project asked for
   bool positioned_ = false;
+  bool framed_ = false;      // the window manager's frame was known once the window was shown
   int posX_ = 0, posY_ = 0;  // window pixels, when positioned_
   std::vector<ShapeBox> shape_;
   bool shapeApplied_ = false;

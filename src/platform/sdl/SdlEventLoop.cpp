@@ -173,7 +173,12 @@ void SdlEventLoop::TranslateWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+      display_.NoteFramed();
       display_.Redraw();
+      break;
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_MOVED:
+      display_.NoteFramed();
       break;
     case SDL_WINDOWEVENT_MINIMIZED:
       display_.NoteMinimized(true);

@@ -9,10 +9,12 @@ WindowScale ChooseWindowScale(int clientW, int clientH, int factor, bool fit, in
   factor = std::clamp(factor, 1, 8);
   if (roomW <= 0 || roomH <= 0 || clientW <= 0 || clientH <= 0)
     return {static_cast<double>(factor), false};
-  if (fit) {
-    return {std::min(static_cast<double>(roomW) / clientW, static_cast<double>(roomH) / clientH),
-            false};
-  }
+  const double fitting =
+      std::min(static_cast<double>(roomW) / clientW, static_cast<double>(roomH) / clientH);
+  if (fit)
+    return {fitting, false};
+  if (fitting < 1)
+    return {fitting, true};
   int fits = factor;
   while (fits > 1 && (static_cast<long long>(clientW) * fits > roomW ||
                       static_cast<long long>(clientH) * fits > roomH))

@@ -12,7 +12,8 @@ struct WindowScale {
 // The scale of a client area of clientW x clientH in a window whose inside may take up to
 // roomW x roomH (the screen's work area less the window frame). `fit`: as large as the room
 // allows, aspect kept. Otherwise `factor` (1 to 8), lowered to the largest whole number that
-// fits; a client too large even at 1 stays at 1. Unknown room (0 or less) changes nothing.
+// fits; a client too large even at 1 is scaled down to fit, as `fit` does (and that is a clamp
+// too). Unknown room (0 or less) changes nothing.
 WindowScale ChooseWindowScale(int clientW, int clientH, int factor, bool fit, int roomW, int roomH);
 
 }  // namespace qlm
