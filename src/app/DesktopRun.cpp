@@ -11,6 +11,8 @@
 #include "app/PlayerBuilder.h"
 #include "document/StandaloneContainer.h"
 #include "graphics/ImageCodec.h"
+#include "platform/host/CupsPrinters.h"
+#include "platform/host/DialogPrinter.h"
 #include "platform/headless/JsonLinesWriter.h"
 #include "platform/host/HostProcesses.h"
 #include "platform/sdl/SdlClock.h"
@@ -175,6 +177,10 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
     err << "qlmplayer: speech cannot be heard: " << reason << '\n';
   });
   context.speech = &speech;
+  // Print jobs go to the print service's queues or a PDF file, as the print dialog says.
+  const CupsPrinters cups;
+  DialogPrinter printer(dialogs, context.files, cups);
+  context.printer = &printer;
 
   int code = kExitOk;
   {

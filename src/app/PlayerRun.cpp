@@ -17,6 +17,7 @@
 #include "platform/headless/HeadlessProcesses.h"
 #include "platform/headless/JsonLinesWriter.h"
 #include "platform/headless/VirtualEventLoop.h"
+#include "platform/headless/FolderPrinter.h"
 #include "platform/headless/WavSpeechOutput.h"
 #include "player/CommandLine.h"
 #include "player/PlayerApp.h"
@@ -164,6 +165,11 @@ int RunPlayer(const PlayerProcess& process) {
                    [&err](const std::string& why) { err << "qlmplayer: speech: " << why << '\n'; });
     context.speech = &*speech;
   }
+
+  // Print jobs are only reported, unless they are to be written as PDF files.
+  FolderPrinter printer(options.printDir ? std::optional<std::filesystem::path>(*options.printDir)
+                                         : std::nullopt);
+  context.printer = &printer;
 
   PlayerApp app(context, process.executable);
   app.SetDiagnostics(&err);

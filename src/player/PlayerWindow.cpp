@@ -110,6 +110,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   InitVideos();
   InitPlugins();
   InitBrowsers();
+  InitPrinting();
 }
 
 PlayerWindow::~PlayerWindow() {

@@ -17,6 +17,7 @@
 #include "expr/PathMacros.h"
 #include "expr/SystemVariables.h"
 #include "graphics/Surface.h"
+#include "platform/Printer.h"
 #include "media/MediaSession.h"
 #include "media/SpeechSession.h"
 #include "media/VideoObjects.h"
@@ -149,6 +150,9 @@ class PlayerWindow : public ScriptHost,
   void SetNoBackground(bool on) { noBackground_ = on; }
   // Starts a program or document as the Run command does; CBK_ReturnVal receives the result.
   void Launch(const std::string& program, const std::string& options) override;
+  // Hands a job to the printer (PlayerWindowPrint.cpp): reports what was printed and says why
+  // printing failed. False when nothing was printed.
+  bool Print(const PrintJob& job);
 
   // State for tests and the automation output.
   CPageManager& Pages() { return pages_; }
@@ -385,6 +389,12 @@ class PlayerWindow : public ScriptHost,
   void OnBrowserConsent(const WindowMessage& message);
   std::unique_ptr<BrowserHost> browserGlue_;  // a BrowserGlue, which paints the pages too
   std::unique_ptr<BrowserObjects> browsers_;
+
+  // Printing: PrintText, PrintPage and PrintRect hand their jobs to the machine's printer
+  // (PlayerWindowPrint.cpp).
+  void InitPrinting();
+  // The frame as it looks with the changes of the running script, for printing.
+  const Surface& CurrentFrame(const IntRect& pending);
 };
 
 }  // namespace qlm
