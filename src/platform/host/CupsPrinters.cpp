@@ -9,7 +9,6 @@ namespace qlm {
 
 namespace {
 
-constexpr int kConnectTimeoutMs = 5000;
 // libcups gives sizes and margins in hundredths of a millimetre.
 constexpr double kPointsPerHundredthMm = 72.0 / 2540.0;
 // Margins below this are raised to it, so nothing is printed at a sheet's very edge.
@@ -27,34 +26,25 @@ struct DestList {
   }
 };
 
-// A connection to the scheduler that serves a queue, with what it says of the queue.
-class DestConnection {
+// What the scheduler says of a queue. Queues are asked through the scheduler that lists
+// them (the default connection), which also takes their jobs.
+class DestInfo {
  public:
-  explicit DestConnection(cups_dest_t* dest) : dest_(dest) {
-    if (!dest_)
-      return;
-    http_ = cupsConnectDest(dest_, CUPS_DEST_FLAGS_NONE, kConnectTimeoutMs, nullptr, nullptr, 0,
-                            nullptr, nullptr);
-    if (http_)
-      info_ = cupsCopyDestInfo(http_, dest_);
-  }
-  ~DestConnection() {
+  explicit DestInfo(cups_dest_t* dest)
+      : dest_(dest), info_(dest ? cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest) : nullptr) {}
+  ~DestInfo() {
     if (info_)
       cupsFreeDestInfo(info_);
-    if (http_)
-      httpClose(http_);
   }
-  DestConnection(const DestConnection&) = delete;
-  DestConnection& operator=(const DestConnection&) = delete;
+  DestInfo(const DestInfo&) = delete;
+  DestInfo& operator=(const DestInfo&) = delete;
 
-  bool Ready() const { return http_ && info_; }
-  http_t* Http() const { return http_; }
+  bool Ready() const { return info_ != nullptr; }
   cups_dinfo_t* Info() const { return info_; }
   cups_dest_t* Dest() const { return dest_; }
 
  private:
   cups_dest_t* dest_ = nullptr;
-  http_t* http_ = nullptr;
   cups_dinfo_t* info_ = nullptr;
 };
 
@@ -82,11 +72,11 @@ std::vector<PrintDestination> CupsPrinters::Destinations() const {
 
 PaperSize CupsPrinters::PaperOf(const std::string& name) const {
   const DestList list;
-  const DestConnection connection(list.Find(name));
+  const DestInfo queue(list.Find(name));
   PaperSize paper;
   cups_size_t size{};
-  if (connection.Ready() &&
-      cupsGetDestMediaDefault(connection.Http(), connection.Dest(), connection.Info(),
+  if (queue.Ready() &&
+      cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, queue.Dest(), queue.Info(),
                               CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
       size.width > 0 && size.length > 0) {
     paper.name = size.media;
@@ -106,8 +96,8 @@ bool CupsPrinters::Submit(const std::string& name, const std::string& pdf,
     error = "the printer " + name + " is not known to the print service";
     return false;
   }
-  const DestConnection connection(dest);
-  if (!connection.Ready()) {
+  const DestInfo queue(dest);
+  if (!queue.Ready()) {
     error = LastError("the print service does not answer");
     return false;
   }
@@ -117,14 +107,14 @@ bool CupsPrinters::Submit(const std::string& name, const std::string& pdf,
   optionCount = cupsAddOption(CUPS_COPIES, copiesText.c_str(), optionCount, &options);
   int job = 0;
   bool sent = false;
-  if (cupsCreateDestJob(connection.Http(), dest, connection.Info(), &job, title.c_str(),
-                        optionCount, options) == IPP_STATUS_OK) {
-    if (cupsStartDestDocument(connection.Http(), dest, connection.Info(), job, title.c_str(),
+  if (cupsCreateDestJob(CUPS_HTTP_DEFAULT, dest, queue.Info(), &job, title.c_str(), optionCount,
+                        options) == IPP_STATUS_OK) {
+    if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest, queue.Info(), job, title.c_str(),
                               CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE) {
-      const bool written =
-          cupsWriteRequestData(connection.Http(), pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
+      const bool written = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data(), pdf.size()) ==
+                           HTTP_STATUS_CONTINUE;
       // The document is finished either way, so the scheduler does not wait for the rest.
-      sent = cupsFinishDestDocument(connection.Http(), dest, connection.Info()) == IPP_STATUS_OK &&
+      sent = cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest, queue.Info()) == IPP_STATUS_OK &&
              written;
     }
   }

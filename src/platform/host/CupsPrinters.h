@@ -15,8 +15,8 @@ struct PrintDestination {
 };
 
 // The machine's print service through libcups: the queues the scheduler knows (CUPS_SERVER and
-// the client configuration say which scheduler), their paper, and sending PDF jobs. Every call
-// waits for the scheduler at most a few seconds.
+// the client configuration say which scheduler), their paper, and sending PDF jobs. Each call
+// asks the scheduler and waits for its answer.
 class CupsPrinters {
  public:
   // The queues, the default one first; empty when no scheduler answers.
