@@ -63,6 +63,19 @@ double Inside(double side, double margin) {
 
 }  // namespace
 
+int CountPdfPages(std::string_view pdf) {
+  int pages = 0;
+  for (size_t at = pdf.find("/Type"); at != std::string_view::npos; at = pdf.find("/Type", at)) {
+    at += 5;
+    while (at < pdf.size() && (pdf[at] == ' ' || pdf[at] == '\n' || pdf[at] == '\r'))
+      ++at;
+    // "/Page" but not "/Pages", the page tree.
+    if (pdf.substr(at, 5) == "/Page" && (at + 5 >= pdf.size() || pdf[at + 5] != 's'))
+      ++pages;
+  }
+  return pages;
+}
+
 PrintedDocument LayOutText(const Font& font, std::string_view utf8, const PaperSize& paper,
                            const std::string& title) {
   PdfWriter pdf(paper.width, paper.height, title);

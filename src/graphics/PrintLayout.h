@@ -39,4 +39,7 @@ PrintedDocument LayOutText(const Font& font, std::string_view utf8, const PaperS
 PrintedDocument LayOutPicture(const Surface& picture, const PaperSize& paper,
                               const std::string& title);
 
+// The pages of a PDF document as its page objects count them; 0 when it has none.
+int CountPdfPages(std::string_view pdf);
+
 }  // namespace qlm

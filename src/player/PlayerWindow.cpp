@@ -515,6 +515,9 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
     case kBrowserConsent:
       OnBrowserConsent(message);
       break;
+    case kBrowserPrinted:
+      OnBrowserPrinted(message);
+      break;
     case kDeleteAtom:
       activationLine_.reset();
       break;

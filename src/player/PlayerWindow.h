@@ -52,6 +52,7 @@ inline constexpr uint32_t kRepaintObject = 2246;   // texts[0]: qualified object
 inline constexpr uint32_t kRunScriptText = 2247;   // texts[0]: script text; wParam: from outside
 inline constexpr uint32_t kDeleteAtom = 2249;      // forget the remembered activation
 inline constexpr uint32_t kBrowserConsent = 2251;  // texts[0]: address; wParam: the view
+inline constexpr uint32_t kBrowserPrinted = 2252;  // texts[0]: the PDF file; wParam: 1 complete
 inline constexpr uint32_t kDeferredPlace = 2324;   // move the window to its start position
 inline constexpr uint32_t kActivation = 0xC001;    // "QLMPlayerMsgActivate": texts {exe, line}
 }  // namespace player_message
@@ -387,12 +388,16 @@ class PlayerWindow : public ScriptHost,
   // Opens the browser objects of the shown layers and closes those of the layers left.
   void SetUpBrowsers();
   void OnBrowserConsent(const WindowMessage& message);
+  // A browser object's page was printed into a file: it goes to the printer.
+  void OnBrowserPrinted(const WindowMessage& message);
   std::unique_ptr<BrowserHost> browserGlue_;  // a BrowserGlue, which paints the pages too
   std::unique_ptr<BrowserObjects> browsers_;
 
   // Printing: PrintText, PrintPage and PrintRect hand their jobs to the machine's printer
   // (PlayerWindowPrint.cpp).
   void InitPrinting();
+  // The name of print jobs: the window's title (UTF-8), or the player's name without one.
+  std::string PrintTitle() const;
   // The frame as it looks with the changes of the running script, for printing.
   const Surface& CurrentFrame(const IntRect& pending);
 };

@@ -53,11 +53,13 @@ const Surface& PlayerWindow::CurrentFrame(const IntRect& pending) {
   return frame_;
 }
 
+std::string PlayerWindow::PrintTitle() const {
+  const std::string shown = ctx_.codePage.ToUtf8(geometry_.WindowTitle());
+  return shown.empty() ? std::string("QLM Player") : shown;
+}
+
 void PlayerWindow::InitPrinting() {
-  const auto title = [this] {
-    const std::string shown = ctx_.codePage.ToUtf8(geometry_.WindowTitle());
-    return shown.empty() ? std::string("QLM Player") : shown;
-  };
+  const auto title = [this] { return PrintTitle(); };
 
   // PrintText('Object[,FONT_FROM_OBJECT]','text'): the text, or the object's own text when the
   // text is empty; in the object's font when asked, else in the print font.
