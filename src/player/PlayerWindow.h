@@ -18,6 +18,7 @@
 #include "expr/SystemVariables.h"
 #include "graphics/Surface.h"
 #include "platform/Printer.h"
+#include "player/PrintCommands.h"
 #include "media/MediaSession.h"
 #include "media/SpeechSession.h"
 #include "media/VideoObjects.h"
@@ -395,11 +396,11 @@ class PlayerWindow : public ScriptHost,
 
   // Printing: PrintText, PrintPage and PrintRect hand their jobs to the machine's printer
   // (PlayerWindowPrint.cpp).
+  class PrintGlue;
   void InitPrinting();
   // The name of print jobs: the window's title (UTF-8), or the player's name without one.
   std::string PrintTitle() const;
-  // The frame as it looks with the changes of the running script, for printing.
-  const Surface& CurrentFrame(const IntRect& pending);
+  std::unique_ptr<PrintHost> printGlue_;
 };
 
 }  // namespace qlm

@@ -165,7 +165,7 @@ CommandResult LoadProfileVariable(CommandContext& context) {
 
 // SendCommand has no handler: the player has no components of kind 24 to drive, so it does
 // nothing, as codes without a handler do. Browser and the print commands are the player
-// window's (player/BrowserCommands.cpp, player/PlayerWindowPrint.cpp).
+// window's (player/BrowserCommands.cpp, player/PrintCommands.cpp).
 void RegisterSystemCommands(ScriptRunner& runner) {
   runner.SetHandler(CommandCode::kRun, Run);
   runner.SetHandler(CommandCode::kRunQMD, RunQmd);
