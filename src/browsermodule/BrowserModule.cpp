@@ -159,9 +159,8 @@ void Destroy(QlmBrowser* browser) {
   // Operations still running end without anyone to tell.
   for (WebKitPrintOperation* operation : browser->printing) {
     g_signal_handlers_disconnect_by_data(operation, browser);
-    g_signal_connect(operation, "finished", G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) {
-                       g_object_unref(op);
-                     }),
+    g_signal_connect(operation, "finished",
+                     G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) { g_object_unref(op); }),
                      nullptr);
   }
   gtk_widget_destroy(browser->window);
@@ -207,8 +206,7 @@ int PrintPdf(QlmBrowser* browser, const char* path) {
                      g_object_set_data(G_OBJECT(op), "qlm-failed", GINT_TO_POINTER(1));
                    }),
                    nullptr);
-  g_signal_connect(operation, "finished",
-                   G_CALLBACK(+[](WebKitPrintOperation* op, gpointer user) {
+  g_signal_connect(operation, "finished", G_CALLBACK(+[](WebKitPrintOperation* op, gpointer user) {
                      auto* self = static_cast<QlmBrowser*>(user);
                      std::erase(self->printing, op);
                      const bool ok = g_object_get_data(G_OBJECT(op), "qlm-failed") == nullptr;

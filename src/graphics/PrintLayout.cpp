@@ -136,10 +136,10 @@ PrintedDocument LayOutText(const Font& font, std::string_view utf8, const PaperS
 PrintedDocument LayOutPicture(const Surface& picture, const PaperSize& paper,
                               const std::string& title) {
   const bool landscape = picture.Width() > picture.Height();
-  const double sheetW = landscape ? std::max(paper.width, paper.height)
-                                  : std::min(paper.width, paper.height);
-  const double sheetH = landscape ? std::min(paper.width, paper.height)
-                                  : std::max(paper.width, paper.height);
+  const double sheetW =
+      landscape ? std::max(paper.width, paper.height) : std::min(paper.width, paper.height);
+  const double sheetH =
+      landscape ? std::min(paper.width, paper.height) : std::max(paper.width, paper.height);
   PdfWriter pdf(sheetW, sheetH, title);
   if (!picture.Empty()) {
     cairo_t* cr = pdf.Context();

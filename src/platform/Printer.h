@@ -20,8 +20,8 @@ struct PrintJob {
 // Where a print job went.
 struct PrintOutcome {
   bool printed = false;
-  int pages = 0;     // sheets of one copy
-  std::string file;  // a PDF file that was written for the job, when there is one (host path)
+  int pages = 0;      // sheets of one copy
+  std::string file;   // a PDF file that was written for the job, when there is one (host path)
   std::string error;  // why nothing was printed, when it was not cancelled by the user
 };
 

@@ -88,8 +88,7 @@ class PlayerWindow::BrowserGlue : public PaintRuntime, public BrowserHost {
   }
   void Printed(const ObjectRecord& /*object*/, const PrintFile& file, bool ok) override {
     // Printing may ask the user: it happens once the engine's work is done.
-    window_.ctx_.loop.PostMessage(
-        {player_message::kBrowserPrinted, ok ? 1 : 0, 0, {file.path}});
+    window_.ctx_.loop.PostMessage({player_message::kBrowserPrinted, ok ? 1 : 0, 0, {file.path}});
   }
   std::optional<std::string> ChooseFile() override {
     return window_.ctx_.dialogs.ChooseFile(

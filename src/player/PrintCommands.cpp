@@ -120,9 +120,7 @@ void RegisterPrintCommands(ScriptRunner& runner, PrintHost& host) {
     if (picture.Empty())
       return CommandResult::kContinue;
     const std::string title = h->PrintTitle();
-    h->Print({.what = "rect",
-              .title = title,
-              .layout = [&picture, title](const PaperSize& paper) {
+    h->Print({.what = "rect", .title = title, .layout = [&picture, title](const PaperSize& paper) {
                 return LayOutPicture(picture, paper, title);
               }});
     return CommandResult::kContinue;

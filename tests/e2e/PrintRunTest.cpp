@@ -71,9 +71,11 @@ TEST_F(PrintRunTest, TextPrintsInTheObjectsFontOnlyWhenAskedAndRunsOverSheets) {
   std::string many;
   for (int i = 1; i <= 80; ++i)
     many += "Line " + std::to_string(i) + "\\n";
-  const std::string out = Play("PrintText(\"Title,FONT_FROM_OBJECT\",\"\")\n"
-                               "PrintText(\"Title\",\"Score: 9 of 10\")\n"
-                               "PrintText(\"\",\"" + many + "\")");
+  const std::string out = Play(
+      "PrintText(\"Title,FONT_FROM_OBJECT\",\"\")\n"
+      "PrintText(\"Title\",\"Score: 9 of 10\")\n"
+      "PrintText(\"\",\"" +
+      many + "\")");
   EXPECT_NE(out.find("{\"event\":\"print\",\"what\":\"text\",\"pages\":1,\"file\":\"" +
                      (prints_ / "print-001.pdf").string() + "\"}"),
             std::string::npos)
@@ -103,10 +105,11 @@ TEST_F(PrintRunTest, TextPrintsInTheObjectsFontOnlyWhenAskedAndRunsOverSheets) {
 }
 
 TEST_F(PrintRunTest, PageAndBoxesFillTheSheetTurnedToTheirShape) {
-  const std::string out = Play("PrintPage(\"1\")\n"
-                               "PrintRect(\"Box\",\"\")\n"
-                               "PrintRect(\"\",\"0,150,400,150\")\n"
-                               "PrintRect(\"\",\"500,500,10,10\")");
+  const std::string out = Play(
+      "PrintPage(\"1\")\n"
+      "PrintRect(\"Box\",\"\")\n"
+      "PrintRect(\"\",\"0,150,400,150\")\n"
+      "PrintRect(\"\",\"500,500,10,10\")");
   // The box outside the page prints nothing.
   EXPECT_FALSE(fs::exists(prints_ / "print-004.pdf")) << out;
   struct Case {

@@ -17,11 +17,11 @@
 
 #include <cups/cups.h>
 
+#include "TempFolder.h"
 #include "platform/host/CupsPrinters.h"
 #include "platform/host/HostFileSystem.h"
 #include "support/RecordingDialogs.h"
 #include "support/ShellCommand.h"
-#include "TempFolder.h"
 
 extern char** environ;
 
@@ -94,11 +94,15 @@ class Scheduler {
         fs::create_directory_symlink(fs::path("/usr/lib/cups") / sub, d / "bin" / sub);
     }
     const fs::path backend = d / "bin/backend/tofile";
-    WriteFile(backend, "#!/bin/sh\n"
-                       "if [ $# -eq 0 ]; then echo 'direct tofile \"Unknown\" \"Copy\"'; exit 0; fi\n"
-                       "cat \"${6:--}\" > \"" + out_.string() + "/job-$1-copies-$4.tmp\" && "
-                       "mv \"" + out_.string() + "/job-$1-copies-$4.tmp\" \"" + out_.string() +
-                       "/job-$1-copies-$4.pdf\"\n");
+    WriteFile(backend,
+              "#!/bin/sh\n"
+              "if [ $# -eq 0 ]; then echo 'direct tofile \"Unknown\" \"Copy\"'; exit 0; fi\n"
+              "cat \"${6:--}\" > \"" +
+                  out_.string() +
+                  "/job-$1-copies-$4.tmp\" && "
+                  "mv \"" +
+                  out_.string() + "/job-$1-copies-$4.tmp\" \"" + out_.string() +
+                  "/job-$1-copies-$4.pdf\"\n");
     // Owner-only: the scheduler runs it as its own user rather than as an unprivileged one.
     fs::permissions(backend, fs::perms::owner_all);
     fs::permissions(d, fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
@@ -109,13 +113,13 @@ class Scheduler {
                                     "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
                                     "  </Limit>\n</Policy>\n");
     WriteFile(d / "cups-files.conf",
-              "ServerRoot " + d.string() + "\nStateDir " + (d / "state").string() +
-                  "\nCacheDir " + (d / "cache").string() + "\nRequestRoot " +
-                  (d / "spool").string() + "\nTempDir " + (d / "tmp").string() + "\nServerBin " +
-                  (d / "bin").string() + "\nDataDir /usr/share/cups\nAccessLog " +
-                  (d / "access_log").string() + "\nErrorLog " + (d / "error_log").string() +
-                  "\nPageLog " + (d / "page_log").string() + "\nPrintcap " +
-                  (d / "printcap").string() + "\nFileDevice Yes\nSandboxing Relaxed\n");
+              "ServerRoot " + d.string() + "\nStateDir " + (d / "state").string() + "\nCacheDir " +
+                  (d / "cache").string() + "\nRequestRoot " + (d / "spool").string() +
+                  "\nTempDir " + (d / "tmp").string() + "\nServerBin " + (d / "bin").string() +
+                  "\nDataDir /usr/share/cups\nAccessLog " + (d / "access_log").string() +
+                  "\nErrorLog " + (d / "error_log").string() + "\nPageLog " +
+                  (d / "page_log").string() + "\nPrintcap " + (d / "printcap").string() +
+                  "\nFileDevice Yes\nSandboxing Relaxed\n");
     WriteFile(d / "letter.ppd", kLetterPpd);
 
     const std::string conf = (d / "cupsd.conf").string();

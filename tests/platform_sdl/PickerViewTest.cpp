@@ -60,14 +60,13 @@ TEST(ColourPickerViewTest, EscapeAndTheCancelButtonCancel) {
 TEST(PrintDialogViewTest, RowsKeysAndCopiesMakeTheChoiceAndThePageCountFollowsTheRow) {
   DialogKit kit;
   std::vector<int> asked;
-  const PrintDialogRequest request{
-      .destinations = {"office", "lab", "Save as PDF..."},
-      .selected = 0,
-      .copies = 3,
-      .pagesOf = [&asked](int row) {
-        asked.push_back(row);
-        return row + 1;
-      }};
+  const PrintDialogRequest request{.destinations = {"office", "lab", "Save as PDF..."},
+                                   .selected = 0,
+                                   .copies = 3,
+                                   .pagesOf = [&asked](int row) {
+                                     asked.push_back(row);
+                                     return row + 1;
+                                   }};
   PrintDialogView view(kit, request);
   EXPECT_EQ(view.Choice(), (PrintChoice{0, 3}));
   // Arrows walk the list and stop at its ends; each row shown asks for its page count.

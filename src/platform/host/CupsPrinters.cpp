@@ -88,8 +88,8 @@ PaperSize CupsPrinters::PaperOf(const std::string& name) const {
   return paper;
 }
 
-bool CupsPrinters::Submit(const std::string& name, const std::string& pdf,
-                          const std::string& title, int copies, std::string& error) const {
+bool CupsPrinters::Submit(const std::string& name, const std::string& pdf, const std::string& title,
+                          int copies, std::string& error) const {
   const DestList list;
   cups_dest_t* dest = list.Find(name);
   if (!dest) {
@@ -111,11 +111,11 @@ bool CupsPrinters::Submit(const std::string& name, const std::string& pdf,
                         options) == IPP_STATUS_OK) {
     if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, dest, queue.Info(), job, title.c_str(),
                               CUPS_FORMAT_PDF, 0, nullptr, 1) == HTTP_STATUS_CONTINUE) {
-      const bool written = cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data(), pdf.size()) ==
-                           HTTP_STATUS_CONTINUE;
+      const bool written =
+          cupsWriteRequestData(CUPS_HTTP_DEFAULT, pdf.data(), pdf.size()) == HTTP_STATUS_CONTINUE;
       // The document is finished either way, so the scheduler does not wait for the rest.
-      sent = cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest, queue.Info()) == IPP_STATUS_OK &&
-             written;
+      sent =
+          cupsFinishDestDocument(CUPS_HTTP_DEFAULT, dest, queue.Info()) == IPP_STATUS_OK && written;
     }
   }
   cupsFreeOptions(optionCount, options);

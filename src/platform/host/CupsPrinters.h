@@ -26,8 +26,8 @@ class CupsPrinters {
   PaperSize PaperOf(const std::string& name) const;
   // Sends a PDF document as one job of `copies` copies named `title`; false with the reason in
   // `error` when the scheduler did not take it.
-  bool Submit(const std::string& name, const std::string& pdf, const std::string& title,
-              int copies, std::string& error) const;
+  bool Submit(const std::string& name, const std::string& pdf, const std::string& title, int copies,
+              std::string& error) const;
 };
 
 }  // namespace qlm

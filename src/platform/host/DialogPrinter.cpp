@@ -18,8 +18,8 @@ PrintOutcome DialogPrinter::Print(const PrintJob& job) {
     auto it = papers.find(index);
     if (it == papers.end()) {
       it = papers
-               .emplace(index, index < saveIndex ? cups_.PaperOf(queues[size_t(index)].name)
-                                                 : PaperSize{})
+               .emplace(index,
+                        index < saveIndex ? cups_.PaperOf(queues[size_t(index)].name) : PaperSize{})
                .first;
     }
     return it->second;
@@ -54,8 +54,8 @@ PrintOutcome DialogPrinter::Print(const PrintJob& job) {
 
   if (choice->destination == saveIndex) {
     dialogs_.SetNextFileTitle("Save as PDF");
-    const std::optional<std::string> chosen = dialogs_.ChooseFile(
-        FileDialogMode::kSave, "PDF files (*.pdf)|*.pdf|", job.title + ".pdf");
+    const std::optional<std::string> chosen =
+        dialogs_.ChooseFile(FileDialogMode::kSave, "PDF files (*.pdf)|*.pdf|", job.title + ".pdf");
     if (!chosen)
       return outcome;
     // A PDF saves one copy: copies are for paper.
@@ -67,8 +67,8 @@ PrintOutcome DialogPrinter::Print(const PrintJob& job) {
     outcome.printed = true;
     return outcome;
   }
-  outcome.printed = cups_.Submit(queues[size_t(choice->destination)].name, document.pdf,
-                                 job.title, choice->copies, outcome.error);
+  outcome.printed = cups_.Submit(queues[size_t(choice->destination)].name, document.pdf, job.title,
+                                 choice->copies, outcome.error);
   return outcome;
 }
 

@@ -8,7 +8,9 @@
 namespace qlm {
 
 PrintDialogView::PrintDialogView(DialogKit& kit, const PrintDialogRequest& request)
-    : kit_(kit), request_(request), copies_(std::to_string(std::clamp(request.copies, 1, kMaxCopies))) {
+    : kit_(kit),
+      request_(request),
+      copies_(std::to_string(std::clamp(request.copies, 1, kMaxCopies))) {
   Select(request.selected);
 }
 
@@ -28,23 +30,11 @@ PrintChoice PrintDialogView::Choice() const {
 }
 
 void PrintDialogView::Key(uint32_t code, const Modifiers& m) {
+  if (code == vk::kTab)
+    replaceCopies_ = true;
+  if (ButtonKey(code, m, kButtons, focus_, kFocusCount))
+    return;
   switch (code) {
-    case vk::kEscape:
-      state_ = State::kCancelled;
-      return;
-    case vk::kReturn:
-      state_ = focus_ == kFocusCancel ? State::kCancelled : State::kAccepted;
-      return;
-    case vk::kSpace:
-      if (focus_ == kFocusOk)
-        state_ = State::kAccepted;
-      else if (focus_ == kFocusCancel)
-        state_ = State::kCancelled;
-      return;
-    case vk::kTab:
-      focus_ = (focus_ + (m.shift ? kFocusCount - 1 : 1)) % kFocusCount;
-      replaceCopies_ = true;
-      return;
     case vk::kBack:
       if (focus_ == kFocusCopies && !copies_.empty()) {
         copies_.pop_back();
@@ -86,20 +76,13 @@ void PrintDialogView::MouseDown(int x, int y, int clicks) {
   } else if (kCopies.Contains(x, y)) {
     focus_ = kFocusCopies;
     replaceCopies_ = true;
-  } else if (kOkButton.Contains(x, y)) {
-    pressed_ = focus_ = kFocusOk;
-  } else if (kCancelButton.Contains(x, y)) {
-    pressed_ = focus_ = kFocusCancel;
+  } else {
+    ButtonDown(x, y, kButtons, focus_, pressed_);
   }
 }
 
 void PrintDialogView::MouseUp(int x, int y) {
-  const int was = pressed_;
-  pressed_ = -1;
-  if (was == kFocusOk && kOkButton.Contains(x, y))
-    state_ = State::kAccepted;
-  else if (was == kFocusCancel && kCancelButton.Contains(x, y))
-    state_ = State::kCancelled;
+  ButtonUp(x, y, kButtons, pressed_);
 }
 
 void PrintDialogView::Paint(Surface& target) {

@@ -38,6 +38,7 @@ class PrintDialogView : public PickerView {
 
  private:
   enum Focus { kFocusList, kFocusCopies, kFocusOk, kFocusCancel, kFocusCount };
+  static constexpr Buttons kButtons{kFocusOk, kFocusCancel, kOkButton, kCancelButton};
   void Select(int row);
 
   DialogKit& kit_;

@@ -13,9 +13,9 @@
 #include "platform/sdl/DialogWindow.h"
 #include "platform/sdl/FilePickerView.h"
 #include "platform/sdl/FontPickerView.h"
-#include "platform/sdl/PrintDialogView.h"
 #include "platform/sdl/MessageBoxControl.h"
 #include "platform/sdl/MessageBoxPainter.h"
+#include "platform/sdl/PrintDialogView.h"
 #include "platform/sdl/SdlDisplay.h"
 #include "platform/sdl/SdlKeyMap.h"
 
