@@ -12,6 +12,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth libxtst-dev yabasic openbox
   librsvg2-bin desktop-file-utils appstream lintian
+  libcups2-dev cups-daemon cups-client poppler-utils
 )
 
 missing=()

@@ -12,6 +12,8 @@
 #include "document/StandaloneContainer.h"
 #include "graphics/ImageCodec.h"
 #include "platform/headless/JsonLinesWriter.h"
+#include "platform/host/CupsPrinters.h"
+#include "platform/host/DialogPrinter.h"
 #include "platform/host/HostProcesses.h"
 #include "platform/sdl/SdlClock.h"
 #include "platform/sdl/SdlDialogs.h"
@@ -181,6 +183,10 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
       err << "qlmplayer: speech cannot be heard: " << reason << '\n';
     });
     context.speech = &speech;
+    // Print jobs go to the print service's queues or a PDF file, as the print dialog says.
+    const CupsPrinters cups;
+    DialogPrinter printer(dialogs, context.files, cups);
+    context.printer = &printer;
 
     PlayerApp app(context, process.executable);
     app.SetDiagnostics(process.err);

@@ -25,6 +25,9 @@ class JsonPlayerEvents : public PlayerEvents {
   void OnSpeech(const std::string& text, const SpeechVoice& voice) override {
     out_.Speech(text, voice.pitch, voice.wordsPerMinute);
   }
+  void OnPrint(std::string_view what, int pages, const std::string& file) override {
+    out_.Print(what, pages, file);
+  }
 
  private:
   JsonLinesWriter& out_;

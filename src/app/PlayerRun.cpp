@@ -15,6 +15,7 @@
 #include "platform/headless/EventScript.h"
 #include "platform/headless/EventScriptRunner.h"
 #include "platform/headless/EventStream.h"
+#include "platform/headless/FolderPrinter.h"
 #include "platform/headless/HeadlessDialogs.h"
 #include "platform/headless/HeadlessDisplay.h"
 #include "platform/headless/HeadlessProcesses.h"
@@ -169,6 +170,11 @@ int RunPlayer(const PlayerProcess& process) {
                    [&err](const std::string& why) { err << "qlmplayer: speech: " << why << '\n'; });
     context.speech = &*speech;
   }
+
+  // Print jobs are only reported, unless they are to be written as PDF files.
+  FolderPrinter printer(options.printDir ? std::optional<std::filesystem::path>(*options.printDir)
+                                         : std::nullopt);
+  context.printer = &printer;
 
   PlayerApp app(context, process.executable);
   app.SetDiagnostics(&err);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 struct QlmBrowser {
   GtkWidget* window = nullptr;
@@ -17,6 +18,8 @@ struct QlmBrowser {
   WebKitWebsiteDataManager* data = nullptr;
   QlmBrowserCallbacks callbacks{};
   bool network = false;
+  // Print operations not yet ended; each holds a reference of its own.
+  std::vector<WebKitPrintOperation*> printing;
   std::string uri;
 };
 
@@ -153,6 +156,13 @@ void Destroy(QlmBrowser* browser) {
     return;
   g_signal_handlers_disconnect_by_data(browser->view, browser);
   g_signal_handlers_disconnect_by_data(browser->window, browser);
+  // Operations still running end without anyone to tell.
+  for (WebKitPrintOperation* operation : browser->printing) {
+    g_signal_handlers_disconnect_by_data(operation, browser);
+    g_signal_connect(operation, "finished",
+                     G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) { g_object_unref(op); }),
+                     nullptr);
+  }
   gtk_widget_destroy(browser->window);
   delete browser;
 }
@@ -188,10 +198,23 @@ int PrintPdf(QlmBrowser* browser, const char* path) {
   WebKitPrintOperation* operation = webkit_print_operation_new(browser->view);
   webkit_print_operation_set_print_settings(operation, settings);
   g_object_unref(settings);
-  // The operation keeps itself alive until it finished; drop our reference then.
-  g_signal_connect(operation, "finished",
-                   G_CALLBACK(+[](WebKitPrintOperation* op, gpointer) { g_object_unref(op); }),
+  browser->printing.push_back(operation);
+  // A failure comes before "finished": remember it, tell the player once it finished, and drop
+  // our reference then.
+  g_signal_connect(operation, "failed",
+                   G_CALLBACK(+[](WebKitPrintOperation* op, GError*, gpointer) {
+                     g_object_set_data(G_OBJECT(op), "qlm-failed", GINT_TO_POINTER(1));
+                   }),
                    nullptr);
+  g_signal_connect(operation, "finished", G_CALLBACK(+[](WebKitPrintOperation* op, gpointer user) {
+                     auto* self = static_cast<QlmBrowser*>(user);
+                     std::erase(self->printing, op);
+                     const bool ok = g_object_get_data(G_OBJECT(op), "qlm-failed") == nullptr;
+                     g_object_unref(op);
+                     if (self->callbacks.printed)
+                       self->callbacks.printed(self->callbacks.user, ok ? 1 : 0);
+                   }),
+                   browser);
   webkit_print_operation_print(operation);
   return 1;
 }

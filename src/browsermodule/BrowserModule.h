@@ -24,6 +24,8 @@ typedef struct QlmBrowserCallbacks {
   // (pictures, style sheets and scripts a page embeds included) until decide() has let the view
   // go to an http or https address, which the user consented to.
   int network;
+  // A print_pdf() ended: 1 when the file is complete, 0 when printing failed. May be null.
+  void (*printed)(void* user, int ok);
 } QlmBrowserCallbacks;
 
 typedef struct QlmBrowserApi {
@@ -38,7 +40,7 @@ typedef struct QlmBrowserApi {
   void (*reload)(QlmBrowser* view);
   void (*stop)(QlmBrowser* view);
   // Prints the page to the PDF file `path` (a host path) without asking; 0 when it cannot
-  // start. The file is written while pump() runs.
+  // start. The file is written while pump() runs; callbacks->printed() says when it ended.
   int (*print_pdf)(QlmBrowser* view, const char* path);
   void (*resize)(QlmBrowser* view, int width, int height);
   // Copies the view into `argb` (width x height premultiplied 0xAARRGGBB, rows from the top);

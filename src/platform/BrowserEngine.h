@@ -19,6 +19,8 @@ class BrowserView {
     std::function<bool(const std::string& url)> decide;
     // What the view shows changed: a new picture, address or title.
     std::function<void()> changed;
+    // A PrintToPdf ended: true when the file is complete.
+    std::function<void(bool ok)> printed;
     // The view reaches the network from the start; otherwise only once `decide` let it go to
     // a web address.
     bool network = false;
@@ -31,6 +33,7 @@ class BrowserView {
   virtual void Reload() = 0;
   virtual void Stop() = 0;
   // Prints the page into the PDF file at `hostPath`; false when printing cannot start.
+  // Events::printed says when it ended.
   virtual bool PrintToPdf(const std::string& hostPath) = 0;
   virtual void Resize(int width, int height) = 0;
   // The page as it looks now, at the view's size; false when there is no picture yet.

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace qlm {
 
@@ -51,6 +53,23 @@ struct FontChoice {
   int32_t charSet = 0;
 
   bool operator==(const FontChoice&) const = default;
+};
+
+// What the print dialog asks: where to (a list of names shown as they are, UTF-8), how many
+// copies, and the sheets the job takes on the selected destination's paper.
+struct PrintDialogRequest {
+  std::vector<std::string> destinations;
+  int selected = 0;
+  int copies = 1;
+  std::function<int(int destination)> pagesOf;
+};
+
+// What the user chose in the print dialog.
+struct PrintChoice {
+  int destination = 0;  // an index into the request's destinations
+  int copies = 1;
+
+  bool operator==(const PrintChoice&) const = default;
 };
 
 // The first button of a message box style: what Enter answers and what unattended runs take.
@@ -109,6 +128,11 @@ class Dialogs {
   // A colour 0x00BBGGRR.
   virtual std::optional<uint32_t> ChooseColour() { return std::nullopt; }
   virtual std::optional<FontChoice> ChooseFont() { return std::nullopt; }
+  // The print dialog: the user's consent to print. Nullopt when it was cancelled or cannot be
+  // shown.
+  virtual std::optional<PrintChoice> ChoosePrint(const PrintDialogRequest& /*request*/) {
+    return std::nullopt;
+  }
 
   // The common case: an informational box with an OK button.
   void Message(const std::string& text) {

@@ -24,6 +24,8 @@ struct BrowserObjects::View {
   bool hasPicture = false;
   bool stale = true;
   std::string shown;
+  // The file the engine prints into, until it ended.
+  std::optional<BrowserHost::PrintFile> printing;
 };
 
 BrowserObjects::BrowserObjects(EventLoop& loop, BrowserEngine* engine, BrowserHost& host)
@@ -98,6 +100,14 @@ void BrowserObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
         target->stale = true;
         ShowAddress(*target, target->engine->Address());
         host_.Repaint(*target->object);
+      };
+      events.printed = [this, serial](bool ok) {
+        View* target = FindBySerial(serial);
+        if (!target || !target->printing)
+          return;
+        const BrowserHost::PrintFile file = std::move(*target->printing);
+        target->printing.reset();
+        host_.Printed(*target->object, file, ok);
       };
       events.network = host_.NetworkTrusted();
       v.engine = engine_->Create(object->rect.Width(), object->rect.Height(), std::move(events));
@@ -200,10 +210,15 @@ bool BrowserObjects::Act(ObjectRecord& object, const std::string& action) {
     if (engine)
       engine->Stop();
   } else if (keyword == "print") {
-    // Only a rendered page can be printed.
-    if (engine) {
-      if (const std::optional<std::string> file = host_.PrintFile(object))
-        engine->PrintToPdf(*file);
+    // Only a rendered page can be printed, one print of a view at a time. The engine lays the
+    // page out into a PDF file, which then goes to the printer as every print job does.
+    if (engine && !view->printing) {
+      if (std::optional<BrowserHost::PrintFile> file = host_.PrintFileFor(object)) {
+        if (engine->PrintToPdf(file->hostPath))
+          view->printing = std::move(file);
+        else
+          host_.Printed(object, *file, false);
+      }
     }
   } else if (keyword == "openfile") {
     if (const std::optional<std::string> file = host_.ChooseFile())

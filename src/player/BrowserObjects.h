@@ -42,10 +42,17 @@ class BrowserHost {
   // The object shows another address (reported in the automation output).
   virtual void Shown(const ObjectRecord& /*object*/, const std::string& /*url*/) {}
   virtual void Repaint(const ObjectRecord& /*object*/) {}
-  // Where a print goes: the host path of the PDF file the user chose, or nullopt.
-  virtual std::optional<std::string> PrintFile(const ObjectRecord& /*object*/) {
+  // A file for the engine to print a page into before the page goes to the printer: the
+  // path as scripts name files and its host path; nullopt when there is none.
+  struct PrintFile {
+    std::string path;
+    std::string hostPath;
+  };
+  virtual std::optional<PrintFile> PrintFileFor(const ObjectRecord& /*object*/) {
     return std::nullopt;
   }
+  // The engine ended printing the object's page into `file`: `ok` when the file is complete.
+  virtual void Printed(const ObjectRecord& /*object*/, const PrintFile& /*file*/, bool /*ok*/) {}
   // A file the user chose to open in the object, as scripts name files, or nullopt.
   virtual std::optional<std::string> ChooseFile() { return std::nullopt; }
 };

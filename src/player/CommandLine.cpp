@@ -231,6 +231,10 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
       o.screenshotPath = value();
       if (o.screenshotPath->empty())
         throw CommandLineError("--screenshot needs a file name");
+    } else if (name == "--print-dir") {
+      o.printDir = value();
+      if (o.printDir->empty())
+        throw CommandLineError("--print-dir needs a folder");
     } else if (name == "--speech-wav") {
       o.speechWavDir = value();
       if (o.speechWavDir->empty())
@@ -325,6 +329,7 @@ PlayerOptions ParsePlayerOptions(std::span<const std::string> args) {
                                 : o.timeoutSeconds ? "--timeout"
                                 : o.maxMemoryMb    ? "--max-memory"
                                 : o.speechWavDir   ? "--speech-wav"
+                                : o.printDir       ? "--print-dir"
                                                    : nullptr;
     if (needsHeadless) {
       throw CommandLineError(std::string(needsHeadless) + " works only with --headless");
@@ -352,6 +357,7 @@ std::string PlayerUsage(std::string_view programName) {
          "  --screenshot OUT.png  headless: write the last frame as PNG when the run ends\n"
          "  --blank               start with an empty one-page 640 x 480 project\n"
          "  --speech-wav DIR      headless: write each spoken text as DIR/speech-NNN.wav\n"
+         "  --print-dir DIR       headless: write each print job as DIR/print-NNN.pdf\n"
          "  --codepage NAME       the presentation's code page (default WINDOWS-1252; 1252 etc.)\n"
          "  --mount D=PATH[:cdrom][:rw]  map drive letter D to a host folder (repeatable);\n"
          "                        :cdrom makes it a CD drive, :rw lets the presentation write it\n"

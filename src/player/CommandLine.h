@@ -79,6 +79,7 @@ struct PlayerOptions {
   std::optional<std::string> eventsPath;      // "-": standard input
   std::optional<std::string> screenshotPath;  // written when the run ends
   std::optional<std::string> speechWavDir;    // headless: each utterance as a WAV file here
+  std::optional<std::string> printDir;        // headless: each print job as a PDF file here
   bool blank = false;                         // an empty one-page 640 x 480 project
   std::string codePage = "WINDOWS-1252";      // the presentation's 8-bit code page (iconv name)
   std::vector<DriveMount> mounts;

@@ -21,6 +21,7 @@ class Libraries;
 class MediaBackend;
 class MetafileRenderer;
 class ProfileStore;
+class Printer;
 class Processes;
 class SystemInformationSource;
 class TrustGate;
@@ -43,6 +44,9 @@ class PlayerEvents {
   virtual void OnBlocked(std::string_view /*what*/, const std::string& /*path*/) {}
   // An utterance of the presentation (in its code page), with the voice it is spoken in.
   virtual void OnSpeech(const std::string& /*text*/, const SpeechVoice& /*voice*/) {}
+  // A job was printed: `what` is "text", "page", "rect" or "browser"; `file` the PDF written
+  // for it (UTF-8), empty when none was.
+  virtual void OnPrint(std::string_view /*what*/, int /*pages*/, const std::string& /*file*/) {}
 };
 
 // The services of the machine and the settings of the process that every player window of the
@@ -77,6 +81,8 @@ struct PlayerContext {
   Libraries* libraries = nullptr;
   // Keeps one-instance presentations to one process; without it every start is the first.
   InstanceLocks* instanceLocks = nullptr;
+  // Prints the print commands' jobs; without it they print nothing.
+  Printer* printer = nullptr;
   // Consent for launches; without it every launch goes ahead.
   TrustGate* trust = nullptr;
   // What the presentation may reach (for launches of documents within it); may be null.

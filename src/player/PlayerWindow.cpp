@@ -114,6 +114,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   InitVideos();
   InitPlugins();
   InitBrowsers();
+  InitPrinting();
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -535,6 +536,9 @@ void PlayerWindow::OnMessage(const WindowMessage& message) {
       break;
     case kBrowserConsent:
       OnBrowserConsent(message);
+      break;
+    case kBrowserPrinted:
+      OnBrowserPrinted(message);
       break;
     case kDeleteAtom:
       activationLine_.reset();

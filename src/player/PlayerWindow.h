@@ -23,6 +23,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Libraries.h"
 #include "platform/PlayerSnapshot.h"
+#include "platform/Printer.h"
 #include "player/AnimatedGifs.h"
 #include "player/BrowserObjects.h"
 #include "player/CBubble.h"
@@ -32,6 +33,7 @@
 #include "player/ObjectControls.h"
 #include "player/ObjectStates.h"
 #include "player/PlayerContext.h"
+#include "player/PrintCommands.h"
 #include "player/TransitionWindow.h"
 #include "player/WindowGeometry.h"
 #include "player/WindowInput.h"
@@ -51,6 +53,7 @@ inline constexpr uint32_t kRepaintObject = 2246;   // texts[0]: qualified object
 inline constexpr uint32_t kRunScriptText = 2247;   // texts[0]: script text; wParam: from outside
 inline constexpr uint32_t kDeleteAtom = 2249;      // forget the remembered activation
 inline constexpr uint32_t kBrowserConsent = 2251;  // texts[0]: address; wParam: the view
+inline constexpr uint32_t kBrowserPrinted = 2252;  // texts[0]: the PDF file; wParam: 1 complete
 inline constexpr uint32_t kDeferredPlace = 2324;   // move the window to its start position
 inline constexpr uint32_t kDecodeAhead = 2325;     // decode the next page's pictures
 inline constexpr uint32_t kActivation = 0xC001;    // "QLMPlayerMsgActivate": texts {exe, line}
@@ -151,6 +154,9 @@ class PlayerWindow : public ScriptHost,
   void SetNoBackground(bool on) { noBackground_ = on; }
   // Starts a program or document as the Run command does; CBK_ReturnVal receives the result.
   void Launch(const std::string& program, const std::string& options) override;
+  // Hands a job to the printer (PlayerWindowPrint.cpp): reports what was printed and says why
+  // printing failed. False when nothing was printed.
+  bool Print(const PrintJob& job);
 
   // State for tests and the automation output.
   CPageManager& Pages() { return pages_; }
@@ -389,8 +395,18 @@ class PlayerWindow : public ScriptHost,
   // Opens the browser objects of the shown layers and closes those of the layers left.
   void SetUpBrowsers();
   void OnBrowserConsent(const WindowMessage& message);
+  // A browser object's page was printed into a file: it goes to the printer.
+  void OnBrowserPrinted(const WindowMessage& message);
   std::unique_ptr<BrowserHost> browserGlue_;  // a BrowserGlue, which paints the pages too
   std::unique_ptr<BrowserObjects> browsers_;
+
+  // Printing: PrintText, PrintPage and PrintRect hand their jobs to the machine's printer
+  // (PlayerWindowPrint.cpp).
+  class PrintGlue;
+  void InitPrinting();
+  // The name of print jobs: the window's title (UTF-8), or the player's name without one.
+  std::string PrintTitle() const;
+  std::unique_ptr<PrintHost> printGlue_;
 };
 
 }  // namespace qlm

@@ -71,22 +71,24 @@ class PlayerWindow::BrowserGlue : public PaintRuntime, public BrowserHost {
   void Repaint(const ObjectRecord& object) override {
     window_.Invalidate(window_.objectStates_.RectOf(object), false);
   }
-  std::optional<std::string> PrintFile(const ObjectRecord& object) override {
-    Dialogs& dialogs = window_.ctx_.dialogs;
-    dialogs.SetNextFileTitle("Print to PDF");
-    const std::optional<std::string> chosen =
-        dialogs.ChooseFile(FileDialogMode::kSave, "PDF files (*.pdf)|*.pdf|", object.name + ".pdf");
-    if (!chosen)
+  std::optional<PrintFile> PrintFileFor(const ObjectRecord& /*object*/) override {
+    if (!window_.ctx_.printer)
       return std::nullopt;
-    // The file is made where the presentation may write (an overlay copy for its own folder),
-    // and the engine writes the PDF over it.
+    // A file of the player's temporary folder, made first so that it has a host path, which
+    // the engine writes the PDF over.
+    const std::string path =
+        window_.macros_.Expand("<Temp>\\qlm-print-" + std::to_string(++prints_) + ".pdf");
     FileSystem& files = window_.ctx_.files;
-    if (!files.WriteFile(*chosen, {}))
+    if (!files.WriteFile(path, {}))
       return std::nullopt;
-    const std::optional<std::filesystem::path> host = files.HostFileToRead(*chosen);
+    const std::optional<std::filesystem::path> host = files.HostFileToRead(path);
     if (!host)
       return std::nullopt;
-    return host->string();
+    return PrintFile{path, host->string()};
+  }
+  void Printed(const ObjectRecord& /*object*/, const PrintFile& file, bool ok) override {
+    // Printing may ask the user: it happens once the engine's work is done.
+    window_.ctx_.loop.PostMessage({player_message::kBrowserPrinted, ok ? 1 : 0, 0, {file.path}});
   }
   std::optional<std::string> ChooseFile() override {
     return window_.ctx_.dialogs.ChooseFile(
@@ -95,6 +97,7 @@ class PlayerWindow::BrowserGlue : public PaintRuntime, public BrowserHost {
 
  private:
   PlayerWindow& window_;
+  int prints_ = 0;  // numbers the print files
 };
 
 void PlayerWindow::InitBrowsers() {
@@ -125,6 +128,25 @@ bool PlayerWindow::WheelObject(ObjectRecord& object, int x, int y, int notches) 
   // A notch away from the user scrolls up.
   browsers_->Scroll(object, x - r.left, y - r.top, -notches);
   return true;
+}
+
+void PlayerWindow::OnBrowserPrinted(const WindowMessage& message) {
+  if (message.texts.empty())
+    return;
+  const std::string& path = message.texts[0];
+  std::optional<std::string> pdf = ctx_.files.ReadFile(path);
+  ctx_.files.Remove(path);
+  const int pages = pdf ? CountPdfPages(*pdf) : 0;
+  if (message.wParam == 0 || pages == 0) {
+    ctx_.dialogs.MessageBox("Cannot print:\nthe web page could not be laid out for printing",
+                            "Print", mb::kOk | mb::kIconError);
+    return;
+  }
+  Print({.what = "browser",
+         .title = PrintTitle(),
+         .layout = [document = PrintedDocument{std::move(*pdf), pages}](const PaperSize&) {
+           return document;
+         }});
 }
 
 void PlayerWindow::OnBrowserConsent(const WindowMessage& message) {

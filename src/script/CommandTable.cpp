@@ -22,7 +22,6 @@ constexpr std::string_view kProgramObjects = "not implemented yet: program objec
 constexpr std::string_view kFlashObjects =
     "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
     "so the variables they would read into keep their values (0 or empty when never set)";
-constexpr std::string_view kPrinting = "not implemented yet: printing";
 
 // Table order is lookup order; codes are part of the stored project format. Each row names the
 // group that installs its handler, or kNoEffect with the reason.
@@ -143,9 +142,9 @@ constexpr ScriptCommand kCommands[] = {
     {C::kVideoParam, "VideoParam", 2, G::kVideo},
     {C::kMCIObject, "MCIObject", 2, G::kMedia},
     {C::kMCICommand, "MCICommand", 1, G::kMedia},
-    {C::kPrintText, "PrintText", 2, G::kNoEffect, kPrinting},
-    {C::kPrintPage, "PrintPage", 1, G::kNoEffect, kPrinting},
-    {C::kPrintRect, "PrintRect", 2, G::kNoEffect, kPrinting},
+    {C::kPrintText, "PrintText", 2, G::kPrint},
+    {C::kPrintPage, "PrintPage", 1, G::kPrint},
+    {C::kPrintRect, "PrintRect", 2, G::kPrint},
     {C::kInstallTTS, "InstallTTS", 0, G::kSpeech},
     {C::kInitTTS, "InitTTS", 0, G::kSpeech},
     {C::kSay, "Say", 1, G::kSpeech},

@@ -37,6 +37,7 @@ enum class CommandGroup : uint8_t {
   kPlugin,     // plugins/PluginCommands.cpp
   kAnimation,  // player/AnimationCommands.cpp
   kBrowser,    // player/BrowserCommands.cpp
+  kPrint,      // player/PrintCommands.cpp
 };
 
 // Flags of a row.

@@ -163,9 +163,9 @@ CommandResult LoadProfileVariable(CommandContext& context) {
 
 }  // namespace
 
-// Printing (PrintText, PrintPage, PrintRect) and SendCommand have no handler: the player has
-// no printing service or components of kind 24 to drive, so they do nothing, as codes without
-// a handler do. Browser is the player window's (player/BrowserCommands.cpp).
+// SendCommand has no handler: the player has no components of kind 24 to drive, so it does
+// nothing, as codes without a handler do. Browser and the print commands are the player
+// window's (player/BrowserCommands.cpp, player/PrintCommands.cpp).
 void RegisterSystemCommands(ScriptRunner& runner) {
   runner.SetHandler(CommandCode::kRun, Run);
   runner.SetHandler(CommandCode::kRunQMD, RunQmd);

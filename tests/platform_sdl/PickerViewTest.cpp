@@ -11,6 +11,7 @@
 #include "platform/sdl/ColourPickerView.h"
 #include "platform/sdl/FilePickerView.h"
 #include "platform/sdl/FontPickerView.h"
+#include "platform/sdl/PrintDialogView.h"
 
 namespace qlm::test {
 namespace {
@@ -51,6 +52,56 @@ TEST(ColourPickerViewTest, EscapeAndTheCancelButtonCancel) {
   EXPECT_EQ(escaped.GetState(), PickerView::State::kCancelled);
   ColourPickerView clicked(kit);
   const IntRect cancel = ColourPickerView::kCancelButton;
+  clicked.MouseDown(cancel.left + 5, cancel.top + 5, 1);
+  clicked.MouseUp(cancel.left + 5, cancel.top + 5);
+  EXPECT_EQ(clicked.GetState(), PickerView::State::kCancelled);
+}
+
+TEST(PrintDialogViewTest, RowsKeysAndCopiesMakeTheChoiceAndThePageCountFollowsTheRow) {
+  DialogKit kit;
+  std::vector<int> asked;
+  const PrintDialogRequest request{.destinations = {"office", "lab", "Save as PDF..."},
+                                   .selected = 0,
+                                   .copies = 3,
+                                   .pagesOf = [&asked](int row) {
+                                     asked.push_back(row);
+                                     return row + 1;
+                                   }};
+  PrintDialogView view(kit, request);
+  EXPECT_EQ(view.Choice(), (PrintChoice{0, 3}));
+  // Arrows walk the list and stop at its ends; each row shown asks for its page count.
+  view.Key(vk::kDown, kNone);
+  view.Key(vk::kDown, kNone);
+  view.Key(vk::kDown, kNone);
+  EXPECT_EQ(view.Choice().destination, 2);
+  EXPECT_EQ(asked.back(), 2);
+  // A click on the second row selects it.
+  view.MouseDown(PrintDialogView::kList.left + 10,
+                 PrintDialogView::kList.top + 2 + DialogKit::kRowHeight + 5, 1);
+  EXPECT_EQ(view.Choice().destination, 1);
+  // Digits replace the copies, two at most; none or 0 prints one copy.
+  view.Key(vk::kTab, kNone);
+  view.Text("1234");
+  EXPECT_EQ(view.Choice().copies, 12);
+  view.Key(vk::kBack, kNone);
+  view.Key(vk::kBack, kNone);
+  EXPECT_EQ(view.Choice().copies, 1);
+  view.Text("0");
+  EXPECT_EQ(view.Choice().copies, 1);
+  EXPECT_EQ(view.GetState(), PickerView::State::kOpen);
+  view.Key(vk::kReturn, kNone);
+  EXPECT_EQ(view.GetState(), PickerView::State::kAccepted);
+  EXPECT_EQ(view.Choice().destination, 1);
+}
+
+TEST(PrintDialogViewTest, EscapeAndTheCancelButtonCancel) {
+  DialogKit kit;
+  const PrintDialogRequest request{.destinations = {"Save as PDF..."}, .pagesOf = {}};
+  PrintDialogView escaped(kit, request);
+  escaped.Key(vk::kEscape, kNone);
+  EXPECT_EQ(escaped.GetState(), PickerView::State::kCancelled);
+  PrintDialogView clicked(kit, request);
+  const IntRect cancel = PrintDialogView::kCancelButton;
   clicked.MouseDown(cancel.left + 5, cancel.top + 5, 1);
   clicked.MouseUp(cancel.left + 5, cancel.top + 5);
   EXPECT_EQ(clicked.GetState(), PickerView::State::kCancelled);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -105,7 +107,12 @@ struct RecordingHost : BrowserHost {
   void Shown(const ObjectRecord&, const std::string& url) override {
     log.push_back("shown " + url);
   }
-  std::optional<std::string> PrintFile(const ObjectRecord&) override { return "/out/Help.pdf"; }
+  std::optional<PrintFile> PrintFileFor(const ObjectRecord&) override {
+    return PrintFile{"C:\\Help.pdf", "/out/Help.pdf"};
+  }
+  void Printed(const ObjectRecord& object, const PrintFile& file, bool ok) override {
+    log.push_back("printed " + object.name + " " + file.path + (ok ? " ok" : " failed"));
+  }
   std::vector<std::string> log;
   uint64_t asked = 0;
 };
@@ -175,6 +182,36 @@ TEST(BrowserObjects, BrowserActionsReachTheEngine) {
                                       "open file:///show/other.html"}));
   ObjectRecord elsewhere = BrowserObject("x.html");
   EXPECT_FALSE(browsers.Act(elsewhere, "back"));  // not on a shown page
+}
+
+// The engine prints a page into the host's file; when it ended, the host hears it once, and
+// a second print of the view waits for the first.
+TEST(BrowserObjects, APrintEndsAtTheHostOnceTheEngineFinished) {
+  test::InputLoop loop;
+  FakeEngine engine;
+  RecordingHost host;
+  BrowserObjects browsers(loop, &engine, host);
+  ObjectRecord help = BrowserObject("");
+  browsers.PagesShown({&help});
+  FakeView& view = *engine.last;
+  browsers.Act(help, "print");
+  browsers.Act(help, "print");
+  EXPECT_EQ(std::count(view.calls.begin(), view.calls.end(), "print /out/Help.pdf"), 1);
+  host.log.clear();
+  view.events.printed(true);
+  view.events.printed(true);
+  EXPECT_EQ(host.log, (std::vector<std::string>{"printed Help C:\\Help.pdf ok"}));
+  // Printing again after the end; a failure is told as such.
+  browsers.Act(help, "print");
+  view.events.printed(false);
+  EXPECT_EQ(host.log.back(), "printed Help C:\\Help.pdf failed");
+  // A view closed while its engine prints tells nobody.
+  browsers.Act(help, "print");
+  const BrowserView::Events events = view.events;
+  browsers.PagesShown({});
+  host.log.clear();
+  events.printed(true);
+  EXPECT_TRUE(host.log.empty());
 }
 
 // A press on a browser object gives its page the keys until a press elsewhere; a hidden object

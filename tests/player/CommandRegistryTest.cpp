@@ -10,6 +10,7 @@
 #include "media/VideoObjects.h"
 #include "player/AnimatedGifs.h"
 #include "player/BrowserObjects.h"
+#include "player/PrintCommands.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -63,6 +64,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   AnimatedGifs gifs(player.loop, player.window->Pages(), states, {}, {});
   BrowserHost browserHost;
   BrowserObjects browsers(player.loop, nullptr, browserHost);
+  PrintHost printHost;
   using G = CommandGroup;
   const std::map<G, std::function<void(ScriptRunner&)>> installers = {
       {G::kObject, RegisterObjectCommands},
@@ -88,6 +90,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kPlugin, [&](ScriptRunner& r) { RegisterPluginCommands(r, plugins); }},
       {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
       {G::kBrowser, [&](ScriptRunner& r) { RegisterBrowserCommands(r, browsers); }},
+      {G::kPrint, [&](ScriptRunner& r) { RegisterPrintCommands(r, printHost); }},
   };
   for (const ScriptCommand& row : CommandTable()) {
     if (row.group != G::kNoEffect && row.group != G::kExecutor) {

@@ -50,7 +50,7 @@ Project RichProject() {
                  Object(kObjMci, "Film", "<CD>\\VIDEO\\INTRO.AVI")};
   one.enterScript.statements = {Command(CommandCode::kVideoPlay, "Film"),
                                 Command(CommandCode::kMessage, "Please see readme.txt"),
-                                Command(CommandCode::kPrintPage, "One"),
+                                Command(CommandCode::kPlaySound, "One"),
                                 Command(CommandCode::kPage, "Two")};
   PageRecord two;
   two.name = "Two";
@@ -146,7 +146,7 @@ TEST_F(CorpusScanTest, FindsEveryPresentationAndSummarisesThePile) {
   EXPECT_EQ(summary.standalone, 2u);
   EXPECT_EQ(summary.withMissingFiles, 2u);
   EXPECT_EQ(summary.withUnsupported, 2u);
-  EXPECT_EQ(summary.unsupported.at("command PrintPage"), 2u);
+  EXPECT_EQ(summary.unsupported.at("command PlaySound"), 2u);
 
   const PresentationReport& damaged = Named(reports, "damaged.qmd");
   EXPECT_FALSE(damaged.ok);
@@ -176,14 +176,14 @@ TEST_F(CorpusScanTest, ReportsKindsCommandsShortfallsAndFilesAsThePlayerFindsThe
   EXPECT_EQ(
       r.commands,
       (std::map<std::string, int>{
-          {"MCICommand", 2}, {"Message", 1}, {"Page", 1}, {"PrintPage", 1}, {"VideoPlay", 1}}));
+          {"MCICommand", 2}, {"Message", 1}, {"Page", 1}, {"PlaySound", 1}, {"VideoPlay", 1}}));
 
   std::vector<std::string> unsupported;
   for (const UnsupportedUse& u : r.unsupported) {
     unsupported.push_back(u.what);
     EXPECT_FALSE(u.reason.empty()) << u.what;
   }
-  EXPECT_EQ(unsupported, (std::vector<std::string>{"command PrintPage", "kind program"}));
+  EXPECT_EQ(unsupported, (std::vector<std::string>{"command PlaySound", "kind program"}));
 
   struct Expected {
     std::string reference;

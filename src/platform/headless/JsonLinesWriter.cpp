@@ -98,6 +98,16 @@ void JsonLinesWriter::State(const PlayerSnapshot& state) {
   Write(j);
 }
 
+void JsonLinesWriter::Print(std::string_view what, int pages, const std::string& file) {
+  Json j;
+  j["event"] = "print";
+  j["what"] = what;
+  j["pages"] = pages;
+  if (!file.empty())
+    j["file"] = file;
+  Write(j);
+}
+
 void JsonLinesWriter::Speech(const std::string& text, int pitch, int wordsPerMinute) {
   Json j;
   j["event"] = "speech";

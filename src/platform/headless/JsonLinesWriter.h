@@ -35,6 +35,9 @@ class JsonLinesWriter {
   void State(const PlayerSnapshot& state);
   // An utterance: its text and the synthesizer's pitch (0 to 100) and rate (words a minute).
   void Speech(const std::string& text, int pitch, int wordsPerMinute);
+  // A print job: what was printed ("text", "page", "rect", "browser"), its sheets and the PDF
+  // file written for it (UTF-8; left out when none was).
+  void Print(std::string_view what, int pages, const std::string& file);
   void Exit(int code);
 
   // A text of the presentation as UTF-8.

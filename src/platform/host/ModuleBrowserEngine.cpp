@@ -16,7 +16,7 @@ class ModuleBrowserView : public BrowserView {
 
   bool Make(int width, int height) {
     QlmBrowserCallbacks callbacks{this, &ModuleBrowserView::Decide, &ModuleBrowserView::Changed,
-                                  events_.network ? 1 : 0};
+                                  events_.network ? 1 : 0, &ModuleBrowserView::Printed};
     view_ = api_.create(width, height, &callbacks);
     width_ = width;
     height_ = height;
@@ -65,6 +65,11 @@ class ModuleBrowserView : public BrowserView {
     auto* self = static_cast<ModuleBrowserView*>(user);
     if (self->events_.changed)
       self->events_.changed();
+  }
+  static void Printed(void* user, int ok) {
+    auto* self = static_cast<ModuleBrowserView*>(user);
+    if (self->events_.printed)
+      self->events_.printed(ok != 0);
   }
 
   const QlmBrowserApi& api_;

@@ -72,23 +72,11 @@ void ColourPickerView::Choose(int index) {
 
 void ColourPickerView::Key(uint32_t code, const Modifiers& m) {
   const bool inField = focus_ >= kFocusRed && focus_ <= kFocusBlue;
+  if (code == vk::kTab)
+    replaceField_ = true;
+  if (ButtonKey(code, m, kButtons, focus_, kFocusCount))
+    return;
   switch (code) {
-    case vk::kEscape:
-      state_ = State::kCancelled;
-      return;
-    case vk::kReturn:
-      state_ = focus_ == kFocusCancel ? State::kCancelled : State::kAccepted;
-      return;
-    case vk::kSpace:
-      if (focus_ == kFocusOk)
-        state_ = State::kAccepted;
-      else if (focus_ == kFocusCancel)
-        state_ = State::kCancelled;
-      return;
-    case vk::kTab:
-      focus_ = (focus_ + (m.shift ? kFocusCount - 1 : 1)) % kFocusCount;
-      replaceField_ = true;
-      return;
     case vk::kBack:
       if (inField) {
         std::string& f = fields_[static_cast<size_t>(focus_ - kFocusRed)];
@@ -147,19 +135,11 @@ void ColourPickerView::MouseDown(int x, int y, int clicks) {
       return;
     }
   }
-  if (kOkButton.Contains(x, y))
-    pressed_ = focus_ = kFocusOk;
-  else if (kCancelButton.Contains(x, y))
-    pressed_ = focus_ = kFocusCancel;
+  ButtonDown(x, y, kButtons, focus_, pressed_);
 }
 
 void ColourPickerView::MouseUp(int x, int y) {
-  const int was = pressed_;
-  pressed_ = -1;
-  if (was == kFocusOk && kOkButton.Contains(x, y))
-    state_ = State::kAccepted;
-  else if (was == kFocusCancel && kCancelButton.Contains(x, y))
-    state_ = State::kCancelled;
+  ButtonUp(x, y, kButtons, pressed_);
 }
 
 void ColourPickerView::Paint(Surface& target) {

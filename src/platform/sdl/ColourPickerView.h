@@ -51,6 +51,7 @@ class ColourPickerView : public PickerView {
     kFocusCancel,
     kFocusCount
   };
+  static constexpr Buttons kButtons{kFocusOk, kFocusCancel, kOkButton, kCancelButton};
   static IntRect SwatchRect(int index);
   static IntRect FieldRect(int component);
   void Choose(int index);

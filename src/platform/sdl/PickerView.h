@@ -3,8 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "graphics/Geometry.h"
 #include "graphics/Surface.h"
 #include "platform/EventLoop.h"
+#include "platform/KeyNames.h"
 
 namespace qlm {
 
@@ -33,6 +35,58 @@ class PickerView {
   void Cancel() { state_ = State::kCancelled; }
 
  protected:
+  // A picker's OK and Cancel buttons: their focus places and rectangles.
+  struct Buttons {
+    int ok;
+    int cancel;
+    IntRect okRect;
+    IntRect cancelRect;
+  };
+
+  // The keys of the buttons and the focus: Escape cancels; Enter accepts, or cancels with the
+  // focus on Cancel; Space presses the focused button; Tab and Shift+Tab move the focus through
+  // `count` places. True when the key was one of these.
+  bool ButtonKey(uint32_t code, const Modifiers& m, const Buttons& b, int& focus, int count) {
+    switch (code) {
+      case vk::kEscape:
+        state_ = State::kCancelled;
+        return true;
+      case vk::kReturn:
+        state_ = focus == b.cancel ? State::kCancelled : State::kAccepted;
+        return true;
+      case vk::kSpace:
+        if (focus == b.ok)
+          state_ = State::kAccepted;
+        else if (focus == b.cancel)
+          state_ = State::kCancelled;
+        return true;
+      case vk::kTab:
+        focus = (focus + (m.shift ? count - 1 : 1)) % count;
+        return true;
+      default:
+        return false;
+    }
+  }
+  // A press on a button gives it the focus and holds it down; true when one was pressed.
+  static bool ButtonDown(int x, int y, const Buttons& b, int& focus, int& pressed) {
+    if (b.okRect.Contains(x, y))
+      pressed = focus = b.ok;
+    else if (b.cancelRect.Contains(x, y))
+      pressed = focus = b.cancel;
+    else
+      return false;
+    return true;
+  }
+  // The button held down comes up: released over it, it accepts or cancels.
+  void ButtonUp(int x, int y, const Buttons& b, int& pressed) {
+    const int was = pressed;
+    pressed = -1;
+    if (was == b.ok && b.okRect.Contains(x, y))
+      state_ = State::kAccepted;
+    else if (was == b.cancel && b.cancelRect.Contains(x, y))
+      state_ = State::kCancelled;
+  }
+
   State state_ = State::kOpen;
 };
 

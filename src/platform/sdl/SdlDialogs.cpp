@@ -15,6 +15,7 @@
 #include "platform/sdl/FontPickerView.h"
 #include "platform/sdl/MessageBoxControl.h"
 #include "platform/sdl/MessageBoxPainter.h"
+#include "platform/sdl/PrintDialogView.h"
 #include "platform/sdl/SdlDisplay.h"
 #include "platform/sdl/SdlKeyMap.h"
 
@@ -317,6 +318,15 @@ std::optional<FontChoice> SdlDialogs::ChooseFont() {
     kit_ = std::make_unique<DialogKit>();
   FontPickerView view(*kit_, InstalledFontFamilies(), 96);
   if (!RunPicker(view, "Font"))
+    return std::nullopt;
+  return view.Choice();
+}
+
+std::optional<PrintChoice> SdlDialogs::ChoosePrint(const PrintDialogRequest& request) {
+  if (!kit_)
+    kit_ = std::make_unique<DialogKit>();
+  PrintDialogView view(*kit_, request);
+  if (!RunPicker(view, "Print"))
     return std::nullopt;
   return view.Choice();
 }

@@ -50,6 +50,7 @@ class SdlDialogs : public Dialogs {
                                         const std::string& initial) override;
   std::optional<uint32_t> ChooseColour() override;
   std::optional<FontChoice> ChooseFont() override;
+  std::optional<PrintChoice> ChoosePrint(const PrintDialogRequest& request) override;
 
   // Boxes and pickers open right now (nested ones count each).
   int OpenBoxes() const { return open_; }
