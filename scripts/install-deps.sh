@@ -12,6 +12,7 @@ packages=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth libxtst-dev yabasic openbox
   librsvg2-bin desktop-file-utils appstream
+  slurmctld slurmd slurm-client munge
 )
 
 missing=()
