@@ -52,6 +52,13 @@ struct Pile {
     ::setenv("XDG_CONFIG_HOME", (dir / "home").c_str(), 1);
   }
   ~Pile() { fs::remove_all(dir); }
+
+  // False, with the reason given to the benchmark, when there is no player to run.
+  bool Ready(benchmark::State& state) const {
+    if (player.empty())
+      state.SkipWithError("no qlmplayer in the build");
+    return !player.empty();
+  }
 };
 
 int Tool(const std::vector<std::string>& args) {
@@ -62,10 +69,8 @@ int Tool(const std::vector<std::string>& args) {
 
 void BM_Thumbnails(benchmark::State& state) {
   Pile pile;
-  if (pile.player.empty()) {
-    state.SkipWithError("no qlmplayer in the build");
+  if (!pile.Ready(state))
     return;
-  }
   for (auto _ : state) {
     fs::remove_all(pile.dir / "thumbs");
     benchmark::DoNotOptimize(
@@ -78,10 +83,8 @@ BENCHMARK(BM_Thumbnails)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime()
 
 void BM_ArchiveRun(benchmark::State& state) {
   Pile pile;
-  if (pile.player.empty()) {
-    state.SkipWithError("no qlmplayer in the build");
+  if (!pile.Ready(state))
     return;
-  }
   for (auto _ : state) {
     state.PauseTiming();
     fs::remove_all(pile.dir / "run");

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "graphics/Utf8.h"
+#include "platform/AsciiText.h"
 #include "platform/Sha256.h"
 #include "platform/host/HostFiles.h"
 
@@ -137,21 +138,12 @@ std::string HexBytes(std::string_view bytes) {
 }
 
 std::optional<std::string> BytesFromHex(std::string_view hex) {
-  auto digit = [](char c) -> int {
-    if (c >= '0' && c <= '9')
-      return c - '0';
-    if (c >= 'a' && c <= 'f')
-      return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-      return c - 'A' + 10;
-    return -1;
-  };
   if (hex.size() % 2 != 0)
     return std::nullopt;
   std::string bytes;
   for (size_t i = 0; i < hex.size(); i += 2) {
-    const int high = digit(hex[i]);
-    const int low = digit(hex[i + 1]);
+    const int high = AsciiHexValue(hex[i]);
+    const int low = AsciiHexValue(hex[i + 1]);
     if (high < 0 || low < 0)
       return std::nullopt;
     bytes += static_cast<char>(high * 16 + low);

@@ -285,13 +285,13 @@ TEST_F(SlurmClusterTest, AnArrayJobOverChunksGivesTheInventoryOfTheWholeCollecti
   const fs::path run = root_ / "run";
   const test::ShellOutput plan =
       test::RunShellCommand(tool + " archive plan " + Quote(pile.string()) + " -o " +
-                            Quote(run.string()) + " --chunk 6 2>&1");
+                            Quote(run.string()) + " --chunk 14 2>&1");
   ASSERT_EQ(plan.status, 0) << plan.text;
   const test::ShellOutput slurm = test::RunShellCommand(
       tool + " archive slurm " + Quote(run.string()) + " --player " + Quote(QLMPLAYER_PATH) +
       " --timeout 3 --parallel " + std::to_string(cpus_) + " 2>/dev/null");
   ASSERT_EQ(slurm.status, 0);
-  ASSERT_EQ(slurm.text.rfind("sbatch --array=0-9%", 0), 0u) << slurm.text;
+  ASSERT_EQ(slurm.text.rfind("sbatch --array=0-3%", 0), 0u) << slurm.text;
 
   const auto start = Clock::now();
   const test::ShellOutput submitted = test::RunShellCommand(slurm.text + " 2>&1");
@@ -308,7 +308,7 @@ TEST_F(SlurmClusterTest, AnArrayJobOverChunksGivesTheInventoryOfTheWholeCollecti
   const test::ShellOutput merged =
       test::RunShellCommand(tool + " archive merge " + Quote(run.string()) + " 2>&1");
   EXPECT_EQ(merged.status, 0) << merged.text;
-  EXPECT_EQ(std::distance(fs::directory_iterator(run / "logs"), fs::directory_iterator()), 10);
+  EXPECT_EQ(std::distance(fs::directory_iterator(run / "logs"), fs::directory_iterator()), 4);
 
   std::ifstream inventory(run / "inventory.jsonl");
   std::set<std::string> seen;
@@ -340,7 +340,7 @@ TEST_F(SlurmClusterTest, AnArrayJobOverChunksGivesTheInventoryOfTheWholeCollecti
   // The same plan on this machine alone, for the record: the cluster's overhead.
   const fs::path local = root_ / "local";
   ASSERT_EQ(test::RunShellCommand(tool + " archive plan " + Quote(pile.string()) + " -o " +
-                                  Quote(local.string()) + " --chunk 6 >/dev/null 2>&1")
+                                  Quote(local.string()) + " --chunk 14 >/dev/null 2>&1")
                 .status,
             0);
   const auto localStart = Clock::now();
