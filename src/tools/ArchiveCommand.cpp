@@ -291,6 +291,8 @@ int Slurm(const std::vector<std::string>& args, std::ostream& out, std::ostream&
     throw UsageError("archive slurm takes one run folder");
   settings.run = fs::absolute(operands[0]).lexically_normal();
   const ArchivePlanInfo plan = ArchiveRunFolder(settings.run).ReadPlan();
+  if (plan.chunks == 0)
+    throw ArchiveError("the plan holds no files: nothing to submit");
   settings.chunks = plan.chunks;
   settings.qmdtool = env.executableDir / "qmdtool";
   if (!player.player)

@@ -137,8 +137,10 @@ ArchiveRunCounts RunArchive(const ArchiveRunSettings& settings) {
   const ArchiveRunFolder folder(settings.run);
   const ArchivePlanInfo plan = folder.ReadPlan();
   if (settings.chunk && *settings.chunk >= plan.chunks)
-    throw ArchiveError("the plan has chunks 0 to " + std::to_string(plan.chunks - 1) + ", not " +
-                       std::to_string(*settings.chunk));
+    throw ArchiveError(plan.chunks == 0
+                           ? std::string("the plan has no chunks")
+                           : "the plan has chunks 0 to " + std::to_string(plan.chunks - 1) +
+                                 ", not " + std::to_string(*settings.chunk));
   std::error_code error;
   if (!fs::is_regular_file(settings.frames.player, error))
     throw ArchiveError("no player program at " + settings.frames.player.string() +
