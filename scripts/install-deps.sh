@@ -13,6 +13,7 @@ packages=(
   xvfb xauth libxtst-dev yabasic openbox
   librsvg2-bin desktop-file-utils appstream lintian
   libcups2-dev cups-daemon cups-client poppler-utils
+  slurmctld slurmd slurm-client munge
 )
 
 missing=()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -63,31 +64,53 @@ bool LooksLikePresentation(const fs::path& path) {
 
 std::vector<PresentationReport> ScanCandidates(const std::vector<ScanCandidate>& candidates,
                                                const ScanSettings& settings, size_t workers) {
+  std::vector<PresentationReport> reports;
+  ScanCandidatesInOrder(candidates, settings, workers,
+                        [&](PresentationReport& r) { reports.push_back(std::move(r)); });
+  return reports;
+}
+
+void ScanCandidatesInOrder(const std::vector<ScanCandidate>& candidates,
+                           const ScanSettings& settings, size_t workers,
+                           const std::function<void(PresentationReport&)>& take,
+                           const std::function<void()>& scanned) {
+  // Finished reports wait in their slot until every one before them has been handed on.
   std::vector<std::optional<PresentationReport>> slots(candidates.size());
+  std::vector<bool> done(candidates.size(), false);
+  size_t next = 0;
+  std::mutex mutex;
   RunTasks(candidates.size(), workers, [&](size_t i) {
     const ScanCandidate& c = candidates[i];
+    std::optional<PresentationReport> report;
     if (c.named || LooksLikePresentation(c.path))
-      slots[i] = ScanPresentation(c.path, settings);
+      report = ScanPresentation(c.path, settings);
+    if (scanned)
+      scanned();
+    std::lock_guard lock(mutex);
+    slots[i] = std::move(report);
+    done[i] = true;
+    for (; next < candidates.size() && done[next]; ++next) {
+      if (slots[next])
+        take(*slots[next]);
+      slots[next].reset();
+    }
   });
-  std::vector<PresentationReport> reports;
-  for (std::optional<PresentationReport>& slot : slots) {
-    if (slot)
-      reports.push_back(std::move(*slot));
-  }
-  return reports;
+}
+
+void AddToSummary(ScanSummary& summary, const PresentationReport& r) {
+  ++summary.presentations;
+  ++(r.ok ? summary.ok : summary.damaged);
+  summary.standalone += r.standalone ? 1 : 0;
+  summary.withMissingFiles += r.MissingFiles() > 0 ? 1 : 0;
+  summary.withUnsupported += r.unsupported.empty() ? 0 : 1;
+  for (const UnsupportedUse& u : r.unsupported)
+    ++summary.unsupported[u.what];
 }
 
 ScanSummary Summarize(const std::vector<PresentationReport>& reports) {
   ScanSummary summary;
-  for (const PresentationReport& r : reports) {
-    ++summary.presentations;
-    ++(r.ok ? summary.ok : summary.damaged);
-    summary.standalone += r.standalone ? 1 : 0;
-    summary.withMissingFiles += r.MissingFiles() > 0 ? 1 : 0;
-    summary.withUnsupported += r.unsupported.empty() ? 0 : 1;
-    for (const UnsupportedUse& u : r.unsupported)
-      ++summary.unsupported[u.what];
-  }
+  for (const PresentationReport& r : reports)
+    AddToSummary(summary, r);
   return summary;
 }
 
@@ -141,10 +164,12 @@ void WriteScanTable(std::ostream& out, const std::vector<PresentationReport>& re
     out << "  " << what << ": " << count << "\n";
 }
 
-void WriteScanJson(std::ostream& out, const std::vector<PresentationReport>& reports,
-                   const ScanSummary& summary) {
-  for (const PresentationReport& r : reports)
-    out << ReportToJson(r).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+void WriteScanJsonLine(std::ostream& out, const PresentationReport& report) {
+  out << ReportToJson(report).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)
+      << "\n";
+}
+
+void WriteScanJsonSummary(std::ostream& out, const ScanSummary& summary) {
   nlohmann::ordered_json totals = {{"presentations", summary.presentations},
                                    {"ok", summary.ok},
                                    {"damaged", summary.damaged},
@@ -153,6 +178,13 @@ void WriteScanJson(std::ostream& out, const std::vector<PresentationReport>& rep
                                    {"withUnsupported", summary.withUnsupported},
                                    {"unsupported", summary.unsupported}};
   out << nlohmann::ordered_json{{"summary", std::move(totals)}}.dump() << "\n";
+}
+
+void WriteScanJson(std::ostream& out, const std::vector<PresentationReport>& reports,
+                   const ScanSummary& summary) {
+  for (const PresentationReport& r : reports)
+    WriteScanJsonLine(out, r);
+  WriteScanJsonSummary(out, summary);
 }
 
 }  // namespace qlm

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <ostream>
 #include <string>
@@ -32,6 +33,14 @@ bool LooksLikePresentation(const std::filesystem::path& path);
 std::vector<PresentationReport> ScanCandidates(const std::vector<ScanCandidate>& candidates,
                                                const ScanSettings& settings, size_t workers);
 
+// The same, handing each report to `take` as soon as it and every report before it are done, in
+// the order of the candidates and from one thread at a time; `scanned` is called for every
+// candidate looked at (for a progress bar), from any thread.
+void ScanCandidatesInOrder(const std::vector<ScanCandidate>& candidates,
+                           const ScanSettings& settings, size_t workers,
+                           const std::function<void(PresentationReport&)>& take,
+                           const std::function<void()>& scanned = {});
+
 // What a pile of reports adds up to.
 struct ScanSummary {
   size_t presentations = 0;
@@ -44,6 +53,7 @@ struct ScanSummary {
 };
 
 ScanSummary Summarize(const std::vector<PresentationReport>& reports);
+void AddToSummary(ScanSummary& summary, const PresentationReport& report);
 
 // The readable table: one line a presentation with its problems indented below, then the
 // summary.
@@ -52,5 +62,7 @@ void WriteScanTable(std::ostream& out, const std::vector<PresentationReport>& re
 // JSON lines: one object a presentation, then {"summary": {...}}.
 void WriteScanJson(std::ostream& out, const std::vector<PresentationReport>& reports,
                    const ScanSummary& summary);
+void WriteScanJsonLine(std::ostream& out, const PresentationReport& report);
+void WriteScanJsonSummary(std::ostream& out, const ScanSummary& summary);
 
 }  // namespace qlm

@@ -11,6 +11,7 @@
 #include "document/ProjectWriter.h"
 #include "document/StandaloneContainer.h"
 #include "platform/CodePage.h"
+#include "tools/ArchiveCommand.h"
 #include "tools/Guid.h"
 #include "tools/ProjectFolder.h"
 #include "tools/ProjectFolderReader.h"
@@ -71,7 +72,28 @@ constexpr const char* kUsage =
     "      each played by its own headless qlmplayer (the one beside qmdtool unless\n"
     "      --player names another) and ended after SECONDS (default 30). Runs on\n"
     "      every core (or N at a time); --mount goes to every player. Exit status 1\n"
-    "      when a picture is missing.\n"
+    "      when a picture is missing. Files of the same name named together get\n"
+    "      NAME.png, NAME.2.png ...; a picture that is all one colour is flagged blank,\n"
+    "      one taken at the time limit (the first page never finished) timedOut.\n"
+    "  archive plan DIR... -o RUN [--chunk N] [--jobs N]\n"
+    "      Walks the collection once into the run folder RUN: manifest.jsonl (each\n"
+    "      file's path as bytes and for display, size, mtime, SHA-256) and chunks of N\n"
+    "      entries (default 100).\n"
+    "  archive run RUN [--chunk K] [--jobs N] [--redo-failed] [--timeout SECONDS]\n"
+    "        [--max-memory MB] [--player PATH] [--mount D=PATH[:cdrom]]\n"
+    "        [--codepage NAME]\n"
+    "      Scans and takes the first frame of every entry of chunk K (of every chunk\n"
+    "      without --chunk) into RUN/results/K.jsonl, a line per file as it is done,\n"
+    "      and RUN/pictures/. Entries already recorded are skipped, so an interrupted\n"
+    "      run is resumed by running it again; --redo-failed runs failures again.\n"
+    "  archive merge RUN\n"
+    "      RUN/inventory.jsonl and inventory.csv (every file once), RUN/summary.json,\n"
+    "      and the chunks to run again. Exit status 0 when every file has a record.\n"
+    "  archive slurm RUN [-o FILE|-] [--parallel P] [--jobs N] [--max-array N]\n"
+    "        [--mem MB] [--time MINUTES] [--partition NAME] [run options]\n"
+    "      Writes the Slurm batch script (RUN/archive.sbatch; - prints it), an array\n"
+    "      job of one task per chunk, logs in RUN/logs/, and prints the sbatch lines\n"
+    "      that submit it in blocks below the cluster's MaxArraySize.\n"
     "  help\n"
     "      This text.\n"
     "  --version\n"
@@ -391,6 +413,8 @@ int RunQmdTool(const std::vector<std::string>& args, std::ostream& out, std::ost
   if (command == "scan") {
     return RunScanCommand(args, out, err, env);
   }
+  if (command == "archive")
+    return RunArchiveCommand(args, out, err, env);
   if (command == "thumbnails") {
     return RunThumbnailCommand(args, out, err, env);
   }

@@ -1,9 +1,12 @@
 #include "tools/ScanCommand.h"
 
+#include <unistd.h>
+
 #include "platform/CodePage.h"
 #include "platform/host/HostFileSystem.h"
 #include "platform/host/HostSystemFolders.h"
 #include "tools/CorpusScan.h"
+#include "tools/ProgressBar.h"
 #include "tools/WorkerPool.h"
 
 namespace qlm {
@@ -16,6 +19,20 @@ bool ParseJobCount(const std::string& text, size_t& jobs) {
     return false;
   jobs = static_cast<size_t>(value);
   return true;
+}
+
+ScanSettings HostScanSettings(const std::vector<DriveMount>& mounts, const std::string& codePage,
+                              const ToolEnvironment& env) {
+  ScanSettings settings;
+  settings.codePage = codePage;
+  settings.mounts = mounts;
+  settings.environment = HostEnvironment::FromProcess();
+  HostFileSystem files(settings.environment);
+  for (const DriveMount& mount : settings.mounts)
+    files.AddMount(mount);
+  settings.folders = MakeSystemFolders(files, settings.environment);
+  settings.playerDir = env.executableDir;
+  return settings;
 }
 
 int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -58,22 +75,33 @@ int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std:
     err << "qmdtool: scan takes one or more folders or files\n";
     return kToolUsage;
   }
-  settings.environment = HostEnvironment::FromProcess();
-  HostFileSystem files(settings.environment);
-  for (const DriveMount& mount : settings.mounts)
-    files.AddMount(mount);
-  settings.folders = MakeSystemFolders(files, settings.environment);
-  settings.playerDir = env.executableDir;
+  settings = HostScanSettings(settings.mounts, settings.codePage, env);
 
   std::vector<std::string> problems;
   const std::vector<ScanCandidate> candidates = ListScanCandidates(roots, problems);
   for (const std::string& problem : problems)
     err << "qmdtool: " << problem << "\n";
-  const std::vector<PresentationReport> reports =
-      ScanCandidates(candidates, settings, WorkerCount(candidates.size(), jobs));
-  const ScanSummary summary = Summarize(reports);
+  // JSON lines go out as they come, each flushed, so a long scan shows its progress in the file
+  // and an interrupted one keeps what it found; the table needs every report for its widths.
+  ScanSummary summary;
+  std::vector<PresentationReport> reports;
+  {
+    ProgressBar progress("scan", candidates.size(), STDERR_FILENO);
+    ScanCandidatesInOrder(
+        candidates, settings, WorkerCount(candidates.size(), jobs),
+        [&](PresentationReport& report) {
+          AddToSummary(summary, report);
+          if (json) {
+            WriteScanJsonLine(out, report);
+            out.flush();
+          } else {
+            reports.push_back(std::move(report));
+          }
+        },
+        [&progress] { progress.Advance(); });
+  }
   if (json)
-    WriteScanJson(out, reports, summary);
+    WriteScanJsonSummary(out, summary);
   else
     WriteScanTable(out, reports, summary);
   return summary.damaged == 0 && problems.empty() ? kToolOk : kToolFailed;

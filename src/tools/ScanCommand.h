@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/DriveMount.h"
+#include "tools/PresentationScan.h"
 #include "tools/QmdTool.h"
 
 namespace qlm {
@@ -14,6 +16,11 @@ namespace qlm {
 // wrong command line. `args` starts with "scan".
 int RunScanCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    const ToolEnvironment& env);
+
+// What the scanner needs to look up files as a player on this machine would: the process's
+// environment and drive C, the drives mapped as with the player's --mount, the player's folder.
+ScanSettings HostScanSettings(const std::vector<DriveMount>& mounts, const std::string& codePage,
+                              const ToolEnvironment& env);
 
 // Reads the value of a --jobs option: a number from 1 to 256; false when it is not one.
 bool ParseJobCount(const std::string& text, size_t& jobs);

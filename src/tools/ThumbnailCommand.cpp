@@ -1,15 +1,17 @@
 #include "tools/ThumbnailCommand.h"
 
-#include <chrono>
 #include <filesystem>
 #include <optional>
-#include <sstream>
+#include <set>
+
+#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
 #include "platform/DriveMount.h"
-#include "tools/ChildProcess.h"
 #include "tools/CorpusScan.h"
+#include "tools/FirstFrame.h"
+#include "tools/ProgressBar.h"
 #include "tools/ScanCommand.h"
 #include "tools/WorkerPool.h"
 
@@ -24,67 +26,36 @@ struct ThumbnailJob {
   fs::path output;
 };
 
-struct ThumbnailResult {
-  bool done = false;
-  std::string error;
-};
-
 // The pictures' paths: the presentation's path below the folder it was found in (its bare name
 // when it was named itself), with ".png" added, so that two folders with the same names do not
-// overwrite each other's pictures when scanned together under separate roots.
+// overwrite each other's pictures when scanned together under separate roots. Files named with
+// the same bare name (disc1/show.qmd disc2/show.qmd) get show.qmd.png, show.qmd.2.png ...
 std::vector<ThumbnailJob> PlanJobs(const std::vector<std::string>& roots, const fs::path& outDir,
                                    std::vector<std::string>& problems) {
   std::vector<ThumbnailJob> jobs;
+  std::set<fs::path> taken;
   for (const std::string& root : roots) {
     for (ScanCandidate& c : ListScanCandidates({root}, problems)) {
       if (!c.named && !LooksLikePresentation(c.path))
         continue;
       const fs::path relative = c.named ? c.path.filename() : c.path.lexically_relative(root);
-      jobs.push_back({c.path, outDir / (relative.string() + ".png")});
+      fs::path output = outDir / (relative.string() + ".png");
+      for (int n = 2; !taken.insert(output).second; ++n)
+        output = outDir / (relative.string() + "." + std::to_string(n) + ".png");
+      jobs.push_back({c.path, std::move(output)});
     }
   }
   return jobs;
 }
 
-// What the player last told its user: the text of its last message box (a JSON line), else
-// its last line of diagnostics.
-std::string LastMessage(const std::string& output) {
-  std::string message;
-  std::istringstream lines(output);
-  for (std::string line; std::getline(lines, line);) {
-    const nlohmann::json json = nlohmann::json::parse(line, nullptr, false);
-    if (json.is_discarded())
-      message = line;
-    else if (json.is_object() && json.value("event", "") == "messagebox")
-      message = json.value("text", "");
-  }
-  return message;
-}
-
-ThumbnailResult MakeThumbnail(const ThumbnailJob& job, const fs::path& player,
-                              std::vector<std::string> options, std::chrono::milliseconds timeout,
-                              const fs::path& profileDir) {
-  ThumbnailResult result;
-  std::error_code error;
-  fs::create_directories(job.output.parent_path(), error);
-  fs::remove(job.output, error);
-  options.insert(options.end(), {"--headless", "--profile-dir", profileDir.string(), "--screenshot",
-                                 job.output.string(), "--", job.input.string()});
-  const ChildResult child = RunChild(player, options, timeout);
-  if (!child.started) {
-    result.error = "cannot start " + player.string() + ": " + child.error;
-  } else if (child.timedOut) {
-    result.error = "no first frame within the time limit";
-  } else if (child.signal != 0) {
-    result.error = "the player ended on signal " + std::to_string(child.signal);
-  } else if (!fs::is_regular_file(job.output, error)) {
-    const std::string why = LastMessage(child.output);
-    result.error = "no picture (exit status " + std::to_string(child.exitCode) + ")" +
-                   (why.empty() ? "" : ": " + why);
-  } else {
-    result.done = true;
-  }
-  return result;
+// What a picture's flags add to its line of text.
+std::string FrameNotes(const FirstFrame& frame) {
+  std::string notes;
+  if (frame.timedOut)
+    notes += " (the frame at the time limit: the first page never finished)";
+  if (frame.blank)
+    notes += " (blank: one colour only)";
+  return notes;
 }
 
 }  // namespace
@@ -150,28 +121,43 @@ int RunThumbnailCommand(const std::vector<std::string>& args, std::ostream& out,
   const fs::path profileDir = *outDir / ".qlmplayer-profile";
   fs::create_directories(profileDir, error);
 
-  std::vector<ThumbnailResult> results(plan.size());
-  RunTasks(plan.size(), WorkerCount(plan.size(), jobs), [&](size_t i) {
-    results[i] = MakeThumbnail(plan[i], player, playerOptions, std::chrono::seconds(timeoutSeconds),
-                               profileDir);
-  });
+  FirstFrameSettings settings;
+  settings.player = player;
+  settings.playerOptions = playerOptions;
+  settings.timeoutSeconds = timeoutSeconds;
+  settings.profileDir = profileDir;
+  std::vector<FirstFrame> results(plan.size());
+  {
+    ProgressBar progress("thumbnails", plan.size(), STDERR_FILENO);
+    RunTasks(plan.size(), WorkerCount(plan.size(), jobs), [&](size_t i) {
+      results[i] = TakeFirstFrame(plan[i].input, plan[i].output, settings);
+      progress.Advance();
+    });
+  }
   fs::remove_all(profileDir, error);
 
   size_t written = 0;
+  size_t blank = 0;
+  size_t timedOut = 0;
   for (size_t i = 0; i < plan.size(); ++i) {
-    const ThumbnailResult& r = results[i];
-    written += r.done ? 1 : 0;
+    const FirstFrame& r = results[i];
+    written += r.written ? 1 : 0;
+    blank += r.blank ? 1 : 0;
+    timedOut += r.timedOut ? 1 : 0;
     if (json) {
-      nlohmann::ordered_json line = {{"file", plan[i].input.string()}, {"ok", r.done}};
-      if (r.done)
+      nlohmann::ordered_json line = {{"file", plan[i].input.string()}, {"ok", r.written}};
+      if (r.written) {
         line["png"] = plan[i].output.string();
-      else
-        line["error"] = r.error;
+        line["blank"] = r.blank;
+        line["timedOut"] = r.timedOut;
+      } else {
+        line["error"] = r.message;
+      }
       out << line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
-    } else if (r.done) {
-      out << plan[i].input.string() << " -> " << plan[i].output.string() << "\n";
+    } else if (r.written) {
+      out << plan[i].input.string() << " -> " << plan[i].output.string() << FrameNotes(r) << "\n";
     } else {
-      out << plan[i].input.string() << ": " << r.error << "\n";
+      out << plan[i].input.string() << ": " << r.message << "\n";
     }
   }
   const size_t failed = plan.size() - written;
@@ -179,13 +165,15 @@ int RunThumbnailCommand(const std::vector<std::string>& args, std::ostream& out,
     out << nlohmann::ordered_json{{"summary",
                                    {{"presentations", plan.size()},
                                     {"written", written},
+                                    {"blank", blank},
+                                    {"timedOut", timedOut},
                                     {"failed", failed}}}}
                .dump()
         << "\n";
   } else {
     out << "\n"
-        << plan.size() << " presentations: " << written << " pictures written, " << failed
-        << " failed\n";
+        << plan.size() << " presentations: " << written << " pictures written (" << blank
+        << " blank, " << timedOut << " at the time limit), " << failed << " failed\n";
   }
   return failed == 0 && problems.empty() ? kToolOk : kToolFailed;
 }

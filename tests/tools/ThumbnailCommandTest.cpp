@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "document/ProjectWriter.h"
+#include "graphics/ImageCodec.h"
 #include "support/ShellCommand.h"
 #include "support/TestFolder.h"
 
@@ -42,12 +43,13 @@ class ThumbnailCommandTest : public testing::Test {
                static_cast<std::streamsize>(bytes.size()));
   }
 
-  ToolRun Thumbnails(const std::string& options) {
+  ToolRun Thumbnails(const std::string& options, const std::string& inputs = "") {
     const std::string home = (root_ / "home").string();
     const std::string command = "HOME='" + home + "' XDG_DATA_HOME='" + home +
                                 "' XDG_CONFIG_HOME='" + home + "' " + QMDTOOL_PATH +
-                                " thumbnails --json '" + (root_ / "pile").string() + "' -o '" +
-                                (root_ / "out").string() + "' " + options;
+                                " thumbnails --json " +
+                                (inputs.empty() ? "'" + (root_ / "pile").string() + "'" : inputs) +
+                                " -o '" + (root_ / "out").string() + "' " + options;
     const test::ShellOutput output = test::RunShellCommand(command);
     ToolRun run;
     run.status = output.status;
@@ -95,6 +97,47 @@ TEST_F(ThumbnailCommandTest, APlayerThatHangsIsEndedAtTheTimeLimit) {
   ASSERT_EQ(run.lines.size(), 3u);
   for (size_t i = 0; i < 2; ++i)
     EXPECT_EQ(run.lines[i]["error"], "no first frame within the time limit");
+}
+
+// Files of one name named together each keep their own picture; the picture's flags say when it
+// is one colour and when the player ended at the time limit.
+TEST_F(ThumbnailCommandTest, SameNamesKeepTheirPicturesAndFlagsAreReported) {
+  const std::vector<uint8_t> show = WriteProject(Project(), 29);
+  for (const char* disc : {"a", "b", "c"}) {
+    fs::create_directories(root_ / disc);
+    Write(std::string(disc) + "/show.qmd", show);
+  }
+  // A stand-in player: a two-colour picture, except for "b" (one colour) and "c" (ended by its
+  // time limit, status 3, with the frame it had).
+  Write("two.png", EncodePng(Image24{2, 1, {1, 2, 3, 4, 5, 6}}));
+  Write("one.png", EncodePng(Image24{2, 1, {7, 7, 7, 7, 7, 7}}));
+  const fs::path player = root_ / "player";
+  std::ofstream(player) << "#!/bin/sh\nwhile [ \"$1\" != --screenshot ]; do shift; done\n"
+                        << "case \"$4\" in */b/*) cp '" << (root_ / "one.png").string()
+                        << "' \"$2\";; */c/*) cp '" << (root_ / "two.png").string()
+                        << "' \"$2\"; exit 3;; *) cp '" << (root_ / "two.png").string()
+                        << "' \"$2\";; esac\n";
+  fs::permissions(player, fs::perms::owner_all);
+  const std::string inputs = "'" + (root_ / "a" / "show.qmd").string() + "' '" +
+                             (root_ / "b" / "show.qmd").string() + "' '" +
+                             (root_ / "c" / "show.qmd").string() + "'";
+  const ToolRun run = Thumbnails("--player '" + player.string() + "'", inputs);
+  EXPECT_EQ(run.status, 0);
+  ASSERT_EQ(run.lines.size(), 4u);
+  const struct {
+    const char* png;
+    bool blank;
+    bool timedOut;
+  } expected[] = {{"show.qmd.png", false, false},
+                  {"show.qmd.2.png", true, false},
+                  {"show.qmd.3.png", false, true}};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(run.lines[i]["png"], (root_ / "out" / expected[i].png).string());
+    EXPECT_TRUE(fs::is_regular_file(root_ / "out" / expected[i].png)) << expected[i].png;
+    EXPECT_EQ(run.lines[i]["blank"], expected[i].blank) << run.lines[i];
+    EXPECT_EQ(run.lines[i]["timedOut"], expected[i].timedOut) << run.lines[i];
+  }
+  EXPECT_EQ(run.lines[3]["summary"]["blank"], 1);
 }
 
 }  // namespace
