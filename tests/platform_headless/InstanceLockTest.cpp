@@ -166,7 +166,9 @@ TEST_F(InstanceLockTest, IdentifiersBecomeSafeFileNames) {
   const std::string stem = HostInstanceLock::FileStem(junk);
   EXPECT_EQ(stem.size(), 17u);
   EXPECT_EQ(stem[0], 'h');
-  EXPECT_NE(stem, HostInstanceLock::FileStem(std::string(37, '\xFE') + "\xFD"));
+  std::string other = junk;
+  other.back() = '\xFD';
+  EXPECT_NE(stem, HostInstanceLock::FileStem(other));
 }
 
 TEST_F(InstanceLockTest, WorksInAFolderWhosePathIsTooLongForASocketAddress) {

@@ -27,7 +27,8 @@ Bytes Read(const fs::path& path) {
 
 TEST(StandaloneFile, WriteStandaloneCopiesPlayerAndAppends) {
   test::TempFolder temp;
-  const std::string document = std::string("\x0BQuillmark29") + std::string(60, 'a');
+  std::string document = "\x0BQuillmark29";
+  document.append(60, 'a');
   const Bytes doc(document.begin(), document.end());
   const Bytes player = {0x7F, 'E', 'L', 'F', 'p', 'l', 'a', 'y'};
   const fs::path playerPath = temp.Touch("player", std::string(player.begin(), player.end()));
