@@ -50,7 +50,7 @@ class PlayerWindow::BrowserGlue : public PaintRuntime, public BrowserHost {
     if (!path)
       return false;
     FileSystem& files = window_.ctx_.files;
-    return files.HostFileToRead(files.ToWindows(*path)).has_value();
+    return files.IsFile(files.ToWindows(*path));
   }
   void AskConsent(uint64_t serial, const std::string& url) override {
     window_.ctx_.loop.PostMessage(
