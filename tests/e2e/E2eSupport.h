@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 namespace qlm::test {
 
 inline std::string ReadText(const std::filesystem::path& path) {
@@ -56,6 +58,13 @@ struct Sandbox {
     std::filesystem::remove_all(root);
     for (const char* d : {"run", "tmp", "data", "config", "home", "profile"})
       std::filesystem::create_directories(root / d);
+  }
+
+  // A sandbox of its own for the running test: ctest runs a fixture's tests in parallel, so
+  // a folder shared between them would be wiped under a neighbour's feet.
+  static Sandbox ForCurrentTest(const std::string& prefix) {
+    return Sandbox(prefix + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
   }
 
   // The environment prefix of a shell command that runs in this sandbox.

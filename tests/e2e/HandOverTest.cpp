@@ -116,8 +116,7 @@ class HandOver : public ::testing::Test {
         WriteProjectFile(box_.root / "other.qmd", BuildProjectFromSpec("page Other\n"), 29));
   }
 
-  Sandbox box_{std::string("handover-") +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+  Sandbox box_ = Sandbox::ForCurrentTest("handover");
 };
 
 TEST_F(HandOver, SameExecutableNameOpensTheNewDocumentInTheFirstWindow) {

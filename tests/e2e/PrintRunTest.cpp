@@ -37,7 +37,7 @@ std::string MiddleColour(const fs::path& pdf) {
 
 class PrintRunTest : public ::testing::Test {
  protected:
-  PrintRunTest() : box_("print-run") {
+  PrintRunTest() : box_(Sandbox::ForCurrentTest("print-run")) {
     EXPECT_TRUE(WriteProjectFile(box_.root / "show.qmd",
                                  BuildProjectFromSpec("size 400 300\n"
                                                       "page One\n"

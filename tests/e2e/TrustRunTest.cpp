@@ -34,8 +34,7 @@ std::map<std::string, std::string> Tree(const fs::path& root) {
 class TrustRunTest : public ::testing::Test {
  protected:
   explicit TrustRunTest()
-      : box("trust-" +
-            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name())) {
+      : box(Sandbox::ForCurrentTest("trust")) {
     fs::create_directories(show);
     EXPECT_TRUE(WriteProjectFile(show / "show.qmd", BuildProjectFromSpec("page A\n"), 29));
   }
