@@ -124,7 +124,7 @@ std::optional<int> DiskFileSystem::CreateHostFolder(const HostTarget& target) co
     return std::nullopt;
   std::vector<std::string> names = at.MissingFolders();
   names.push_back(at.Name());
-  Descriptor folder(::fcntl(at.Folder(), F_DUPFD_CLOEXEC, 0));
+  Descriptor folder(ReopenFolder(at.Folder()));
   int made = 0;
   for (const std::string& name : names) {
     if (::mkdirat(folder.Get(), name.c_str(), 0777) == 0)

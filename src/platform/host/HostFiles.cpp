@@ -130,6 +130,10 @@ bool Descriptor::Close() {
   return fd < 0 || ::close(fd) == 0;
 }
 
+int ReopenFolder(int folder) {
+  return ::openat(folder, ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+}
+
 bool WriteAllBytes(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());

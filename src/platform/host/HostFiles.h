@@ -35,6 +35,12 @@ class Descriptor {
 // Writes all of `bytes` to a descriptor, going on after interruptions; false on an error.
 bool WriteAllBytes(int fd, std::string_view bytes);
 
+// A second descriptor of the open folder `folder` (-1 when none can be had). The folder is
+// opened again through itself rather than duplicated: the same folder whatever was renamed since,
+// and it works wherever openat does (the WebAssembly runtime's fcntl(F_DUPFD) puts the copy on
+// descriptor 0, over standard input).
+int ReopenFolder(int folder);
+
 // Opens the regular file at a host path for positioned reads (symbolic links followed); null,
 // with the system's reason in `error`, when it cannot be opened or is no regular file.
 std::unique_ptr<ReadableFile> OpenReadableFile(const std::filesystem::path& path,

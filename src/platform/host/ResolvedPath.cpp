@@ -72,8 +72,6 @@ struct Walker {
     return real;
   }
 
-  int Duplicate(int fd) const { return ::fcntl(fd, F_DUPFD_CLOEXEC, 0); }
-
   // Puts the names of a link's text in front of those still to walk, from the host's root for
   // an absolute one; false when the text is none, or the walk may not go where it leads.
   bool Follow(const std::optional<std::string>& text, Names& names) {
@@ -155,7 +153,7 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
         for (const std::string& missing : r.missing_)
           r.real_ /= missing;
         r.real_ /= r.name_;
-        r.folder_ = Descriptor(w.Duplicate(top));
+        r.folder_ = Descriptor(ReopenFolder(top));
         return r;
       }
       if (::fstat(next.Get(), &st) != 0)
@@ -185,14 +183,14 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
         }
       }
     }
-    r.folder_ = Descriptor(w.Duplicate(top));
+    r.folder_ = Descriptor(ReopenFolder(top));
     r.name_ = name;
     r.real_ = w.RealOfSteps() / name;
     return r;
   }
   // Nothing named after the last folder: the target is that folder.
   if (w.steps.empty()) {
-    r.folder_ = Descriptor(w.Duplicate(w.start.Get()));
+    r.folder_ = Descriptor(ReopenFolder(w.start.Get()));
     r.name_ = std::string(1, '.');  // not a literal: GCC 12 warns falsely on it
     r.real_ = w.startReal;
     return r;
@@ -200,7 +198,7 @@ ResolvedPath ResolvedPathBuilder::Run(Walker& w, Names names) {
   r.name_ = w.steps.back().name;
   r.real_ = w.RealOfSteps();
   w.steps.pop_back();
-  r.folder_ = Descriptor(w.Duplicate(w.Top()));
+  r.folder_ = Descriptor(ReopenFolder(w.Top()));
   return r;
 }
 
