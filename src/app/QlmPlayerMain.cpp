@@ -21,6 +21,11 @@ int main(int argc, char** argv) {
   char* script = NodeScriptPath();
   process.executable = std::filesystem::path(script).replace_extension();
   std::free(script);
+  // The fonts it carries, unless the caller names a font configuration of its own.
+  const std::filesystem::path fonts = process.executable.parent_path() / "fonts" / "fonts.conf";
+  std::error_code missing;
+  if (!std::getenv("FONTCONFIG_FILE") && std::filesystem::exists(fonts, missing))
+    setenv("FONTCONFIG_FILE", fonts.c_str(), 1);
 #else
   process.executable = std::filesystem::read_symlink("/proc/self/exe", error);
 #endif
