@@ -255,6 +255,13 @@ int RunPlayerProcess(const PlayerProcess& process) {
     *process.out << "{\"event\":\"memory\"}\n{\"event\":\"exit\",\"code\":" << kExitOutOfMemory
                  << "}" << std::endl;
     return kExitOutOfMemory;
+  } catch (const std::exception& e) {
+    // A fault of the player's own ends the run with its own lines and status, not a crash.
+    *process.err << "qlmplayer: internal fault: " << e.what() << '\n';
+    JsonLinesWriter json(*process.out);
+    json.Write({{"event", "fault"}, {"what", e.what()}});
+    json.Exit(kExitFault);
+    return kExitFault;
   }
 }
 

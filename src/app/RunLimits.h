@@ -14,6 +14,9 @@ namespace qlm {
 // Exit codes of headless runs ended by their resource bounds.
 inline constexpr int kExitTimeout = 3;
 inline constexpr int kExitOutOfMemory = 4;
+// The exit code of a run ended by a fault of the player itself (an exception nothing caught, or
+// in the WebAssembly build a trap of its code).
+inline constexpr int kExitFault = 5;
 
 // The real-time bound of an unattended headless run. After `limit`, Expired() turns true and the
 // run is expected to end at its next pump; a run that does not end within `grace` more (a script
