@@ -32,18 +32,7 @@ unset DISPLAY WAYLAND_DISPLAY
 play=("$player" --headless --events "$work/events.txt" "$document")
 info=("$tool" info "$document")
 
-# Median wall time of RUNS runs, in microseconds.
-median_us() {
-  local times=() i start end
-  "$@" >/dev/null 2>&1 </dev/null  # once to warm the page cache
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 </dev/null
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'
-}
+source bench/median.sh
 
 # Shared objects the dynamic loader initialises during the whole run (dlopen included).
 libraries() {

@@ -2,7 +2,7 @@
 # The WebAssembly player under node beside the desktop player, in one run:
 #   bench/web.sh [BUILD_DIR [WEB_BUILD_DIR]]    (defaults: build, build-web)
 # Prints, for each, the median wall time (RUNS runs, default 10) of the demo from start to its
-# first frame written as a screenshot, and of a script loop of LOOP passes (default 200000) less
+# first frame (composed, then the run quits; no screenshot is encoded), and of a script loop of LOOP passes (default 200000) less
 # that start; then the ratios, and the sizes of the web player's files, plain and gzipped.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,25 +28,13 @@ unset DISPLAY WAYLAND_DISPLAY
 desktop=("$build/qlmplayer")
 node=(node --no-experimental-fetch "$web/qlmplayer.js")
 
-# Median wall time of RUNS runs of the player given, with the arguments after it, in microseconds.
-median_us() {
-  local times=() i start end
-  "$@" >/dev/null 2>&1 </dev/null  # once to warm the page cache
-  for ((i = 0; i < runs; i++)); do
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1 </dev/null
-    end=$(date +%s%N)
-    times+=($(((end - start) / 1000)))
-  done
-  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'
-}
+source bench/median.sh
 
 ms() { awk -v t="$1" 'BEGIN {printf "%.1f", t / 1000}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2fx", b ? a / b : 0}'; }
 row() { printf '%-34s %12s %12s %8s\n' "$@"; }
 
-frame() { median_us "$@" --headless --events "$work/quit.txt" --screenshot "$work/f.png" \
-  "$work/demo.qmd"; }
+frame() { median_us "$@" --headless --events "$work/quit.txt" "$work/demo.qmd"; }
 looped() { median_us "$@" --headless --events "$work/loop.txt" "$work/demo.qmd"; }
 
 desktop_frame=$(frame "${desktop[@]}")
