@@ -1,12 +1,15 @@
 // Media files that name other files: the MCI back end plays the file it is given and nothing the
-// file names, outside the presentation or on the network, unless everything is trusted.
+// file names, outside the presentation or on the network, unless everything is trusted; what a
+// list named is reported as a refused read. The device plays the very file the door checked.
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
+#include "media/MciDevices.h"
 #include "media/MediaFixture.h"
 #include "mediamodule/MpvMediaBackend.h"
+#include "platform/headless/VirtualEventLoop.h"
 #include "support/ReferenceTraps.h"
 
 namespace qlm::test {
@@ -14,32 +17,125 @@ namespace {
 
 namespace fs = std::filesystem;
 
+fs::path SceneFolder() {
+  return FolderForCurrentTest(fs::path(QLM_BINARY_DIR) / "media-test");
+}
+
+bool Has(const std::vector<std::string>& list, const std::string& item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
+}
+
 TEST(MpvMediaReferences, ListsOpenNothingTheyNameAndConnectNowhere) {
-  ReferenceScene scene(fs::path(QLM_BINARY_DIR) / "media-test" / "references");
+  ReferenceScene scene(SceneFolder());
   WriteWave(scene.outside / "tone.wav", 400);
   ASSERT_TRUE(scene.watch.Ready() && scene.trap.Ready());
   scene.watch.Opened();  // the writing of the tone
 
+  const std::string outside = (scene.outside / "tone.wav").string();
   for (const auto& [name, text] : ListsNaming(scene.outside / "tone.wav", scene.trap)) {
     SCOPED_TRACE(name);
     MpvMediaBackend backend(MpvMediaBackend::Options{.nullAudio = true, .untimed = true});
     std::string error;
-    if (backend.Open("list", scene.Write(name, text), error))
+    RefusedReferences refused;
+    if (backend.Open("list", scene.Write(name, text), error, refused))
       backend.Play("list");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     backend.Close("list");
     EXPECT_FALSE(scene.watch.Opened());
     EXPECT_FALSE(scene.trap.Connected());
+    // Every list names the outside file and one address of the trap.
+    EXPECT_TRUE(Has(refused, outside));
+    EXPECT_EQ(std::count_if(refused.begin(), refused.end(),
+                            [&](const std::string& r) { return r.starts_with(scene.trap.Url("")); }),
+              1);
   }
 
-  // Trusted, the playlist is followed: the traps do see it.
+  // Trusted, the playlist is followed: the traps do see it, and nothing is refused.
   MpvMediaBackend trusted(
       MpvMediaBackend::Options{.nullAudio = true, .untimed = true, .followReferences = true});
   std::string error;
-  trusted.Open("list", scene.show / "list.m3u", error);
+  RefusedReferences refused;
+  trusted.Open("list", scene.show / "list.m3u", error, refused);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   trusted.Close("list");
   EXPECT_TRUE(scene.watch.Opened());
+  EXPECT_TRUE(refused.empty());
+}
+
+// Through the device table and the presentation's door: each list fails to open as an invalid
+// file and every file or address it names is reported once as a refused read.
+TEST(MpvMediaReferences, WhatAListNamesIsReportedAsABlockedRead) {
+  ReferenceScene scene(SceneFolder());
+  WriteWave(scene.outside / "tone.wav", 400);
+  ASSERT_TRUE(scene.trap.Ready());
+  const std::string outside = (scene.outside / "tone.wav").string();
+  const struct {
+    const char* list;
+    const char* address;  // the trap's address the list names
+  } kCases[] = {{"list.m3u", "a.wav"}, {"stream.m3u8", "d.ts"}, {"list.ffconcat", "e.wav"}};
+  const auto lists = ListsNaming(scene.outside / "tone.wav", scene.trap);
+  VirtualEventLoop loop;
+  MpvMediaBackend backend(MpvMediaBackend::Options{.nullAudio = true, .untimed = true});
+  MciDevices devices(loop, &backend, &scene.files);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.list);
+    const auto it = std::find_if(lists.begin(), lists.end(),
+                                 [&](const auto& list) { return list.first == c.list; });
+    ASSERT_NE(it, lists.end());
+    scene.Write(c.list, it->second);
+    scene.files.blocked.clear();
+    EXPECT_EQ(devices.Send("open " + std::string(c.list) + " alias l").error,
+              mci_error::kInvalidFile);
+    EXPECT_FALSE(scene.trap.Connected());
+    std::vector<std::string> expected = {"read " + outside, "read " + scene.trap.Url(c.address)};
+    std::sort(expected.begin(), expected.end());
+    std::sort(scene.files.blocked.begin(), scene.files.blocked.end());
+    EXPECT_EQ(scene.files.blocked, expected);
+  }
+}
+
+// A second thread swaps the checked file for a link to a longer sound outside the presentation
+// while devices open it: what plays is always the file that was checked.
+TEST(MciDevicesOpen, PlaysTheCheckedFileWhileALinkIsSwappedIn) {
+  ReferenceScene scene(SceneFolder());
+  WriteWave(scene.show / "race.wav", 300);
+  WriteWave(scene.outside / "long.wav", 900);
+  fs::create_symlink(scene.outside / "long.wav", scene.show / "race-link");
+  VirtualEventLoop loop;
+  MpvMediaBackend backend(MpvMediaBackend::Options{.nullAudio = true, .untimed = true});
+  MciDevices devices(loop, &backend, &scene.files);
+
+  int inside = 0, outside = 0;
+  Swapper swapper(scene.show / "race.wav", scene.show / "race-link");
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  while (std::chrono::steady_clock::now() < end) {
+    if (devices.Send("open race.wav alias r").error != mci_error::kNone)
+      continue;  // the check found the link
+    const std::string length = devices.Send("status r length").answer;
+    inside += length == "300";
+    outside += length == "900";
+    devices.Send("close r");
+  }
+  EXPECT_EQ(outside, 0);
+  EXPECT_GT(inside, 0);
+  EXPECT_GT(swapper.Swaps(), 100);
+}
+
+// The device reads the opened file by a name without an extension: a sound without one, or
+// with a misleading one, plays as before.
+TEST(MciDevicesOpen, FilesPlayWhateverTheirNamesSay) {
+  ReferenceScene scene(SceneFolder());
+  VirtualEventLoop loop;
+  MpvMediaBackend backend(MpvMediaBackend::Options{.nullAudio = true, .untimed = true});
+  MciDevices devices(loop, &backend, &scene.files);
+  for (const char* name : {"tone", "tone.mp3", "TONE.MID"}) {
+    SCOPED_TRACE(name);
+    WriteWave(scene.show / name, 300);
+    ASSERT_EQ(devices.Send("open " + std::string(name) + " alias t").error, mci_error::kNone);
+    EXPECT_EQ(devices.Send("status t length").answer, "300");
+    devices.Send("close t");
+  }
+  EXPECT_TRUE(scene.files.blocked.empty());
 }
 
 }  // namespace

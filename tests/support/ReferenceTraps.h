@@ -9,8 +9,12 @@
 #include <netinet/in.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
+#include <stdio.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +22,9 @@
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "platform/TrustPolicy.h"
+#include "platform/host/DiskFileSystem.h"
 
 namespace qlm::test {
 
@@ -90,14 +97,47 @@ class LoopbackTrap {
   int port_ = 0;
 };
 
-// Below `root` (emptied): the presentation's folder "show" and a folder "outside" beside it,
-// watched, with a loopback trap.
+// The door of a presentation in the folder `show`, which is all it may read: a relative
+// Windows path names a file there, a host path passes as it is. Refusals are recorded as
+// "read PATH".
+class ShowFileSystem : public DiskFileSystem {
+ public:
+  explicit ShowFileSystem(const std::filesystem::path& show) : show_(show) {
+    policy_.SetPresentationFolder(show, std::filesystem::canonical(show));
+    SetTrustPolicy(&policy_, [this](std::string_view what, const std::string& path) {
+      blocked.push_back(std::string(what) + " " + path);
+    });
+  }
+  std::filesystem::path ToHost(const std::string& windowsPath) const override {
+    if (!windowsPath.empty() && windowsPath[0] == '/')
+      return windowsPath;
+    std::string path = windowsPath;
+    for (char& c : path) {
+      if (c == '\\')
+        c = '/';
+    }
+    return show_ / path;
+  }
+  std::string ToWindows(const std::filesystem::path& hostPath) const override {
+    return hostPath.string();
+  }
+
+  std::vector<std::string> blocked;
+
+ private:
+  std::filesystem::path show_;
+  TrustPolicy policy_;
+};
+
+// Below `root` (emptied): the presentation's folder "show" with its door, and a folder
+// "outside" beside it, watched, with a loopback trap.
 struct ReferenceScene {
   explicit ReferenceScene(const std::filesystem::path& folder)
       : root((std::filesystem::remove_all(folder), folder)),
         show((std::filesystem::create_directories(root / "show"), root / "show")),
         outside((std::filesystem::create_directories(root / "outside"), root / "outside")),
-        watch(outside) {}
+        watch(outside),
+        files(show) {}
 
   // Puts `text` into the presentation's folder as `name`; its path.
   std::filesystem::path Write(const std::string& name, const std::string& text) const {
@@ -108,6 +148,39 @@ struct ReferenceScene {
   std::filesystem::path root, show, outside;
   OpenWatch watch;
   LoopbackTrap trap;
+  ShowFileSystem files;
+};
+
+// A folder of its own for the running test, below the build folder.
+inline std::filesystem::path FolderForCurrentTest(const std::filesystem::path& base) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return base / info->test_suite_name() / info->name();
+}
+
+// Swaps the files `a` and `b` (a plain file and a link, say) over and over on a thread of its
+// own until it is destroyed.
+class Swapper {
+ public:
+  Swapper(const std::filesystem::path& a, const std::filesystem::path& b)
+      : thread_([this, a, b] {
+          while (!stop_) {
+            if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
+              ++swaps_;
+          }
+        }) {}
+  ~Swapper() {
+    stop_ = true;
+    thread_.join();
+  }
+  Swapper(const Swapper&) = delete;
+  Swapper& operator=(const Swapper&) = delete;
+
+  long Swaps() const { return swaps_; }
+
+ private:
+  std::atomic<bool> stop_ = false;
+  std::atomic<long> swaps_ = 0;
+  std::thread thread_;
 };
 
 // The lists that name `outside` and an address of `trap`, by file name: a playlist (M3U, PLS),
