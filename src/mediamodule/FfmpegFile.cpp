@@ -22,7 +22,8 @@ int RefuseNamedFile(AVFormatContext* s, AVIOContext** /*pb*/, const char* url, i
                     AVDictionary** /*options*/) {
   // A demuxer that opens its own file again (a stream list reloading itself) names nothing new.
   if (auto* refusals = static_cast<Refusals*>(s->opaque); refusals && url &&
-      url != refusals->file->named.string() && url != refusals->file->read.string()) {
+                                                          url != refusals->file->named.string() &&
+                                                          url != refusals->file->read.string()) {
     AddRefused(*refusals->names, url);
   }
   return AVERROR(EPERM);
@@ -38,8 +39,8 @@ bool OpenStream(const MediaFile& file, AVMediaType type, OpenedStream& out, std:
   // The file itself is opened here, as a file whatever its name, so the demuxer never opens
   // a path or an address by itself.
   AVIOContext* io = nullptr;
-  int r = avio_open2(&io, ("file:" + file.read.string()).c_str(), AVIO_FLAG_READ, nullptr,
-                     &fileOnly);
+  int r =
+      avio_open2(&io, ("file:" + file.read.string()).c_str(), AVIO_FLAG_READ, nullptr, &fileOnly);
   av_dict_free(&fileOnly);
   if (r < 0) {
     error = "cannot be read (" + ErrorText(r) + ")";
@@ -70,8 +71,8 @@ bool OpenStream(const MediaFile& file, AVMediaType type, OpenedStream& out, std:
   if (r < 0) {
     // On failure the input is freed, but not the reader opened here.
     avio_closep(&io);
-    error = refused.size() == refusedBefore ? "not a media file (" + ErrorText(r) + ")"
-                                            : namesOther();
+    error =
+        refused.size() == refusedBefore ? "not a media file (" + ErrorText(r) + ")" : namesOther();
     return false;
   }
   out.format.reset(raw);

@@ -159,8 +159,8 @@ void AddListedReferences(const MediaFile& file, RefusedReferences& refused) {
     lines.push_back(Trimmed(body.substr(i, end - i)));
     i = end + 1;
   }
-  const auto first = std::find_if(lines.begin(), lines.end(),
-                                  [](std::string_view line) { return !line.empty(); });
+  const auto first =
+      std::find_if(lines.begin(), lines.end(), [](std::string_view line) { return !line.empty(); });
   if (first == lines.end())
     return;
   std::string extension = file.named.extension().string();
@@ -172,8 +172,8 @@ void AddListedReferences(const MediaFile& file, RefusedReferences& refused) {
   else if (StartsWithNoCase(*first, "[playlist]"))
     reader.Pls(lines);
   else if (first->starts_with("# mpv EDL v0"))
-    reader.Edl(body.substr(body.find('\n') == std::string_view::npos ? body.size()
-                                                                      : body.find('\n') + 1));
+    reader.Edl(
+        body.substr(body.find('\n') == std::string_view::npos ? body.size() : body.find('\n') + 1));
   else if (first->starts_with("ffconcat version"))
     reader.Concat(lines);
 }

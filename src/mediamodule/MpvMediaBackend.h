@@ -31,8 +31,8 @@ class MpvMediaBackend : public MediaBackend {
   MpvMediaBackend(const MpvMediaBackend&) = delete;
   MpvMediaBackend& operator=(const MpvMediaBackend&) = delete;
 
-  std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file,
-                                std::string& error, RefusedReferences& refused) override;
+  std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file, std::string& error,
+                                RefusedReferences& refused) override;
   void Close(const std::string& alias) override;
   void Play(const std::string& alias) override;
   void Pause(const std::string& alias) override;

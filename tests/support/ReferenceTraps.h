@@ -7,13 +7,14 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <stdio.h>
 #include <sys/inotify.h>
 #include <sys/socket.h>
-#include <stdio.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -150,6 +151,57 @@ struct ReferenceScene {
   LoopbackTrap trap;
   ShowFileSystem files;
 };
+
+// Whether `refused` holds the outside file and exactly one address of the trap, as what a list
+// of ListsNaming names.
+inline ::testing::AssertionResult RefusesWhatAListNames(const std::vector<std::string>& refused,
+                                                        const std::filesystem::path& outside,
+                                                        const LoopbackTrap& trap) {
+  const auto addresses = std::count_if(refused.begin(), refused.end(), [&](const std::string& r) {
+    return r.starts_with(trap.Url(""));
+  });
+  if (std::find(refused.begin(), refused.end(), outside.string()) != refused.end() &&
+      addresses == 1)
+    return ::testing::AssertionSuccess();
+  auto failure = ::testing::AssertionFailure() << "refused:";
+  for (const std::string& r : refused)
+    failure << " " << r;
+  return failure;
+}
+
+// Lists of ListsNaming that a back end refuses as a whole, each with the address of the trap
+// it names besides the outside file.
+struct ReportedList {
+  const char* list;
+  const char* address;
+};
+inline constexpr ReportedList kReportedLists[] = {
+    {"list.m3u", "a.wav"}, {"stream.m3u8", "d.ts"}, {"list.ffconcat", "e.wav"}};
+
+// Writes `list` naming `outside` into the scene's folder and forgets the refusals so far.
+inline void WriteReportedList(ReferenceScene& scene, const ReportedList& list,
+                              const std::filesystem::path& outside) {
+  for (const auto& [name, text] : ListsNaming(outside, scene.trap)) {
+    if (name == list.list)
+      scene.Write(name, text);
+  }
+  scene.files.blocked.clear();
+}
+
+// What the scene's door reported since, and what a refused `list` naming `outside` should
+// have reported: each name once, in order.
+inline std::vector<std::string> SortedReports(const ReferenceScene& scene) {
+  std::vector<std::string> reports = scene.files.blocked;
+  std::sort(reports.begin(), reports.end());
+  return reports;
+}
+inline std::vector<std::string> ReportsOf(const ReferenceScene& scene, const ReportedList& list,
+                                          const std::filesystem::path& outside) {
+  std::vector<std::string> reports = {"read " + outside.string(),
+                                      "read " + scene.trap.Url(list.address)};
+  std::sort(reports.begin(), reports.end());
+  return reports;
+}
 
 // A folder of its own for the running test, below the build folder.
 inline std::filesystem::path FolderForCurrentTest(const std::filesystem::path& base) {

@@ -23,10 +23,6 @@ fs::path SceneFolder() {
   return FolderForCurrentTest(fs::path(QLM_BINARY_DIR) / "video-test");
 }
 
-bool Has(const std::vector<std::string>& list, const std::string& item) {
-  return std::find(list.begin(), list.end(), item) != list.end();
-}
-
 TEST(VideoReferences, ListsOpenNothingTheyNameAndConnectNowhere) {
   ReferenceScene scene(SceneFolder());
   std::string error;
@@ -35,7 +31,6 @@ TEST(VideoReferences, ListsOpenNothingTheyNameAndConnectNowhere) {
   ASSERT_TRUE(scene.watch.Ready() && scene.trap.Ready());
   scene.watch.Opened();  // the writing of the clip
 
-  const std::string outside = (scene.outside / "clip.avi").string();
   for (const auto& [name, text] : ListsNaming(scene.outside / "clip.avi", scene.trap)) {
     SCOPED_TRACE(name);
     FfmpegVideoDecoders decoders({});
@@ -46,11 +41,7 @@ TEST(VideoReferences, ListsOpenNothingTheyNameAndConnectNowhere) {
     EXPECT_FALSE(stream) << "a list played";
     EXPECT_FALSE(scene.watch.Opened());
     EXPECT_FALSE(scene.trap.Connected());
-    // Every list names the outside file and one address of the trap.
-    EXPECT_TRUE(Has(refused, outside));
-    EXPECT_EQ(std::count_if(refused.begin(), refused.end(),
-                            [&](const std::string& r) { return r.starts_with(scene.trap.Url("")); }),
-              1);
+    EXPECT_TRUE(RefusesWhatAListNames(refused, scene.outside / "clip.avi", scene.trap));
   }
 
   // Trusted, the stream list is followed: the traps do see it, and nothing is refused.
@@ -103,26 +94,13 @@ TEST(VideoReferences, WhatAListNamesIsReportedAsABlockedRead) {
   ASSERT_TRUE(WriteTestClip(scene.outside / "clip.avi", {64, 48, 10, 25, ClipCodec::kRaw}, error))
       << error;
   ASSERT_TRUE(scene.trap.Ready());
-  const std::string outside = (scene.outside / "clip.avi").string();
-  const struct {
-    const char* list;
-    const char* address;  // the trap's address the list names
-  } kCases[] = {{"list.m3u", "a.wav"}, {"stream.m3u8", "d.ts"}, {"list.ffconcat", "e.wav"}};
-  const auto lists = ListsNaming(scene.outside / "clip.avi", scene.trap);
   VideoScene videos(scene);
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.list);
-    const auto it = std::find_if(lists.begin(), lists.end(),
-                                 [&](const auto& list) { return list.first == c.list; });
-    ASSERT_NE(it, lists.end());
-    scene.Write(c.list, it->second);
-    scene.files.blocked.clear();
-    EXPECT_EQ(videos.Load(c.list), -1);
+  for (const ReportedList& list : kReportedLists) {
+    SCOPED_TRACE(list.list);
+    WriteReportedList(scene, list, scene.outside / "clip.avi");
+    EXPECT_EQ(videos.Load(list.list), -1);
     EXPECT_FALSE(scene.trap.Connected());
-    std::vector<std::string> expected = {"read " + outside, "read " + scene.trap.Url(c.address)};
-    std::sort(expected.begin(), expected.end());
-    std::sort(scene.files.blocked.begin(), scene.files.blocked.end());
-    EXPECT_EQ(scene.files.blocked, expected);
+    EXPECT_EQ(SortedReports(scene), ReportsOf(scene, list, scene.outside / "clip.avi"));
   }
 }
 

@@ -27,8 +27,8 @@ class MediaModuleLoader : public MediaBackend, public VideoDecoders {
   bool Loaded() const { return module_ != nullptr; }
 
   // MediaBackend.
-  std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file,
-                                std::string& error, RefusedReferences& refused) override;
+  std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file, std::string& error,
+                                RefusedReferences& refused) override;
   void Close(const std::string& alias) override;
   void Play(const std::string& alias) override;
   void Pause(const std::string& alias) override;
