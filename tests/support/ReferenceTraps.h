@@ -152,6 +152,55 @@ struct ReferenceScene {
   ShowFileSystem files;
 };
 
+// A folder of its own for the running test, below the build folder.
+inline std::filesystem::path FolderForCurrentTest(const std::filesystem::path& base) {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return base / info->test_suite_name() / info->name();
+}
+
+// Swaps the files `a` and `b` (a plain file and a link, say) over and over on a thread of its
+// own until it is destroyed.
+class Swapper {
+ public:
+  Swapper(const std::filesystem::path& a, const std::filesystem::path& b)
+      : thread_([this, a, b] {
+          while (!stop_) {
+            if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
+              ++swaps_;
+          }
+        }) {}
+  ~Swapper() {
+    stop_ = true;
+    thread_.join();
+  }
+  Swapper(const Swapper&) = delete;
+  Swapper& operator=(const Swapper&) = delete;
+
+  long Swaps() const { return swaps_; }
+
+ private:
+  std::atomic<bool> stop_ = false;
+  std::atomic<long> swaps_ = 0;
+  std::thread thread_;
+};
+
+// The lists that name `outside` and an address of `trap`, by file name: a playlist (M3U, PLS),
+// an edit list, a stream list (HLS) and a concat list.
+inline std::vector<std::pair<std::string, std::string>> ListsNaming(
+    const std::filesystem::path& outside, const LoopbackTrap& trap) {
+  const std::string file = outside.string();
+  return {
+      {"list.m3u", file + "\n" + trap.Url("a.wav") + "\n"},
+      {"list.pls", "[playlist]\nFile1=" + file + "\nFile2=" + trap.Url("b.wav") +
+                       "\nNumberOfEntries=2\nVersion=2\n"},
+      {"cut.edl", "# mpv EDL v0\n" + file + ",0,1\n" + trap.Url("c.wav") + ",0,1\n"},
+      {"stream.m3u8", "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\n" +
+                          trap.Url("d.ts") + "\n#EXTINF:1.0,\n" + file + "\n#EXT-X-ENDLIST\n"},
+      {"list.ffconcat",
+       "ffconcat version 1.0\nfile '" + trap.Url("e.wav") + "'\nfile '" + file + "'\n"},
+  };
+}
+
 // Whether `refused` holds the outside file and exactly one address of the trap, as what a list
 // of ListsNaming names.
 inline ::testing::AssertionResult RefusesWhatAListNames(const std::vector<std::string>& refused,
@@ -201,55 +250,6 @@ inline std::vector<std::string> ReportsOf(const ReferenceScene& scene, const Rep
                                       "read " + scene.trap.Url(list.address)};
   std::sort(reports.begin(), reports.end());
   return reports;
-}
-
-// A folder of its own for the running test, below the build folder.
-inline std::filesystem::path FolderForCurrentTest(const std::filesystem::path& base) {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return base / info->test_suite_name() / info->name();
-}
-
-// Swaps the files `a` and `b` (a plain file and a link, say) over and over on a thread of its
-// own until it is destroyed.
-class Swapper {
- public:
-  Swapper(const std::filesystem::path& a, const std::filesystem::path& b)
-      : thread_([this, a, b] {
-          while (!stop_) {
-            if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0)
-              ++swaps_;
-          }
-        }) {}
-  ~Swapper() {
-    stop_ = true;
-    thread_.join();
-  }
-  Swapper(const Swapper&) = delete;
-  Swapper& operator=(const Swapper&) = delete;
-
-  long Swaps() const { return swaps_; }
-
- private:
-  std::atomic<bool> stop_ = false;
-  std::atomic<long> swaps_ = 0;
-  std::thread thread_;
-};
-
-// The lists that name `outside` and an address of `trap`, by file name: a playlist (M3U, PLS),
-// an edit list, a stream list (HLS) and a concat list.
-inline std::vector<std::pair<std::string, std::string>> ListsNaming(
-    const std::filesystem::path& outside, const LoopbackTrap& trap) {
-  const std::string file = outside.string();
-  return {
-      {"list.m3u", file + "\n" + trap.Url("a.wav") + "\n"},
-      {"list.pls", "[playlist]\nFile1=" + file + "\nFile2=" + trap.Url("b.wav") +
-                       "\nNumberOfEntries=2\nVersion=2\n"},
-      {"cut.edl", "# mpv EDL v0\n" + file + ",0,1\n" + trap.Url("c.wav") + ",0,1\n"},
-      {"stream.m3u8", "#EXTM3U\n#EXT-X-VERSION:3\n#EXT-X-TARGETDURATION:1\n#EXTINF:1.0,\n" +
-                          trap.Url("d.ts") + "\n#EXTINF:1.0,\n" + file + "\n#EXT-X-ENDLIST\n"},
-      {"list.ffconcat",
-       "ffconcat version 1.0\nfile '" + trap.Url("e.wav") + "'\nfile '" + file + "'\n"},
-  };
 }
 
 }  // namespace qlm::test
