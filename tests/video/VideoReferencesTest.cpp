@@ -10,6 +10,7 @@
 #include "media/VideoObjects.h"
 #include "mediamodule/FfmpegVideoDecoders.h"
 #include "platform/headless/VirtualEventLoop.h"
+#include "support/NoVideoHost.h"
 #include "support/RecordingDialogs.h"
 #include "support/ReferenceTraps.h"
 #include "video/TestClip.h"
@@ -52,15 +53,6 @@ TEST(VideoReferences, ListsOpenNothingTheyNameAndConnectNowhere) {
   EXPECT_TRUE(refused.empty());
 }
 
-// What the video objects need of a window: nothing here.
-struct NoWindow : VideoHost {
-  void RepaintVideoRect(const IntRect&) override {}
-  void RepaintWindowNow() override {}
-  ObjectRecord* FindVideoObject(const std::string&) override { return nullptr; }
-  void RunVideoEndStep(ObjectRecord&) override {}
-  void FullScreenVideosChanged(int) override {}
-};
-
 // The video objects of a presentation in the scene's folder, and one video object.
 struct VideoScene {
   explicit VideoScene(ReferenceScene& scene)
@@ -81,7 +73,7 @@ struct VideoScene {
   VirtualEventLoop loop;
   FfmpegVideoDecoders decoders;
   RecordingDialogs dialogs;
-  NoWindow window;
+  NoVideoHost window;
   VideoObjects videos;
   ObjectRecord object;
 };
