@@ -113,14 +113,15 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 void BM_DecodeAndComposeIntoPage(benchmark::State& state) {
   std::string error;
   ffmpeg::OpenedStream bare;
-  if (!ffmpeg::OpenStream(Clip(), AVMEDIA_TYPE_VIDEO, bare, error)) {
+  RefusedReferences refused;
+  if (!ffmpeg::OpenStream(Clip(), AVMEDIA_TYPE_VIDEO, bare, error, false, refused)) {
     state.SkipWithError(error.c_str());
     return;
   }
   ffmpeg::PacketPtr packet(av_packet_alloc());
   ffmpeg::FramePtr frame(av_frame_alloc());
   FfmpegVideoDecoders decoders({});
-  std::unique_ptr<VideoStream> stream = decoders.Open(Clip(), error);
+  std::unique_ptr<VideoStream> stream = decoders.Open(Clip(), error, refused);
   if (!stream) {
     state.SkipWithError(error.c_str());
     return;

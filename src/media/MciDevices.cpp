@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 #include "platform/AsciiText.h"
 #include "platform/EventLoop.h"
@@ -315,23 +314,29 @@ MciReply MciDevices::Open(const std::vector<std::string>& words, const std::vect
   }
   if (devices_.contains(alias))
     return {mci_error::kDuplicateAlias, {}};
-  const std::optional<std::filesystem::path> host =
-      files_ ? files_->HostFileToRead(element) : std::nullopt;
-  if (!host)
+  FileSystem::Opened opened = files_ ? files_->OpenForLibrary(element) : FileSystem::Opened{};
+  if (!opened.file)
     return {mci_error::kFileNotFound, {}};
   if (!backend_)
     return {mci_error::kCannotLoadDriver, {}};
   std::string why;
-  const auto info = backend_->Open(alias, *host, why);
-  if (!info)
+  RefusedReferences refused;
+  const auto info =
+      backend_->Open(alias, MediaFile(opened.hostPath, opened.resolved), why, refused);
+  for (const std::string& name : refused)
+    files_->ReportRefusedRead(name);
+  if (!info) {
+    files_->TraceNote("media \"" + element + "\" does not open: " + why);
     return {mci_error::kInvalidFile, {}};
+  }
   Device device;
+  device.source = std::move(opened.file);
   device.id = nextId_++;
   device.lengthMs = std::floor(info->lengthMs);
   Anchor(device, Mode::kStopped, 0);
   device.endMs = device.lengthMs;
   const uint32_t id = device.id;
-  devices_.emplace(alias, device);
+  devices_.emplace(alias, std::move(device));
   return {mci_error::kNone, std::to_string(id)};
 }
 

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/ReadableFile.h"
 #include "script/WindowTimers.h"
 
 namespace qlm {
@@ -57,8 +59,9 @@ class MciDevices {
  public:
   static constexpr uint32_t kEndTimer = window_timer::kMediaEnd;
 
-  // `backend` may be null: every open then fails with kCannotLoadDriver. `files` turns the
-  // Windows paths of open into host paths (null: paths are taken as host paths).
+  // `backend` may be null: every open then fails with kCannotLoadDriver. `files` opens the
+  // Windows paths of open, and the back end reads the file opened there (null: every open
+  // fails as a missing file).
   MciDevices(EventLoop& loop, MediaBackend* backend, const FileSystem* files);
   ~MciDevices();
   MciDevices(const MciDevices&) = delete;
@@ -86,6 +89,8 @@ class MciDevices {
     TimeFormat format = TimeFormat::kMilliseconds;
     int volume = 1000;
     bool muted = false;
+    // The opened file the back end reads, open until the device closes.
+    std::unique_ptr<ReadableFile> source;
   };
   using DeviceMap = std::map<std::string, Device, std::less<>>;
 

@@ -73,16 +73,19 @@ VideoPlayer& VideoObjects::Create(ObjectRecord& object, const PageRecord* page) 
 
 void VideoObjects::Open(VideoPlayer& player, const std::string& file) {
   std::unique_ptr<VideoStream> stream;
-  const std::optional<std::filesystem::path> host =
-      files_ ? files_->HostFileToRead(file) : std::nullopt;
-  if (host) {
+  FileSystem::Opened opened = files_ ? files_->OpenForLibrary(file) : FileSystem::Opened{};
+  if (opened.file) {
     std::string why = "no video decoders";
+    RefusedReferences refused;
     if (decoders_)
-      stream = decoders_->Open(*host, why);
-    if (!stream && files_)
+      stream = decoders_->Open(MediaFile(opened.hostPath, opened.resolved), why, refused);
+    for (const std::string& name : refused)
+      files_->ReportRefusedRead(name);
+    if (!stream)
       files_->TraceNote("video \"" + file + "\" does not open: " + why);
   }
-  player.SetMedia(std::move(stream), file, Now());
+  std::unique_ptr<ReadableFile> source = stream ? std::move(opened.file) : nullptr;
+  player.SetMedia(std::move(stream), file, Now(), std::move(source));
   if (player.HasMedia())
     PublishOpened(player);
 }

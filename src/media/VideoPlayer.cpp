@@ -22,11 +22,14 @@ void VideoPlayer::SetMuted(bool muted) {
     stream_->SetMuted(muted);
 }
 
-void VideoPlayer::SetMedia(std::unique_ptr<VideoStream> stream, std::string file, uint64_t now) {
+void VideoPlayer::SetMedia(std::unique_ptr<VideoStream> stream, std::string file, uint64_t now,
+                           std::unique_ptr<ReadableFile> source) {
   if (stream_)
     stream_->StopSound();
   sound_ = false;
+  // The old stream goes before the file it reads.
   stream_ = std::move(stream);
+  source_ = std::move(source);
   file_ = std::move(file);
   if (stream_)
     stream_->SetMuted(muted_);

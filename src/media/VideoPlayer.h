@@ -6,6 +6,7 @@
 #include <string>
 
 #include "graphics/Geometry.h"
+#include "platform/ReadableFile.h"
 #include "platform/VideoDecoder.h"
 
 namespace qlm {
@@ -38,8 +39,9 @@ class VideoPlayer {
   void SetEnded(bool ended) { ended_ = ended; }
 
   // Takes an opened stream (null: the player is left without media), positioned at the start
-  // value and stopped.
-  void SetMedia(std::unique_ptr<VideoStream> stream, std::string file, uint64_t now);
+  // value and stopped, and the opened file it reads (kept open as long as the stream).
+  void SetMedia(std::unique_ptr<VideoStream> stream, std::string file, uint64_t now,
+                std::unique_ptr<ReadableFile> source = nullptr);
   bool HasMedia() const { return stream_ != nullptr; }
   // Damaged data stopped the decoding before the end.
   bool Failed() const { return stream_ && stream_->Failed(); }
@@ -88,6 +90,8 @@ class VideoPlayer {
   bool fullScreen_ = false;
   bool frameFormat_ = false;
   double rate_ = 1.0;
+  // Declared before the stream, so that the stream is gone before its file closes.
+  std::unique_ptr<ReadableFile> source_;
   std::unique_ptr<VideoStream> stream_;
   std::string file_;
   double anchorMs_ = 0;

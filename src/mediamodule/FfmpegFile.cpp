@@ -1,5 +1,7 @@
 #include "mediamodule/FfmpegFile.h"
 
+#include "mediamodule/ListedReferences.h"
+
 namespace qlm::ffmpeg {
 
 std::string ErrorText(int code) {
@@ -10,26 +12,35 @@ std::string ErrorText(int code) {
 
 namespace {
 
-// A file the media file names, refused. While the file is being opened `opaque` holds the text
-// that says which.
+// What a file being opened names, refused: every file or address the demuxer tries to open.
+struct Refusals {
+  const MediaFile* file = nullptr;
+  RefusedReferences* names = nullptr;
+};
+
 int RefuseNamedFile(AVFormatContext* s, AVIOContext** /*pb*/, const char* url, int /*flags*/,
                     AVDictionary** /*options*/) {
-  if (auto* refused = static_cast<std::string*>(s->opaque); refused && refused->empty())
-    *refused = url ? url : "";
+  // A demuxer that opens its own file again (a stream list reloading itself) names nothing new.
+  if (auto* refusals = static_cast<Refusals*>(s->opaque); refusals && url &&
+                                                          url != refusals->file->named.string() &&
+                                                          url != refusals->file->read.string()) {
+    AddRefused(*refusals->names, url);
+  }
   return AVERROR(EPERM);
 }
 
 }  // namespace
 
-bool OpenStream(const std::filesystem::path& file, AVMediaType type, OpenedStream& out,
-                std::string& error, bool followReferences) {
+bool OpenStream(const MediaFile& file, AVMediaType type, OpenedStream& out, std::string& error,
+                bool followReferences, RefusedReferences& refused) {
   AVDictionary* fileOnly = nullptr;
   if (!followReferences)
     av_dict_set(&fileOnly, "protocol_whitelist", "file", 0);
   // The file itself is opened here, as a file whatever its name, so the demuxer never opens
   // a path or an address by itself.
   AVIOContext* io = nullptr;
-  int r = avio_open2(&io, ("file:" + file.string()).c_str(), AVIO_FLAG_READ, nullptr, &fileOnly);
+  int r =
+      avio_open2(&io, ("file:" + file.read.string()).c_str(), AVIO_FLAG_READ, nullptr, &fileOnly);
   av_dict_free(&fileOnly);
   if (r < 0) {
     error = "cannot be read (" + ErrorText(r) + ")";
@@ -43,27 +54,33 @@ bool OpenStream(const std::filesystem::path& file, AVMediaType type, OpenedStrea
   }
   raw->pb = io;
   raw->flags |= AVFMT_FLAG_CUSTOM_IO;
-  std::string refused;
+  const size_t refusedBefore = refused.size();
+  Refusals refusals{&file, &refused};
   if (!followReferences) {
     raw->io_open = RefuseNamedFile;
-    raw->opaque = &refused;
+    raw->opaque = &refusals;
     av_dict_set(&fileOnly, "protocol_whitelist", "file", 0);
   }
-  r = avformat_open_input(&raw, file.c_str(), nullptr, &fileOnly);
+  // The bytes come from the reader opened above; the name only lets the format be guessed by
+  // its extension and what the file names be found beside it.
+  r = avformat_open_input(&raw, file.named.c_str(), nullptr, &fileOnly);
   av_dict_free(&fileOnly);
+  const auto namesOther = [&] {
+    return "it names another file (" + refused[refusedBefore] + "), which is not read";
+  };
   if (r < 0) {
     // On failure the input is freed, but not the reader opened here.
     avio_closep(&io);
-    error = refused.empty() ? "not a media file (" + ErrorText(r) + ")"
-                            : "it names another file (" + refused + "), which is not read";
+    error =
+        refused.size() == refusedBefore ? "not a media file (" + ErrorText(r) + ")" : namesOther();
     return false;
   }
   out.format.reset(raw);
   r = avformat_find_stream_info(raw, nullptr);
   raw->opaque = nullptr;
-  if (r < 0 || (!refused.empty() && raw->nb_streams == 0)) {
-    error = refused.empty() ? "unreadable streams (" + ErrorText(r) + ")"
-                            : "it names another file (" + refused + "), which is not read";
+  if (r < 0 || (refused.size() > refusedBefore && raw->nb_streams == 0)) {
+    error = refused.size() == refusedBefore ? "unreadable streams (" + ErrorText(r) + ")"
+                                            : namesOther();
     return false;
   }
   const AVCodec* decoder = nullptr;

@@ -9,9 +9,10 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
-#include <filesystem>
 #include <memory>
 #include <string>
+
+#include "platform/MediaFile.h"
 
 namespace qlm::ffmpeg {
 
@@ -46,16 +47,18 @@ using ScalerPtr = std::unique_ptr<SwsContext, ScalerFreer>;
 using ResamplerPtr = std::unique_ptr<SwrContext, ResamplerFreer>;
 
 // The best stream of `type` in `file` with its decoder open; the other streams are not read.
-// False, with the reason in `error`, when there is none that decodes. Only `file` itself is read:
-// what it names (segments of a stream list, the entries of a concat list, external references)
-// is not opened, unless `followReferences` (a presentation trusted with everything).
+// False, with the reason in `error`, when there is none that decodes. The bytes come from
+// `file.read`; `file.named` is the name formats are guessed by and names inside are relative
+// to. Only the file itself is read: what it names (segments of a stream list, the entries of a
+// concat list, external references) is not opened but added to `refused`, unless
+// `followReferences` (a presentation trusted with everything).
 struct OpenedStream {
   FormatPtr format;
   CodecPtr codec;
   int index = -1;
 };
-bool OpenStream(const std::filesystem::path& file, AVMediaType type, OpenedStream& out,
-                std::string& error, bool followReferences = false);
+bool OpenStream(const MediaFile& file, AVMediaType type, OpenedStream& out, std::string& error,
+                bool followReferences, RefusedReferences& refused);
 
 // FFmpeg's text for an error code.
 std::string ErrorText(int code);

@@ -19,11 +19,12 @@ constexpr double kQueueAheadMs = 500;
 
 }  // namespace
 
-std::unique_ptr<FfmpegSound> FfmpegSound::Open(const std::filesystem::path& file,
-                                               bool followReferences) {
+std::unique_ptr<FfmpegSound> FfmpegSound::Open(const MediaFile& file, bool followReferences) {
   std::unique_ptr<FfmpegSound> sound(new FfmpegSound());
   std::string error;
-  if (!OpenStream(file, AVMEDIA_TYPE_AUDIO, sound->in_, error, followReferences))
+  // The picture's open reported what the file names already.
+  RefusedReferences refused;
+  if (!OpenStream(file, AVMEDIA_TYPE_AUDIO, sound->in_, error, followReferences, refused))
     return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
     return nullptr;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -15,8 +14,7 @@ namespace qlm {
 class FfmpegSound {
  public:
   // Null when the file has no sound that decodes or no audio device opens.
-  static std::unique_ptr<FfmpegSound> Open(const std::filesystem::path& file,
-                                           bool followReferences);
+  static std::unique_ptr<FfmpegSound> Open(const MediaFile& file, bool followReferences);
   ~FfmpegSound();
   FfmpegSound(const FfmpegSound&) = delete;
   FfmpegSound& operator=(const FfmpegSound&) = delete;

@@ -1,5 +1,7 @@
 #include "mediamodule/FfmpegVideoDecoders.h"
 
+#include "mediamodule/ListedReferences.h"
+
 #include <algorithm>
 #include <cmath>
 #include <string_view>
@@ -76,10 +78,10 @@ class FfmpegPicture : public VideoPicture {
 
 class FfmpegVideoStream : public VideoStream {
  public:
-  bool Open(const std::filesystem::path& file, bool sound, bool followReferences,
-            std::string& error) {
+  bool Open(const MediaFile& file, bool sound, bool followReferences, std::string& error,
+            RefusedReferences& refused) {
     OpenedStream opened;
-    if (!OpenStream(file, AVMEDIA_TYPE_VIDEO, opened, error, followReferences))
+    if (!OpenStream(file, AVMEDIA_TYPE_VIDEO, opened, error, followReferences, refused))
       return false;
     format_ = std::move(opened.format);
     decodingTimesOnly_ = std::string_view(format_->iformat->name) == "avi";
@@ -275,13 +277,17 @@ class FfmpegVideoStream : public VideoStream {
 
 }  // namespace
 
-std::unique_ptr<VideoStream> FfmpegVideoDecoders::Open(const std::filesystem::path& file,
-                                                       std::string& error) {
+std::unique_ptr<VideoStream> FfmpegVideoDecoders::Open(const MediaFile& file, std::string& error,
+                                                       RefusedReferences& refused) {
   av_log_set_level(AV_LOG_QUIET);
   auto stream = std::make_unique<FfmpegVideoStream>();
-  if (!stream->Open(file, options_.sound, options_.followReferences, error))
-    return nullptr;
-  return stream;
+  if (stream->Open(file, options_.sound, options_.followReferences, error, refused))
+    return stream;
+  // A list FFmpeg does not read as one (a playlist) or refuses before opening what it names
+  // (a concat list's unsafe names) still names them.
+  if (!options_.followReferences)
+    AddListedReferences(file, refused);
+  return nullptr;
 }
 
 }  // namespace qlm

@@ -18,7 +18,8 @@ class FfmpegVideoDecoders : public VideoDecoders {
 
   explicit FfmpegVideoDecoders(Options options) : options_(options) {}
 
-  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file, std::string& error) override;
+  std::unique_ptr<VideoStream> Open(const MediaFile& file, std::string& error,
+                                    RefusedReferences& refused) override;
 
  private:
   Options options_;

@@ -10,8 +10,11 @@
 
 namespace qlm {
 
+// Raised whenever the module's interface changes: a module of another build is refused.
+inline constexpr int kMediaModuleVersion = 2;
+
 struct MediaModuleOptions {
-  int version = 1;
+  int version = kMediaModuleVersion;
   // Headless runs: media devices decode into no audio output, videos play without sound.
   bool nullAudio = false;
   // With null audio: media devices decode as fast as they can.
@@ -27,7 +30,6 @@ class MediaModule {
   virtual VideoDecoders& Videos() = 0;
 };
 
-inline constexpr int kMediaModuleVersion = 1;
 inline constexpr const char* kMediaModuleEntry = "qlm_media_module_create";
 // The entry point: a module for those options, or null for another version.
 using MediaModuleEntry = MediaModule* (*)(const MediaModuleOptions*);

@@ -2,6 +2,9 @@
 
 #include <mpv/client.h>
 
+#include "mediamodule/FfmpegFile.h"
+#include "mediamodule/ListedReferences.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -64,13 +67,37 @@ mpv_handle* MpvMediaBackend::Find(const std::string& alias) const {
 }
 
 std::optional<MediaBackend::MediaInfo> MpvMediaBackend::Open(const std::string& alias,
-                                                             const std::filesystem::path& file,
-                                                             std::string& error) {
+                                                             const MediaFile& file,
+                                                             std::string& error,
+                                                             RefusedReferences& refused) {
   Close(alias);
+  Handle handle = Load(file, error);
+  if (!handle) {
+    // The library refuses a list without reading it; what it names is found here, and which
+    // of that FFmpeg would have opened.
+    if (!options_.followReferences) {
+      AddListedReferences(file, refused);
+      av_log_set_level(AV_LOG_QUIET);
+      ffmpeg::OpenedStream probe;
+      std::string ignored;
+      ffmpeg::OpenStream(file, AVMEDIA_TYPE_AUDIO, probe, ignored, false, refused);
+    }
+    return std::nullopt;
+  }
+  MediaInfo info;
+  double seconds = 0;
+  if (mpv_get_property(handle.get(), "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0 && seconds > 0)
+    info.lengthMs = seconds * 1000.0;
+  info.hasVideo = HasVideoTrack(handle.get());
+  devices_[alias] = std::move(handle);
+  return info;
+}
+
+MpvMediaBackend::Handle MpvMediaBackend::Load(const MediaFile& file, std::string& error) const {
   Handle handle(mpv_create());
   if (!handle) {
     error = "the media library cannot start";
-    return std::nullopt;
+    return nullptr;
   }
   SetCommonOptions(handle.get());
   if (!options_.followReferences) {
@@ -89,44 +116,39 @@ std::optional<MediaBackend::MediaInfo> MpvMediaBackend::Open(const std::string& 
   }
   if (int rc = mpv_initialize(handle.get()); rc < 0) {
     error = mpv_error_string(rc);
-    return std::nullopt;
+    return nullptr;
   }
-  // An absolute path never reads as an option or a protocol prefix.
+  // The file is read by the name of the file the player opened and checked, which the library
+  // may open again (a loop, a seek) while the device lives. The library tells formats by their
+  // content, so that name loses nothing but the folder a playlist's entries are relative to:
+  // a presentation trusted with everything, whose playlists are followed, hands on the
+  // resolved path instead. An absolute path never reads as an option or a protocol prefix.
   std::error_code ec;
-  const std::string path = std::filesystem::absolute(file, ec).string();
+  const std::string path =
+      std::filesystem::absolute(options_.followReferences ? file.named : file.read, ec).string();
   const char* command[] = {"loadfile", path.c_str(), nullptr};
   if (int rc = mpv_command(handle.get(), command); rc < 0) {
     error = mpv_error_string(rc);
-    return std::nullopt;
+    return nullptr;
   }
   // Loading is asynchronous: wait for the header to be read or the load to fail.
   double waited = 0;
   const double limit = options_.openTimeoutMs / 1000.0;
-  bool loaded = false;
-  while (!loaded && waited < limit) {
+  while (waited < limit) {
     const mpv_event* event = mpv_wait_event(handle.get(), 0.05);
     if (event->event_id == MPV_EVENT_NONE) {
       waited += 0.05;
     } else if (event->event_id == MPV_EVENT_FILE_LOADED) {
-      loaded = true;
+      return handle;
     } else if (event->event_id == MPV_EVENT_END_FILE) {
       const auto* end = static_cast<const mpv_event_end_file*>(event->data);
       error = end->reason == MPV_END_FILE_REASON_ERROR ? mpv_error_string(end->error)
                                                        : "the file holds no playable media";
-      return std::nullopt;
+      return nullptr;
     }
   }
-  if (!loaded) {
-    error = "the file did not open in time";
-    return std::nullopt;
-  }
-  MediaInfo info;
-  double seconds = 0;
-  if (mpv_get_property(handle.get(), "duration", MPV_FORMAT_DOUBLE, &seconds) >= 0 && seconds > 0)
-    info.lengthMs = seconds * 1000.0;
-  info.hasVideo = HasVideoTrack(handle.get());
-  devices_[alias] = std::move(handle);
-  return info;
+  error = "the file did not open in time";
+  return nullptr;
 }
 
 void MpvMediaBackend::Close(const std::string& alias) {

@@ -31,8 +31,8 @@ class MpvMediaBackend : public MediaBackend {
   MpvMediaBackend(const MpvMediaBackend&) = delete;
   MpvMediaBackend& operator=(const MpvMediaBackend&) = delete;
 
-  std::optional<MediaInfo> Open(const std::string& alias, const std::filesystem::path& file,
-                                std::string& error) override;
+  std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file, std::string& error,
+                                RefusedReferences& refused) override;
   void Close(const std::string& alias) override;
   void Play(const std::string& alias) override;
   void Pause(const std::string& alias) override;
@@ -48,6 +48,8 @@ class MpvMediaBackend : public MediaBackend {
   using Handle = std::unique_ptr<mpv_handle, HandleDeleter>;
 
   mpv_handle* Find(const std::string& alias) const;
+  // Loads `file` into a new player; null with the reason in `error` when it does not play.
+  Handle Load(const MediaFile& file, std::string& error) const;
 
   Options options_;
   std::map<std::string, Handle> devices_;

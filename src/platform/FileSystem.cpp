@@ -124,6 +124,7 @@ FileSystem::Opened FileSystem::OpenRead(const std::string& path) const {
     return opened;
   }
   opened.hostPath = target->Real();
+  opened.resolved = opened.hostPath;
   opened.file = OpenHostFile(*target, opened.error);
   return opened;
 }
@@ -133,6 +134,11 @@ FileSystem::Opened FileSystem::OpenForLibrary(const std::string& path) const {
   if (opened.file && opened.file->HostDescriptor() >= 0)
     opened.hostPath = "/proc/self/fd/" + std::to_string(opened.file->HostDescriptor());
   return opened;
+}
+
+void FileSystem::ReportRefusedRead(const std::string& name) const {
+  if (blocked_)
+    blocked_("read", name);
 }
 
 std::optional<std::string> FileSystem::ReadFile(const std::string& path, uint64_t maxBytes) const {

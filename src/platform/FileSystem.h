@@ -75,6 +75,9 @@ class FileSystem {
     std::unique_ptr<ReadableFile> file;  // null when it cannot be opened
     std::filesystem::path hostPath;      // where the path led (for messages); may be empty
     std::string error;                   // the system's reason when file is null
+    // Where the path led, every link resolved, also when hostPath names the open file (its
+    // extension and folder, for a library that guesses formats or finds names beside it).
+    std::filesystem::path resolved;
   };
 
   virtual ~FileSystem() = default;
@@ -112,6 +115,9 @@ class FileSystem {
   // Adds a line to the file trace (--trace-files), for a library that opened a file and
   // could not use it; nothing when no trace is kept.
   virtual void TraceNote(const std::string& /*line*/) const {}
+  // Reports a file or address that a file opened for a library names and the library refused
+  // to open, as a refused read is reported.
+  void ReportRefusedRead(const std::string& name) const;
 
   // Replaces the file `path` with `bytes`, creating it when missing. The bytes go to a
   // temporary file beside it that takes its name only when complete, so a failure leaves the

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
+
+#include "platform/MediaFile.h"
 
 namespace qlm {
 
@@ -25,10 +26,11 @@ class MediaBackend {
 
   virtual ~MediaBackend() = default;
 
-  // Opens `file` (a host path) paused at its start. Nullopt, with a reason in `error`, when the
-  // file cannot be decoded.
-  virtual std::optional<MediaInfo> Open(const std::string& alias, const std::filesystem::path& file,
-                                        std::string& error) = 0;
+  // Opens `file` paused at its start; it stays readable until the device closes (the library
+  // may open it again). Nullopt, with a reason in `error`, when the file cannot be decoded.
+  // What the file names and was not opened (a list's entries) goes to `refused`.
+  virtual std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file,
+                                        std::string& error, RefusedReferences& refused) = 0;
   virtual void Close(const std::string& alias) = 0;
   virtual void Play(const std::string& alias) = 0;
   // Holds playback where it is (MCI's pause and stop both do this).

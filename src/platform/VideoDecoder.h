@@ -2,10 +2,11 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/MediaFile.h"
 
 namespace qlm {
 
@@ -68,9 +69,11 @@ class VideoStream {
 class VideoDecoders {
  public:
   virtual ~VideoDecoders() = default;
-  // Opens `file` (a host path). Null, with the reason in `error`, when it cannot be decoded.
-  virtual std::unique_ptr<VideoStream> Open(const std::filesystem::path& file,
-                                            std::string& error) = 0;
+  // Opens `file`, which stays readable while the stream lives (its sound, a seek or a loop may
+  // read it again). Null, with the reason in `error`, when it cannot be decoded. What the file
+  // names and was not opened (a list's entries) goes to `refused`, whether or not it opened.
+  virtual std::unique_ptr<VideoStream> Open(const MediaFile& file, std::string& error,
+                                            RefusedReferences& refused) = 0;
 };
 
 }  // namespace qlm

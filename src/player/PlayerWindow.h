@@ -208,7 +208,7 @@ class PlayerWindow : public ScriptHost,
   void SetFileText(const std::string& path) override { macros_.SetFile(path); }
   void SetClipboardText(const std::string& text) override;
   std::optional<std::string> ClipboardText() override;
-  bool InstallFont(const std::filesystem::path& file) override;
+  bool InstallFont(std::unique_ptr<ReadableFile> file, const std::filesystem::path& name) override;
   // ListHost: list controls (PlayerWindowLists.cpp) and the song list (PlayerWindowMedia.cpp).
   ListBoxControl* ListBoxOf(ObjectRecord& object) override;
   std::optional<std::string> SongListEntry(int64_t number) const override;
@@ -219,8 +219,6 @@ class PlayerWindow : public ScriptHost,
   VideoObjects& Videos() { return *videos_; }
   // Web-browser objects (PlayerWindowBrowsers.cpp).
   BrowserObjects& Browsers() { return *browsers_; }
-  // Font files scripts added, in order.
-  const std::vector<std::filesystem::path>& AddedFonts() const { return addedFonts_; }
 
   // ---- Plug-ins (PlayerWindowPlugins.cpp) ----
 
@@ -357,7 +355,8 @@ class PlayerWindow : public ScriptHost,
   // Input fields, their pop-up menu and scrolling objects (PlayerWindowFields.cpp).
   std::unique_ptr<ObjectControls> controls_;
   void InitControls();
-  std::vector<std::filesystem::path> addedFonts_;
+  // Font files scripts added, open while the window draws with them.
+  std::vector<std::unique_ptr<ReadableFile>> addedFonts_;
 
   // Plug-in objects: their hosts, the loader and the folders libraries come from.
   class PluginPainter;

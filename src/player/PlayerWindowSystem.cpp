@@ -58,10 +58,12 @@ std::optional<std::string> PlayerWindow::ClipboardText() {
   return text;
 }
 
-bool PlayerWindow::InstallFont(const std::filesystem::path& file) {
-  if (!composer_.Fonts().AddFontFile(file.string()))
+bool PlayerWindow::InstallFont(std::unique_ptr<ReadableFile> file,
+                               const std::filesystem::path& name) {
+  if (!composer_.Fonts().AddFontFile(name.string()))
     return false;
-  addedFonts_.push_back(file);
+  // The font library opens the file by that name again for each face it makes.
+  addedFonts_.push_back(std::move(file));
   return true;
 }
 

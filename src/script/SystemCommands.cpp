@@ -131,9 +131,10 @@ CommandResult InstallFont(CommandContext& context) {
   SystemHost& system = context.System();
   const std::string path = system.ExpandPathMacros(Expand(context, context.statement.arg1));
   const FileSystem* files = system.Files();
-  const std::optional<std::filesystem::path> file =
-      files && !Trim(path).empty() ? files->HostFileToRead(path) : std::nullopt;
-  if (!file || !system.InstallFont(*file)) {
+  // The font library reads the file that was checked, by a name of the open file.
+  FileSystem::Opened font =
+      files && !Trim(path).empty() ? files->OpenForLibrary(path) : FileSystem::Opened{};
+  if (!font.file || !system.InstallFont(std::move(font.file), font.hostPath)) {
     host.GetDialogs().Message("Error, Cannot create Font resource \n" + path);
     return CommandResult::kContinue;
   }

@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
+
+#include "platform/ReadableFile.h"
 
 namespace qlm {
 
@@ -38,8 +41,13 @@ class SystemHost {
   // The clipboard's text; nullopt when it holds none.
   virtual void SetClipboardText(const std::string& /*text*/) {}
   virtual std::optional<std::string> ClipboardText() { return std::nullopt; }
-  // Adds a font file (a host path) to the fonts the player draws with; false on failure.
-  virtual bool InstallFont(const std::filesystem::path& /*file*/) { return false; }
+  // Adds the opened font file `file`, which the font library reads by `name` (a name of that
+  // open file), to the fonts the player draws with; the host keeps it open while the fonts are
+  // used. False on failure.
+  virtual bool InstallFont(std::unique_ptr<ReadableFile> /*file*/,
+                           const std::filesystem::path& /*name*/) {
+    return false;
+  }
 };
 
 }  // namespace qlm

@@ -1,6 +1,7 @@
 // Video objects played by the real qlmplayer binary headless, which loads its media module on
 // first use: the picture at a virtual time is the same on every run, a file outside the
-// presentation's reach is refused, and one that does not decode is traced.
+// presentation's reach is refused, and one that does not decode is traced. What a media list
+// names is reported as a blocked read.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "e2e/ProjectText.h"
 #include "support/GoldenImage.h"
 #include "support/ProjectFiles.h"
+#include "support/ReferenceTraps.h"
 #include "video/TestClip.h"
 
 namespace qlm::test {
@@ -98,6 +100,42 @@ TEST(VideoRunTest, AVideoOutsideThePresentationIsRefusedAndABrokenOneTraced) {
   // Trusted, the same file plays.
   ASSERT_EQ(box.Run({"--trust", "--events", events.string(), project.string()}, "trusted"), 0);
   EXPECT_NE(ReadText(box.root / "trusted.jsonl").find("\"CBK_VTotalFrames\":5"), std::string::npos);
+}
+
+// A concat list loaded into a video object and a playlist opened as an MCI device each name a
+// file outside the presentation and an address: nothing of that is opened, and each name is
+// reported once as a blocked read, as a JSON line and, with --trace-files, on stderr.
+TEST(VideoRunTest, WhatAMediaListNamesIsReportedAsABlockedRead) {
+  Sandbox box = Sandbox::ForCurrentTest("video-list");
+  const fs::path outside = box.root.parent_path() / "video-list-outside.avi";
+  std::string error;
+  ASSERT_TRUE(WriteTestClip(outside, {64, 48, 5, 25, ClipCodec::kRaw}, error)) << error;
+  LoopbackTrap trap;
+  ASSERT_TRUE(trap.Ready());
+  WriteText(box.root / "cut.ffconcat", "ffconcat version 1.0\nfile '" + outside.string() +
+                                           "'\nfile '" + trap.Url("v.avi") + "'\n");
+  WriteText(box.root / "tunes.m3u", outside.string() + "\n" + trap.Url("t.wav") + "\n");
+  const fs::path events = box.root / "events.txt";
+  WriteText(events,
+            "script VideoLoad(\"Clip\",\"cut.ffconcat\")\n"
+            "script MCICommand(\"open <SrcDir>\\tunes.m3u alias t\")\n"
+            "script MCICommand(\"open <SrcDir>\\tunes.m3u alias u\")\n"
+            "dump\n");
+  const fs::path project = WriteShow(box, "clip.avi");
+  ASSERT_EQ(box.Run({"--trace-files", "--events", events.string(), project.string()}), 0);
+  EXPECT_FALSE(trap.Connected());
+  const std::string out = ReadText(box.root / "out.jsonl");
+  const std::string err = ReadText(box.root / "out.err");
+  for (const std::string& name : {outside.string(), trap.Url("v.avi"), trap.Url("t.wav")}) {
+    SCOPED_TRACE(name);
+    const std::string line = "{\"event\":\"blocked\",\"what\":\"read\",\"path\":\"" + name + "\"}";
+    const size_t first = out.find(line);
+    EXPECT_NE(first, std::string::npos) << out;
+    EXPECT_EQ(out.find(line, first + 1), std::string::npos) << "reported twice: " << out;
+    EXPECT_NE(err.find("qlmplayer: blocked read of \"" + name + "\""), std::string::npos) << err;
+  }
+  EXPECT_EQ(out.find("CBK_VName"), std::string::npos) << out;
+  EXPECT_NE(out.find("\"MCIResult\":0"), std::string::npos) << out;
 }
 
 }  // namespace

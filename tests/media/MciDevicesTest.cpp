@@ -190,7 +190,8 @@ TEST(MpvMediaBackend, PlaysAGeneratedWaveToItsEnd) {
   test::WriteWave(folder.Path() / "tone.wav", 300);
   MpvMediaBackend backend(MpvMediaBackend::Options{.nullAudio = true, .untimed = true});
   std::string error;
-  const auto info = backend.Open("t", folder.Path() / "tone.wav", error);
+  RefusedReferences refused;
+  const auto info = backend.Open("t", folder.Path() / "tone.wav", error, refused);
   ASSERT_TRUE(info) << error;
   EXPECT_NEAR(info->lengthMs, 300, 1);
   EXPECT_FALSE(info->hasVideo);
@@ -202,7 +203,8 @@ TEST(MpvMediaBackend, PlaysAGeneratedWaveToItsEnd) {
   ASSERT_TRUE(backend.ReachedEnd("t"));
   EXPECT_NEAR(backend.PositionMs("t").value_or(0), 300, 50);
   backend.Seek("t", 100);
-  EXPECT_FALSE(backend.Open("u", folder.Path() / "missing.wav", error));
+  EXPECT_FALSE(backend.Open("u", folder.Path() / "missing.wav", error, refused));
+  EXPECT_TRUE(refused.empty());
   backend.Close("t");
   EXPECT_FALSE(backend.PositionMs("t"));
 }

@@ -14,6 +14,7 @@
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
+#include "support/NoVideoHost.h"
 
 namespace qlm {
 namespace {
@@ -50,13 +51,7 @@ TEST(CommandRegistry, EveryRowIsHandledOnAnAssembledPlayerOrMarked) {
 TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   test::InputPlayer player(test::Pages({"One"}));
   MediaSession media(player.loop, nullptr, &player.context.files);
-  struct NoVideoHost : VideoHost {
-    void RepaintVideoRect(const IntRect&) override {}
-    void RepaintWindowNow() override {}
-    ObjectRecord* FindVideoObject(const std::string&) override { return nullptr; }
-    void RunVideoEndStep(ObjectRecord&) override {}
-    void FullScreenVideosChanged(int) override {}
-  } videoHost;
+  test::NoVideoHost videoHost;
   VideoObjects videos(player.loop, nullptr, &player.context.files, player.dialogs, videoHost);
   SpeechSession speech(nullptr, player.context.codePage, {});
   PluginHosts plugins;

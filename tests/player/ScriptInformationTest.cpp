@@ -1,8 +1,10 @@
 // What the player window tells the built-in functions: the machine's figures, objects' stored
-// fields and the object whose script runs.
+// fields and the object whose script runs; and the fonts scripts install.
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
 #include "player/InputFixture.h"
 
@@ -93,6 +95,23 @@ TEST(ScriptInformation, CurrentObjectIsTheOwnerOfTheRunningScript) {
   EXPECT_EQ(Text(*p.window, "alone$"), "-");  // a script text of its own has no owner
   p.loop.Run(20);
   EXPECT_EQ(Text(*p.window, "ticked$"), "Ticker");
+}
+
+// A font file of the presentation is handed to the font library as the file the player opened
+// (a "/proc/self/fd/N" name, which has no extension): it installs, and one that is no font
+// reports its error box.
+TEST(ScriptInformation, InstallFontTakesTheOpenedFile) {
+  InputPlayer p(Pages({"One"}));
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::filesystem::path root = std::filesystem::path(QLM_BINARY_DIR) / "input-test" /
+                                     test->test_suite_name() / test->name() / "input";
+  std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", root / "fancy.ttf");
+  std::ofstream(root / "junk.ttf") << "no font";
+  p.window->RunScriptText("InstallFont(\"C:\\fancy.ttf\")");
+  EXPECT_TRUE(p.dialogs.boxes.empty());
+  p.window->RunScriptText("InstallFont(\"C:\\junk.ttf\")");
+  ASSERT_EQ(p.dialogs.boxes.size(), 1u);
+  EXPECT_EQ(p.dialogs.boxes[0].text, "Error, Cannot create Font resource \nC:\\junk.ttf");
 }
 
 }  // namespace

@@ -423,11 +423,13 @@ TEST(SystemCommandsTest, ClipboardSendsAndReceives) {
   }
 }
 
-TEST(SystemCommandsTest, InstallFontReportsFailure) {
+// The font library gets a name of the file that was opened and checked: a file put in its place
+// afterwards is not what it reads.
+TEST(SystemCommandsTest, InstallFontHandsOnTheCheckedFileAndReportsFailure) {
   TempDrive drive;
   fs::create_directories(drive.ToHost("C:\\fonts"));
-  std::ofstream(drive.ToHost("C:\\fonts\\Fancy.ttf")) << "font";
   for (const bool installs : {true, false}) {
+    std::ofstream(drive.ToHost("C:\\fonts\\Fancy.ttf")) << "font";
     TestScriptHost host(OnePage());
     host.ShowPage();
     host.fileSystem = &drive;
@@ -435,7 +437,10 @@ TEST(SystemCommandsTest, InstallFontReportsFailure) {
     host.invalidatedAll = 0;
     EXPECT_TRUE(host.Run("InstallFont(\"C:\\fonts\\Fancy.ttf\")"));
     ASSERT_EQ(host.fonts.size(), 1u);
-    EXPECT_EQ(host.fonts[0], drive.ToHost("C:\\fonts\\Fancy.ttf"));
+    std::ofstream(drive.ToHost("C:\\fonts\\Other.ttf")) << "other";
+    fs::rename(drive.ToHost("C:\\fonts\\Other.ttf"), drive.ToHost("C:\\fonts\\Fancy.ttf"));
+    std::ifstream handed(host.fonts[0], std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(handed), {}), "font");
     if (installs) {
       EXPECT_TRUE(host.dialogs.boxes.empty());
       EXPECT_EQ(host.invalidatedAll, 1);

@@ -134,8 +134,9 @@ class TestScriptHost : public CombinedScriptHost, public PageManagerOwner, publi
   void SetClipboardText(const std::string& text) override { clipboard = text; }
   std::optional<std::string> ClipboardText() override { return clipboard; }
   void SetSongList(std::vector<std::string> list) override { songs = std::move(list); }
-  bool InstallFont(const std::filesystem::path& file) override {
-    fonts.push_back(file);
+  bool InstallFont(std::unique_ptr<ReadableFile> file, const std::filesystem::path& name) override {
+    fonts.push_back(name);
+    fontFiles.push_back(std::move(file));
     return fontsInstall;
   }
 
@@ -174,7 +175,8 @@ class TestScriptHost : public CombinedScriptHost, public PageManagerOwner, publi
   std::string profileSection = "QLM";
   std::string fileText;  // "<File>"
   std::optional<std::string> clipboard;
-  std::vector<std::filesystem::path> fonts;  // InstallFont's files
+  std::vector<std::filesystem::path> fonts;  // the names InstallFont's files are read by
+  std::vector<std::unique_ptr<ReadableFile>> fontFiles;
   bool fontsInstall = true;
 };
 

@@ -60,7 +60,8 @@ TEST(VideoDecoder, PicturesFollowTheirTimesForwardBackwardAndBeyondTheEnd) {
     std::string error;
     ASSERT_TRUE(WriteTestClip(file, clip.spec, error)) << error;
     FfmpegVideoDecoders decoders({});
-    std::unique_ptr<VideoStream> stream = decoders.Open(file, error);
+    RefusedReferences refused;
+    std::unique_ptr<VideoStream> stream = decoders.Open(file, error, refused);
     ASSERT_TRUE(stream) << error;
     const VideoStream::Info& info = stream->Describe();
     EXPECT_EQ(info.width, clip.spec.width);
@@ -138,7 +139,9 @@ TEST(VideoDecoder, FilesThatAreNoVideoSayWhy) {
     }
     FfmpegVideoDecoders decoders({});
     error.clear();
-    EXPECT_FALSE(decoders.Open(file, error));
+    RefusedReferences refused;
+    EXPECT_FALSE(decoders.Open(file, error, refused));
+    EXPECT_TRUE(refused.empty());
     EXPECT_FALSE(error.empty());
     if (c.reason) {
       EXPECT_NE(error.find(c.reason), std::string::npos) << error;

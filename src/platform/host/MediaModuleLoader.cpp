@@ -33,10 +33,11 @@ MediaModule* MediaModuleLoader::Module(std::string& error) {
 }
 
 std::optional<MediaBackend::MediaInfo> MediaModuleLoader::Open(const std::string& alias,
-                                                               const fs::path& file,
-                                                               std::string& error) {
+                                                               const MediaFile& file,
+                                                               std::string& error,
+                                                               RefusedReferences& refused) {
   MediaModule* module = Module(error);
-  return module ? module->Devices().Open(alias, file, error) : std::nullopt;
+  return module ? module->Devices().Open(alias, file, error, refused) : std::nullopt;
 }
 
 void MediaModuleLoader::Close(const std::string& alias) {
@@ -66,9 +67,10 @@ bool MediaModuleLoader::ReachedEnd(const std::string& alias) {
   return module_ && module_->Devices().ReachedEnd(alias);
 }
 
-std::unique_ptr<VideoStream> MediaModuleLoader::Open(const fs::path& file, std::string& error) {
+std::unique_ptr<VideoStream> MediaModuleLoader::Open(const MediaFile& file, std::string& error,
+                                                     RefusedReferences& refused) {
   MediaModule* module = Module(error);
-  return module ? module->Videos().Open(file, error) : nullptr;
+  return module ? module->Videos().Open(file, error, refused) : nullptr;
 }
 
 }  // namespace qlm

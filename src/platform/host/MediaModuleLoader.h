@@ -27,8 +27,8 @@ class MediaModuleLoader : public MediaBackend, public VideoDecoders {
   bool Loaded() const { return module_ != nullptr; }
 
   // MediaBackend.
-  std::optional<MediaInfo> Open(const std::string& alias, const std::filesystem::path& file,
-                                std::string& error) override;
+  std::optional<MediaInfo> Open(const std::string& alias, const MediaFile& file, std::string& error,
+                                RefusedReferences& refused) override;
   void Close(const std::string& alias) override;
   void Play(const std::string& alias) override;
   void Pause(const std::string& alias) override;
@@ -38,7 +38,8 @@ class MediaModuleLoader : public MediaBackend, public VideoDecoders {
   bool ReachedEnd(const std::string& alias) override;
 
   // VideoDecoders.
-  std::unique_ptr<VideoStream> Open(const std::filesystem::path& file, std::string& error) override;
+  std::unique_ptr<VideoStream> Open(const MediaFile& file, std::string& error,
+                                    RefusedReferences& refused) override;
 
  private:
   // Loads the module once; null with the reason in `error` when it cannot be.
