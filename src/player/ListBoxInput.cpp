@@ -2,17 +2,31 @@
 
 #include <algorithm>
 
+#include "platform/AsciiText.h"
+#include "platform/KeyNames.h"
 #include "player/ObjectPainter.h"
 #include "script/ListBoxControl.h"
 
 namespace qlm {
+namespace {
+
+// The first selected row, or nullopt.
+std::optional<size_t> CurrentRow(const ListBoxControl& list) {
+  const auto& items = list.Items();
+  const auto it = std::find_if(items.begin(), items.end(), [](const auto& i) { return i.selected; });
+  if (it == items.end())
+    return std::nullopt;
+  return static_cast<size_t>(it - items.begin());
+}
+
+}  // namespace
 
 std::optional<size_t> ListBoxRowAt(const ListBoxControl& list, const IntRect& objectRect,
                                    int rowHeight, int x, int y) {
-  const IntRect inside = ObjectPainter::ListBoxInside(objectRect);
-  if (x < inside.left || x >= inside.right || y < inside.top || y >= inside.bottom)
+  const IntRect rows = ObjectPainter::ListBoxRows(objectRect, list.Size(), rowHeight);
+  if (!rows.Contains(x, y))
     return std::nullopt;
-  const int64_t offset = (int64_t{y} - inside.top) / std::max(1, rowHeight);
+  const int64_t offset = (int64_t{y} - rows.top) / std::max(1, rowHeight);
   const uint64_t row = list.TopIndex() + static_cast<uint64_t>(offset);
   if (row >= list.Size())
     return std::nullopt;
@@ -23,6 +37,49 @@ bool ClickListBox(ListBoxControl& list, const IntRect& objectRect, int rowHeight
                   bool toggle) {
   const std::optional<size_t> row = ListBoxRowAt(list, objectRect, rowHeight, x, y);
   return row && list.ClickItem(*row, toggle);
+}
+
+std::optional<size_t> ListBoxKeyRow(const ListBoxControl& list, uint32_t key, size_t visibleRows) {
+  if (list.Size() == 0)
+    return std::nullopt;
+  const size_t last = list.Size() - 1;
+  const std::optional<size_t> current = CurrentRow(list);
+  const size_t page = std::max<size_t>(1, visibleRows) - (visibleRows > 1 ? 1 : 0);
+  switch (key) {
+    case vk::kUp:
+      return current && *current > 0 ? *current - 1 : 0;
+    case vk::kDown:
+      return current ? std::min(*current + 1, last) : 0;
+    case vk::kPrior:
+      return current ? *current - std::min(*current, page) : 0;
+    case vk::kNext:
+      return current ? std::min(*current + std::min(page, last), last) : std::min(page, last);
+    case vk::kHome:
+      return 0;
+    case vk::kEnd:
+      return last;
+    default:
+      return std::nullopt;
+  }
+}
+
+std::optional<size_t> ListBoxTypeAheadRow(const ListBoxControl& list, std::string_view prefix) {
+  const size_t count = list.Size();
+  if (prefix.empty() || count == 0)
+    return std::nullopt;
+  const bool repeated =
+      std::all_of(prefix.begin(), prefix.end(), [&](char c) { return c == prefix[0]; });
+  const std::optional<size_t> current = CurrentRow(list);
+  // A longer prefix may still match the current row; a single (or repeated) letter moves on.
+  const bool stay = prefix.size() > 1 && !repeated;
+  const std::string_view wanted = repeated ? prefix.substr(0, 1) : prefix;
+  const size_t start = current ? (stay ? *current : *current + 1) : 0;
+  for (size_t i = 0; i < count; ++i) {
+    const size_t row = (start + i) % count;
+    if (StartsWithIgnoreAsciiCase(list.Items()[row].text, wanted))
+      return row;
+  }
+  return std::nullopt;
 }
 
 }  // namespace qlm

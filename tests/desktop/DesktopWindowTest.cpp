@@ -26,6 +26,9 @@
 #include "document/ProjectWriter.h"
 #include "e2e/ProjectText.h"
 #include "graphics/ImageCodec.h"
+#include "platform/sdl/ColourPickerView.h"
+#include "platform/sdl/FilePickerView.h"
+#include "platform/sdl/MessageBoxPainter.h"
 #include "support/ProjectFiles.h"
 // X11 headers last: they define macros such as None that the project's headers use as names.
 #include "desktop/ChildProcess.h"
@@ -305,6 +308,33 @@ TEST_F(DesktopWindowTest, MessageBoxAnsweredWithEnterLetsTheScriptGoOn) {
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
 
+// Over a player shown at 2x a box is drawn at 2x, and its buttons are where it draws them.
+TEST_F(DesktopWindowTest, MessageBoxFollowsTheWindowScale) {
+  StartPlayer(TwoPageProject({"MessageEx(\"Scaled\",\"Yes or no?,4\")", "If (CBK_MsgEx=7) Then",
+                              "NextPage()", "end"}));
+  MessageBoxPainter painter;
+  MessageBoxControl control(mb::kYesNo);
+  const MessageBoxLayout layout = painter.Layout("Yes or no?", mb::kYesNo, control, "Scaled");
+  const auto box = WaitForWindow(layout.width * kScale, layout.height * kScale, true, "Scaled");
+  ASSERT_TRUE(box) << "no box of " << layout.width * kScale << "x" << layout.height * kScale
+                   << Diagnostics();
+  ASSERT_TRUE(WaitForPixel(box->x + 2, box->y + 2, kBoxFace, 15s)) << Diagnostics();
+  // No, clicked near its lower right corner (outside where the 1x box would have it).
+  const IntRect& no = layout.buttons[1];
+  const int x = box->x + (no.right - 3) * kScale, y = box->y + (no.bottom - 3) * kScale;
+  bool answered = false;
+  for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
+    if (!x_->FindWindows("Scaled").empty())
+      x_->Click(x, y);
+    answered = player_.WaitForLine(PageLine("Two"), Clock::now() + 5s);
+  }
+  ASSERT_TRUE(answered) << "the click did not answer No" << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
 // The consent box answers Escape (and Enter) with Deny; the user who just denied sees no second
 // box about it, while the script still gets the failure.
 TEST_F(DesktopWindowTest, LaunchConsentDeniedWithEscapeFailsTheLaunchWithoutAnotherBox) {
@@ -390,6 +420,12 @@ class PickerWindowTest : public DesktopWindowTest {
   }
 
   static constexpr int kListTop = 42, kRowHeight = 18;
+  // A point of a picker `width` pixels wide, given in its own pixels, on the screen: pickers
+  // are drawn at the player window's scale (lowered when they would not fit the screen).
+  static std::pair<int, int> At(const XClient& picker, int width, int x, int y) {
+    const int scale = std::max(1, picker.width / width);
+    return {picker.x + x * scale, picker.y + y * scale};
+  }
 
   // The presentation in a folder of its own, beside the files to pick: page One runs `enter`
   // and every page of `pages` is white.
@@ -507,8 +543,9 @@ TEST_F(PickerWindowTest, FilePickedWithADoubleClick) {
   const auto picker = WaitForPicker("Open");
   ASSERT_TRUE(picker) << Diagnostics();
   // Rows: Sub, other.txt, pick.txt (the picture is not a text file).
+  const auto [rowX, rowY] = At(*picker, FilePickerView::kWidth, 60, kListTop + 2 * kRowHeight + 9);
   ASSERT_TRUE(ClickUntil(
-      picker->x + 60, picker->y + kListTop + 2 * kRowHeight + 9,
+      rowX, rowY,
       [&] { return player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 1s); }, true))
       << Diagnostics();
   CloseAndExpectExit();
@@ -534,16 +571,22 @@ TEST_F(PickerWindowTest, ColourPickedFromThePaletteAndTypedIntoAField) {
   StartShow(enter, {"got-255,128,0", "got-"});
   const auto picker = WaitForPicker("Colour");
   ASSERT_TRUE(picker) << Diagnostics();
+  // Over the player at 2x the picker is drawn at 2x.
+  EXPECT_EQ(picker->width, ColourPickerView::kWidth * kScale);
+  EXPECT_EQ(picker->height, ColourPickerView::kHeight * kScale);
   // Red, the first colour of the second row, shows in the preview; then 128 typed into the
   // green field; then OK.
-  const int previewX = picker->x + 310, previewY = picker->y + 60;
-  ASSERT_TRUE(ClickUntil(picker->x + 10 + 12, picker->y + 28 + 24 + 10, [&] {
+  const auto [previewX, previewY] = At(*picker, ColourPickerView::kWidth, 310, 60);
+  const auto [redX, redY] = At(*picker, ColourPickerView::kWidth, 10 + 12, 28 + 24 + 10);
+  ASSERT_TRUE(ClickUntil(redX, redY, [&] {
     return x_->ScreenPixel(previewX, previewY) == kRed;
   })) << Diagnostics();
-  x_->Click(picker->x + 300 + 30, picker->y + 110 + 30 + 11);
+  const auto [greenX, greenY] = At(*picker, ColourPickerView::kWidth, 300 + 30, 110 + 30 + 11);
+  x_->Click(greenX, greenY);
   Type("128");
   EXPECT_TRUE(WaitForPixel(previewX, previewY, 0xFF8000)) << Diagnostics();
-  ASSERT_TRUE(ClickUntil(picker->x + 55, picker->y + 224, [&] {
+  const auto [okX, okY] = At(*picker, ColourPickerView::kWidth, 55, 224);
+  ASSERT_TRUE(ClickUntil(okX, okY, [&] {
     return player_.WaitForLine(PageLine("got-255,128,0"), Clock::now() + 1s);
   })) << Diagnostics();
   CloseAndExpectExit();
@@ -755,7 +798,8 @@ TEST_F(ManagedWindowTest, PresentationLargerThanTheScreenIsScaledDownInsideTheWo
 // 220,88), a list box of twenty rows (Rows at 20,100 - 200,200) and an Enter shortcut that goes
 // to the page named by the variable `pageVariable`. Page two: blue. (Typed words are lower
 // case: SDL under Xvfb can report Shift as held after the first XTEST Shift release.)
-Project FieldsProject(const std::string& nameText, const std::string& pageVariable) {
+// `go`: the lines of the Enter shortcut's script.
+std::string FieldsSpec(const std::string& nameText, const std::vector<std::string>& go) {
   std::string spec = std::string("title ") + kTitle + "\nsize 320 240\npage One\ncolor 0xFFFFFF\n";
   spec +=
       "enter Names$='One;Two;Three;Four;Five;Six;Seven;Eight;Nine;Ten;Eleven;Twelve;Thirteen;"
@@ -765,11 +809,17 @@ Project FieldsProject(const std::string& nameText, const std::string& pageVariab
     spec += std::string("object 22 ") + field + (field[0] == 'N' ? " " + nameText : "") +
             "\ncolour 3 0x000000\nfont -16 Arial\n";
   }
-  spec += "object 29 Rows 20 100 200 200\nfont -14 Arial\n";
-  spec += "object 17 Go 0 0 0 0\nstring 6 ENTER\nimagevalue 1 1\nscript Page(\"" + pageVariable +
-          "\")\n";
-  spec += "page two\ncolor " + std::to_string(Stored(kBlue)) + "\n";
-  return BuildProjectFromSpec(spec);
+  // 85 pixels inside the frame: five rows of a font 15 to 17 pixels high.
+  spec += "object 29 Rows 20 100 200 189\nfont -14 Arial\n";
+  spec += "object 17 Go 0 0 0 0\nstring 6 ENTER\nimagevalue 1 1\n";
+  for (const std::string& line : go)
+    spec += "script " + line + "\n";
+  return spec;
+}
+
+Project FieldsProject(const std::string& nameText, const std::string& pageVariable) {
+  return BuildProjectFromSpec(FieldsSpec(nameText, {"Page(\"" + pageVariable + "\")"}) +
+                              "page two\ncolor " + std::to_string(Stored(kBlue)) + "\n");
 }
 
 // The fields project on the screen, its page One painted.
@@ -922,6 +972,90 @@ TEST_F(DesktopFieldsTest, WheelScrollsTheListBoxUnderThePointerOnly) {
   EXPECT_TRUE(waitForPicture(top, false)) << "the list did not scroll" << Diagnostics();
   x_->Wheel(window->x + 100 * kScale, window->y + 150 * kScale, 1);
   EXPECT_TRUE(waitForPicture(top, true)) << "the list did not scroll back" << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+// Page One of the lists project: the fields project's two fields and list box (twenty rows,
+// five in view), with an Enter shortcut that goes to the page named by Copy$ followed by the
+// list's selected rows.
+Project ListsProject(const std::vector<std::string>& pages) {
+  std::string spec = FieldsSpec("", {"ListBoxGetSelectedItems(\"Rows\",\"Sel$\")",
+                                     "n$=Copy$+Sel$", "Page(\"n$\")"});
+  for (const std::string& name : pages)
+    spec += "page " + name + "\ncolor " + std::to_string(Stored(kBlue)) + "\n";
+  return BuildProjectFromSpec(spec);
+}
+
+// The list box's scroll bar, in client pixels: x 183 to 197 inside the list's frame, its arrows
+// 15 high at the top (from y 102) and the bottom (from y 172), the track between them. Twenty
+// rows, five in view: a thumb 13 high, 42 pixels of room for the first row 0 to 15.
+constexpr int kBarX = 190, kBarUp = 108, kTrackTop = 117;
+constexpr int ThumbTop(int firstRow) { return kTrackTop + 42 * firstRow / 15; }
+
+TEST_F(DesktopFieldsTest, ListBoxScrollBarScrollsWithItsThumbTrackAndArrows) {
+  StartPlayer(ListsProject({"Ten"}));
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window && WaitForPixel(window->x + 1, window->y + 1, 0xFFFFFF)) << Diagnostics();
+  auto at = [&](int cx, int cy) { return Screen(*window, cx, cy); };
+  // Whether the thumb's face is at client row `cy` of the bar (or is not, with `face` false).
+  auto thumbFaceAt = [&](int cy, bool face = true) {
+    const auto [x, y] = at(kBarX, cy);
+    const auto deadline = Clock::now() + 10s;
+    while (Clock::now() < deadline) {
+      lastPixel_ = x_->ScreenPixel(x, y);
+      if ((lastPixel_ == 0xC0C0C0) == face)
+        return true;
+      std::this_thread::sleep_for(20ms);
+    }
+    return false;
+  };
+  // The thumb starts at the top of the track.
+  ASSERT_TRUE(thumbFaceAt(ThumbTop(0) + 6)) << "no scroll bar" << Diagnostics();
+  // Dragged past the bottom: rows 16 to 20 in view.
+  const auto [tx, ty] = at(kBarX, ThumbTop(0) + 6);
+  const auto [bx, by] = at(kBarX, 230);
+  x_->Drag(tx, ty, bx, by);
+  ASSERT_TRUE(thumbFaceAt(ThumbTop(15) + 6)) << "the thumb did not follow" << Diagnostics();
+  // A press on the track above the thumb: a page up (rows 11 to 15); the up arrow: a row up.
+  const auto [px, py] = at(kBarX, kTrackTop + 4);
+  x_->Click(px, py);
+  ASSERT_TRUE(thumbFaceAt(ThumbTop(10) + 8)) << Diagnostics();
+  ASSERT_TRUE(thumbFaceAt(ThumbTop(15) + 6, false)) << Diagnostics();
+  const auto [ux, uy] = at(kBarX, kBarUp);
+  x_->Click(ux, uy);
+  ASSERT_TRUE(thumbFaceAt(ThumbTop(9) + 2)) << Diagnostics();
+  ASSERT_TRUE(thumbFaceAt(ThumbTop(10) + 8, false)) << Diagnostics();
+  // The first row in view is now Ten: a click on it selects it, and Enter shows its page.
+  const auto [rx, ry] = at(60, 108);
+  x_->Click(rx, ry);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("Ten"), Clock::now() + 10s)) << Diagnostics();
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+TEST_F(DesktopFieldsTest, ListBoxTakesKeysAndTypeAheadAndTabMovesTheFocus) {
+  StartPlayer(ListsProject({"twoNine"}));
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+  ASSERT_TRUE(window && WaitForPixel(window->x + 1, window->y + 1, 0xFFFFFF)) << Diagnostics();
+  const auto [rx, ry] = Screen(*window, 60, 108);
+  x_->Click(rx, ry);  // One
+  // End: Twenty; Home: One; Down twice: Three; Page Down (four rows on): Seven; "e": Eight.
+  for (const KeySym key : {XK_End, XK_Home, XK_Down, XK_Down, XK_Next})
+    x_->PressKey(key);
+  x_->TypeText("e");
+  // Tab from the list (the last of the page's fields and lists) wraps round to Name$, then
+  // Copy$, which takes "two", then back to the list, where Down gives Nine.
+  x_->PressKey(XK_Tab);
+  x_->PressKey(XK_Tab);
+  x_->TypeText("two");
+  x_->PressKey(XK_Tab);
+  x_->PressKey(XK_Down);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("twoNine"), Clock::now() + 10s)) << Diagnostics();
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }

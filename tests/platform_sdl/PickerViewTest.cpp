@@ -187,7 +187,8 @@ TEST_F(FilePickerViewTest, TypedNameAndBackspaceUpAndAMissingFileStaysOpen) {
   view.Key(vk::kReturn, kNone);
   EXPECT_EQ(view.GetState(), PickerView::State::kOpen);
   Surface picture(view.Width(), view.Height());
-  view.Paint(picture);  // the message line is drawn
+  DialogCanvas canvas(picture, 1, nullptr);
+  view.Paint(canvas);  // the message line is drawn
   for (int i = 0; i < 11; ++i)
     view.Key(vk::kBack, kNone);
   view.Text("A.TXT");

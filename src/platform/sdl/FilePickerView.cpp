@@ -199,8 +199,7 @@ void FilePickerView::Wheel(int x, int y, int notches) {
   top_ = std::clamp(top_ - 3 * notches, 0, std::max(0, count - visible));
 }
 
-void FilePickerView::Paint(Surface& target) {
-  Canvas canvas(target);
+void FilePickerView::Paint(DialogCanvas& canvas) {
   kit_.Face(canvas, kWidth, kHeight);
   const FileDialogMode mode = model_.Mode();
   kit_.Label(canvas, 10, 14, "Look in:");
