@@ -402,6 +402,13 @@ TEST_F(DesktopWindowTest, ScaleTooLargeForTheScreenShrinksAndF12SavesTheUnscaled
   ASSERT_TRUE(image);
   EXPECT_EQ(image->width, static_cast<uint32_t>(kClientW));  // the client area, not the window
   EXPECT_EQ(image->height, static_cast<uint32_t>(kClientH));
+  // Meanwhile the window shows where the file went, in a dark notice at the bottom centre (its
+  // padding 8 client pixels deep), never in the file itself; two seconds later it is gone.
+  const int noticeX = window->x + window->width / 2, noticeY = window->y + window->height - 3 * 16;
+  EXPECT_TRUE(WaitForPixel(noticeX, noticeY, 0x202020, 2s)) << "no notice" << Diagnostics();
+  const size_t at = (static_cast<size_t>(kClientH) - 16) * kClientW + kClientW / 2;
+  EXPECT_EQ(image->pixels[3 * at + 2], 0xFF) << "the notice is in the screenshot";
+  EXPECT_TRUE(WaitForPixel(noticeX, noticeY, kRed, 5s)) << "the notice stayed" << Diagnostics();
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
 }
@@ -1058,6 +1065,34 @@ TEST_F(DesktopFieldsTest, ListBoxTakesKeysAndTypeAheadAndTabMovesTheFocus) {
   ASSERT_TRUE(player_.WaitForLine(PageLine("twoNine"), Clock::now() + 10s)) << Diagnostics();
   x_->RequestClose(window->id);
   EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+}
+
+// Without a sound device ALSA's own error lines stay off stderr; one line says sound is off.
+TEST_F(DesktopWindowTest, NoSoundDeviceIsOneLine) {
+  if (std::filesystem::exists("/dev/snd"))
+    GTEST_SKIP() << "this machine has sound devices";
+  std::filesystem::copy_file(
+      std::filesystem::path(QLM_SOURCE_DIR) / "examples/demo/media/bounce.avi",
+      root_ / "bounce.avi");
+  extraEnv_ = {"SDL_AUDIODRIVER=alsa"};
+  const std::string spec = std::string("title ") + kTitle +
+                           "\nsize 320 240\npage One\ncolor 0xFFFFFF\n"
+                           "enter VideoPlay(\"Clip\")\n"
+                           "object 12 Clip 16 16 208 160 bounce.avi\n";
+  StartPlayer(BuildProjectFromSpec(spec), 1);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
+  EXPECT_TRUE(WaitForError("; sound is off\n")) << Diagnostics();
+  const auto window = WaitForWindow(kClientW, kClientH);
+  ASSERT_TRUE(window) << Diagnostics();
+  std::this_thread::sleep_for(500ms);
+  x_->RequestClose(window->id);
+  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+  std::ifstream in(root_ / "player.err");
+  const std::string err((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_EQ(err.find("ALSA lib"), std::string::npos) << err;
+  const size_t first = err.find("sound is off");
+  EXPECT_EQ(err.find("sound is off", first + 1), std::string::npos) << err;
+  EXPECT_NE(err.find("qlmplayer: no sound device (ALSA: "), std::string::npos) << err;
 }
 
 // The demo's clip played in a window: its pictures move on the screen and its sound reaches

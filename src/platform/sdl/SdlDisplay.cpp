@@ -256,14 +256,15 @@ void SdlDisplay::Redraw() {
       if (noticeTexture_)
         SDL_UpdateTexture(noticeTexture_, nullptr, notice_.Row(0), notice_.Width() * 4);
     }
-    const SDL_Rect at = NoticeRect(ow, oh);
+    const ViewBox box = NoticeRect(ow, oh);
+    const SDL_Rect at{box.x, box.y, box.w, box.h};
     if (noticeTexture_)
       SDL_RenderCopy(renderer_, noticeTexture_, nullptr, &at);
   }
   SDL_RenderPresent(renderer_);
 }
 
-SDL_Rect SdlDisplay::NoticeRect(int outW, int outH) const {
+ViewBox SdlDisplay::NoticeRect(int outW, int outH) const {
   const int scale = std::max(1, static_cast<int>(std::lround(fullScreen_ ? 1 : factor_)));
   const int w = std::min(notice_.Width(), outW);
   return {(outW - w) / 2, std::max(0, outH - notice_.Height() - 12 * scale), w, notice_.Height()};
@@ -273,7 +274,8 @@ void SdlDisplay::DrawNoticeOnSurface() {
   SDL_Surface* surface = windowSurface_;
   if (notice_.Empty() || !surface)
     return;
-  const SDL_Rect at = NoticeRect(surface->w, surface->h);
+  const ViewBox box = NoticeRect(surface->w, surface->h);
+  const SDL_Rect at{box.x, box.y, box.w, box.h};
   const int h = std::min(at.h, surface->h - at.y);
   if (at.w <= 0 || h <= 0 || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0))
     return;

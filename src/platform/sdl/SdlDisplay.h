@@ -144,7 +144,7 @@ class SdlDisplay : public Display {
   void ApplyFullScreen();
   void Upload(int x, int y, int w, int h);
   // Where the notice goes in an output of outW x outH pixels.
-  SDL_Rect NoticeRect(int outW, int outH) const;
+  ViewBox NoticeRect(int outW, int outH) const;
   // The notice over the window surface (the unscaled path), sent to the screen.
   void DrawNoticeOnSurface();
   void Show();
