@@ -20,8 +20,8 @@
 #include "platform/sdl/SdlDisplay.h"
 #include "platform/sdl/SdlEventLoop.h"
 #include "platform/sdl/SdlSpeechOutput.h"
-#include "platform/sdl/SoundOffNotice.h"
 #include "platform/sdl/SdlVideo.h"
+#include "platform/sdl/SoundOffNotice.h"
 #include "player/PlayerApp.h"
 
 namespace qlm {

@@ -13,7 +13,8 @@ namespace {
 // The first selected row, or nullopt.
 std::optional<size_t> CurrentRow(const ListBoxControl& list) {
   const auto& items = list.Items();
-  const auto it = std::find_if(items.begin(), items.end(), [](const auto& i) { return i.selected; });
+  const auto it =
+      std::find_if(items.begin(), items.end(), [](const auto& i) { return i.selected; });
   if (it == items.end())
     return std::nullopt;
   return static_cast<size_t>(it - items.begin());

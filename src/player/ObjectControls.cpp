@@ -175,8 +175,8 @@ void ObjectControls::MoveFocus(bool backwards) {
     if (&targets[i].page->objects[targets[i].index] == current)
       at = i;
   }
-  const size_t next = backwards ? (at + targets.size() - 1) % targets.size()
-                                : (at + 1) % targets.size();
+  const size_t next =
+      backwards ? (at + targets.size() - 1) % targets.size() : (at + 1) % targets.size();
   ObjectRecord& object = targets[next].page->objects[targets[next].index];
   if (object.typeCode == kObjInputField) {
     list_ = {};

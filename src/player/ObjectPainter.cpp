@@ -400,7 +400,8 @@ int ObjectPainter::ParagraphLineHeight(const ObjectRecord& o) {
 }
 
 int ObjectPainter::ParagraphScrollLimit(const ObjectRecord& o, const IntRect& r) {
-  return static_cast<int>(std::min<int64_t>(ParagraphScrollBar(o, r, 0).MaxPosition(), kCoordLimit));
+  return static_cast<int>(
+      std::min<int64_t>(ParagraphScrollBar(o, r, 0).MaxPosition(), kCoordLimit));
 }
 
 ScrollBar ObjectPainter::ParagraphScrollBar(const ObjectRecord& o, const IntRect& r,

@@ -9,8 +9,7 @@ namespace qlm {
 void PlayerWindow::InitControls() {
   controls_ = std::make_unique<ObjectControls>(
       pages_, objectStates_, composer_.Objects(), ctx_.display, ctx_.loop, Variables(),
-      ctx_.codePage,
-      [this](ObjectRecord& object) { return ListBoxOf(object); },
+      ctx_.codePage, [this](ObjectRecord& object) { return ListBoxOf(object); },
       [this](const IntRect& rect) { Invalidate(rect, false); });
   input_.SetControls(controls_.get());
   controls_->Fields().SetCaretListener([this](const IntRect& caret) {

@@ -189,6 +189,26 @@ class DesktopWindowTest : public ::testing::Test {
     return text;
   }
 
+  // Plays the demo's clip (its pictures and its sound) on page One, at scale 1.
+  void PlayDemoClip() {
+    std::filesystem::copy_file(
+        std::filesystem::path(QLM_SOURCE_DIR) / "examples/demo/media/bounce.avi",
+        root_ / "bounce.avi");
+    StartPlayer(BuildProjectFromSpec(std::string("title ") + kTitle +
+                                     "\nsize 320 240\npage One\ncolor 0xFFFFFF\n"
+                                     "enter VideoPlay(\"Clip\")\n"
+                                     "object 12 Clip 16 16 208 160 bounce.avi\n"),
+                1);
+  }
+
+  // Closes the player's window (at the usual scale) and expects the run to end well.
+  void CloseAndExpectExit() {
+    const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
+    ASSERT_TRUE(window) << Diagnostics();
+    x_->RequestClose(window->id);
+    EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+  }
+
   // Whether the player has loaded the shared library whose file name contains `name`.
   bool PlayerLoaded(const std::string& name) {
     std::ifstream maps("/proc/" + std::to_string(player_.Pid()) + "/maps");
@@ -310,8 +330,8 @@ TEST_F(DesktopWindowTest, MessageBoxAnsweredWithEnterLetsTheScriptGoOn) {
 
 // Over a player shown at 2x a box is drawn at 2x, and its buttons are where it draws them.
 TEST_F(DesktopWindowTest, MessageBoxFollowsTheWindowScale) {
-  StartPlayer(TwoPageProject({"MessageEx(\"Scaled\",\"Yes or no?,4\")", "If (CBK_MsgEx=7) Then",
-                              "NextPage()", "end"}));
+  StartPlayer(TwoPageProject(
+      {"MessageEx(\"Scaled\",\"Yes or no?,4\")", "If (CBK_MsgEx=7) Then", "NextPage()", "end"}));
   MessageBoxPainter painter;
   MessageBoxControl control(mb::kYesNo);
   const MessageBoxLayout layout = painter.Layout("Yes or no?", mb::kYesNo, control, "Scaled");
@@ -329,10 +349,7 @@ TEST_F(DesktopWindowTest, MessageBoxFollowsTheWindowScale) {
     answered = player_.WaitForLine(PageLine("Two"), Clock::now() + 5s);
   }
   ASSERT_TRUE(answered) << "the click did not answer No" << Diagnostics();
-  const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
-  ASSERT_TRUE(window) << Diagnostics();
-  x_->RequestClose(window->id);
-  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+  CloseAndExpectExit();
 }
 
 // The consent box answers Escape (and Enter) with Deny; the user who just denied sees no second
@@ -495,13 +512,6 @@ class PickerWindowTest : public DesktopWindowTest {
     return false;
   }
 
-  void CloseAndExpectExit() {
-    const auto window = WaitForWindow(kClientW * kScale, kClientH * kScale);
-    ASSERT_TRUE(window) << Diagnostics();
-    x_->RequestClose(window->id);
-    EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
-  }
-
   // The page a picked name leads to: "got-" followed by what the script read.
   static constexpr char kOpenThenShow[] =
       R"(OpenFile("Text Files (*.txt)|*.txt|All Files (*.*)|*.*||",""))";
@@ -552,8 +562,8 @@ TEST_F(PickerWindowTest, FilePickedWithADoubleClick) {
   // Rows: Sub, other.txt, pick.txt (the picture is not a text file).
   const auto [rowX, rowY] = At(*picker, FilePickerView::kWidth, 60, kListTop + 2 * kRowHeight + 9);
   ASSERT_TRUE(ClickUntil(
-      rowX, rowY,
-      [&] { return player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 1s); }, true))
+      rowX, rowY, [&] { return player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 1s); },
+      true))
       << Diagnostics();
   CloseAndExpectExit();
 }
@@ -585,9 +595,8 @@ TEST_F(PickerWindowTest, ColourPickedFromThePaletteAndTypedIntoAField) {
   // green field; then OK.
   const auto [previewX, previewY] = At(*picker, ColourPickerView::kWidth, 310, 60);
   const auto [redX, redY] = At(*picker, ColourPickerView::kWidth, 10 + 12, 28 + 24 + 10);
-  ASSERT_TRUE(ClickUntil(redX, redY, [&] {
-    return x_->ScreenPixel(previewX, previewY) == kRed;
-  })) << Diagnostics();
+  ASSERT_TRUE(ClickUntil(redX, redY, [&] { return x_->ScreenPixel(previewX, previewY) == kRed; }))
+      << Diagnostics();
   const auto [greenX, greenY] = At(*picker, ColourPickerView::kWidth, 300 + 30, 110 + 30 + 11);
   x_->Click(greenX, greenY);
   Type("128");
@@ -987,8 +996,8 @@ TEST_F(DesktopFieldsTest, WheelScrollsTheListBoxUnderThePointerOnly) {
 // five in view), with an Enter shortcut that goes to the page named by Copy$ followed by the
 // list's selected rows.
 Project ListsProject(const std::vector<std::string>& pages) {
-  std::string spec = FieldsSpec("", {"ListBoxGetSelectedItems(\"Rows\",\"Sel$\")",
-                                     "n$=Copy$+Sel$", "Page(\"n$\")"});
+  std::string spec = FieldsSpec(
+      "", {"ListBoxGetSelectedItems(\"Rows\",\"Sel$\")", "n$=Copy$+Sel$", "Page(\"n$\")"});
   for (const std::string& name : pages)
     spec += "page " + name + "\ncolor " + std::to_string(Stored(kBlue)) + "\n";
   return BuildProjectFromSpec(spec);
@@ -998,7 +1007,9 @@ Project ListsProject(const std::vector<std::string>& pages) {
 // 15 high at the top (from y 102) and the bottom (from y 172), the track between them. Twenty
 // rows, five in view: a thumb 13 high, 42 pixels of room for the first row 0 to 15.
 constexpr int kBarX = 190, kBarUp = 108, kTrackTop = 117;
-constexpr int ThumbTop(int firstRow) { return kTrackTop + 42 * firstRow / 15; }
+constexpr int ThumbTop(int firstRow) {
+  return kTrackTop + 42 * firstRow / 15;
+}
 
 TEST_F(DesktopFieldsTest, ListBoxScrollBarScrollsWithItsThumbTrackAndArrows) {
   StartPlayer(ListsProject({"Ten"}));
@@ -1039,8 +1050,7 @@ TEST_F(DesktopFieldsTest, ListBoxScrollBarScrollsWithItsThumbTrackAndArrows) {
   x_->Click(rx, ry);
   x_->PressKey(XK_Return);
   ASSERT_TRUE(player_.WaitForLine(PageLine("Ten"), Clock::now() + 10s)) << Diagnostics();
-  x_->RequestClose(window->id);
-  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+  CloseAndExpectExit();
 }
 
 TEST_F(DesktopFieldsTest, ListBoxTakesKeysAndTypeAheadAndTabMovesTheFocus) {
@@ -1063,23 +1073,15 @@ TEST_F(DesktopFieldsTest, ListBoxTakesKeysAndTypeAheadAndTabMovesTheFocus) {
   x_->PressKey(XK_Down);
   x_->PressKey(XK_Return);
   ASSERT_TRUE(player_.WaitForLine(PageLine("twoNine"), Clock::now() + 10s)) << Diagnostics();
-  x_->RequestClose(window->id);
-  EXPECT_EQ(player_.Wait(Clock::now() + 10s), 0) << Diagnostics();
+  CloseAndExpectExit();
 }
 
 // Without a sound device ALSA's own error lines stay off stderr; one line says sound is off.
 TEST_F(DesktopWindowTest, NoSoundDeviceIsOneLine) {
   if (std::filesystem::exists("/dev/snd"))
     GTEST_SKIP() << "this machine has sound devices";
-  std::filesystem::copy_file(
-      std::filesystem::path(QLM_SOURCE_DIR) / "examples/demo/media/bounce.avi",
-      root_ / "bounce.avi");
   extraEnv_ = {"SDL_AUDIODRIVER=alsa"};
-  const std::string spec = std::string("title ") + kTitle +
-                           "\nsize 320 240\npage One\ncolor 0xFFFFFF\n"
-                           "enter VideoPlay(\"Clip\")\n"
-                           "object 12 Clip 16 16 208 160 bounce.avi\n";
-  StartPlayer(BuildProjectFromSpec(spec), 1);
+  PlayDemoClip();
   ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
   EXPECT_TRUE(WaitForError("; sound is off\n")) << Diagnostics();
   const auto window = WaitForWindow(kClientW, kClientH);
@@ -1099,16 +1101,9 @@ TEST_F(DesktopWindowTest, NoSoundDeviceIsOneLine) {
 // the audio output, here SDL's file-writing driver (signed 16-bit stereo at 48 kHz). The clip's
 // sound is a quiet hum with a loud blip at every bounce, once a second from its start.
 TEST_F(DesktopWindowTest, VideoPlaysInTheWindowWithItsSound) {
-  std::filesystem::copy_file(
-      std::filesystem::path(QLM_SOURCE_DIR) / "examples/demo/media/bounce.avi",
-      root_ / "bounce.avi");
   const std::filesystem::path sound = root_ / "sound.raw";
   extraEnv_ = {"SDL_AUDIODRIVER=disk", "SDL_DISKAUDIOFILE=" + sound.string()};
-  const std::string spec = std::string("title ") + kTitle +
-                           "\nsize 320 240\npage One\ncolor 0xFFFFFF\n"
-                           "enter VideoPlay(\"Clip\")\n"
-                           "object 12 Clip 16 16 208 160 bounce.avi\n";
-  StartPlayer(BuildProjectFromSpec(spec), 1);
+  PlayDemoClip();
   ASSERT_TRUE(player_.WaitForLine(PageLine("One"), Clock::now() + 20s)) << Diagnostics();
   const auto window = WaitForWindow(kClientW, kClientH);
   ASSERT_TRUE(window) << Diagnostics();

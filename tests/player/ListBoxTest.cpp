@@ -120,8 +120,8 @@ TEST(ListBoxInputTest, KeysAndTypeAheadChooseTheRow) {
     uint32_t key;
     Row row;
   } cases[] = {
-      {vk::kDown, 3},  {vk::kUp, 1},   {vk::kNext, 4},     {vk::kPrior, 0},
-      {vk::kHome, 0},  {vk::kEnd, 5},  {vk::kReturn, {}},  {'B', {}},
+      {vk::kDown, 3}, {vk::kUp, 1},  {vk::kNext, 4},    {vk::kPrior, 0},
+      {vk::kHome, 0}, {vk::kEnd, 5}, {vk::kReturn, {}}, {'B', {}},
   };
   for (const Case& c : cases)
     EXPECT_EQ(ListBoxKeyRow(list, c.key, 3), c.row) << c.key;
@@ -137,10 +137,10 @@ TEST(ListBoxInputTest, KeysAndTypeAheadChooseTheRow) {
     const char* prefix;
     Row row;
   } typed[] = {
-      {"b", 2},      // the next b after Banana, wrapping round
-      {"bbb", 2},    // a repeated letter steps on as one letter does
-      {"BA", 1},     // a longer prefix may keep the selected row
-      {"bl", 2},     {"be", 4}, {"A", 0}, {"z", {}}, {"", {}},
+      {"b", 2},    // the next b after Banana, wrapping round
+      {"bbb", 2},  // a repeated letter steps on as one letter does
+      {"BA", 1},   // a longer prefix may keep the selected row
+      {"bl", 2},  {"be", 4}, {"A", 0}, {"z", {}}, {"", {}},
   };
   for (const Typed& t : typed)
     EXPECT_EQ(ListBoxTypeAheadRow(list, t.prefix), t.row) << t.prefix;

@@ -20,8 +20,8 @@ TEST(ScrollBarTest, PartsUnderThePointerAndTheThumbDragged) {
     int x, y;
     Part part;
   } cases[] = {
-      {top, 7, 0, Part::kUp},         {top, 7, 14, Part::kUp},     {top, 7, 15, Part::kThumb},
-      {top, 7, 32, Part::kPageDown},  {top, 7, 100, Part::kDown},  {top, 7, 114, Part::kDown},
+      {top, 7, 0, Part::kUp},         {top, 7, 14, Part::kUp},       {top, 7, 15, Part::kThumb},
+      {top, 7, 32, Part::kPageDown},  {top, 7, 100, Part::kDown},    {top, 7, 114, Part::kDown},
       {bottom, 7, 82, Part::kPageUp}, {bottom, 7, 99, Part::kThumb}, {top, 15, 50, Part::kNone},
       {top, 7, 115, Part::kNone},
   };

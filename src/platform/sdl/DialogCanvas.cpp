@@ -8,7 +8,8 @@ DialogCanvas::DialogCanvas(Surface& target, int scale, FontCache* scaledFonts)
     : canvas_(target),
       width_(target.Width()),
       height_(target.Height()),
-      scale_(scaledFonts ? std::max(1, scale) : 1), scaledFonts_(scaledFonts) {}
+      scale_(scaledFonts ? std::max(1, scale) : 1),
+      scaledFonts_(scaledFonts) {}
 
 void DialogCanvas::FillRect(const IntRect& rect, uint32_t color) {
   canvas_.FillRect(ToPixels(rect), color);

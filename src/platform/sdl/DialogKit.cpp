@@ -13,7 +13,8 @@ void DialogKit::Face(DialogCanvas& canvas, int width, int height) {
   canvas.FillRect(IntRect{0, 0, width, height}, kFace);
 }
 
-void DialogKit::Label(DialogCanvas& canvas, int x, int y, const std::string& text, uint32_t colour) {
+void DialogKit::Label(DialogCanvas& canvas, int x, int y, const std::string& text,
+                      uint32_t colour) {
   canvas.DrawText(TextFont(), text, x, y, colour);
 }
 
@@ -31,7 +32,8 @@ void DialogKit::Button(DialogCanvas& canvas, const IntRect& r, const std::string
   }
 }
 
-void DialogKit::Field(DialogCanvas& canvas, const IntRect& r, const std::string& text, bool focused) {
+void DialogKit::Field(DialogCanvas& canvas, const IntRect& r, const std::string& text,
+                      bool focused) {
   canvas.FillRect(r, kWindow);
   canvas.Edge(r, EdgeStyle::Sunken);
   const IntRect inner = r.Inflate(-4);

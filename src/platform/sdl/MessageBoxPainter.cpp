@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "platform/sdl/DialogCanvas.h"
 #include "graphics/TextLayout.h"
 #include "platform/Dialogs.h"
+#include "platform/sdl/DialogCanvas.h"
 
 namespace qlm {
 namespace {

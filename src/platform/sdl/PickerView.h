@@ -4,9 +4,9 @@
 #include <string>
 
 #include "graphics/Geometry.h"
-#include "platform/sdl/DialogCanvas.h"
 #include "platform/EventLoop.h"
 #include "platform/KeyNames.h"
+#include "platform/sdl/DialogCanvas.h"
 
 namespace qlm {
 

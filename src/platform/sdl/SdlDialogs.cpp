@@ -8,9 +8,9 @@
 
 #include "graphics/Font.h"
 #include "graphics/Surface.h"
-#include "platform/sdl/DialogCanvas.h"
 #include "platform/FilePickerModel.h"
 #include "platform/sdl/ColourPickerView.h"
+#include "platform/sdl/DialogCanvas.h"
 #include "platform/sdl/DialogKit.h"
 #include "platform/sdl/DialogWindow.h"
 #include "platform/sdl/FilePickerView.h"
@@ -160,8 +160,7 @@ class PickerWindow {
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button != SDL_BUTTON_LEFT)
           return;
-        view_.MouseDown(e.button.x / scaling_.scale, e.button.y / scaling_.scale,
-                        e.button.clicks);
+        view_.MouseDown(e.button.x / scaling_.scale, e.button.y / scaling_.scale, e.button.clicks);
         break;
       case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT)

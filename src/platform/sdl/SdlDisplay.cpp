@@ -251,8 +251,9 @@ void SdlDisplay::Redraw() {
   SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
   if (!notice_.Empty()) {
     if (!noticeTexture_) {
-      noticeTexture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888,
-                                         SDL_TEXTUREACCESS_STATIC, notice_.Width(), notice_.Height());
+      noticeTexture_ =
+          SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC,
+                            notice_.Width(), notice_.Height());
       if (noticeTexture_)
         SDL_UpdateTexture(noticeTexture_, nullptr, notice_.Row(0), notice_.Width() * 4);
     }
@@ -744,7 +745,8 @@ int SdlDisplay::DialogScale(int width, int height) const {
   int ww = 0, wh = 0;
   SDL_GetWindowSize(window_, &ww, &wh);
   if (fullScreen_ && frame_.Width() > 0)
-    scale = static_cast<double>(FitView(frame_.Width(), frame_.Height(), ww, wh).w) / frame_.Width();
+    scale =
+        static_cast<double>(FitView(frame_.Width(), frame_.Height(), ww, wh).w) / frame_.Width();
   const int index = std::max(0, SDL_GetWindowDisplayIndex(window_));
   float dpi = 0;
   if (SDL_GetDisplayDPI(index, nullptr, &dpi, nullptr) != 0)

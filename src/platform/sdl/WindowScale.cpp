@@ -25,7 +25,9 @@ WindowScale ChooseWindowScale(int clientW, int clientH, int factor, bool fit, in
 
 int ChooseDialogScale(double windowScale, double dpi, int dialogW, int dialogH, int roomW,
                       int roomH) {
-  int scale = std::isfinite(windowScale) ? static_cast<int>(std::lround(std::clamp(windowScale, 1.0, 8.0))) : 1;
+  int scale = std::isfinite(windowScale)
+                  ? static_cast<int>(std::lround(std::clamp(windowScale, 1.0, 8.0)))
+                  : 1;
   if (std::isfinite(dpi) && dpi > 0)
     scale = std::max(scale, static_cast<int>(std::clamp(dpi / 96 + 0.25, 1.0, 8.0)));
   while (scale > 1 && roomW > 0 && roomH > 0 &&
