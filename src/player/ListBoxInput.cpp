@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/AsciiText.h"
 #include "platform/KeyNames.h"
+#include "platform/TypeAhead.h"
 #include "player/ObjectPainter.h"
 #include "script/ListBoxControl.h"
 
@@ -65,22 +65,8 @@ std::optional<size_t> ListBoxKeyRow(const ListBoxControl& list, uint32_t key, si
 }
 
 std::optional<size_t> ListBoxTypeAheadRow(const ListBoxControl& list, std::string_view prefix) {
-  const size_t count = list.Size();
-  if (prefix.empty() || count == 0)
-    return std::nullopt;
-  const bool repeated =
-      std::all_of(prefix.begin(), prefix.end(), [&](char c) { return c == prefix[0]; });
-  const std::optional<size_t> current = CurrentRow(list);
-  // A longer prefix may still match the current row; a single (or repeated) letter moves on.
-  const bool stay = prefix.size() > 1 && !repeated;
-  const std::string_view wanted = repeated ? prefix.substr(0, 1) : prefix;
-  const size_t start = current ? (stay ? *current : *current + 1) : 0;
-  for (size_t i = 0; i < count; ++i) {
-    const size_t row = (start + i) % count;
-    if (StartsWithIgnoreAsciiCase(list.Items()[row].text, wanted))
-      return row;
-  }
-  return std::nullopt;
+  return TypeAheadRow(list.Size(), CurrentRow(list), prefix,
+                      [&list](size_t row) -> std::string_view { return list.Items()[row].text; });
 }
 
 }  // namespace qlm

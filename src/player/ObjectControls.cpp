@@ -101,18 +101,15 @@ bool ObjectControls::ListKey(ObjectRecord& list, const KeyEvent& event) {
   ListBoxControl* control = listBoxOf_(list);
   if (!control || event.modifiers.ctrl || event.modifiers.alt)
     return false;
-  const IntRect inside = ObjectPainter::ListBoxInside(states_.RectOf(list));
-  const size_t visible =
-      static_cast<size_t>(std::max(1, inside.Height() / painter_.ListBoxRowHeight(list)));
+  const size_t visible = static_cast<size_t>(
+      ObjectPainter::ListBoxVisibleRows(states_.RectOf(list), painter_.ListBoxRowHeight(list)));
   if (const std::optional<size_t> row = ListBoxKeyRow(*control, event.vk, visible)) {
     typed_.clear();
     SelectRow(list, *row);
     return true;
   }
-  // Keys that type a letter, a digit or a sign are the list's: their characters come next.
-  const uint32_t k = event.vk;
-  return (k >= '0' && k <= '9') || (k >= 'A' && k <= 'Z') || k == vk::kSpace ||
-         (k >= vk::kNumPad0 && k <= 0x6F) || (k >= 0xBA && k <= 0xC0) || (k >= 0xDB && k <= 0xDF);
+  // Keys that type a character are the list's: their characters come next.
+  return TypesCharacter(event.vk, false, false);
 }
 
 void ObjectControls::Char(uint8_t ch) {
@@ -136,9 +133,8 @@ void ObjectControls::SelectRow(ObjectRecord& list, size_t row) {
   if (!control || row >= control->Size())
     return;
   const IntRect rect = states_.RectOf(list);
-  const int rowHeight = painter_.ListBoxRowHeight(list);
-  const size_t visible = static_cast<size_t>(
-      std::max(1, ObjectPainter::ListBoxInside(rect).Height() / std::max(1, rowHeight)));
+  const size_t visible =
+      static_cast<size_t>(ObjectPainter::ListBoxVisibleRows(rect, painter_.ListBoxRowHeight(list)));
   const size_t top = control->TopIndex();
   control->EnsureVisible(row, visible);
   // A press on a row selects it alone; a row already alone in the selection stays.

@@ -774,8 +774,7 @@ int ObjectPainter::ListBoxRowHeight(const ObjectRecord& object) {
 
 IntRect ObjectPainter::ListBoxRows(const IntRect& rect, size_t count, int rowHeight) {
   IntRect rows = ListBoxInside(rect);
-  const int64_t visible = std::max(1, rows.Height() / std::max(1, rowHeight));
-  if (static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)) > visible)
+  if (count > static_cast<size_t>(ListBoxVisibleRows(rect, rowHeight)))
     rows.right = std::max(rows.left, rows.right - ScrollBar::kWidth);
   return rows;
 }
@@ -785,8 +784,8 @@ ScrollBar ObjectPainter::ListBoxScrollBar(const IntRect& rect, size_t count, siz
   const IntRect inside = ListBoxInside(rect);
   const IntRect bar{std::max(inside.left, inside.right - ScrollBar::kWidth), inside.top,
                     inside.right, inside.bottom};
-  const int64_t visible = std::max(1, inside.Height() / std::max(1, rowHeight));
-  return ScrollBar(bar, static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)), visible,
+  return ScrollBar(bar, static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)),
+                   ListBoxVisibleRows(rect, rowHeight),
                    static_cast<int64_t>(std::min<size_t>(top, INT64_MAX)));
 }
 

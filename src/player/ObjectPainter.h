@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -63,6 +64,10 @@ class ObjectPainter {
   int ListBoxRowHeight(const ObjectRecord& object);
   // Inside a list box's sunken frame.
   static IntRect ListBoxInside(const IntRect& rect) { return rect.Inflate(-2); }
+  // How many whole rows a list box drawn at `rect` shows (at least 1).
+  static int ListBoxVisibleRows(const IntRect& rect, int rowHeight) {
+    return std::max(1, ListBoxInside(rect).Height() / std::max(1, rowHeight));
+  }
   // Where the rows of a list box of `count` rows lie: inside its frame, less the scroll bar
   // when they do not all fit.
   static IntRect ListBoxRows(const IntRect& rect, size_t count, int rowHeight);

@@ -568,6 +568,44 @@ TEST_F(PickerWindowTest, FilePickedWithADoubleClick) {
   CloseAndExpectExit();
 }
 
+// Saving over a file that is there asks first; No (the default) goes back to the picker.
+TEST_F(PickerWindowTest, SaveOverAnExistingFileAsksFirst) {
+  std::vector<std::string> enter = {R"(SaveFile("Text Files (*.txt)|*.txt||",""))"};
+  for (const std::string& line : ShowPicked("CBK_OpenFile"))
+    enter.push_back(line);
+  StartShow(enter, {"got-pick.txt", "got-"});
+  auto picker = WaitForPicker("Save As");
+  ASSERT_TRUE(picker) << Diagnostics();
+  // The question: a box of its own titled as the picker, once the picker has gone.
+  auto waitForBox = [&]() -> std::optional<XClient> {
+    const auto deadline = Clock::now() + 15s;
+    while (Clock::now() < deadline) {
+      for (const XClient& c : FindClients(x_->Connection(), "Save As")) {
+        if (c.width != picker->width && x_->ScreenPixel(c.x + 2, c.y + 2) == kBoxFace) {
+          x_->MoveMouse(c.x + 5, c.y + 5);
+          return c;
+        }
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+    return std::nullopt;
+  };
+  Type("pick.txt");
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(waitForBox()) << "no question before replacing pick.txt" << Diagnostics();
+  x_->PressKey(XK_Return);
+  picker = WaitForPicker("Save As");
+  ASSERT_TRUE(picker) << "No did not go back to the picker" << Diagnostics();
+  EXPECT_FALSE(player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 500ms));
+  // The name is still there: Enter asks again, and Yes (Tab, Enter) replaces it.
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(waitForBox()) << Diagnostics();
+  x_->PressKey(XK_Tab);
+  x_->PressKey(XK_Return);
+  ASSERT_TRUE(player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 10s)) << Diagnostics();
+  CloseAndExpectExit();
+}
+
 TEST_F(PickerWindowTest, CancelledPickerLeavesTheVariablesEmpty) {
   std::vector<std::string> enter = {kOpenThenShow};
   for (const std::string& line : ShowPicked("OpenFile$"))

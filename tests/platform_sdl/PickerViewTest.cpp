@@ -196,5 +196,27 @@ TEST_F(FilePickerViewTest, TypedNameAndBackspaceUpAndAMissingFileStaysOpen) {
   EXPECT_EQ(view.Result(), "D:\\Show\\a.txt");
 }
 
+TEST_F(FilePickerViewTest, LettersTypedInTheListChooseTheRow) {
+  Put("Show/Sub/bb.txt");
+  FilePickerModel model(files, FileDialogMode::kOpen, "Text|*.txt|", "", "D:\\Show\\Sub", {"D:\\"});
+  DialogKit kit;
+  const CodePage codePage;
+  FilePickerView view(model, kit, codePage);
+  view.Key(vk::kDown, kNone);  // the list has the focus: b.txt
+  // "b" steps on to bb.txt; "bb." (after a second "b", which steps on again) is bb.txt; "c"
+  // matches nothing after "bb." and starts anew at c.txt. The keys of the letters come before
+  // them and leave the prefix alone.
+  view.Key('B', kNone);
+  view.Text("b");
+  EXPECT_EQ(model.Name(), "bb.txt");
+  view.Text("b");
+  view.Text(".");
+  EXPECT_EQ(model.Name(), "bb.txt");
+  view.Text("c");
+  EXPECT_EQ(model.Name(), "c.txt");
+  view.Key(vk::kReturn, kNone);
+  EXPECT_EQ(view.Result(), "D:\\Show\\Sub\\c.txt");
+}
+
 }  // namespace
 }  // namespace qlm::test

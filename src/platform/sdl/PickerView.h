@@ -33,6 +33,8 @@ class PickerView {
   State GetState() const { return state_; }
   // The close box: the picker is cancelled.
   void Cancel() { state_ = State::kCancelled; }
+  // The picker is shown again after an accepted choice was taken back.
+  void Reopen() { state_ = State::kOpen; }
 
  protected:
   // A picker's OK and Cancel buttons: their focus places and rectangles.

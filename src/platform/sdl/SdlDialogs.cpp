@@ -25,6 +25,7 @@ namespace qlm {
 namespace {
 
 constexpr uint32_t kTopmostStyle = 0x40000;
+constexpr uint32_t kSecondButtonDefault = 0x100;
 
 // The scale a dialog window is drawn at and the fonts for its text at that scale.
 struct DialogScaling {
@@ -328,9 +329,20 @@ std::optional<std::string> SdlDialogs::ChooseFile(FileDialogMode mode, const std
     kit_ = std::make_unique<DialogKit>();
   FilePickerModel model(*places_.files, mode, filter, initial, places_.startFolder, places_.places);
   FilePickerView view(model, *kit_, codePage_);
-  if (!RunPicker(view, title))
-    return std::nullopt;
-  return view.Result();
+  for (;;) {
+    if (!RunPicker(view, title))
+      return std::nullopt;
+    const std::optional<std::string>& path = view.Result();
+    if (mode != FileDialogMode::kSave || !path || !model.IsExistingFile(*path))
+      return path;
+    // Saving over a file replaces it: only when the user says so (No is the default button).
+    const size_t slash = path->rfind('\\');
+    const std::string name = slash == std::string::npos ? *path : path->substr(slash + 1);
+    if (MessageBox(name + " already exists.\nDo you want to replace it?", codePage_.FromUtf8(title),
+                   mb::kYesNo | mb::kIconWarning | kSecondButtonDefault) == idb::kYes)
+      return path;
+    view.Reopen();
+  }
 }
 
 std::optional<uint32_t> SdlDialogs::ChooseColour() {
