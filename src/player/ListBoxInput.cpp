@@ -65,7 +65,7 @@ std::optional<size_t> ListBoxKeyRow(const ListBoxControl& list, uint32_t key, si
 }
 
 std::optional<size_t> ListBoxTypeAheadRow(const ListBoxControl& list, std::string_view prefix) {
-  return TypeAheadRow(list.Size(), CurrentRow(list), prefix,
+  return TypeAheadRow(list.Size(), CurrentRow(list).value_or(list.Size()), prefix,
                       [&list](size_t row) -> std::string_view { return list.Items()[row].text; });
 }
 

@@ -574,35 +574,54 @@ TEST_F(PickerWindowTest, SaveOverAnExistingFileAsksFirst) {
   for (const std::string& line : ShowPicked("CBK_OpenFile"))
     enter.push_back(line);
   StartShow(enter, {"got-pick.txt", "got-"});
-  auto picker = WaitForPicker("Save As");
+  const auto picker = WaitForPicker("Save As");
   ASSERT_TRUE(picker) << Diagnostics();
-  // The question: a box of its own titled as the picker, once the picker has gone.
-  auto waitForBox = [&]() -> std::optional<XClient> {
-    const auto deadline = Clock::now() + 15s;
+  // The question is a box of its own, titled as the picker and drawn at the player's scale.
+  const uint32_t style = mb::kYesNo | mb::kIconWarning | 0x100;
+  MessageBoxPainter painter;
+  MessageBoxControl control(style);
+  const MessageBoxLayout layout = painter.Layout(
+      "pick.txt already exists.\nDo you want to replace it?", style, control, "Save As");
+  // Whether the box (or, with `box` false, the picker) is shown, with the pointer over it.
+  std::optional<XClient> shown;
+  auto showing = [&](bool box) {
+    const auto deadline = Clock::now() + 5s;
     while (Clock::now() < deadline) {
       for (const XClient& c : FindClients(x_->Connection(), "Save As")) {
-        if (c.width != picker->width && x_->ScreenPixel(c.x + 2, c.y + 2) == kBoxFace) {
+        const bool isBox = c.width == layout.width * kScale;
+        if (isBox == box && (box || c.width == picker->width) &&
+            x_->ScreenPixel(c.x + 2, c.y + 2) == kBoxFace) {
           x_->MoveMouse(c.x + 5, c.y + 5);
-          return c;
+          shown = c;
+          return true;
         }
       }
       std::this_thread::sleep_for(20ms);
     }
-    return std::nullopt;
+    return false;
+  };
+  // A key lost on a loaded machine is pressed again.
+  auto pressUntil = [&](KeySym key, bool box) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      x_->PressKey(key);
+      if (showing(box))
+        return true;
+    }
+    return false;
   };
   Type("pick.txt");
-  x_->PressKey(XK_Return);
-  ASSERT_TRUE(waitForBox()) << "no question before replacing pick.txt" << Diagnostics();
-  x_->PressKey(XK_Return);
-  picker = WaitForPicker("Save As");
-  ASSERT_TRUE(picker) << "No did not go back to the picker" << Diagnostics();
+  ASSERT_TRUE(pressUntil(XK_Return, true)) << "no question before replacing" << Diagnostics();
+  // Enter answers No, the default: back to the picker, nothing chosen.
+  ASSERT_TRUE(pressUntil(XK_Return, false)) << "No did not go back to the picker" << Diagnostics();
   EXPECT_FALSE(player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 500ms));
-  // The name is still there: Enter asks again, and Yes (Tab, Enter) replaces it.
-  x_->PressKey(XK_Return);
-  ASSERT_TRUE(waitForBox()) << Diagnostics();
-  x_->PressKey(XK_Tab);
-  x_->PressKey(XK_Return);
-  ASSERT_TRUE(player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 10s)) << Diagnostics();
+  // The name is still there: Enter asks again, and Yes replaces the file.
+  ASSERT_TRUE(pressUntil(XK_Return, true)) << Diagnostics();
+  const IntRect& yes = layout.buttons[0];
+  const int x = shown->x + (yes.left + yes.right) / 2 * kScale;
+  const int y = shown->y + (yes.top + yes.bottom) / 2 * kScale;
+  ASSERT_TRUE(ClickUntil(x, y, [&] {
+    return player_.WaitForLine(PageLine("got-pick.txt"), Clock::now() + 1s);
+  })) << Diagnostics();
   CloseAndExpectExit();
 }
 

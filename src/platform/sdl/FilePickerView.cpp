@@ -158,8 +158,7 @@ void FilePickerView::Text(const std::string& utf8) {
   }
   const auto rows = model_.Rows().size();
   const auto textOf = [this](size_t row) -> std::string_view { return model_.Rows()[row].name; };
-  const std::optional<size_t> current =
-      selected_ >= 0 ? std::optional<size_t>(static_cast<size_t>(selected_)) : std::nullopt;
+  const size_t current = selected_ >= 0 ? static_cast<size_t>(selected_) : rows;
   typed_ += codePage_.FromUtf8(utf8);
   std::optional<size_t> row = TypeAheadRow(rows, current, typed_, textOf);
   if (!row) {  // a new prefix starts with what was just typed
