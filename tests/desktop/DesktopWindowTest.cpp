@@ -88,6 +88,9 @@ Project TwoPageProject(const std::vector<std::string>& enter = {}) {
 class DesktopWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Windows come and go while the test walks the tree (a box closing, a window manager's own
+    // windows): a request about one that has gone fails and is not the end of the test.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
     const auto xvfb = FindXvfb();
     if (!xvfb)
       GTEST_SKIP() << "Xvfb is not installed (scripts/install-deps.sh installs it)";
@@ -436,13 +439,6 @@ TEST_F(DesktopWindowTest, ScaleTooLargeForTheScreenShrinksAndF12SavesTheUnscaled
 // (10, 212) - (100, 236).
 class PickerWindowTest : public DesktopWindowTest {
  protected:
-  void SetUp() override {
-    // Windows come and go while the test walks the tree (a window manager's own ones too): a
-    // request about one that has gone fails and is not the end of the test.
-    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
-    DesktopWindowTest::SetUp();
-  }
-
   static constexpr int kListTop = 42, kRowHeight = 18;
   // A point of a picker `width` pixels wide, given in its own pixels, on the screen: pickers
   // are drawn at the player window's scale (lowered when they would not fit the screen).
