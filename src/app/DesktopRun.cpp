@@ -21,6 +21,7 @@
 #include "platform/sdl/SdlEventLoop.h"
 #include "platform/sdl/SdlSpeechOutput.h"
 #include "platform/sdl/SdlVideo.h"
+#include "platform/sdl/SoundOffNotice.h"
 #include "player/PlayerApp.h"
 
 namespace qlm {
@@ -144,6 +145,10 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
 
   SdlClock clock;
   SdlEventLoop loop(clock, *display, codePage);
+  // Without a sound device, one line says sound is off instead of ALSA's dozen.
+  SoundOffNotice::SilenceAlsa();
+  SoundOffNotice sound(*process.err);
+  loop.SetSoundNotice(&sound);
   SdlDialogs dialogs(loop, *display, codePage);
   JsonLinesWriter json(out, codePage);
 

@@ -267,7 +267,7 @@ void Canvas::Polygon(std::span<const IntPoint> points, std::optional<uint32_t> f
   EndCairo(bounds.Inflate(std::max(pen, 1)));
 }
 
-void Canvas::Edge(const IntRect& rect, EdgeStyle style) {
+void Canvas::Edge(const IntRect& rect, EdgeStyle style, int ringWidth) {
   struct Ring {
     uint32_t topLeft, bottomRight;
   };
@@ -300,8 +300,11 @@ void Canvas::Edge(const IntRect& rect, EdgeStyle style) {
     FillRect({r.right - 1, r.top, r.right, r.bottom}, c.bottomRight);
   };
   const IntRect r = ClampRect(rect);
-  ring(r, outer);
-  ring(r.Inflate(-1), inner);
+  const int w = std::max(1, ringWidth);
+  for (int i = 0; i < w; ++i) {
+    ring(r.Inflate(-i), outer);
+    ring(r.Inflate(-w - i), inner);
+  }
 }
 
 void Canvas::FocusRect(const IntRect& rect) {

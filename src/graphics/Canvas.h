@@ -83,7 +83,9 @@ class Canvas {
   // A closed polygon filled with the even-odd rule.
   void Polygon(std::span<const IntPoint> points, std::optional<uint32_t> fill,
                std::optional<uint32_t> outline, int pen = 1);
-  void Edge(const IntRect& rect, EdgeStyle style);
+  // ringWidth: the width of each of the two rings (1 as Windows draws them; more for a picture
+  // drawn at a larger scale).
+  void Edge(const IntRect& rect, EdgeStyle style, int ringWidth = 1);
   // The dotted focus rectangle: every other pixel of the outline is inverted.
   void FocusRect(const IntRect& rect);
 

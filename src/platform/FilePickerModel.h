@@ -60,6 +60,9 @@ class FilePickerModel {
   Outcome Activate(size_t row);
   // The OK button: the name field decides, as the source says for each mode.
   Outcome Accept();
+  // Whether `path` (as Accept returns it) names a file that is there: a save over it replaces
+  // it.
+  bool IsExistingFile(const std::string& path) const { return KindOf(path) == FileKind::kFile; }
 
  private:
   std::string Normalised(const std::string& path) const;

@@ -40,4 +40,14 @@ std::optional<uint32_t> VirtualKeyFromName(std::string_view name);
 // none.
 std::string VirtualKeyName(uint32_t code);
 
+// Keys that type a character (which arrives on its own): letters, digits, the space bar, the
+// number pad and the punctuation keys, without Control or Alt.
+constexpr bool TypesCharacter(uint32_t key, bool ctrl, bool alt) {
+  if (ctrl || alt)
+    return false;
+  return key == vk::kSpace || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
+         (key >= vk::kNumPad0 && key <= 0x6F) || (key >= 0xBA && key <= 0xC0) ||
+         (key >= 0xDB && key <= 0xDF) || key == 0xE2;
+}
+
 }  // namespace qlm

@@ -363,7 +363,8 @@ std::string PlayerUsage(std::string_view programName) {
          "                        :cdrom makes it a CD drive, :rw lets the presentation write it\n"
          "  --profile-dir DIR     where per-user settings are kept\n"
          "  --scale N|fit         window scale factor 1 to 8, or fit the screen (a presentation\n"
-         "                        larger than the screen is scaled down to fit in a window)\n"
+         "                        larger than the screen is scaled down to fit in a window);\n"
+         "                        message boxes and pickers are drawn at the window's scale\n"
          "  -f, --fullscreen      start in full screen, whatever the presentation asks\n"
          "  --windowed            stay in a window, whatever the presentation asks\n"
          "  --start-page NAME     start on the page NAME (as the presentation's own\n"
@@ -395,7 +396,10 @@ std::string PlayerUsage(std::string_view programName) {
          "  --                    ends the options\n"
          "\n"
          "Keys in the window: Alt+Enter or F11 toggle full screen, F12 saves a screenshot in\n"
-         "the qlmplayer folder of the pictures folder (XDG_PICTURES_DIR, else ~/Pictures).\n";
+         "the qlmplayer folder of the pictures folder (XDG_PICTURES_DIR, else ~/Pictures) and\n"
+         "says where in a notice over the picture. A list box that was clicked takes the arrow\n"
+         "keys, Page Up/Down, Home, End and typed letters; Tab and Shift+Tab move between the\n"
+         "page's input fields and list boxes.\n";
 }
 
 }  // namespace qlm

@@ -8,19 +8,6 @@
 #include "platform/KeyNames.h"
 
 namespace qlm {
-namespace {
-
-// Keys that type a character (which arrives on its own): letters, digits, the space bar, the
-// number pad and the punctuation keys, without Control or Alt.
-bool TypesCharacter(uint32_t key, const Modifiers& m) {
-  if (m.ctrl || m.alt)
-    return false;
-  return key == vk::kSpace || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') ||
-         (key >= vk::kNumPad0 && key <= 0x6F) || (key >= 0xBA && key <= 0xC0) ||
-         (key >= 0xDB && key <= 0xDF) || key == 0xE2;
-}
-
-}  // namespace
 
 void StoreFieldText(VariableStore& variables, const ObjectRecord& field) {
   std::string name(TrimBlanks(FieldVariable(field)));
@@ -220,7 +207,7 @@ bool InputFields::Key(const KeyEvent& event) {
       Refresh(*field);
       return true;
     case FieldEditor::KeyResult::kIgnored:
-      return TypesCharacter(event.vk, event.modifiers);
+      return TypesCharacter(event.vk, event.modifiers.ctrl, event.modifiers.alt);
   }
   return false;
 }

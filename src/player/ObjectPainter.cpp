@@ -400,14 +400,19 @@ int ObjectPainter::ParagraphLineHeight(const ObjectRecord& o) {
 }
 
 int ObjectPainter::ParagraphScrollLimit(const ObjectRecord& o, const IntRect& r) {
-  if (o.text.empty())
-    return 0;
+  return static_cast<int>(
+      std::min<int64_t>(ParagraphScrollBar(o, r, 0).MaxPosition(), kCoordLimit));
+}
+
+ScrollBar ObjectPainter::ParagraphScrollBar(const ObjectRecord& o, const IntRect& r,
+                                            int64_t scroll) {
   const int width = std::max(0, r.Width() - kParagraphRightMargin);
-  if (width == 0)
-    return 0;
+  if (o.text.empty() || width == 0)
+    return {};
   const int64_t content =
       static_cast<int64_t>(ParagraphLines(o, width).size()) * ParagraphLineHeight(o);
-  return static_cast<int>(std::clamp<int64_t>(content - r.Height(), 0, kCoordLimit));
+  const IntRect bar{std::max(r.left, r.right - ScrollBar::kWidth), r.top, r.right, r.bottom};
+  return ScrollBar(bar, content, r.Height(), scroll);
 }
 
 void ObjectPainter::DrawParagraph(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
@@ -418,10 +423,16 @@ void ObjectPainter::DrawParagraph(Canvas& canvas, const ObjectRecord& o, const I
   area.right = std::max(area.left, area.right - kParagraphRightMargin);
   if (area.Empty())
     return;
+  const int64_t scroll = s.scroll ? *s.scroll : ParagraphScroll(o);
+  DrawParagraphLines(canvas, o, area, scroll);
+  ParagraphScrollBar(o, r, scroll).Draw(canvas);
+}
+
+void ObjectPainter::DrawParagraphLines(Canvas& canvas, const ObjectRecord& o, const IntRect& area,
+                                       int64_t scroll) {
   const std::vector<std::string>& lines = ParagraphLines(o, area.Width());
   const Font& font = fonts_.Get(FontOf(o.font));
   const int lineHeight = std::max(1, font.Metrics().height);
-  const int64_t scroll = s.scroll ? *s.scroll : ParagraphScroll(o);
   Canvas::ClipScope clip(canvas, area);
   if (canvas.Clip().Empty())
     return;
@@ -761,12 +772,39 @@ int ObjectPainter::ListBoxRowHeight(const ObjectRecord& object) {
   return std::max(1, fonts_.Get(FontOf(object.font)).Metrics().height);
 }
 
+IntRect ObjectPainter::ListBoxRows(const IntRect& rect, size_t count, int rowHeight) {
+  IntRect rows = ListBoxInside(rect);
+  if (count > static_cast<size_t>(ListBoxVisibleRows(rect, rowHeight)))
+    rows.right = std::max(rows.left, rows.right - ScrollBar::kWidth);
+  return rows;
+}
+
+ScrollBar ObjectPainter::ListBoxScrollBar(const IntRect& rect, size_t count, size_t top,
+                                          int rowHeight) {
+  const IntRect inside = ListBoxInside(rect);
+  const IntRect bar{std::max(inside.left, inside.right - ScrollBar::kWidth), inside.top,
+                    inside.right, inside.bottom};
+  return ScrollBar(bar, static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)),
+                   ListBoxVisibleRows(rect, rowHeight),
+                   static_cast<int64_t>(std::min<size_t>(top, INT64_MAX)));
+}
+
 void ObjectPainter::DrawListBox(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                                 const ObjectPaintState& s) {
   const ListBoxControl* list = s.listBox;
   canvas.Edge(r, EdgeStyle::Sunken);
   const IntRect inside = ListBoxInside(r);
   canvas.FillRect(inside, list ? list->background & 0xFFFFFF : kWhite);
+  const int lineHeight = ListBoxRowHeight(o);
+  const size_t count = list ? list->Size() : o.stringList.size();
+  const size_t first = list ? list->TopIndex() : 0;
+  DrawListBoxRows(canvas, o, ListBoxRows(r, count, lineHeight), s);
+  ListBoxScrollBar(r, count, first, lineHeight).Draw(canvas);
+}
+
+void ObjectPainter::DrawListBoxRows(Canvas& canvas, const ObjectRecord& o, const IntRect& inside,
+                                    const ObjectPaintState& s) {
+  const ListBoxControl* list = s.listBox;
   const Font& font = fonts_.Get(FontOf(o.font));
   const int lineHeight = ListBoxRowHeight(o);
   const size_t count = list ? list->Size() : o.stringList.size();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 #include "graphics/MetafileRenderer.h"
 #include "platform/CodePage.h"
 #include "player/PaintRuntime.h"
+#include "player/ScrollBar.h"
 
 namespace qlm {
 
@@ -60,8 +62,20 @@ class ObjectPainter {
 
   // Height of one row of a list box in its font.
   int ListBoxRowHeight(const ObjectRecord& object);
-  // Where a list box's rows lie: its rectangle less the sunken frame.
+  // Inside a list box's sunken frame.
   static IntRect ListBoxInside(const IntRect& rect) { return rect.Inflate(-2); }
+  // How many whole rows a list box drawn at `rect` shows (at least 1).
+  static int ListBoxVisibleRows(const IntRect& rect, int rowHeight) {
+    return std::max(1, ListBoxInside(rect).Height() / std::max(1, rowHeight));
+  }
+  // Where the rows of a list box of `count` rows lie: inside its frame, less the scroll bar
+  // when they do not all fit.
+  static IntRect ListBoxRows(const IntRect& rect, size_t count, int rowHeight);
+  // The scroll bar of a list box of `count` rows from row `top` (shown when they do not fit).
+  static ScrollBar ListBoxScrollBar(const IntRect& rect, size_t count, size_t top, int rowHeight);
+  // The scroll bar of a paragraph drawn at `rect` with its text scrolled by `scroll` pixels
+  // (shown when the text is taller than the rectangle). It lies in the paragraph's right margin.
+  ScrollBar ParagraphScrollBar(const ObjectRecord& object, const IntRect& rect, int64_t scroll);
   // Fill and text colour of selected list rows.
   static constexpr uint32_t kSelectionColor = 0x800000;
   static constexpr uint32_t kSelectedTextColor = 0xFFFFFF;
@@ -113,6 +127,11 @@ class ObjectPainter {
   void DrawPlugIn(Canvas&, const ObjectRecord&, const IntRect&, PaintRuntime&, bool shown);
   void DrawInputField(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
   void DrawListBox(Canvas&, const ObjectRecord&, const IntRect&, const ObjectPaintState&);
+  // The rows in `inside`, from the first visible one, clipped to it.
+  void DrawListBoxRows(Canvas&, const ObjectRecord&, const IntRect& inside,
+                       const ObjectPaintState&);
+  // The lines of a paragraph's text in `area`, scrolled by `scroll` pixels.
+  void DrawParagraphLines(Canvas&, const ObjectRecord&, const IntRect& area, int64_t scroll);
   void DrawControlFrame(Canvas&, const IntRect&);
   void DrawBrowser(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                    const ObjectPaintState& s);

@@ -8,8 +8,8 @@ namespace qlm {
 
 void PlayerWindow::InitControls() {
   controls_ = std::make_unique<ObjectControls>(
-      pages_, objectStates_, composer_.Objects(), ctx_.display, Variables(), ctx_.codePage,
-      [this](ObjectRecord& object) { return ListBoxOf(object); },
+      pages_, objectStates_, composer_.Objects(), ctx_.display, ctx_.loop, Variables(),
+      ctx_.codePage, [this](ObjectRecord& object) { return ListBoxOf(object); },
       [this](const IntRect& rect) { Invalidate(rect, false); });
   input_.SetControls(controls_.get());
   controls_->Fields().SetCaretListener([this](const IntRect& caret) {
@@ -36,7 +36,7 @@ void PlayerWindow::OnKey(const KeyEvent& event) {
 void PlayerWindow::OnChar(const CharEvent& event) {
   if (browsers_->Type(ctx_.codePage.ToUtf8(std::string(1, static_cast<char>(event.ch)))))
     return;
-  controls_->Fields().Char(event.ch);
+  controls_->Char(event.ch);
 }
 
 void PlayerWindow::OnComposition(const CompositionEvent& event) {

@@ -123,6 +123,19 @@ class XSession {
     XTestFakeButtonEvent(dpy_, button, False, CurrentTime);
     XSync(dpy_, False);
   }
+  // The left button pressed at (x0, y0), moved in steps to (x1, y1) and released there.
+  void Drag(int x0, int y0, int x1, int y1) {
+    MoveMouse(x0, y0);
+    XTestFakeButtonEvent(dpy_, 1, True, CurrentTime);
+    XSync(dpy_, False);
+    constexpr int kSteps = 8;
+    for (int i = 1; i <= kSteps; ++i) {
+      usleep(20000);
+      MoveMouse(x0 + (x1 - x0) * i / kSteps, y0 + (y1 - y0) * i / kSteps);
+    }
+    XTestFakeButtonEvent(dpy_, 1, False, CurrentTime);
+    XSync(dpy_, False);
+  }
   void DoubleClick(int x, int y) {
     Click(x, y);
     Click(x, y);

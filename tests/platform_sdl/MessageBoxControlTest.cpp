@@ -96,5 +96,53 @@ TEST(MessageBoxPainterTest, BoxIsWideEnoughForItsCaption) {
   EXPECT_EQ(titled.buttons.back().right, titled.width - (plain.width - plain.buttons.back().right));
 }
 
+// A box over a window shown at 2x is drawn at 2x: the same layout, twice the pixels, edges two
+// pixels wide, and text from a font made twice as large rather than blown-up 1x glyphs.
+TEST(MessageBoxPainterTest, BoxDrawnAtTwiceTheScaleIsSharp) {
+  MessageBoxPainter painter;
+  MessageBoxControl control(mb::kYesNo);
+  const MessageBoxLayout l = painter.Layout("Keep the changes?", mb::kYesNo, control);
+  Surface one(l.width, l.height), two(l.width * 2, l.height * 2);
+  FontCache scaledFonts;
+  DialogCanvas canvasOne(one, 1, nullptr), canvasTwo(two, 2, &scaledFonts);
+  painter.Paint(canvasOne, l, control, -1);
+  painter.Paint(canvasTwo, l, control, -1);
+  // Shapes: every pixel of a button's top away from its label and the corners its right edge
+  // owns is the 1x pixel, doubled.
+  const IntRect& b = l.buttons[1];
+  for (int y = b.top; y < b.top + 4; ++y) {
+    for (int x = b.left; x < b.right - 2; ++x) {
+      for (int d = 0; d < 4; ++d)
+        ASSERT_EQ(two.Pixel(2 * x + d % 2, 2 * y + d / 2), one.Pixel(x, y)) << x << "," << y;
+    }
+  }
+  // Text: the ink of the message is about twice as tall, and not made of 2 x 2 blocks.
+  auto inkRows = [](const Surface& s, int top, int bottom) {
+    int first = -1, last = -1;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = 0; x < s.Width(); ++x) {
+        if ((s.Pixel(x, y) & 0xFFFFFF) < 0x808080) {
+          first = first < 0 ? y : first;
+          last = y;
+          break;
+        }
+      }
+    }
+    return last - first + 1;
+  };
+  const int textBottom = l.buttons[0].top - 4;
+  const int inkOne = inkRows(one, l.textY, textBottom);
+  ASSERT_GT(inkOne, 4);
+  EXPECT_NEAR(inkRows(two, 2 * l.textY, 2 * textBottom), 2 * inkOne, 3);
+  bool blocky = true;
+  for (int y = 2 * l.textY; y < 2 * textBottom && blocky; y += 2) {
+    for (int x = 0; x + 1 < two.Width() && blocky; x += 2) {
+      const uint32_t p = two.Pixel(x, y);
+      blocky = p == two.Pixel(x + 1, y) && p == two.Pixel(x, y + 1) && p == two.Pixel(x + 1, y + 1);
+    }
+  }
+  EXPECT_FALSE(blocky) << "the text is the 1x text enlarged";
+}
+
 }  // namespace
 }  // namespace qlm

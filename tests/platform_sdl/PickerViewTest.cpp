@@ -187,12 +187,35 @@ TEST_F(FilePickerViewTest, TypedNameAndBackspaceUpAndAMissingFileStaysOpen) {
   view.Key(vk::kReturn, kNone);
   EXPECT_EQ(view.GetState(), PickerView::State::kOpen);
   Surface picture(view.Width(), view.Height());
-  view.Paint(picture);  // the message line is drawn
+  DialogCanvas canvas(picture, 1, nullptr);
+  view.Paint(canvas);  // the message line is drawn
   for (int i = 0; i < 11; ++i)
     view.Key(vk::kBack, kNone);
   view.Text("A.TXT");
   view.Key(vk::kReturn, kNone);
   EXPECT_EQ(view.Result(), "D:\\Show\\a.txt");
+}
+
+TEST_F(FilePickerViewTest, LettersTypedInTheListChooseTheRow) {
+  Put("Show/Sub/bb.txt");
+  FilePickerModel model(files, FileDialogMode::kOpen, "Text|*.txt|", "", "D:\\Show\\Sub", {"D:\\"});
+  DialogKit kit;
+  const CodePage codePage;
+  FilePickerView view(model, kit, codePage);
+  view.Key(vk::kDown, kNone);  // the list has the focus: b.txt
+  // "b" steps on to bb.txt; "bb." (after a second "b", which steps on again) is bb.txt; "c"
+  // matches nothing after "bb." and starts anew at c.txt. The keys of the letters come before
+  // them and leave the prefix alone.
+  view.Key('B', kNone);
+  view.Text("b");
+  EXPECT_EQ(model.Name(), "bb.txt");
+  view.Text("b");
+  view.Text(".");
+  EXPECT_EQ(model.Name(), "bb.txt");
+  view.Text("c");
+  EXPECT_EQ(model.Name(), "c.txt");
+  view.Key(vk::kReturn, kNone);
+  EXPECT_EQ(view.Result(), "D:\\Show\\Sub\\c.txt");
 }
 
 }  // namespace

@@ -32,5 +32,28 @@ TEST(WindowScaleTest, WholeScaleShrinksToTheRoomAndFitFillsIt) {
   }
 }
 
+TEST(WindowScaleTest, DialogsFollowTheWindowAndTheScreenAndFitTheRoom) {
+  struct Case {
+    double window, dpi;
+    int w, h, roomW, roomH;
+    int expected;
+  } cases[] = {
+      {1, 96, 400, 300, 1024, 768, 1},         // an ordinary screen at 1x
+      {2, 96, 400, 300, 1024, 768, 2},         // the window's scale
+      {1.6, 0, 400, 300, 1024, 768, 2},        // a fitted window: rounded
+      {0.7, 0, 400, 300, 1024, 768, 1},        // a window scaled down: never below 1
+      {1, 192, 400, 300, 2560, 1440, 2},       // a high-resolution screen
+      {1, 168, 400, 300, 2560, 1440, 2},       // three quarters of the way to 192
+      {1, 144, 400, 300, 2560, 1440, 1},       // half way stays at 1
+      {4, 96, 400, 300, 1024, 768, 2},         // lowered to fit the room
+      {3, 96, 400, 300, 0, 0, 3},              // room unknown
+      {99, 1e9, 400, 300, 100000, 100000, 8},  // at most 8
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChooseDialogScale(c.window, c.dpi, c.w, c.h, c.roomW, c.roomH), c.expected)
+        << c.window << "x at " << c.dpi << " dpi";
+  }
+}
+
 }  // namespace
 }  // namespace qlm

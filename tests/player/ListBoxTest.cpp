@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "PaintFixture.h"
 #include "golden/GoldenImage.h"
+#include "platform/KeyNames.h"
 #include "player/ListBoxInput.h"
 #include "script/ListBoxControl.h"
 
@@ -90,6 +93,57 @@ TEST(ListBoxInputTest, RowUnderTheMouse) {
   EXPECT_TRUE(list.Items()[1].selected);
   EXPECT_FALSE(ClickListBox(list, rect, 10, 150, 140, false));
   EXPECT_TRUE(list.Items()[1].selected);
+}
+
+// Rows that do not fit leave the scroll bar's column: a press there selects nothing.
+TEST(ListBoxInputTest, RowsOfAnOverflowingListStopAtTheScrollBar) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < 20; ++i)
+    texts.push_back("row " + std::to_string(i));
+  ListBoxControl list = ListBoxControl::FromTexts(texts);
+  const IntRect rect{100, 50, 200, 150};  // rows x from 102 to 182, the bar from 183 to 197
+  EXPECT_EQ(ListBoxRowAt(list, rect, 10, 182, 55), std::optional<size_t>(0));
+  EXPECT_EQ(ListBoxRowAt(list, rect, 10, 183, 55), std::nullopt);
+  EXPECT_EQ(ListBoxRowAt(list, rect, 10, 197, 95), std::nullopt);
+}
+
+TEST(ListBoxInputTest, KeysAndTypeAheadChooseTheRow) {
+  ListBoxControl list =
+      ListBoxControl::FromTexts({"apple", "Banana", "blueberry", "cherry", "bean", "date"});
+  using Row = std::optional<size_t>;
+  // Nothing selected: the keys start from the top.
+  EXPECT_EQ(ListBoxKeyRow(list, vk::kDown, 3), Row(0));
+  EXPECT_EQ(ListBoxKeyRow(list, vk::kUp, 3), Row(0));
+  EXPECT_EQ(ListBoxKeyRow(list, vk::kNext, 3), Row(2));
+  list.Select(3);  // blueberry
+  struct Case {
+    uint32_t key;
+    Row row;
+  } cases[] = {
+      {vk::kDown, 3}, {vk::kUp, 1},  {vk::kNext, 4},    {vk::kPrior, 0},
+      {vk::kHome, 0}, {vk::kEnd, 5}, {vk::kReturn, {}}, {'B', {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(ListBoxKeyRow(list, c.key, 3), c.row) << c.key;
+  list.Deselect(-1);
+  list.Select(6);  // date, the last: Down and Page Down stay
+  EXPECT_EQ(ListBoxKeyRow(list, vk::kDown, 3), Row(5));
+  EXPECT_EQ(ListBoxKeyRow(list, vk::kNext, 3), Row(5));
+  EXPECT_EQ(ListBoxKeyRow(ListBoxControl{}, vk::kDown, 3), std::nullopt);
+
+  list.Deselect(-1);
+  list.Select(2);  // Banana
+  struct Typed {
+    const char* prefix;
+    Row row;
+  } typed[] = {
+      {"b", 2},    // the next b after Banana, wrapping round
+      {"bbb", 2},  // a repeated letter steps on as one letter does
+      {"BA", 1},   // a longer prefix may keep the selected row
+      {"bl", 2},  {"be", 4}, {"A", 0}, {"z", {}}, {"", {}},
+  };
+  for (const Typed& t : typed)
+    EXPECT_EQ(ListBoxTypeAheadRow(list, t.prefix), t.row) << t.prefix;
 }
 
 }  // namespace

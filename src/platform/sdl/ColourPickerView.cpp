@@ -142,8 +142,7 @@ void ColourPickerView::MouseUp(int x, int y) {
   ButtonUp(x, y, kButtons, pressed_);
 }
 
-void ColourPickerView::Paint(Surface& target) {
-  Canvas canvas(target);
+void ColourPickerView::Paint(DialogCanvas& canvas) {
   kit_.Face(canvas, kWidth, kHeight);
   kit_.Label(canvas, 10, 8, "Basic colours:");
   const auto& palette = Palette();

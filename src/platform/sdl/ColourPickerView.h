@@ -32,7 +32,7 @@ class ColourPickerView : public PickerView {
 
   int Width() const override { return kWidth; }
   int Height() const override { return kHeight; }
-  void Paint(Surface& target) override;
+  void Paint(DialogCanvas& canvas) override;
   void Key(uint32_t vk, const Modifiers& modifiers) override;
   void Text(const std::string& utf8) override;
   void MouseDown(int x, int y, int clicks) override;

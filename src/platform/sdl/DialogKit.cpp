@@ -9,15 +9,16 @@ DialogKit::DialogKit() {
   textFont_.height = -13;
 }
 
-void DialogKit::Face(Canvas& canvas, int width, int height) {
+void DialogKit::Face(DialogCanvas& canvas, int width, int height) {
   canvas.FillRect(IntRect{0, 0, width, height}, kFace);
 }
 
-void DialogKit::Label(Canvas& canvas, int x, int y, const std::string& text, uint32_t colour) {
+void DialogKit::Label(DialogCanvas& canvas, int x, int y, const std::string& text,
+                      uint32_t colour) {
   canvas.DrawText(TextFont(), text, x, y, colour);
 }
 
-void DialogKit::Button(Canvas& canvas, const IntRect& r, const std::string& label, bool down,
+void DialogKit::Button(DialogCanvas& canvas, const IntRect& r, const std::string& label, bool down,
                        bool focused) {
   canvas.FillRect(r, 0xE1E1E1);
   canvas.Edge(r, down ? EdgeStyle::ButtonDown : EdgeStyle::ButtonUp);
@@ -31,7 +32,8 @@ void DialogKit::Button(Canvas& canvas, const IntRect& r, const std::string& labe
   }
 }
 
-void DialogKit::Field(Canvas& canvas, const IntRect& r, const std::string& text, bool focused) {
+void DialogKit::Field(DialogCanvas& canvas, const IntRect& r, const std::string& text,
+                      bool focused) {
   canvas.FillRect(r, kWindow);
   canvas.Edge(r, EdgeStyle::Sunken);
   const IntRect inner = r.Inflate(-4);
@@ -40,7 +42,7 @@ void DialogKit::Field(Canvas& canvas, const IntRect& r, const std::string& text,
   const int x = width > inner.Width() ? inner.right - width : inner.left;
   const int y = r.top + (r.Height() - font.Metrics().height) / 2;
   {
-    Canvas::ClipScope clip(canvas, inner);
+    DialogCanvas::ClipScope clip(canvas, inner);
     canvas.DrawText(font, text, x, y, kText);
   }
   if (focused) {
@@ -49,7 +51,7 @@ void DialogKit::Field(Canvas& canvas, const IntRect& r, const std::string& text,
   }
 }
 
-void DialogKit::CheckBox(Canvas& canvas, int x, int y, const std::string& label, bool checked,
+void DialogKit::CheckBox(DialogCanvas& canvas, int x, int y, const std::string& label, bool checked,
                          bool focused) {
   const IntRect box = IntRect::FromSize(x, y, 13, 13);
   canvas.FillRect(box, kWindow);
@@ -64,12 +66,12 @@ void DialogKit::CheckBox(Canvas& canvas, int x, int y, const std::string& label,
     canvas.FocusRect(IntRect::FromSize(x + 17, y - 2, font.TextWidth(label) + 4, 17));
 }
 
-void DialogKit::List(Canvas& canvas, const IntRect& r, const std::vector<std::string>& rows,
+void DialogKit::List(DialogCanvas& canvas, const IntRect& r, const std::vector<std::string>& rows,
                      int top, int selected, bool focused, const std::vector<bool>& folders) {
   canvas.FillRect(r, kWindow);
   canvas.Edge(r, EdgeStyle::Sunken);
   const IntRect inner = r.Inflate(-2);
-  Canvas::ClipScope clip(canvas, inner);
+  DialogCanvas::ClipScope clip(canvas, inner);
   const Font& font = TextFont();
   const int visible = VisibleRows(r);
   for (int i = 0; i < visible && top + i < static_cast<int>(rows.size()); ++i) {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "graphics/Canvas.h"
 #include "graphics/Font.h"
 #include "graphics/Geometry.h"
+#include "platform/sdl/DialogCanvas.h"
 
 namespace qlm {
 
@@ -28,15 +28,17 @@ class DialogKit {
   int TextWidth(const std::string& utf8) { return TextFont().TextWidth(utf8); }
   FontCache& Fonts() { return fonts_; }
 
-  void Face(Canvas& canvas, int width, int height);
-  void Label(Canvas& canvas, int x, int y, const std::string& text, uint32_t colour = kText);
-  void Button(Canvas& canvas, const IntRect& r, const std::string& label, bool down, bool focused);
+  void Face(DialogCanvas& canvas, int width, int height);
+  void Label(DialogCanvas& canvas, int x, int y, const std::string& text, uint32_t colour = kText);
+  void Button(DialogCanvas& canvas, const IntRect& r, const std::string& label, bool down,
+              bool focused);
   // An edit field; the text's end shows when it is wider than the field, with the caret there
   // while it has the focus.
-  void Field(Canvas& canvas, const IntRect& r, const std::string& text, bool focused);
-  void CheckBox(Canvas& canvas, int x, int y, const std::string& label, bool checked, bool focused);
+  void Field(DialogCanvas& canvas, const IntRect& r, const std::string& text, bool focused);
+  void CheckBox(DialogCanvas& canvas, int x, int y, const std::string& label, bool checked,
+                bool focused);
   // A sunken white list with rows from `top`; `selected` -1 for none.
-  void List(Canvas& canvas, const IntRect& r, const std::vector<std::string>& rows, int top,
+  void List(DialogCanvas& canvas, const IntRect& r, const std::vector<std::string>& rows, int top,
             int selected, bool focused, const std::vector<bool>& folders = {});
   // The number of whole rows a list of this rectangle shows.
   static int VisibleRows(const IntRect& r) { return (r.Height() - 4) / kRowHeight; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/KeyNames.h"
+#include "platform/TypeAhead.h"
 
 namespace qlm {
 
@@ -74,6 +75,9 @@ void FilePickerView::MoveSelection(int to) {
 }
 
 void FilePickerView::Key(uint32_t code, const Modifiers& m) {
+  // The keys of typed characters leave the type-ahead to their characters.
+  if (!TypesCharacter(code, m.ctrl, m.alt))
+    typed_.clear();
   const int page = DialogKit::VisibleRows(kList) - 1;
   const bool inList = focus_ == kFocusList || focus_ == kFocusName;
   switch (code) {
@@ -146,12 +150,27 @@ void FilePickerView::Key(uint32_t code, const Modifiers& m) {
 }
 
 void FilePickerView::Text(const std::string& utf8) {
-  focus_ = kFocusName;
-  name_ += utf8;
   message_.clear();
+  if (focus_ != kFocusList) {
+    focus_ = kFocusName;
+    name_ += utf8;
+    return;
+  }
+  const auto rows = model_.Rows().size();
+  const auto textOf = [this](size_t row) -> std::string_view { return model_.Rows()[row].name; };
+  const size_t current = selected_ >= 0 ? static_cast<size_t>(selected_) : rows;
+  typed_ += codePage_.FromUtf8(utf8);
+  std::optional<size_t> row = TypeAheadRow(rows, current, typed_, textOf);
+  if (!row) {  // a new prefix starts with what was just typed
+    typed_ = codePage_.FromUtf8(utf8);
+    row = TypeAheadRow(rows, current, typed_, textOf);
+  }
+  if (row)
+    Select(static_cast<int>(*row));
 }
 
 void FilePickerView::MouseDown(int x, int y, int clicks) {
+  typed_.clear();
   if (kUpButton.Contains(x, y)) {
     pressed_ = kUp;
   } else if (kOkButton.Contains(x, y)) {
@@ -199,8 +218,7 @@ void FilePickerView::Wheel(int x, int y, int notches) {
   top_ = std::clamp(top_ - 3 * notches, 0, std::max(0, count - visible));
 }
 
-void FilePickerView::Paint(Surface& target) {
-  Canvas canvas(target);
+void FilePickerView::Paint(DialogCanvas& canvas) {
   kit_.Face(canvas, kWidth, kHeight);
   const FileDialogMode mode = model_.Mode();
   kit_.Label(canvas, 10, 14, "Look in:");

@@ -14,11 +14,12 @@ namespace qlm {
 // folders and files, the name field with the Open / Save / OK button, the type list (a click or
 // the arrow keys go through the filters) with Cancel, and a line for what went wrong.
 //
-// Keys: typing goes to the name field; the arrows, Page Up/Down, Home and End move through the
-// list and take the focus there (a file's name goes into the field); Enter opens the chosen
-// row in the list and accepts the name in the field;
-// Backspace in an empty field or Alt+Up goes up; Tab and Shift+Tab move the focus; Escape
-// cancels. Mouse: a click chooses a row, a double click opens it.
+// Keys: typing goes to the name field, or while the list has the focus, to the next row that
+// begins with what was typed (letters typed one after the other make one prefix); the arrows, Page
+// Up/Down, Home and End move through the list and take the focus there (a file's name goes into the
+// field); Enter opens the chosen row in the list and accepts the name in the field; Backspace in an
+// empty field or Alt+Up goes up; Tab and Shift+Tab move the focus; Escape cancels. Mouse: a click
+// chooses a row, a double click opens it.
 class FilePickerView : public PickerView {
  public:
   // Pixels of the layout, also what the desktop tests aim at.
@@ -35,7 +36,7 @@ class FilePickerView : public PickerView {
 
   int Width() const override { return kWidth; }
   int Height() const override { return kHeight; }
-  void Paint(Surface& target) override;
+  void Paint(DialogCanvas& canvas) override;
   void Key(uint32_t vk, const Modifiers& modifiers) override;
   void Text(const std::string& utf8) override;
   void MouseDown(int x, int y, int clicks) override;
@@ -61,7 +62,8 @@ class FilePickerView : public PickerView {
   FilePickerModel& model_;
   DialogKit& kit_;
   const CodePage& codePage_;
-  std::string name_;  // the name field, UTF-8
+  std::string name_;   // the name field, UTF-8
+  std::string typed_;  // type-ahead in the list, the presentation's code page
   std::string message_;
   int selected_ = -1;
   int top_ = 0;

@@ -225,8 +225,7 @@ void FontPickerView::Wheel(int x, int y, int notches) {
   }
 }
 
-void FontPickerView::Paint(Surface& target) {
-  Canvas canvas(target);
+void FontPickerView::Paint(DialogCanvas& canvas) {
   kit_.Face(canvas, kWidth, kHeight);
   kit_.Label(canvas, 10, 8, "Font:");
   kit_.Field(canvas, IntRect{10, 26, 250, 48},
@@ -258,7 +257,7 @@ void FontPickerView::Paint(Surface& target) {
     spec.italic = font->italic;
     spec.underline = font->underline;
     spec.strikeOut = font->strikeOut;
-    Canvas::ClipScope clip(canvas, sample.Inflate(-2));
+    DialogCanvas::ClipScope clip(canvas, sample.Inflate(-2));
     canvas.DrawText(kit_.Fonts().Get(spec), "AaBbYyZz", sample.left + 6, sample.top + 8, 0);
   }
   kit_.Button(canvas, kOkButton, "OK", pressed_ == kFocusOk, focus_ == kFocusOk);

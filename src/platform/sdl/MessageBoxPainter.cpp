@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "graphics/Canvas.h"
 #include "graphics/TextLayout.h"
 #include "platform/Dialogs.h"
+#include "platform/sdl/DialogCanvas.h"
 
 namespace qlm {
 namespace {
@@ -116,10 +116,9 @@ MessageBoxLayout MessageBoxPainter::Layout(const std::string& text, uint32_t sty
   return l;
 }
 
-void MessageBoxPainter::Paint(Surface& target, const MessageBoxLayout& l,
+void MessageBoxPainter::Paint(DialogCanvas& canvas, const MessageBoxLayout& l,
                               const MessageBoxControl& control, int pressed) {
-  Canvas canvas(target);
-  canvas.FillRect(IntRect{0, 0, target.Width(), target.Height()}, kFace);
+  canvas.FillRect(IntRect{0, 0, canvas.Width(), canvas.Height()}, kFace);
   if (l.icon) {
     const IconLook look = LookOf(l.icon);
     canvas.Ellipse(l.iconRect, look.fill, look.fill);

@@ -6,7 +6,7 @@
 
 #include "graphics/Font.h"
 #include "graphics/Geometry.h"
-#include "graphics/Surface.h"
+#include "platform/sdl/DialogCanvas.h"
 #include "platform/sdl/MessageBoxControl.h"
 
 namespace qlm {
@@ -41,7 +41,7 @@ class MessageBoxPainter {
   MessageBoxLayout Layout(const std::string& text, uint32_t style, const MessageBoxControl& control,
                           const std::string& caption = {}, bool dataLines = false);
   // pressed: the index of the button held down, -1 for none.
-  void Paint(Surface& target, const MessageBoxLayout& layout, const MessageBoxControl& control,
+  void Paint(DialogCanvas& canvas, const MessageBoxLayout& layout, const MessageBoxControl& control,
              int pressed);
   // The button under a point, -1 for none.
   static int ButtonAt(const MessageBoxLayout& layout, int x, int y);

@@ -4,14 +4,14 @@
 #include <string>
 
 #include "graphics/Geometry.h"
-#include "graphics/Surface.h"
 #include "platform/EventLoop.h"
 #include "platform/KeyNames.h"
+#include "platform/sdl/DialogCanvas.h"
 
 namespace qlm {
 
 // The inside of a picker window apart from the window: it lays itself out, draws into a
-// Surface of its size and takes keys (Windows virtual-key codes), typed text (UTF-8) and the
+// DialogCanvas of its size and takes keys (Windows virtual-key codes), typed text (UTF-8) and the
 // mouse in its own pixels. The window runs until State() leaves kOpen.
 class PickerView {
  public:
@@ -21,7 +21,7 @@ class PickerView {
 
   virtual int Width() const = 0;
   virtual int Height() const = 0;
-  virtual void Paint(Surface& target) = 0;
+  virtual void Paint(DialogCanvas& canvas) = 0;
   virtual void Key(uint32_t vk, const Modifiers& modifiers) = 0;
   virtual void Text(const std::string& utf8) = 0;
   // clicks: 1 for a single click, 2 for a double click.
@@ -33,6 +33,8 @@ class PickerView {
   State GetState() const { return state_; }
   // The close box: the picker is cancelled.
   void Cancel() { state_ = State::kCancelled; }
+  // The picker is shown again after an accepted choice was taken back.
+  void Reopen() { state_ = State::kOpen; }
 
  protected:
   // A picker's OK and Cancel buttons: their focus places and rectangles.

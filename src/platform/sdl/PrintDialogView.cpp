@@ -85,8 +85,7 @@ void PrintDialogView::MouseUp(int x, int y) {
   ButtonUp(x, y, kButtons, pressed_);
 }
 
-void PrintDialogView::Paint(Surface& target) {
-  Canvas canvas(target);
+void PrintDialogView::Paint(DialogCanvas& canvas) {
   kit_.Face(canvas, kWidth, kHeight);
   kit_.Label(canvas, 10, 8, "Print to:");
   kit_.List(canvas, kList, request_.destinations, top_, selected_, focus_ == kFocusList);

@@ -6,9 +6,11 @@
 #include <iostream>
 #include <optional>
 
+#include "graphics/Font.h"
 #include "graphics/Surface.h"
 #include "platform/FilePickerModel.h"
 #include "platform/sdl/ColourPickerView.h"
+#include "platform/sdl/DialogCanvas.h"
 #include "platform/sdl/DialogKit.h"
 #include "platform/sdl/DialogWindow.h"
 #include "platform/sdl/FilePickerView.h"
@@ -23,18 +25,27 @@ namespace qlm {
 namespace {
 
 constexpr uint32_t kTopmostStyle = 0x40000;
+constexpr uint32_t kSecondButtonDefault = 0x100;
+
+// The scale a dialog window is drawn at and the fonts for its text at that scale.
+struct DialogScaling {
+  int scale = 1;
+  FontCache* fonts = nullptr;
+};
 
 // One open box: its window, its picture and what the user did to it.
 class MessageBoxWindow {
  public:
-  MessageBoxWindow(MessageBoxPainter& painter, MessageBoxControl& control, MessageBoxLayout layout)
+  MessageBoxWindow(MessageBoxPainter& painter, MessageBoxControl& control, MessageBoxLayout layout,
+                   DialogScaling scaling)
       : painter_(painter),
         control_(control),
         layout_(std::move(layout)),
-        picture_(layout_.width, layout_.height) {}
+        scaling_(scaling),
+        picture_(layout_.width * scaling.scale, layout_.height * scaling.scale) {}
 
   bool Open(const std::string& captionUtf8, SDL_Window* owner, bool topmost) {
-    if (!window_.Open(captionUtf8, layout_.width, layout_.height, owner, topmost))
+    if (!window_.Open(captionUtf8, picture_.Width(), picture_.Height(), owner, topmost))
       return false;
     Draw();
     return true;
@@ -65,7 +76,8 @@ class MessageBoxWindow {
       }
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button == SDL_BUTTON_LEFT) {
-          pressed_ = MessageBoxPainter::ButtonAt(layout_, e.button.x, e.button.y);
+          pressed_ = MessageBoxPainter::ButtonAt(layout_, e.button.x / scaling_.scale,
+                                                 e.button.y / scaling_.scale);
           control_.SetFocus(pressed_);
           Draw();
         }
@@ -73,7 +85,8 @@ class MessageBoxWindow {
       case SDL_MOUSEBUTTONUP:
         if (e.button.button == SDL_BUTTON_LEFT && pressed_ >= 0) {
           // Only a release over the button that was pressed chooses it.
-          if (MessageBoxPainter::ButtonAt(layout_, e.button.x, e.button.y) == pressed_)
+          if (MessageBoxPainter::ButtonAt(layout_, e.button.x / scaling_.scale,
+                                          e.button.y / scaling_.scale) == pressed_)
             answer_ = control_.Buttons()[static_cast<size_t>(pressed_)].id;
           pressed_ = -1;
           Draw();
@@ -92,13 +105,15 @@ class MessageBoxWindow {
 
  private:
   void Draw() {
-    painter_.Paint(picture_, layout_, control_, pressed_);
+    DialogCanvas canvas(picture_, scaling_.scale, scaling_.fonts);
+    painter_.Paint(canvas, layout_, control_, pressed_);
     window_.Present(picture_);
   }
 
   MessageBoxPainter& painter_;
   MessageBoxControl& control_;
   MessageBoxLayout layout_;
+  DialogScaling scaling_;
   Surface picture_;
   DialogWindow window_;
   int pressed_ = -1;
@@ -108,10 +123,13 @@ class MessageBoxWindow {
 // One open picker: the window that shows a view and hands it the window's events.
 class PickerWindow {
  public:
-  explicit PickerWindow(PickerView& view) : view_(view), picture_(view.Width(), view.Height()) {}
+  PickerWindow(PickerView& view, DialogScaling scaling)
+      : view_(view),
+        scaling_(scaling),
+        picture_(view.Width() * scaling.scale, view.Height() * scaling.scale) {}
 
   bool Open(const std::string& titleUtf8, SDL_Window* owner) {
-    if (!window_.Open(titleUtf8, view_.Width(), view_.Height(), owner, false))
+    if (!window_.Open(titleUtf8, picture_.Width(), picture_.Height(), owner, false))
       return false;
     Draw();
     return true;
@@ -137,18 +155,18 @@ class PickerWindow {
         view_.Text(e.text.text);
         break;
       case SDL_MOUSEMOTION:
-        mouseX_ = e.motion.x;
-        mouseY_ = e.motion.y;
+        mouseX_ = e.motion.x / scaling_.scale;
+        mouseY_ = e.motion.y / scaling_.scale;
         return;
       case SDL_MOUSEBUTTONDOWN:
         if (e.button.button != SDL_BUTTON_LEFT)
           return;
-        view_.MouseDown(e.button.x, e.button.y, e.button.clicks);
+        view_.MouseDown(e.button.x / scaling_.scale, e.button.y / scaling_.scale, e.button.clicks);
         break;
       case SDL_MOUSEBUTTONUP:
         if (e.button.button != SDL_BUTTON_LEFT)
           return;
-        view_.MouseUp(e.button.x, e.button.y);
+        view_.MouseUp(e.button.x / scaling_.scale, e.button.y / scaling_.scale);
         break;
       case SDL_MOUSEWHEEL:
         view_.Wheel(mouseX_, mouseY_,
@@ -162,11 +180,13 @@ class PickerWindow {
 
  private:
   void Draw() {
-    view_.Paint(picture_);
+    DialogCanvas canvas(picture_, scaling_.scale, scaling_.fonts);
+    view_.Paint(canvas);
     window_.Present(picture_);
   }
 
   PickerView& view_;
+  DialogScaling scaling_;
   Surface picture_;
   DialogWindow window_;
   int mouseX_ = 0;
@@ -182,6 +202,14 @@ SdlDialogs::SdlDialogs(SdlEventLoop& loop, SdlDisplay& display, CodePage codePag
 }
 
 SdlDialogs::~SdlDialogs() = default;
+
+FontCache* SdlDialogs::ScaledFonts(int scale) {
+  if (scale <= 1)
+    return nullptr;
+  if (!scaledFonts_)
+    scaledFonts_ = std::make_unique<FontCache>();
+  return scaledFonts_.get();
+}
 
 SDL_Window* SdlDialogs::Owner() const {
   // The player's window, also while it is still hidden (a box of the first page's script).
@@ -240,9 +268,10 @@ int SdlDialogs::ShowBox(const std::string& text, const std::string& caption, uin
   if (!painter_)
     painter_ = std::make_unique<MessageBoxPainter>();
   const std::string captionUtf8 = codePage_.ToUtf8(caption);
-  MessageBoxWindow box(*painter_, control,
-                       painter_->Layout(codePage_.ToUtf8(text), style, control, captionUtf8,
-                                        dataLines));
+  MessageBoxLayout layout =
+      painter_->Layout(codePage_.ToUtf8(text), style, control, captionUtf8, dataLines);
+  const int scale = display_.DialogScale(layout.width, layout.height);
+  MessageBoxWindow box(*painter_, control, std::move(layout), {scale, ScaledFonts(scale)});
   if (!box.Open(captionUtf8, Owner(), (style & kTopmostStyle) != 0))
     return control.EscapeAnswer().value_or(control.DefaultAnswer());
 
@@ -262,7 +291,8 @@ int SdlDialogs::ShowBox(const std::string& text, const std::string& caption, uin
 }
 
 bool SdlDialogs::RunPicker(PickerView& view, const std::string& titleUtf8) {
-  PickerWindow window(view);
+  const int scale = display_.DialogScale(view.Width(), view.Height());
+  PickerWindow window(view, {scale, ScaledFonts(scale)});
   if (!window.Open(titleUtf8, Owner())) {
     std::cerr << "qlmplayer: the \"" << titleUtf8
               << "\" picker cannot be opened: " << SDL_GetError() << '\n';
@@ -299,9 +329,20 @@ std::optional<std::string> SdlDialogs::ChooseFile(FileDialogMode mode, const std
     kit_ = std::make_unique<DialogKit>();
   FilePickerModel model(*places_.files, mode, filter, initial, places_.startFolder, places_.places);
   FilePickerView view(model, *kit_, codePage_);
-  if (!RunPicker(view, title))
-    return std::nullopt;
-  return view.Result();
+  for (;;) {
+    if (!RunPicker(view, title))
+      return std::nullopt;
+    const std::optional<std::string>& path = view.Result();
+    if (mode != FileDialogMode::kSave || !path || !model.IsExistingFile(*path))
+      return path;
+    // Saving over a file replaces it: only when the user says so (No is the default button).
+    const size_t slash = path->rfind('\\');
+    const std::string name = slash == std::string::npos ? *path : path->substr(slash + 1);
+    if (MessageBox(name + " already exists.\nDo you want to replace it?", codePage_.FromUtf8(title),
+                   mb::kYesNo | mb::kIconWarning | kSecondButtonDefault) == idb::kYes)
+      return path;
+    view.Reopen();
+  }
 }
 
 std::optional<uint32_t> SdlDialogs::ChooseColour() {

@@ -12,6 +12,7 @@
 namespace qlm {
 
 class DialogKit;
+class FontCache;
 class FileSystem;
 class MessageBoxControl;
 class MessageBoxPainter;
@@ -68,12 +69,15 @@ class SdlDialogs : public Dialogs {
   // accepted.
   bool RunPicker(PickerView& view, const std::string& titleUtf8);
   SDL_Window* Owner() const;
+  // The fonts of dialogs drawn at `scale`; null at 1, where the dialogs' own fonts draw.
+  FontCache* ScaledFonts(int scale);
 
   SdlEventLoop& loop_;
   SdlDisplay& display_;
   CodePage codePage_;
   std::unique_ptr<MessageBoxPainter> painter_;
   std::unique_ptr<DialogKit> kit_;
+  std::unique_ptr<FontCache> scaledFonts_;
   FilePlaces places_;
   std::string nextTitle_;
   int open_ = 0;

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "graphics/Canvas.h"
 #include "platform/host/HostEnvironment.h"
 #include "platform/sdl/ScreenshotFile.h"
 #include "platform/sdl/WindowScale.h"
@@ -124,6 +125,9 @@ void SdlDisplay::DestroyWindow() {
 }
 
 void SdlDisplay::DestroyRenderer() {
+  if (noticeTexture_)
+    SDL_DestroyTexture(noticeTexture_);
+  noticeTexture_ = nullptr;
   if (texture_)
     SDL_DestroyTexture(texture_);
   if (renderer_)
@@ -220,6 +224,8 @@ bool SdlDisplay::PresentRect(int x, int y, int w, int h) {
   CopyToSurface(x, y, w, h);
   const SDL_Rect r{x, y, w, h};
   SDL_UpdateWindowSurfaceRects(window_, &r, 1);
+  // The notice stays over what was presented beneath it.
+  DrawNoticeOnSurface();
   return true;
 }
 
@@ -233,6 +239,7 @@ void SdlDisplay::Redraw() {
       surfaceCurrent_ = true;
     }
     SDL_UpdateWindowSurface(window_);
+    DrawNoticeOnSurface();
     return;
   }
   int ow = 0, oh = 0;
@@ -242,7 +249,97 @@ void SdlDisplay::Redraw() {
   SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
   SDL_RenderClear(renderer_);
   SDL_RenderCopy(renderer_, texture_, nullptr, &dst);
+  if (!notice_.Empty()) {
+    if (!noticeTexture_) {
+      noticeTexture_ =
+          SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC,
+                            notice_.Width(), notice_.Height());
+      if (noticeTexture_)
+        SDL_UpdateTexture(noticeTexture_, nullptr, notice_.Row(0), notice_.Width() * 4);
+    }
+    const ViewBox box = NoticeRect(ow, oh);
+    const SDL_Rect at{box.x, box.y, box.w, box.h};
+    if (noticeTexture_)
+      SDL_RenderCopy(renderer_, noticeTexture_, nullptr, &at);
+  }
   SDL_RenderPresent(renderer_);
+}
+
+ViewBox SdlDisplay::NoticeRect(int outW, int outH) const {
+  const int scale = std::max(1, static_cast<int>(std::lround(fullScreen_ ? 1 : factor_)));
+  const int w = std::min(notice_.Width(), outW);
+  return {(outW - w) / 2, std::max(0, outH - notice_.Height() - 12 * scale), w, notice_.Height()};
+}
+
+void SdlDisplay::DrawNoticeOnSurface() {
+  SDL_Surface* surface = windowSurface_;
+  if (notice_.Empty() || !surface)
+    return;
+  const ViewBox box = NoticeRect(surface->w, surface->h);
+  const SDL_Rect at{box.x, box.y, box.w, box.h};
+  const int h = std::min(at.h, surface->h - at.y);
+  if (at.w <= 0 || h <= 0 || (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0))
+    return;
+  auto* to = static_cast<uint8_t*>(surface->pixels) +
+             static_cast<ptrdiff_t>(at.y) * surface->pitch +
+             static_cast<ptrdiff_t>(at.x) * surface->format->BytesPerPixel;
+  SDL_ConvertPixels(at.w, h, SDL_PIXELFORMAT_RGB888, notice_.Row(0), notice_.Width() * 4,
+                    surface->format->format, to, surface->pitch);
+  if (SDL_MUSTLOCK(surface))
+    SDL_UnlockSurface(surface);
+  SDL_UpdateWindowSurfaceRects(window_, &at, 1);
+}
+
+void SdlDisplay::ShowNotice(const std::string& textUtf8) {
+  if (!noticeFonts_)
+    noticeFonts_ = std::make_unique<FontCache>();
+  const int scale = std::max(1, static_cast<int>(std::lround(fullScreen_ ? 1 : factor_)));
+  FontSpec spec;
+  spec.face = "Segoe UI";
+  spec.height = -13 * scale;
+  const Font& font = noticeFonts_->Get(spec);
+  const int pad = 8 * scale;
+  // A text wider than the window loses its beginning: the end of a path says the most.
+  std::string text = textUtf8;
+  const int room = std::max(1, frame_.Width() * scale - 4 * pad);
+  while (text.size() > 1 && font.TextWidth(text) > room) {
+    text.erase(0, 1);
+    while (!text.empty() && (static_cast<unsigned char>(text[0]) & 0xC0) == 0x80)
+      text.erase(0, 1);
+    if (font.TextWidth("..." + text) <= room) {
+      text = "..." + text;
+      break;
+    }
+  }
+  notice_ = Surface(font.TextWidth(text) + 2 * pad, font.Metrics().height + 2 * pad);
+  Canvas canvas(notice_);
+  canvas.FillRect({0, 0, notice_.Width(), notice_.Height()}, kNoticeFill);
+  canvas.FrameRect({0, 0, notice_.Width(), notice_.Height()}, 0x808080, scale);
+  canvas.DrawText(font, text, pad, pad, 0xFFFFFF);
+  noticeUntil_ = SDL_GetTicks64() + kNoticeMs;
+  if (noticeTexture_)
+    SDL_DestroyTexture(noticeTexture_);
+  noticeTexture_ = nullptr;
+  Redraw();
+}
+
+std::optional<uint64_t> SdlDisplay::NoticeLeftMs() const {
+  if (notice_.Empty())
+    return std::nullopt;
+  const uint64_t now = SDL_GetTicks64();
+  return noticeUntil_ > now ? noticeUntil_ - now : 0;
+}
+
+void SdlDisplay::ExpireNotice() {
+  if (notice_.Empty() || SDL_GetTicks64() < noticeUntil_)
+    return;
+  notice_ = Surface();
+  if (noticeTexture_)
+    SDL_DestroyTexture(noticeTexture_);
+  noticeTexture_ = nullptr;
+  // The picture without it.
+  surfaceCurrent_ = false;
+  Redraw();
 }
 
 void SdlDisplay::Reupload() {
@@ -610,6 +707,7 @@ void SdlDisplay::SaveScreenshot() {
   localtime_r(&now, &local);
   std::string error;
   const auto path = qlm::SaveScreenshot(frame_, folder, titleUtf8_, local, error);
+  ShowNotice(path ? "Screenshot saved as " + path->string() : error);
   if (!diagnostics_)
     return;
   if (path)
@@ -638,6 +736,25 @@ void SdlDisplay::ApplyIcon() {
 
 uint32_t SdlDisplay::WindowId() const {
   return SDL_GetWindowID(window_);
+}
+
+int SdlDisplay::DialogScale(int width, int height) const {
+  double scale = factor_;
+  if (!window_)
+    return ChooseDialogScale(scale, 0, width, height, 0, 0);
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  if (fullScreen_ && frame_.Width() > 0)
+    scale =
+        static_cast<double>(FitView(frame_.Width(), frame_.Height(), ww, wh).w) / frame_.Width();
+  const int index = std::max(0, SDL_GetWindowDisplayIndex(window_));
+  float dpi = 0;
+  if (SDL_GetDisplayDPI(index, nullptr, &dpi, nullptr) != 0)
+    dpi = 0;
+  SDL_Rect room{};
+  if (SDL_GetDisplayUsableBounds(index, &room) != 0)
+    room = {};
+  return ChooseDialogScale(scale, dpi, width, height, room.w, room.h);
 }
 
 void SdlDisplay::WindowToClient(int windowX, int windowY, int& x, int& y) const {

@@ -2,11 +2,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "graphics/Font.h"
 #include "graphics/Image24.h"
 #include "graphics/Surface.h"
 #include "platform/CodePage.h"
@@ -82,8 +84,16 @@ class SdlDisplay : public Display {
   bool IsFullScreen() const { return fullScreen_; }
   // F12: the client area as last presented, unscaled, as a PNG in the pictures folder
   // (the desktop's pictures folder, else ~/Pictures, in its qlmplayer folder); the diagnostics
-  // say where.
+  // say where, and so does a notice over the picture.
   void SaveScreenshot();
+  // A short notice shown over the bottom of the picture for kNoticeMs (never part of the frame
+  // or its screenshots).
+  static constexpr uint64_t kNoticeMs = 2000;
+  static constexpr uint32_t kNoticeFill = 0x202020;
+  void ShowNotice(const std::string& textUtf8);
+  // Milliseconds until the notice goes (nullopt: none is shown); and its going, when due.
+  std::optional<uint64_t> NoticeLeftMs() const;
+  void ExpireNotice();
   // The window's icon (an opaque picture); an empty image leaves the desktop's own.
   void SetIcon(const Image24& icon);
   // Draws the texture again (the window was uncovered or resized).
@@ -102,6 +112,9 @@ class SdlDisplay : public Display {
   bool ShapeApplied() const { return shapeApplied_; }
   // The scale from client pixels to window pixels in the window (not full-screen) state.
   double Factor() const { return factor_; }
+  // The scale of a dialog of width x height in dialog pixels over this window (see
+  // ChooseDialogScale): the window's scale, or the full-screen picture's.
+  int DialogScale(int width, int height) const;
 
  private:
   void CreateWindow();
@@ -130,6 +143,10 @@ class SdlDisplay : public Display {
   void ApplyWindowSize();
   void ApplyFullScreen();
   void Upload(int x, int y, int w, int h);
+  // Where the notice goes in an output of outW x outH pixels.
+  ViewBox NoticeRect(int outW, int outH) const;
+  // The notice over the window surface (the unscaled path), sent to the screen.
+  void DrawNoticeOnSurface();
   void Show();
   void ApplyIcon();
 
@@ -162,6 +179,11 @@ class SdlDisplay : public Display {
   std::array<SDL_Cursor*, kCursorCount> cursors_{};
   std::array<bool, kCursorCount> customCursor_{};
   SDL_Cursor* arrow_ = nullptr;
+  // The notice: its picture (drawn at the window's scale), when it goes, its texture.
+  Surface notice_;
+  uint64_t noticeUntil_ = 0;
+  SDL_Texture* noticeTexture_ = nullptr;
+  std::unique_ptr<FontCache> noticeFonts_;
 };
 
 }  // namespace qlm

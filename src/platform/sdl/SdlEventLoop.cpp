@@ -5,6 +5,7 @@
 #include "platform/KeyNames.h"
 #include "platform/sdl/SdlDisplay.h"
 #include "platform/sdl/SdlKeyMap.h"
+#include "platform/sdl/SoundOffNotice.h"
 
 namespace qlm {
 
@@ -30,6 +31,9 @@ void SdlEventLoop::WaitForEvents(uint64_t deadline) {
   uint64_t wait = deadline > now ? deadline - now : 0;
   if (HasSources() || !modals_.empty())
     wait = std::min(wait, kSourcePollMs);
+  // A notice over the picture goes when its time is up.
+  if (const std::optional<uint64_t> notice = display_.NoticeLeftMs())
+    wait = std::min(wait, *notice);
   // A null event only waits: what arrived stays queued for CollectEvents.
   if (wait >= static_cast<uint64_t>(INT32_MAX))
     SDL_WaitEvent(nullptr);
@@ -41,6 +45,9 @@ void SdlEventLoop::CollectEvents() {
   SDL_Event event;
   while (SDL_PollEvent(&event))
     Translate(event);
+  if (sound_)
+    sound_->Check();
+  display_.ExpireNotice();
 }
 
 uint32_t SdlEventLoop::EventWindow(const SDL_Event& event) {

@@ -12,6 +12,7 @@
 namespace qlm {
 
 class SdlDisplay;
+class SoundOffNotice;
 
 // The event loop of the desktop: waits in SDL until the next timer (or at most
 // kSourcePollMs while polled sources such as the instance-lock socket are registered) and turns
@@ -40,6 +41,9 @@ class SdlEventLoop : public EventLoop {
   // Mouse buttons held, as the window system reports them.
   bool LeftDown() const { return leftDown_; }
 
+  // Checked after each batch of events, so the line about sound comes once ALSA complained.
+  void SetSoundNotice(SoundOffNotice* notice) { sound_ = notice; }
+
  protected:
   void WaitForEvents(uint64_t deadline) override;
   void CollectEvents() override;
@@ -60,6 +64,7 @@ class SdlEventLoop : public EventLoop {
   };
   std::vector<Modal> modals_;
   bool leftDown_ = false;
+  SoundOffNotice* sound_ = nullptr;
 };
 
 }  // namespace qlm

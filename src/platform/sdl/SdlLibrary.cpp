@@ -136,6 +136,10 @@ int SDL_GetDisplayUsableBounds(int displayIndex, SDL_Rect* rect) {
   QLM_SDL_RESOLVE(SDL_GetDisplayUsableBounds);
   return fn ? fn(displayIndex, rect) : -1;
 }
+int SDL_GetDisplayDPI(int displayIndex, float* ddpi, float* hdpi, float* vdpi) {
+  QLM_SDL_RESOLVE(SDL_GetDisplayDPI);
+  return fn ? fn(displayIndex, ddpi, hdpi, vdpi) : -1;
+}
 void SDL_free(void* mem) {
   QLM_SDL_RESOLVE(SDL_free);
   if (fn)
@@ -346,6 +350,10 @@ int SDL_WaitEventTimeout(SDL_Event* event, int timeout) {
   return fn ? fn(event, timeout) : -1;
 }
 
+int SDL_GetNumAudioDevices(int iscapture) {
+  QLM_SDL_RESOLVE(SDL_GetNumAudioDevices);
+  return fn ? fn(iscapture) : -1;
+}
 void SDL_CloseAudioDevice(SDL_AudioDeviceID dev) {
   QLM_SDL_RESOLVE(SDL_CloseAudioDevice);
   if (fn)

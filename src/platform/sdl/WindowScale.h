@@ -16,4 +16,12 @@ struct WindowScale {
 // too). Unknown room (0 or less) changes nothing.
 WindowScale ChooseWindowScale(int clientW, int clientH, int factor, bool fit, int roomW, int roomH);
 
+// The whole-number scale of a dialog of dialogW x dialogH over a player window shown at
+// `windowScale`, on a screen of `dpi` dots per inch (0 or less: unknown) whose work area is
+// roomW x roomH (0 or less: unknown): the window's scale rounded, at least the screen's
+// (96 dpi a step, from three quarters of the way to the next), 1 to 8, and lowered until the
+// dialog fits the room.
+int ChooseDialogScale(double windowScale, double dpi, int dialogW, int dialogH, int roomW,
+                      int roomH);
+
 }  // namespace qlm
