@@ -9,6 +9,7 @@ struct ProgramObjects::Entry {
   bool started = false;
   uint64_t startedAt = 0;
   uint64_t lastLook = 0;
+  int looks = 0;
   // Declared before the window: the window is let go (asked to close) before the program ends.
   std::unique_ptr<RunningProgram> program;
   std::unique_ptr<ProgramWindow> window;
@@ -129,9 +130,10 @@ void ProgramObjects::Poll() {
       continue;
     }
     if (entry->window || !windows_ || now - entry->startedAt > kFindWindowMs ||
-        now - entry->lastLook < kLookEveryMs)
+        (entry->looks > 0 && now - entry->lastLook < kLookEveryMs))
       continue;
     entry->lastLook = now;
+    ++entry->looks;
     entry->window = windows_->Adopt(entry->program->Pid());
     if (entry->window)
       entry->window->Place(host_.RectOf(*entry->object), host_.Shown(*entry->object));
