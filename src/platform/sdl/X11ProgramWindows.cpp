@@ -129,10 +129,18 @@ long WindowPid(::Display* dpy, ::Window w, Atom pidAtom) {
 
 class X11ProgramWindow : public ProgramWindow {
  public:
-  X11ProgramWindow(SdlDisplay& display, ::Display* dpy, ::Window parent, ::Window window)
-      : display_(display), dpy_(dpy), parent_(parent), window_(window) {}
+  // `withdrawn`: a window manager was asked to let the window go, which it is given time for.
+  X11ProgramWindow(SdlDisplay& display, ::Display* dpy, ::Window parent, ::Window window,
+                   bool withdrawn)
+      : display_(display),
+        dpy_(dpy),
+        parent_(parent),
+        window_(window),
+        waits_(withdrawn ? kWithdrawPolls : 0) {}
 
   ~X11ProgramWindow() override {
+    if (gone_)
+      return;
     ErrorTrap trap(dpy_);
     // Hidden at once; asked to close as a window manager's close box asks, when it listens.
     XUnmapWindow(dpy_, window_);
@@ -160,6 +168,8 @@ class X11ProgramWindow : public ProgramWindow {
   X11ProgramWindow& operator=(const X11ProgramWindow&) = delete;
 
   void Place(const IntRect& rect, bool shown) override {
+    if (waits_ > 0)
+      return;
     ::Display* dpy = nullptr;
     ::Window parent = 0;
     // The player's window may have been made anew (a shaped window): its children went with
@@ -207,9 +217,30 @@ class X11ProgramWindow : public ProgramWindow {
     if (gone_)
       return false;
     ErrorTrap trap(dpy_);
-    XWindowAttributes a;
-    gone_ = !XGetWindowAttributes(dpy_, window_, &a) || !trap.Clean();
-    return !gone_;
+    ::Window root = 0, parent = 0, *children = nullptr;
+    unsigned count = 0;
+    const bool queried = XQueryTree(dpy_, window_, &root, &parent, &children, &count) != 0;
+    if (children)
+      XFree(children);
+    if (!queried || !trap.Clean()) {
+      gone_ = true;
+      return false;
+    }
+    if (parent == parent_)
+      return true;
+    // Still with a window manager: taken once the manager has let it go (it puts it back on
+    // the desktop, unmapped), or after a while whatever the manager does. A manager that puts
+    // it into a frame again later has it taken again.
+    if (waits_ > 0 && parent != root) {
+      --waits_;
+      return true;
+    }
+    waits_ = 0;
+    XReparentWindow(dpy_, window_, parent_, box_.x, box_.y);
+    XUnmapWindow(dpy_, window_);
+    placed_ = false;
+    mapped_ = false;
+    return true;
   }
 
  private:
@@ -217,6 +248,9 @@ class X11ProgramWindow : public ProgramWindow {
   ::Display* dpy_;
   ::Window parent_;
   ::Window window_;
+  // Polls of Alive left for a window manager to let the window go.
+  static constexpr int kWithdrawPolls = 20;
+  int waits_ = 0;
   bool gone_ = false;
   bool placed_ = false;
   bool mapped_ = false;
@@ -234,12 +268,22 @@ std::unique_ptr<ProgramWindow> X11ProgramWindows::Adopt(int pid) {
   const ::Window window = FindProgramWindow(dpy, DefaultRootWindow(dpy), parent, pid);
   if (window == 0)
     return nullptr;
-  // Taken out of a window manager's frame, it is no longer managed; hidden until it is placed.
-  XReparentWindow(dpy, window, parent, 0, 0);
-  XUnmapWindow(dpy, window);
+  ::Window root = 0, frame = 0, *children = nullptr;
+  unsigned count = 0;
+  if (XQueryTree(dpy, window, &root, &frame, &children, &count) && children)
+    XFree(children);
+  const bool managed = frame != root;
+  if (managed) {
+    // In a window manager's frame: the manager lets it go before it is taken (Alive).
+    XWithdrawWindow(dpy, window, DefaultScreen(dpy));
+  } else {
+    // Hidden until it is placed.
+    XReparentWindow(dpy, window, parent, 0, 0);
+    XUnmapWindow(dpy, window);
+  }
   if (!trap.Clean())
     return nullptr;
-  return std::make_unique<X11ProgramWindow>(display_, dpy, parent, window);
+  return std::make_unique<X11ProgramWindow>(display_, dpy, parent, window, managed);
 }
 
 #else
