@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "graphics/Geometry.h"
 
@@ -17,6 +18,9 @@ class ProgramWindow {
   // Shows the window over `rect` of the client area (client pixels, scaled as the frame is
   // shown), or hides it. Cheap when nothing changed since the last call.
   virtual void Place(const IntRect& rect, bool shown) = 0;
+  // Shows only `rect` less `covered` (client pixels, as Place takes them), so that what lies
+  // above the object on its page stays visible.
+  virtual void Clip(const IntRect& rect, const std::vector<IntRect>& covered) = 0;
   // Hands the program the numbers of a SendCommand: `count` (2 or 3) of `values` were given,
   // the others are 0. False when the window is gone.
   virtual bool Send(const std::array<int32_t, 3>& values, int count) = 0;

@@ -8,7 +8,7 @@
 
 namespace qlm {
 
-class PlayerWindow::ProgramGlue : public ProgramHost {
+class PlayerWindow::ProgramGlue : public PaintRuntime, public ProgramHost {
  public:
   explicit ProgramGlue(PlayerWindow& window) : window_(window) {}
 
@@ -28,6 +28,23 @@ class PlayerWindow::ProgramGlue : public ProgramHost {
     return window_.objectStates_.RectOf(object);
   }
   bool Shown(const ObjectRecord& object) override { return ObjectPainter::IsShown(object); }
+  void HoldChanged(const ObjectRecord& object) override {
+    // Whether the object holds a window is part of the page's layout: the objects above it
+    // clip it from the next paint on.
+    window_.objectStates_.LayoutChanged();
+    window_.Invalidate(window_.objectStates_.RectOf(object), false);
+  }
+
+  // PaintRuntime: the window held, and what the objects above the object leave of it.
+  ObjectPaintState StateOf(const ObjectRecord& object) override {
+    ObjectPaintState state;
+    state.holdsChildWindow = window_.programs_->HoldsWindow(object);
+    return state;
+  }
+  void SetChildWindowRegion(const ObjectRecord& object, const IntRect& rect,
+                            const std::vector<IntRect>& covered) override {
+    window_.programs_->Clip(object, rect, covered);
+  }
 
  private:
   PlayerWindow& window_;
@@ -36,6 +53,7 @@ class PlayerWindow::ProgramGlue : public ProgramHost {
 void PlayerWindow::InitPrograms() {
   auto glue = std::make_unique<ProgramGlue>(*this);
   programs_ = std::make_unique<ProgramObjects>(ctx_.loop, ctx_.programWindows, *glue);
+  paintRuntime_.SetProgramPainter(glue.get());
   RegisterProgramCommands(*runner_, *programs_);
   programGlue_ = std::move(glue);
 }

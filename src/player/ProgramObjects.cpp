@@ -83,6 +83,13 @@ bool ProgramObjects::Send(const ObjectRecord& object, const std::array<int32_t, 
   return it->second->window->Send(values, count);
 }
 
+void ProgramObjects::Clip(const ObjectRecord& object, const IntRect& rect,
+                          const std::vector<IntRect>& covered) {
+  const auto it = entries_.find(&object);
+  if (it != entries_.end() && it->second->window)
+    it->second->window->Clip(rect, covered);
+}
+
 bool ProgramObjects::HoldsWindow(const ObjectRecord& object) const {
   const auto it = entries_.find(&object);
   return it != entries_.end() && it->second->window != nullptr;
@@ -121,22 +128,28 @@ void ProgramObjects::Poll() {
   for (auto& [record, entry] : entries_) {
     if (!entry->program)
       continue;
+    const bool held = entry->window != nullptr;
     if (entry->window && !entry->window->Alive())
       entry->window.reset();
     if (!entry->program->Running()) {
       // It ended by itself: the object shows its frame again.
       entry->window.reset();
       entry->program.reset();
-      continue;
     }
+    if (held && !entry->window)
+      host_.HoldChanged(*entry->object);
+    if (!entry->program)
+      continue;
     if (entry->window || !windows_ || now - entry->startedAt > kFindWindowMs ||
         (entry->looks > 0 && now - entry->lastLook < kLookEveryMs))
       continue;
     entry->lastLook = now;
     ++entry->looks;
     entry->window = windows_->Adopt(entry->program->Pid());
-    if (entry->window)
+    if (entry->window) {
       entry->window->Place(host_.RectOf(*entry->object), host_.Shown(*entry->object));
+      host_.HoldChanged(*entry->object);
+    }
   }
   Follow();
   polling_ = false;

@@ -27,6 +27,8 @@ class ProgramHost {
   // Where the object is now (client pixels, its offset included), and whether it is shown.
   virtual IntRect RectOf(const ObjectRecord& object) = 0;
   virtual bool Shown(const ObjectRecord& object) = 0;
+  // The object came to hold a window or let it go (the page's drawing changes).
+  virtual void HoldChanged(const ObjectRecord& /*object*/) {}
 };
 
 // The embedded-program objects (kind 24) of the shown pages. An object that comes into view
@@ -60,6 +62,8 @@ class ProgramObjects {
   // SendCommand: `count` (2 or 3) numbers for the object's window. False when the object holds
   // no window.
   bool Send(const ObjectRecord& object, const std::array<int32_t, 3>& values, int count);
+  // After the object was drawn: its window shows `rect` less `covered`.
+  void Clip(const ObjectRecord& object, const IntRect& rect, const std::vector<IntRect>& covered);
   // Whether the object holds its program's window.
   bool HoldsWindow(const ObjectRecord& object) const;
 

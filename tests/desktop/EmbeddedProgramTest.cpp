@@ -35,7 +35,7 @@ constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;
 // The program object, in client pixels.
 constexpr int kLeft = 40, kTop = 30, kRight = 200, kBottom = 150;
 
-// Page One (red) holds the program object and hot spots along the right edge whose scripts
+// Page One (red) holds the program object, a blue rectangle over its corner, and hot spots along the right edge whose scripts
 // send numbers, hide and show the object and go to page Two (blue). `extra`: more lines.
 std::string ShowText(const std::string& log, const std::string& extra = {}) {
   return std::string("title ") + kTitle +
@@ -44,6 +44,8 @@ std::string ShowText(const std::string& log, const std::string& extra = {}) {
          "string 3 00FF00 " +
          log +
          "\n"
+         // Above the program's top-right corner: the program's window leaves it visible.
+         "object 2 Cover 170 20 230 60\ncolour 1 16711680\nvalue 1 3\n"
          "object 4 Send 260 10 310 40\n"
          "script SendCommand(\"Prog\",\"7,-8,9\")\n"
          "script SendCommand(\"Prog\",\"1+1,2\")\n"
@@ -197,7 +199,9 @@ void EmbeddedProgramTest::EmbedsFollowsAndCloses() {
     } points[] = {{kLeft * kScale, kTop * kScale, kGreen},
                   {kRight * kScale - 1, kBottom * kScale - 1, kGreen},
                   {kLeft * kScale - 1, kTop * kScale - 1, kRed},
-                  {kRight * kScale, kBottom * kScale, kRed}};
+                  {kRight * kScale, kBottom * kScale, kRed},
+                  {185 * kScale, 45 * kScale, kBlue},
+                  {160 * kScale, 45 * kScale, kGreen}};
     for (const auto& p : points) {
       if (at(p.x, p.y) != p.rgb)
         wrong += " (" + std::to_string(p.x) + "," + std::to_string(p.y) + ")";

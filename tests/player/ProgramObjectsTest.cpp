@@ -42,6 +42,9 @@ struct FakeWindow : ProgramWindow {
                       std::to_string(v[2]) + " " + std::to_string(count));
     return true;
   }
+  void Clip(const IntRect&, const std::vector<IntRect>& covered) override {
+    journal.push_back("clip " + std::to_string(covered.size()));
+  }
   bool Alive() override { return true; }
   int pid;
   Journal& journal;

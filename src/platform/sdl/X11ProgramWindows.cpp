@@ -4,6 +4,7 @@
 #include <SDL_syswm.h>
 #include <unistd.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/sdl/SdlDisplay.h"
@@ -15,6 +16,7 @@ namespace qlm {
 }  // namespace qlm
 
 #include <X11/Xatom.h>
+#include <X11/extensions/shape.h>
 
 namespace qlm {
 
@@ -136,7 +138,10 @@ class X11ProgramWindow : public ProgramWindow {
         dpy_(dpy),
         parent_(parent),
         window_(window),
-        waits_(withdrawn ? kWithdrawPolls : 0) {}
+        waits_(withdrawn ? kWithdrawPolls : 0) {
+    int event = 0, error = 0;
+    hasShape_ = XShapeQueryExtension(dpy_, &event, &error) != 0;
+  }
 
   ~X11ProgramWindow() override {
     if (gone_)
@@ -190,10 +195,23 @@ class X11ProgramWindow : public ProgramWindow {
     } else {
       XUnmapWindow(dpy_, window_);
     }
-    gone_ = !trap.Clean();
     placed_ = true;
     box_ = box;
     mapped_ = visible;
+    shaped_ = false;
+    if (visible)
+      ApplyShape();
+    gone_ = !trap.Clean();
+  }
+
+  void Clip(const IntRect& rect, const std::vector<IntRect>& covered) override {
+    if (rect == clipRect_ && covered == covered_)
+      return;
+    clipRect_ = rect;
+    covered_ = covered;
+    shaped_ = false;
+    if (placed_)
+      ApplyShape();
   }
 
   bool Send(const std::array<int32_t, 3>& values, int count) override {
@@ -244,10 +262,35 @@ class X11ProgramWindow : public ProgramWindow {
   }
 
  private:
+  // The window's shape: all of it less the objects above, at the scale the frame is shown.
+  void ApplyShape() {
+    if (shaped_ || !hasShape_)
+      return;
+    shaped_ = true;
+    if (covered_.empty()) {
+      XShapeCombineMask(dpy_, window_, ShapeBounding, 0, 0, 0, ShapeSet);
+      return;
+    }
+    XRectangle all{0, 0, static_cast<unsigned short>(box_.w), static_cast<unsigned short>(box_.h)};
+    XShapeCombineRectangles(dpy_, window_, ShapeBounding, 0, 0, &all, 1, ShapeSet, Unsorted);
+    std::vector<XRectangle> above;
+    for (const IntRect& c : covered_) {
+      const ViewBox b = display_.ClientToWindow(c.left, c.top, c.Width(), c.Height());
+      above.push_back({static_cast<short>(b.x - box_.x), static_cast<short>(b.y - box_.y),
+                       static_cast<unsigned short>(b.w), static_cast<unsigned short>(b.h)});
+    }
+    XShapeCombineRectangles(dpy_, window_, ShapeBounding, 0, 0, above.data(),
+                            static_cast<int>(above.size()), ShapeSubtract, Unsorted);
+  }
+
   SdlDisplay& display_;
   ::Display* dpy_;
   ::Window parent_;
   ::Window window_;
+  bool hasShape_ = false;  // the server has the shape extension
+  bool shaped_ = false;    // the shape fits box_ and covered_
+  IntRect clipRect_;
+  std::vector<IntRect> covered_;
   // Polls of Alive left for a window manager to let the window go.
   static constexpr int kWithdrawPolls = 20;
   int waits_ = 0;
