@@ -23,7 +23,7 @@ ProgramObjects::~ProgramObjects() {
 }
 
 void ProgramObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
-  std::map<const ObjectRecord*, std::unique_ptr<Entry>> kept;
+  ObjectHoldings<Entry> kept;
   for (ObjectRecord* object : shown) {
     if (object->typeCode != kObjProgram || kept.contains(object))
       continue;
@@ -45,21 +45,7 @@ void ProgramObjects::PagesShown(const std::vector<ObjectRecord*>& shown) {
 
 void ProgramObjects::Rebind(const std::vector<const ObjectRecord*>& records,
                             std::vector<ObjectRecord>& objects, const std::vector<size_t>& from) {
-  std::map<const ObjectRecord*, std::unique_ptr<Entry>> moved;
-  for (size_t j = 0; j < objects.size() && j < from.size(); ++j) {
-    if (from[j] >= records.size())
-      continue;
-    const auto it = entries_.find(records[from[j]]);
-    if (it == entries_.end())
-      continue;
-    it->second->object = &objects[j];
-    moved.emplace(&objects[j], std::move(it->second));
-    entries_.erase(it);
-  }
-  // Programs of objects of this list that were removed close; those of other pages stay.
-  for (const ObjectRecord* record : records)
-    entries_.erase(record);
-  entries_.merge(moved);
+  RebindHoldings(entries_, records, objects, from);
   UpdatePolling();
 }
 

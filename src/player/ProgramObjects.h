@@ -11,6 +11,7 @@
 #include "graphics/Geometry.h"
 #include "platform/Processes.h"
 #include "platform/ProgramWindows.h"
+#include "player/ObjectHoldings.h"
 
 namespace qlm {
 
@@ -77,7 +78,7 @@ class ProgramObjects {
   EventLoop& loop_;
   ProgramWindows* windows_;
   ProgramHost& host_;
-  std::map<const ObjectRecord*, std::unique_ptr<Entry>> entries_;
+  ObjectHoldings<Entry> entries_;
   int pollSource_ = 0;
   bool polling_ = false;  // inside Poll: a consent box pumps the loop, which must not poll again
 };

@@ -19,6 +19,7 @@
 #include "support/ProjectFiles.h"
 // X11 headers last: they define macros such as None that the project's headers use as names.
 #include "desktop/ChildProcess.h"
+#include "desktop/WindowManager.h"
 #include "desktop/XSession.h"
 #include "desktop/XWindowTree.h"
 
@@ -35,8 +36,9 @@ constexpr uint32_t kRed = 0xFF0000, kBlue = 0x0000FF, kGreen = 0x00FF00;
 // The program object, in client pixels.
 constexpr int kLeft = 40, kTop = 30, kRight = 200, kBottom = 150;
 
-// Page One (red) holds the program object, a blue rectangle over its corner, and hot spots along the right edge whose scripts
-// send numbers, hide and show the object and go to page Two (blue). `extra`: more lines.
+// Page One (red) holds the program object, a blue rectangle over its corner, and hot spots along
+// the right edge whose scripts send numbers, hide and show the object and go to page Two (blue).
+// `extra`: more lines.
 std::string ShowText(const std::string& log, const std::string& extra = {}) {
   return std::string("title ") + kTitle +
          "\nsize 320 240\npage One\ncolor 255\n"
@@ -89,20 +91,10 @@ class EmbeddedProgramTest : public ::testing::Test {
 
   // A window manager frames the player's window and manages the program's until it is taken.
   void StartWindowManager() {
-    if (access("/usr/bin/openbox", X_OK) != 0)
+    const std::optional<bool> started = StartOpenbox(wm_, x_->Connection(), display_, root_);
+    if (!started)
       GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
-    const std::string r = root_.string();
-    ASSERT_TRUE(wm_.Start(
-        {"/usr/bin/openbox", "--sm-disable"},
-        {"DISPLAY=" + display_, "HOME=" + r + "/home", "XDG_CONFIG_HOME=" + r + "/config"},
-        (root_ / "openbox.err").string()));
-    Display* dpy = x_->Connection();
-    const auto deadline = Clock::now() + 15s;
-    while (Clock::now() < deadline &&
-           PropertyItems(dpy, DefaultRootWindow(dpy), "_NET_SUPPORTING_WM_CHECK").empty())
-      std::this_thread::sleep_for(20ms);
-    ASSERT_FALSE(PropertyItems(dpy, DefaultRootWindow(dpy), "_NET_SUPPORTING_WM_CHECK").empty())
-        << "openbox did not start";
+    ASSERT_TRUE(*started) << "openbox did not start";
   }
 
   void EmbedsFollowsAndCloses();
