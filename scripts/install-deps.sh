@@ -10,7 +10,7 @@ packages=(
   libcairo2-dev libpixman-1-dev libfontconfig-dev libfreetype-dev libemf2svg-dev librsvg2-dev
   libsdl2-dev nlohmann-json3-dev libmpv-dev libespeak-ng-dev libwebkit2gtk-4.1-dev
   fonts-liberation fonts-dejavu-core
-  xvfb xauth libxtst-dev yabasic openbox
+  xvfb xauth libxtst-dev libxext-dev yabasic openbox
   librsvg2-bin desktop-file-utils appstream lintian
   libcups2-dev cups-daemon cups-client poppler-utils
   slurmctld slurmd slurm-client munge

@@ -22,6 +22,7 @@
 #include "platform/sdl/SdlSpeechOutput.h"
 #include "platform/sdl/SdlVideo.h"
 #include "platform/sdl/SoundOffNotice.h"
+#include "platform/sdl/X11ProgramWindows.h"
 #include "player/PlayerApp.h"
 
 namespace qlm {
@@ -183,6 +184,9 @@ std::optional<int> RunDesktop(const PlayerProcess& process, const PlayerOptions&
     // The desktop starts what Run and launching objects name; headless runs only report it.
     HostProcesses processes(process.executable, IsPresentationFile);
     context.processes = &processes;
+    // The windows of programs that embedded-program objects start, held in the player's.
+    X11ProgramWindows programWindows(*display);
+    context.programWindows = &programWindows;
     // Speech is heard through the audio device the media play through.
     SdlSpeechOutput speech(builder.Synthesizer(), [&err = *process.err](const std::string& reason) {
       err << "qlmplayer: speech cannot be heard: " << reason << '\n';

@@ -264,6 +264,18 @@ inline void SetGridSize(ObjectRecord& o, uint32_t columns, uint32_t rows) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Embedded program (24)
+
+// The object text: the program the object starts when its page is shown (path macros apply).
+inline const std::string& ProgramFile(const ObjectRecord& o) {
+  return o.text;
+}
+// Object string 3: the program's command-line parameters (blanks separate, quotes group).
+inline const std::string& ProgramParameters(const ObjectRecord& o) {
+  return o.strings[3];
+}
+
+// ---------------------------------------------------------------------------------------------
 // Web-browser object (25)
 
 // The object text: the address or file the object opens when its page is shown.

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,6 +76,17 @@ struct LaunchPlan {
   uint32_t failure = launch_result::kStarted;
 };
 
+// A program started for as long as something holds it: letting it go ends it (and what it
+// started in its session).
+class RunningProgram {
+ public:
+  virtual ~RunningProgram() = default;
+  // The process started; its windows name it, or one of its session, as their owner.
+  virtual int Pid() const = 0;
+  // False once the program has ended by itself.
+  virtual bool Running() = 0;
+};
+
 // Starting programs and documents.
 class Processes {
  public:
@@ -89,6 +101,14 @@ class Processes {
   // program has ended, calling `whileWaiting` now and then so the caller can repaint.
   virtual uint32_t Launch(const LaunchPlan& plan, const LaunchOptions& options,
                           const std::function<void()>& whileWaiting) = 0;
+
+  // Starts what `plan` says and keeps hold of it, for an object that shows the program's
+  // window; `result` receives the launch result. Null when nothing runs: the launch failed, or
+  // these processes only check launches (the default), which then count as started.
+  virtual std::unique_ptr<RunningProgram> Start(const LaunchPlan& plan, uint32_t& result) {
+    result = plan.failure;
+    return nullptr;
+  }
 };
 
 }  // namespace qlm

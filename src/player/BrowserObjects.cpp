@@ -42,21 +42,7 @@ void BrowserObjects::Clear() {
 
 void BrowserObjects::Rebind(const std::vector<const ObjectRecord*>& records,
                             std::vector<ObjectRecord>& objects, const std::vector<size_t>& from) {
-  std::map<const ObjectRecord*, std::unique_ptr<View>> moved;
-  for (size_t j = 0; j < objects.size() && j < from.size(); ++j) {
-    if (from[j] >= records.size())
-      continue;
-    const auto it = views_.find(records[from[j]]);
-    if (it == views_.end())
-      continue;
-    it->second->object = &objects[j];
-    moved.emplace(&objects[j], std::move(it->second));
-    views_.erase(it);
-  }
-  // Views of objects of this list that were removed close; those of other pages stay.
-  for (const ObjectRecord* record : records)
-    views_.erase(record);
-  views_.merge(moved);
+  RebindHoldings(views_, records, objects, from);
   UpdatePumping();
 }
 

@@ -11,6 +11,7 @@
 #include "document/ObjectRecord.h"
 #include "graphics/MetafileRenderer.h"
 #include "platform/BrowserEngine.h"
+#include "player/ObjectHoldings.h"
 
 namespace qlm {
 
@@ -120,7 +121,7 @@ class BrowserObjects {
   EventLoop& loop_;
   BrowserEngine* engine_;
   BrowserHost& host_;
-  std::map<const ObjectRecord*, std::unique_ptr<View>> views_;
+  ObjectHoldings<View> views_;
   uint64_t nextSerial_ = 1;
   int pumpSource_ = 0;
   uint64_t keysTo_ = 0;  // serial of the view that has the keys; 0: none

@@ -22,6 +22,8 @@ ObjectPaintState PlayerPaintRuntime::StateOf(const ObjectRecord& object) {
   }
   if (object.typeCode == kObjVideo && videos_)
     paint.videoPicture = videos_->StateOf(object).videoPicture;
+  if (object.typeCode == kObjProgram && programs_)
+    paint.holdsChildWindow = programs_->StateOf(object).holdsChildWindow;
   if (object.typeCode == kObjBrowser && browsers_) {
     ObjectPaintState page = browsers_->StateOf(object);
     paint.webPage = page.webPage;

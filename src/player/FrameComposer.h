@@ -45,6 +45,13 @@ class PlayerPaintRuntime : public PaintRuntime {
   }
   // Browser objects show the pages of whoever holds their views (the window).
   void SetBrowserPainter(PaintRuntime* painter) { browsers_ = painter; }
+  // Program objects hold the windows of whoever started their programs (the window).
+  void SetProgramPainter(PaintRuntime* painter) { programs_ = painter; }
+  void SetChildWindowRegion(const ObjectRecord& object, const IntRect& rect,
+                            const std::vector<IntRect>& covered) override {
+    if (object.typeCode == kObjProgram && programs_)
+      programs_->SetChildWindowRegion(object, rect, covered);
+  }
 
  private:
   CPageManager& pages_;
@@ -53,6 +60,7 @@ class PlayerPaintRuntime : public PaintRuntime {
   AnimatedGifs* gifs_ = nullptr;
   PaintRuntime* videos_ = nullptr;
   PaintRuntime* browsers_ = nullptr;
+  PaintRuntime* programs_ = nullptr;
 };
 
 // Composes the update box of a frame in place, touching nothing outside it: the page

@@ -13,6 +13,19 @@ std::array<PageRecord*, 3> InputLayers(CPageManager& pages) {
   return {layer, current, master};
 }
 
+std::vector<ObjectRecord*> ShownObjectsOfKind(CPageManager& pages, int32_t kind) {
+  std::vector<ObjectRecord*> found;
+  for (PageRecord* page : InputLayers(pages)) {
+    if (!page)
+      continue;
+    for (ObjectRecord& object : page->objects) {
+      if (object.typeCode == kind)
+        found.push_back(&object);
+    }
+  }
+  return found;
+}
+
 std::optional<size_t> HitTestPage(const PageRecord& page, int x, int y,
                                   const ObjectStates& states) {
   auto hits = [&](size_t i) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <vector>
 
 #include "document/PageManager.h"
 #include "player/ObjectStates.h"
@@ -21,6 +22,8 @@ struct ObjectHit {
 // page and the Master Page. Without a current page nothing is shown and none is asked; the
 // masters are asked once even when one of them is the current page.
 std::array<PageRecord*, 3> InputLayers(CPageManager& pages);
+// The objects of kind `kind` on those layers.
+std::vector<ObjectRecord*> ShownObjectsOfKind(CPageManager& pages, int32_t kind);
 
 // The topmost object of the page under (x, y): the last one in drawing order whose rectangle,
 // moved by its offset, holds the point. Hidden objects are passed over.

@@ -206,7 +206,7 @@ void ObjectPainter::DrawObject(Canvas& canvas, const ObjectRecord& o, const Obje
       DrawListBox(canvas, o, r, s);
       break;
     case kObjProgram:
-      DrawControlFrame(canvas, r);
+      DrawProgram(canvas, o, r);
       break;
     case kObjBrowser:
       DrawBrowser(canvas, o, r, s);
@@ -645,6 +645,15 @@ void ObjectPainter::DrawFlash(Canvas& canvas, const ObjectRecord& o, const IntRe
                   {inside.left, middle - lineHeight, inside.right, middle}, kBlack);
   DrawCentredLine(canvas, font, "Flash content cannot be shown",
                   {inside.left, middle, inside.right, middle + lineHeight}, kBlack);
+}
+
+// The frame of a program object, naming its program, until the program's window covers it
+// (and where no window can be held).
+void ObjectPainter::DrawProgram(Canvas& canvas, const ObjectRecord& o, const IntRect& r) {
+  DrawControlFrame(canvas, r);
+  const IntRect inside = r.Inflate(-2);
+  Canvas::ClipScope clip(canvas, inside);
+  DrawCentredLine(canvas, fonts_.Get(FontOf(o.font)), ToUtf8(ProgramFile(o)), inside, kBlack);
 }
 
 // The page as the engine rendered it; without one, the frame with the address the object shows

@@ -135,6 +135,7 @@ class ObjectPainter {
   void DrawControlFrame(Canvas&, const IntRect&);
   void DrawBrowser(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
                    const ObjectPaintState& s);
+  void DrawProgram(Canvas& canvas, const ObjectRecord& o, const IntRect& r);
   void DrawFlash(Canvas&, const ObjectRecord&, const IntRect&);
   // One line of text centred in `rect` both ways.
   void DrawCentredLine(Canvas&, const Font&, const std::string& utf8, const IntRect&,

@@ -23,6 +23,7 @@ class MetafileRenderer;
 class ProfileStore;
 class Printer;
 class Processes;
+class ProgramWindows;
 class SystemInformationSource;
 class TrustGate;
 class TrustPolicy;
@@ -65,6 +66,9 @@ struct PlayerContext {
   std::optional<uint32_t> seed;
   // Starts programs and documents; without it launches are only reported (headless runs).
   Processes* processes = nullptr;
+  // Holds the windows of the programs that embedded-program objects start; without it they
+  // show their frame.
+  ProgramWindows* programWindows = nullptr;
   // Plays the media-control devices; without it every device fails to open.
   MediaBackend* media = nullptr;
   // Decodes the files of video objects; without it every video fails to open.

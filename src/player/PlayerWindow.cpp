@@ -115,6 +115,7 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   InitPlugins();
   InitBrowsers();
   InitPrinting();
+  InitPrograms();
 }
 
 PlayerWindow::~PlayerWindow() {
@@ -174,9 +175,10 @@ bool PlayerWindow::Adopt(LoadResult result) {
   EmbeddedFiles::Remove(ctx_.files, embedded_);
   gifs_.StopTimers();
   input_.Forget();
-  // Plug-ins and browser views go with the objects that hold them.
+  // Plug-ins, browser views and programs go with the objects that hold them.
   plugins_.Clear();
   browsers_->Clear();
+  programs_->Clear();
   pages_.SetProject(std::move(result.project));
   objectStates_.LayoutChanged();
   hasProject_ = true;
@@ -283,6 +285,7 @@ void PlayerWindow::ShowPage() {
   PublishPageVariables(Variables(), this, shown ? shown->name : std::string(), exeFileName_);
   SetUpPlugins();
   SetUpBrowsers();
+  SetUpPrograms();
   StartPageMedia();
   gifs_.PageShown();
   const PageRecord* page = pages_.CurrentPage();
@@ -421,6 +424,7 @@ void PlayerWindow::ShutDown() {
     transition_->Stop();
   plugins_.Clear();
   browsers_->Clear();
+  programs_->Clear();
   geometry_.RestoreDisplay();
   commandLine_.Clear();
   ShutDownMedia();
@@ -462,6 +466,8 @@ void PlayerWindow::Paint() {
     return;
   const IntRect r = *invalid_;
   invalid_.reset();
+  // Program windows go where their objects are now, and hide with them.
+  programs_->Follow();
   const FrameSettings settings{geometry_.ClientWidth(), geometry_.ClientHeight(), noBackground_,
                                frameBorder_};
   const IntRect done = composer_.Compose(frame_, r, pages_, settings, paintRuntime_, &bubble_,

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -34,6 +35,7 @@
 #include "player/ObjectStates.h"
 #include "player/PlayerContext.h"
 #include "player/PrintCommands.h"
+#include "player/ProgramObjects.h"
 #include "player/TransitionWindow.h"
 #include "player/WindowGeometry.h"
 #include "player/WindowInput.h"
@@ -406,6 +408,21 @@ class PlayerWindow : public ScriptHost,
   // The name of print jobs: the window's title (UTF-8), or the player's name without one.
   std::string PrintTitle() const;
   std::unique_ptr<PrintHost> printGlue_;
+
+  // Embedded-program objects: their programs, started as launches are, and the windows held
+  // over them (PlayerWindowPrograms.cpp).
+  class ProgramGlue;
+  void InitPrograms();
+  // Starts the program objects of the shown layers and closes those of the layers left.
+  void SetUpPrograms();
+  // A launch of `program` (macros expanded) through the trust policy: `start` runs once it
+  // may go ahead, a failure shows its message; returns the launch result. `optionsText` is
+  // what the launch reports as its options.
+  uint32_t LaunchThroughPolicy(
+      const std::string& program, const std::string& optionsText, const LaunchOptions& options,
+      const std::function<uint32_t(const LaunchPlan&, const LaunchOptions&)>& start);
+  std::unique_ptr<ProgramHost> programGlue_;
+  std::unique_ptr<ProgramObjects> programs_;
 };
 
 }  // namespace qlm

@@ -109,16 +109,7 @@ void PlayerWindow::InitBrowsers() {
 }
 
 void PlayerWindow::SetUpBrowsers() {
-  std::vector<ObjectRecord*> shown;
-  for (PageRecord* page : InputLayers(pages_)) {
-    if (!page)
-      continue;
-    for (ObjectRecord& object : page->objects) {
-      if (object.typeCode == kObjBrowser)
-        shown.push_back(&object);
-    }
-  }
-  browsers_->PagesShown(shown);
+  browsers_->PagesShown(ShownObjectsOfKind(pages_, kObjBrowser));
 }
 
 bool PlayerWindow::WheelObject(ObjectRecord& object, int x, int y, int notches) {

@@ -30,6 +30,7 @@ void PlayerWindow::EditObjectList(PageRecord& page, const ObjectListEdit& edit) 
   objectStates_.LayoutChanged();
   plugins_.Rebind(records, page.objects, from);
   browsers_->Rebind(records, page.objects, from);
+  programs_->Rebind(records, page.objects, from);
 
   auto newIndexOf = [&](std::optional<size_t> old) -> std::optional<size_t> {
     if (!old)

@@ -18,7 +18,6 @@ constexpr uint32_t kAsWritten = command_flag::kNameAsWritten;
 
 // Why a row has no effect on this platform.
 constexpr std::string_view kAudioEngine = "the audio-engine commands are accepted and do nothing";
-constexpr std::string_view kProgramObjects = "not implemented yet: program objects (kind 24)";
 constexpr std::string_view kFlashObjects =
     "no Flash engine exists: the object shows its movie's name, and the commands change nothing, "
     "so the variables they would read into keep their values (0 or empty when never set)";
@@ -68,7 +67,7 @@ constexpr ScriptCommand kCommands[] = {
     {C::kLoadVariable, "LoadVariable", 2, G::kSystem},
     {C::kInstallFont, "InstallFont", 1, G::kSystem},
     {C::kBrowser, "Browser", 2, G::kBrowser},
-    {C::kSendCommand, "SendCommand", 2, G::kNoEffect, kProgramObjects},
+    {C::kSendCommand, "SendCommand", 2, G::kProgram},
     {C::kClipboard, "Clipboard", 2, G::kSystem},
     {C::kVolumeUp, "VolumeUp", 1, G::kNoEffect, kAudioEngine},
     {C::kVolumeDown, "VolumeDown", 0, G::kNoEffect, kAudioEngine},

@@ -38,6 +38,7 @@ enum class CommandGroup : uint8_t {
   kAnimation,  // player/AnimationCommands.cpp
   kBrowser,    // player/BrowserCommands.cpp
   kPrint,      // player/PrintCommands.cpp
+  kProgram,    // player/ProgramCommands.cpp
 };
 
 // Flags of a row.

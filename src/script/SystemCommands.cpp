@@ -164,9 +164,8 @@ CommandResult LoadProfileVariable(CommandContext& context) {
 
 }  // namespace
 
-// SendCommand has no handler: the player has no components of kind 24 to drive, so it does
-// nothing, as codes without a handler do. Browser and the print commands are the player
-// window's (player/BrowserCommands.cpp, player/PrintCommands.cpp).
+// Browser, SendCommand and the print commands are the player window's
+// (player/BrowserCommands.cpp, player/ProgramCommands.cpp, player/PrintCommands.cpp).
 void RegisterSystemCommands(ScriptRunner& runner) {
   runner.SetHandler(CommandCode::kRun, Run);
   runner.SetHandler(CommandCode::kRunQMD, RunQmd);

@@ -24,7 +24,9 @@ namespace {
 std::string_view KindShortfall(int32_t kind) {
   switch (kind) {
     case kObjProgram:
-      return "not implemented yet: program objects (an empty frame is drawn)";
+      return "program objects run their program only where the host can (a Windows program "
+             "needs Wine) and hold its window only on an X11 desktop; elsewhere the frame is "
+             "drawn";
     case kObjFlash:
       return "no Flash engine exists: the frame shows the movie's file name and \"Flash content "
              "cannot be shown\"";

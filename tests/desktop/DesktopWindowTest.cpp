@@ -32,6 +32,7 @@
 #include "support/ProjectFiles.h"
 // X11 headers last: they define macros such as None that the project's headers use as names.
 #include "desktop/ChildProcess.h"
+#include "desktop/WindowManager.h"
 #include "desktop/XSession.h"
 #include "desktop/XWindowTree.h"
 
@@ -750,21 +751,10 @@ class ModalStackingTest : public PickerWindowTest {
   }
 
   void StartWindowManager() {
-    if (access("/usr/bin/openbox", X_OK) != 0)
+    const std::optional<bool> started = StartOpenbox(wm_, x_->Connection(), display_, root_);
+    if (!started)
       GTEST_SKIP() << "openbox is not installed (scripts/install-deps.sh installs it)";
-    const std::string r = root_.string();
-    ASSERT_TRUE(wm_.Start(
-        {"/usr/bin/openbox", "--sm-disable"},
-        {"DISPLAY=" + display_, "HOME=" + r + "/home", "XDG_CONFIG_HOME=" + r + "/config"},
-        (root_ / "openbox.err").string()));
-    // The manager is there once it names itself on the root window.
-    Display* dpy = x_->Connection();
-    const auto deadline = Clock::now() + 15s;
-    while (Clock::now() < deadline &&
-           PropertyItems(dpy, DefaultRootWindow(dpy), "_NET_SUPPORTING_WM_CHECK").empty())
-      std::this_thread::sleep_for(20ms);
-    ASSERT_FALSE(PropertyItems(dpy, DefaultRootWindow(dpy), "_NET_SUPPORTING_WM_CHECK").empty())
-        << "openbox did not start";
+    ASSERT_TRUE(*started) << "openbox did not start";
   }
 
   void BoxStaysOnTopAfterAClickOnThePlayer(int playerW, int playerH) {

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/Processes.h"
@@ -237,6 +240,56 @@ TEST_F(HostProcessesTest, CopyReplacesOnlyTheNamedFile) {
   for ([[maybe_unused]] const auto& e : fs::directory_iterator(root_))
     ++files;
   EXPECT_EQ(files, 3u);  // from, to and the folder: no temporary copy is left
+}
+
+// A program held by an object runs until it is let go, and then ends with what it started in
+// its session; one that ends by itself says so; a launch that fails is no program.
+TEST_F(HostProcessesTest, StartedProgramEndsWithItsSessionWhenLetGo) {
+  const fs::path pids = root_ / "pids.txt";
+  // The program starts a helper of its own and waits; both write their process numbers.
+  const fs::path program =
+      Write("holder.sh",
+            "#!/bin/sh\nsleep 60 &\necho $$ $! > \"" + pids.string() + ".tmp\"\nmv \"" +
+                pids.string() + ".tmp\" \"" + pids.string() + "\"\nwait\n",
+            true);
+  HostProcesses processes = Launcher();
+  const LaunchPlan plan = processes.Plan(program, {});
+  uint32_t result = 0;
+  std::unique_ptr<RunningProgram> held = processes.Start(plan, result);
+  ASSERT_EQ(result, launch_result::kStarted);
+  ASSERT_TRUE(held);
+  for (int i = 0; i < 500 && !fs::exists(pids); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  pid_t shell = 0, helper = 0;
+  std::ifstream(pids) >> shell >> helper;
+  ASSERT_GT(helper, 0);
+  EXPECT_EQ(shell, held->Pid());
+  EXPECT_EQ(::getsid(helper), held->Pid());
+  EXPECT_TRUE(held->Running());
+  held.reset();
+  // The helper was in the program's session: it went too (it is not ours to reap: gone or a
+  // zombie of init, it no longer runs).
+  bool helperGone = false;
+  for (int i = 0; i < 200 && !helperGone; ++i) {
+    std::ifstream stat("/proc/" + std::to_string(helper) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    helperGone = text.empty() || text.find(") Z ") != std::string::npos;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_TRUE(helperGone);
+
+  const LaunchPlan quick = processes.Plan(Write("quick.sh", "#!/bin/sh\nexit 0\n", true), {});
+  held = processes.Start(quick, result);
+  ASSERT_TRUE(held);
+  bool running = true;
+  for (int i = 0; i < 500 && running; ++i) {
+    running = held->Running();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  EXPECT_FALSE(running);
+
+  EXPECT_EQ(processes.Start(processes.Plan(root_ / "none", {}), result), nullptr);
+  EXPECT_EQ(result, launch_result::kFileNotFound);
 }
 
 }  // namespace

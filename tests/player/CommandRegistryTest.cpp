@@ -11,6 +11,7 @@
 #include "player/AnimatedGifs.h"
 #include "player/BrowserObjects.h"
 #include "player/PrintCommands.h"
+#include "player/ProgramObjects.h"
 #include "plugins/PluginHosts.h"
 #include "script/CommandHelpers.h"
 #include "script/CommandTable.h"
@@ -60,6 +61,12 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
   BrowserHost browserHost;
   BrowserObjects browsers(player.loop, nullptr, browserHost);
   PrintHost printHost;
+  struct NoProgramHost : ProgramHost {
+    std::unique_ptr<RunningProgram> Start(const ObjectRecord&) override { return nullptr; }
+    IntRect RectOf(const ObjectRecord&) override { return {}; }
+    bool Shown(const ObjectRecord&) override { return false; }
+  } programHost;
+  ProgramObjects programs(player.loop, nullptr, programHost);
   using G = CommandGroup;
   const std::map<G, std::function<void(ScriptRunner&)>> installers = {
       {G::kObject, RegisterObjectCommands},
@@ -86,6 +93,7 @@ TEST(CommandRegistry, EachGroupInstallsExactlyTheRowsThatNameIt) {
       {G::kAnimation, [&](ScriptRunner& r) { RegisterAnimationCommands(r, gifs); }},
       {G::kBrowser, [&](ScriptRunner& r) { RegisterBrowserCommands(r, browsers); }},
       {G::kPrint, [&](ScriptRunner& r) { RegisterPrintCommands(r, printHost); }},
+      {G::kProgram, [&](ScriptRunner& r) { RegisterProgramCommands(r, programs); }},
   };
   for (const ScriptCommand& row : CommandTable()) {
     if (row.group != G::kNoEffect && row.group != G::kExecutor) {

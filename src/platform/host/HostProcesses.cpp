@@ -1,6 +1,7 @@
 #include "platform/host/HostProcesses.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -186,13 +187,18 @@ LaunchPlan HostProcesses::Plan(const fs::path& program, const LaunchOptions& opt
   return plan;
 }
 
-uint32_t HostProcesses::Launch(const LaunchPlan& plan, const LaunchOptions& options,
-                               const std::function<void()>& whileWaiting) {
-  if (plan.failure != launch_result::kStarted)
-    return plan.failure;
-  if (plan.argv.empty())
-    return launch_result::kFileNotFound;
+namespace {
 
+// A started child: its process, or why it did not start.
+struct Spawned {
+  pid_t pid = -1;
+  uint32_t result = launch_result::kStarted;
+};
+
+// Starts the plan's command line in a session of its own, in the target's folder. A detached
+// program is the child of a child that ends at once (`pid` is that child, to reap), so nobody
+// has to reap the program itself. Returns once the program runs or failed to.
+Spawned Spawn(const LaunchPlan& plan, bool detach) {
   // Everything the child needs is made before fork: after it only async-signal-safe calls.
   std::vector<char*> argv;
   for (const std::string& word : plan.argv)
@@ -203,18 +209,16 @@ uint32_t HostProcesses::Launch(const LaunchPlan& plan, const LaunchOptions& opti
   // The exec error travels back through a pipe that closes by itself when exec succeeds.
   int pipeFds[2];
   if (::pipe2(pipeFds, O_CLOEXEC) != 0)
-    return launch_result::kOutOfResources;
-  const bool detach = !options.wait;
+    return {-1, launch_result::kOutOfResources};
   const pid_t child = ::fork();
   if (child < 0) {
     ::close(pipeFds[0]);
     ::close(pipeFds[1]);
-    return launch_result::kOutOfResources;
+    return {-1, launch_result::kOutOfResources};
   }
   if (child == 0) {
     ::close(pipeFds[0]);
     ::setsid();
-    // A detached program is the child of a child that ends at once, so nobody has to reap it.
     if (detach) {
       const pid_t grandchild = ::fork();
       if (grandchild < 0) {
@@ -233,43 +237,115 @@ uint32_t HostProcesses::Launch(const LaunchPlan& plan, const LaunchOptions& opti
     ::_exit(127);
   }
   ::close(pipeFds[1]);
-
-  auto reap = [&](bool pumping) {
-    for (;;) {
-      int status = 0;
-      const pid_t done = ::waitpid(child, &status, pumping ? WNOHANG : 0);
-      if (done == child || (done < 0 && errno != EINTR))
-        return;
-      if (done == 0) {
-        if (whileWaiting)
-          whileWaiting();
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-      }
-    }
-  };
+  // The pipe closes at exec (or says why exec failed) before the program runs for long.
   int execError = 0;
   ssize_t got = 0;
-  if (detach) {
-    reap(false);
-    do {
-      got = ::read(pipeFds[0], &execError, sizeof execError);
-    } while (got < 0 && errno == EINTR);
-    ::close(pipeFds[0]);
-  } else {
-    // The pipe closes at exec (or says why exec failed) before the program runs for long.
-    do {
-      got = ::read(pipeFds[0], &execError, sizeof execError);
-    } while (got < 0 && errno == EINTR);
-    ::close(pipeFds[0]);
-    reap(true);
+  do {
+    got = ::read(pipeFds[0], &execError, sizeof execError);
+  } while (got < 0 && errno == EINTR);
+  ::close(pipeFds[0]);
+  if (got != static_cast<ssize_t>(sizeof execError))
+    return {child, launch_result::kStarted};
+  // Nothing to open documents with is the shell's missing association.
+  if (execError == ENOENT && plan.argv[0] == "xdg-open")
+    return {child, launch_result::kNoAssociation};
+  return {child, ResultOfErrno(execError)};
+}
+
+// Waits for `child` to end; with `whileWaiting` it is called now and then meanwhile.
+void Reap(pid_t child, const std::function<void()>* whileWaiting) {
+  for (;;) {
+    int status = 0;
+    const pid_t done = ::waitpid(child, &status, whileWaiting ? WNOHANG : 0);
+    if (done == child || (done < 0 && errno != EINTR))
+      return;
+    if (done == 0) {
+      if (*whileWaiting)
+        (*whileWaiting)();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   }
-  if (got == static_cast<ssize_t>(sizeof execError)) {
-    // Nothing to open documents with is the shell's missing association.
-    if (execError == ENOENT && plan.argv[0] == "xdg-open")
-      return launch_result::kNoAssociation;
-    return ResultOfErrno(execError);
+}
+
+// A program held by an object. Let go, it is asked to end (SIGTERM to its session's process
+// group) after a moment to close by itself, and killed when it does not.
+class HostRunningProgram : public RunningProgram {
+ public:
+  explicit HostRunningProgram(pid_t pid) : pid_(pid) {}
+  ~HostRunningProgram() override {
+    if (!Running())
+      return;
+    // Its window was just asked to close: well-behaved programs end on that.
+    if (EndsWithin(std::chrono::milliseconds(200)))
+      return;
+    ::kill(-pid_, SIGTERM);
+    if (EndsWithin(std::chrono::milliseconds(500)))
+      return;
+    ::kill(-pid_, SIGKILL);
+    Reap(pid_, nullptr);
   }
-  return launch_result::kStarted;
+  HostRunningProgram(const HostRunningProgram&) = delete;
+  HostRunningProgram& operator=(const HostRunningProgram&) = delete;
+
+  int Pid() const override { return pid_; }
+  bool Running() override {
+    if (ended_)
+      return false;
+    int status = 0;
+    pid_t done = 0;
+    do {
+      done = ::waitpid(pid_, &status, WNOHANG);
+    } while (done < 0 && errno == EINTR);
+    ended_ = done != 0;
+    return !ended_;
+  }
+
+ private:
+  bool EndsWithin(std::chrono::milliseconds wait) {
+    const auto deadline = std::chrono::steady_clock::now() + wait;
+    while (Running()) {
+      if (std::chrono::steady_clock::now() >= deadline)
+        return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+  }
+
+  pid_t pid_;
+  bool ended_ = false;
+};
+
+}  // namespace
+
+uint32_t HostProcesses::Launch(const LaunchPlan& plan, const LaunchOptions& options,
+                               const std::function<void()>& whileWaiting) {
+  if (plan.failure != launch_result::kStarted)
+    return plan.failure;
+  if (plan.argv.empty())
+    return launch_result::kFileNotFound;
+  const Spawned spawned = Spawn(plan, !options.wait);
+  if (spawned.pid > 0)
+    Reap(spawned.pid, options.wait ? &whileWaiting : nullptr);
+  return spawned.result;
+}
+
+std::unique_ptr<RunningProgram> HostProcesses::Start(const LaunchPlan& plan, uint32_t& result) {
+  result = plan.failure;
+  if (plan.failure != launch_result::kStarted)
+    return nullptr;
+  if (plan.argv.empty()) {
+    result = launch_result::kFileNotFound;
+    return nullptr;
+  }
+  const Spawned spawned = Spawn(plan, false);
+  result = spawned.result;
+  if (spawned.pid <= 0)
+    return nullptr;
+  if (spawned.result != launch_result::kStarted) {
+    Reap(spawned.pid, nullptr);
+    return nullptr;
+  }
+  return std::make_unique<HostRunningProgram>(spawned.pid);
 }
 
 }  // namespace qlm

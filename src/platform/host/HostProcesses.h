@@ -29,6 +29,8 @@ class HostProcesses : public Processes {
                   const LaunchOptions& options) const override;
   uint32_t Launch(const LaunchPlan& plan, const LaunchOptions& options,
                   const std::function<void()>& whileWaiting) override;
+  // The program runs in a session of its own, so that letting it go ends what it started too.
+  std::unique_ptr<RunningProgram> Start(const LaunchPlan& plan, uint32_t& result) override;
 
   // Parameters cut as a command line: blanks separate, double quotes group ("" inside quotes is
   // a quote).

@@ -764,18 +764,28 @@ void SdlDisplay::WindowToClient(int windowX, int windowY, int& x, int& y) const 
                  windowX, windowY, x, y);
 }
 
-void SdlDisplay::SetTextInputRect(int x, int y, int w, int h) {
+ViewBox SdlDisplay::ClientToWindow(int x, int y, int w, int h) const {
+  if (frame_.Width() <= 0 || frame_.Height() <= 0)
+    return {};
   int ww = 0, wh = 0;
   SDL_GetWindowSize(window_, &ww, &wh);
   const ViewBox view = FitView(frame_.Width(), frame_.Height(), ww, wh);
-  if (frame_.Width() <= 0 || frame_.Height() <= 0)
+  const auto across = [](int v, int out, int in) {
+    return static_cast<int>(int64_t{v} * out / in);
+  };
+  ViewBox box;
+  box.x = view.x + across(x, view.w, frame_.Width());
+  box.y = view.y + across(y, view.h, frame_.Height());
+  box.w = view.x + across(x + w, view.w, frame_.Width()) - box.x;
+  box.h = view.y + across(y + h, view.h, frame_.Height()) - box.y;
+  return box;
+}
+
+void SdlDisplay::SetTextInputRect(int x, int y, int w, int h) {
+  const ViewBox box = ClientToWindow(x, y, w, h);
+  if (box == ViewBox{})
     return;
-  // Client pixels to window pixels, as the frame is shown.
-  SDL_Rect r;
-  r.x = view.x + x * view.w / frame_.Width();
-  r.y = view.y + y * view.h / frame_.Height();
-  r.w = std::max(1, w * view.w / frame_.Width());
-  r.h = std::max(1, h * view.h / frame_.Height());
+  SDL_Rect r{box.x, box.y, std::max(1, box.w), std::max(1, box.h)};
   SDL_SetTextInputRect(&r);
 }
 

@@ -78,6 +78,10 @@ class SdlDisplay : public Display {
   uint32_t WindowId() const;
   // A point of the window (as mouse events give it) in client coordinates.
   void WindowToClient(int windowX, int windowY, int& x, int& y) const;
+  // A box of the client area in window pixels, as the frame is shown (scaled, letterboxed).
+  ViewBox ClientToWindow(int x, int y, int w, int h) const;
+  // The window itself, for the parts of the frontend that speak to the window system.
+  SDL_Window* Window() const { return window_; }
   void SetTextInputRect(int x, int y, int w, int h) override;
   // Alt+Enter and F11: full screen with black bars, or back to the window.
   void ToggleFullScreen();
