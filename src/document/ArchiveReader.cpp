@@ -173,4 +173,24 @@ std::string ArchiveReader::ReadString() {
   return s;
 }
 
+void ArchiveReader::SkipString() {
+  uint64_t length = ReadLength();
+  if (length == UINT64_MAX) {
+    length = ReadLength();
+    if (length == UINT64_MAX)
+      throw ArchiveDamaged("a string holds two wide markers");
+    Require(length * 2);
+    Skip(length * 2);
+    return;
+  }
+  Skip(length);
+}
+
+SharedBytes ArchiveReader::SharedSince(uint64_t start) const {
+  const uint64_t at = Position();
+  if (shared_.empty() || file_ || start > at || at > shared_.size())
+    return {};
+  return shared_.Piece(static_cast<size_t>(start), static_cast<size_t>(at - start));
+}
+
 }  // namespace qlm

@@ -47,8 +47,14 @@ class ArchiveReader {
   void Skip(uint64_t n);
   // Counted string: 0xFF / 0xFFFF / 0xFFFFFFFF length prefixes, 0xFFFE introduces UTF-16LE.
   std::string ReadString();
+  // Steps over a counted string without converting it.
+  void SkipString();
 
   uint64_t Position() const { return total_ - Remaining(); }
+  // The bytes from `start` up to the read position, sharing the memory read; empty when the
+  // source is a file or memory that is not shared.
+  SharedBytes SharedSince(uint64_t start) const;
+  bool KeepsBytes() const { return !file_ && !shared_.empty(); }
   uint64_t Remaining() const { return static_cast<uint64_t>(end_ - cur_) + fileLeft_; }
   // Throws ArchiveEndOfData unless count records of at least minBytesEach can still follow.
   void RequireCount(uint64_t count, uint64_t minBytesEach) const;
