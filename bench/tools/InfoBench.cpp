@@ -13,6 +13,7 @@
 
 #include "document/Inflate.h"
 #include "document/ProjectWriter.h"
+#include "platform/CodePage.h"
 #include "platform/host/HostFiles.h"
 #include "tools/ProjectSummary.h"
 #include "tools/ToolInput.h"

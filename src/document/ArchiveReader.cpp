@@ -157,33 +157,32 @@ uint64_t ArchiveReader::ReadLength() {
   return UINT64_MAX;  // the wide marker
 }
 
-std::string ArchiveReader::ReadString() {
+uint64_t ArchiveReader::ReadStringBytes(bool& wide) {
   uint64_t length = ReadLength();
-  if (length == UINT64_MAX) {
+  wide = length == UINT64_MAX;
+  if (wide) {
     length = ReadLength();
     if (length == UINT64_MAX)
       throw ArchiveDamaged("a string holds two wide markers");
-    Require(length * 2);
-    const std::vector<uint8_t> units = ReadBytes(length * 2);
-    return WideToCodePage(units, codePage_);
+    length *= 2;
   }
   Require(length);
+  return length;
+}
+
+std::string ArchiveReader::ReadString() {
+  bool wide = false;
+  const uint64_t length = ReadStringBytes(wide);
+  if (wide)
+    return WideToCodePage(ReadBytes(length), codePage_);
   std::string s(static_cast<size_t>(length), '\0');
   ReadInto({reinterpret_cast<uint8_t*>(s.data()), s.size()});
   return s;
 }
 
 void ArchiveReader::SkipString() {
-  uint64_t length = ReadLength();
-  if (length == UINT64_MAX) {
-    length = ReadLength();
-    if (length == UINT64_MAX)
-      throw ArchiveDamaged("a string holds two wide markers");
-    Require(length * 2);
-    Skip(length * 2);
-    return;
-  }
-  Skip(length);
+  bool wide = false;
+  Skip(ReadStringBytes(wide));
 }
 
 SharedBytes ArchiveReader::SharedSince(uint64_t start) const {

@@ -61,6 +61,9 @@ class ArchiveReader {
 
  private:
   uint64_t ReadLength();
+  // The length prefix of a counted string: its text's size in bytes, checked against what the
+  // source holds; wide says the text is UTF-16LE.
+  uint64_t ReadStringBytes(bool& wide);
   void Require(uint64_t n) const;
   void Refill();
 

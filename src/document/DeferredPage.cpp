@@ -1,5 +1,6 @@
 #include "document/DeferredPage.h"
 
+#include <exception>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -41,6 +42,8 @@ bool ReadDeferredPage(PageRecord& page, Dialogs* dialogs) {
       failure = msg::kCorrupted;
     } catch (const std::bad_alloc&) {
       failure = msg::kOutOfMemory;
+    } catch (const std::exception&) {
+      failure = msg::kCorrupted;  // anything else a damaged record may raise
     }
   }
   std::string name = std::move(page.name);
