@@ -20,6 +20,11 @@ ArchiveReader::ArchiveReader(ReadableFile& file)
   cur_ = end_ = block_.data();
 }
 
+ArchiveReader::ArchiveReader(ReadableFile& file, const SharedBytes& whole) : ArchiveReader(file) {
+  if (whole.size() == total_)
+    shared_ = whole;
+}
+
 void ArchiveReader::Require(uint64_t n) const {
   if (n > Remaining())
     throw ArchiveEndOfData();
@@ -135,9 +140,9 @@ std::span<const uint8_t> ArchiveReader::ReadView(uint64_t n, std::vector<uint8_t
 SharedBytes ArchiveReader::ReadShared(uint64_t n) {
   Require(n);
   if (!shared_.empty()) {
-    const size_t offset = static_cast<size_t>(cur_ - shared_.data());
-    cur_ += n;
-    return shared_.Piece(offset, static_cast<size_t>(n));
+    const uint64_t offset = Position();
+    Skip(n);
+    return shared_.Piece(static_cast<size_t>(offset), static_cast<size_t>(n));
   }
   if (file_)
     return SharedBytes::Adopt(ReadBytes(n));
@@ -187,7 +192,7 @@ void ArchiveReader::SkipString() {
 
 SharedBytes ArchiveReader::SharedSince(uint64_t start) const {
   const uint64_t at = Position();
-  if (shared_.empty() || file_ || start > at || at > shared_.size())
+  if (shared_.empty() || start > at || at > shared_.size())
     return {};
   return shared_.Piece(static_cast<size_t>(start), static_cast<size_t>(at - start));
 }

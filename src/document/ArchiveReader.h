@@ -25,6 +25,9 @@ class ArchiveReader {
   explicit ArchiveReader(ReadableFile& file);
   // Memory that the pieces ReadShared cuts from it keep alive.
   explicit ArchiveReader(const SharedBytes& memory);
+  // A file read in blocks, whose pieces are cut from `whole`, a view of the same file: what is
+  // only stepped over is never touched in the view.
+  ArchiveReader(ReadableFile& file, const SharedBytes& whole);
 
   ArchiveReader(ArchiveReader&&) noexcept = default;
   ArchiveReader& operator=(ArchiveReader&&) noexcept = default;
@@ -52,9 +55,9 @@ class ArchiveReader {
 
   uint64_t Position() const { return total_ - Remaining(); }
   // The bytes from `start` up to the read position, sharing the memory read; empty when the
-  // source is a file or memory that is not shared.
+  // source is not shared.
   SharedBytes SharedSince(uint64_t start) const;
-  bool KeepsBytes() const { return !file_ && !shared_.empty(); }
+  bool KeepsBytes() const { return !shared_.empty(); }
   uint64_t Remaining() const { return static_cast<uint64_t>(end_ - cur_) + fileLeft_; }
   // Throws ArchiveEndOfData unless count records of at least minBytesEach can still follow.
   void RequireCount(uint64_t count, uint64_t minBytesEach) const;

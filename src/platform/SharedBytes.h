@@ -61,6 +61,8 @@ class SharedBytes {
   // Whether every byte can still be read: false once a mapped file has shrunk below them.
   // Memory buffers always can.
   bool StillBacked() const { return !mapping_ || mapping_->Backs(bytes_); }
+  // A view of a mapped file (its pages come in as they are touched).
+  bool Mapped() const { return mapping_ != nullptr; }
 
   // The bytes have been used and will not be for a while: a mapping lets go of the whole pages
   // they fill, which are read from the file again if touched. Memory buffers keep everything.
