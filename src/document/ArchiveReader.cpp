@@ -20,6 +20,11 @@ ArchiveReader::ArchiveReader(ReadableFile& file)
   cur_ = end_ = block_.data();
 }
 
+ArchiveReader::ArchiveReader(ReadableFile& file, const SharedBytes& whole) : ArchiveReader(file) {
+  if (whole.size() == total_)
+    shared_ = whole;
+}
+
 void ArchiveReader::Require(uint64_t n) const {
   if (n > Remaining())
     throw ArchiveEndOfData();
@@ -135,9 +140,9 @@ std::span<const uint8_t> ArchiveReader::ReadView(uint64_t n, std::vector<uint8_t
 SharedBytes ArchiveReader::ReadShared(uint64_t n) {
   Require(n);
   if (!shared_.empty()) {
-    const size_t offset = static_cast<size_t>(cur_ - shared_.data());
-    cur_ += n;
-    return shared_.Piece(offset, static_cast<size_t>(n));
+    const uint64_t offset = Position();
+    Skip(n);
+    return shared_.Piece(static_cast<size_t>(offset), static_cast<size_t>(n));
   }
   if (file_)
     return SharedBytes::Adopt(ReadBytes(n));
@@ -157,20 +162,39 @@ uint64_t ArchiveReader::ReadLength() {
   return UINT64_MAX;  // the wide marker
 }
 
-std::string ArchiveReader::ReadString() {
+uint64_t ArchiveReader::ReadStringBytes(bool& wide) {
   uint64_t length = ReadLength();
-  if (length == UINT64_MAX) {
+  wide = length == UINT64_MAX;
+  if (wide) {
     length = ReadLength();
     if (length == UINT64_MAX)
       throw ArchiveDamaged("a string holds two wide markers");
-    Require(length * 2);
-    const std::vector<uint8_t> units = ReadBytes(length * 2);
-    return WideToCodePage(units, codePage_);
+    length *= 2;
   }
   Require(length);
+  return length;
+}
+
+std::string ArchiveReader::ReadString() {
+  bool wide = false;
+  const uint64_t length = ReadStringBytes(wide);
+  if (wide)
+    return WideToCodePage(ReadBytes(length), codePage_);
   std::string s(static_cast<size_t>(length), '\0');
   ReadInto({reinterpret_cast<uint8_t*>(s.data()), s.size()});
   return s;
+}
+
+void ArchiveReader::SkipString() {
+  bool wide = false;
+  Skip(ReadStringBytes(wide));
+}
+
+SharedBytes ArchiveReader::SharedSince(uint64_t start) const {
+  const uint64_t at = Position();
+  if (shared_.empty() || start > at || at > shared_.size())
+    return {};
+  return shared_.Piece(static_cast<size_t>(start), static_cast<size_t>(at - start));
 }
 
 }  // namespace qlm

@@ -25,6 +25,9 @@ class ArchiveReader {
   explicit ArchiveReader(ReadableFile& file);
   // Memory that the pieces ReadShared cuts from it keep alive.
   explicit ArchiveReader(const SharedBytes& memory);
+  // A file read in blocks, whose pieces are cut from `whole`, a view of the same file: what is
+  // only stepped over is never touched in the view.
+  ArchiveReader(ReadableFile& file, const SharedBytes& whole);
 
   ArchiveReader(ArchiveReader&&) noexcept = default;
   ArchiveReader& operator=(ArchiveReader&&) noexcept = default;
@@ -47,14 +50,23 @@ class ArchiveReader {
   void Skip(uint64_t n);
   // Counted string: 0xFF / 0xFFFF / 0xFFFFFFFF length prefixes, 0xFFFE introduces UTF-16LE.
   std::string ReadString();
+  // Steps over a counted string without converting it.
+  void SkipString();
 
   uint64_t Position() const { return total_ - Remaining(); }
+  // The bytes from `start` up to the read position, sharing the memory read; empty when the
+  // source is not shared.
+  SharedBytes SharedSince(uint64_t start) const;
+  bool KeepsBytes() const { return !shared_.empty(); }
   uint64_t Remaining() const { return static_cast<uint64_t>(end_ - cur_) + fileLeft_; }
   // Throws ArchiveEndOfData unless count records of at least minBytesEach can still follow.
   void RequireCount(uint64_t count, uint64_t minBytesEach) const;
 
  private:
   uint64_t ReadLength();
+  // The length prefix of a counted string: its text's size in bytes, checked against what the
+  // source holds; wide says the text is UTF-16LE.
+  uint64_t ReadStringBytes(bool& wide);
   void Require(uint64_t n) const;
   void Refill();
 

@@ -34,6 +34,14 @@ CompressedBlock ReadCompressedBlock(ArchiveReader& reader, LoadContext& ctx,
   return ReadCompressedPayload(reader, ctx, unpacked, packedSize, failMessage);
 }
 
+void SkipCompressedBlock(ArchiveReader& reader) {
+  const uint32_t unpacked = reader.ReadU32();
+  if (unpacked == 0)
+    return;
+  const uint32_t packedSize = reader.ReadU32();
+  reader.Skip(packedSize == 0 ? unpacked : packedSize);
+}
+
 void WriteCompressedBlock(ArchiveWriter& writer, std::span<const uint8_t> bytes, bool pack) {
   if (bytes.size() > UINT32_MAX)
     throw std::length_error("block too large for a project stream");

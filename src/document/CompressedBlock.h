@@ -27,6 +27,8 @@ CompressedBlock ReadCompressedBlock(ArchiveReader& reader, LoadContext& ctx,
 // The same after the two sizes were read by the caller.
 CompressedBlock ReadCompressedPayload(ArchiveReader& reader, LoadContext& ctx, uint32_t unpacked,
                                       uint32_t packedSize, const std::string& failMessage);
+// Steps over a block without inflating it.
+void SkipCompressedBlock(ArchiveReader& reader);
 void WriteCompressedBlock(ArchiveWriter& writer, const CompressedBlock& block);
 void WriteCompressedBlock(ArchiveWriter& writer, std::span<const uint8_t> bytes, bool pack);
 

@@ -15,13 +15,24 @@
 
 namespace qlm {
 
+// How much of a record a reader keeps.
+enum class ReadDepth : uint8_t {
+  kWhole,  // every field, into the record
+  // Only what decides the layout (counts, flags, type codes, sizes), with every check that can
+  // abandon a load: texts, byte blocks and compressed blocks are stepped over, list items are
+  // read into one scratch item in turn, and pictures are kept packed. Finds where a record ends
+  // and whether it is sound, at a fraction of the cost of reading it.
+  kSkim,
+};
+
 // The reading side of a record layout (see RecordLayout.h): each call reads one stored field
 // into the record's member it is given.
 class FieldReader {
  public:
   static constexpr bool kReading = true;
 
-  FieldReader(ArchiveReader& archive, LoadContext& ctx) : archive_(archive), ctx_(ctx) {}
+  FieldReader(ArchiveReader& archive, LoadContext& ctx, ReadDepth depth = ReadDepth::kWhole)
+      : archive_(archive), ctx_(ctx), skim_(depth == ReadDepth::kSkim) {}
 
   int32_t Version() const { return ctx_.version; }
   ArchiveReader& Archive() { return archive_; }
@@ -31,7 +42,12 @@ class FieldReader {
   void U32(uint32_t& v) { v = archive_.ReadU32(); }
   void I32(int32_t& v) { v = archive_.ReadI32(); }
   void F64(double& v) { v = archive_.ReadF64(); }
-  void Text(std::string& v) { v = archive_.ReadString(); }
+  void Text(std::string& v) {
+    if (skim_)
+      archive_.SkipString();
+    else
+      v = archive_.ReadString();
+  }
   // A flag stored as one byte or as four: any value but 0 is set.
   void Flag8(bool& v) { v = archive_.ReadU8() != 0; }
   void Flag32(bool& v) { v = archive_.ReadU32() != 0; }
@@ -41,7 +57,13 @@ class FieldReader {
   }
   void Bytes(std::span<uint8_t> fixed) { archive_.ReadInto(fixed); }
   // A u32 length, then that many bytes.
-  void SizedBytes(std::vector<uint8_t>& v) { v = archive_.ReadBytes(archive_.ReadU32()); }
+  void SizedBytes(std::vector<uint8_t>& v) {
+    const uint32_t n = archive_.ReadU32();
+    if (skim_)
+      archive_.Skip(n);
+    else
+      v = archive_.ReadBytes(n);
+  }
 
   // Fields nobody keeps: read past them. The writer stores `written` in each.
   void UnusedU32(int count = 1, uint32_t /*written*/ = 0) {
@@ -74,6 +96,12 @@ class FieldReader {
       return;
     const uint64_t n = static_cast<uint64_t>(count);
     archive_.RequireCount(n, minBytesEach);
+    if (skim_) {
+      T scratch{};
+      for (uint64_t i = 0; i < n; ++i)
+        each(scratch);
+      return;
+    }
     if (sizeof(T) <= minBytesEach)  // only as much memory as the source backs
       items.reserve(n);
     for (uint64_t i = 0; i < n; ++i)
@@ -89,15 +117,22 @@ class FieldReader {
     image = ReadRawStoredImage(archive_, ctx_, width, height);
   }
   // Decodes a picture kept packed, for a conversion that needs its pixels while reading.
-  void DecodeNow(StoredImage& image) { qlm::DecodeNow(image, ctx_); }
+  void DecodeNow(StoredImage& image) {
+    if (!skim_)
+      qlm::DecodeNow(image, ctx_);
+  }
   // A failed inflate shows failMessage and keeps what the stream produced.
   void Compressed(CompressedBlock& block, std::string_view failMessage) {
-    block = ReadCompressedBlock(archive_, ctx_, std::string(failMessage));
+    if (skim_)
+      SkipCompressedBlock(archive_);
+    else
+      block = ReadCompressedBlock(archive_, ctx_, std::string(failMessage));
   }
 
  private:
   ArchiveReader& archive_;
   LoadContext& ctx_;
+  bool skim_;
 };
 
 }  // namespace qlm

@@ -33,6 +33,9 @@ struct LoadContext {
   // Set: pictures keep their stored bytes and are decoded into this store when first drawn.
   // Null: they are decoded while the document is read (tools that check every picture).
   std::shared_ptr<PictureStore> pictures;
+  // Set (with `pictures`, over memory the pages can point into): pages after the first are only
+  // checked while the document is read, and read when first needed (see DeferredPage.h).
+  bool deferPages = false;
 };
 
 }  // namespace qlm

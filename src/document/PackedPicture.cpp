@@ -43,6 +43,12 @@ PackedPicture::~PackedPicture() {
   store_->Forget(id_);
 }
 
+DecodedPicture PackedPicture::Decode() const {
+  if (!stored_.StillBacked())
+    return {Image24{}, msg::kCorrupted};
+  return DecodePicture(layout_, stored_.Span());
+}
+
 const Image24& PackedPicture::Pixels() const {
   return store_->Pixels(*this);
 }

@@ -52,6 +52,9 @@ class PackedPicture {
   const PictureLayout& Layout() const { return layout_; }
   // The bytes as stored, for writers that copy them unchanged.
   std::span<const uint8_t> Stored() const { return stored_.Span(); }
+  // The pixels decoded from the stored bytes, or the damaged picture when the document no longer
+  // holds them (a mapped file cut short since it was read).
+  DecodedPicture Decode() const;
   // Done with the stored bytes for now (they have been decoded).
   void LetGoOfStored() const { stored_.LetGo(); }
   uint64_t Id() const { return id_; }

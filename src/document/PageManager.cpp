@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "document/DeferredPage.h"
 #include "document/WindowRegion.h"
 #include "platform/AsciiText.h"
 
@@ -23,6 +24,19 @@ void CPageManager::SetProject(Project project) {
   runtime_.assign(project_.pages.size(), PageRuntime{});
   masterPageRuntime_ = {};
   masterLayerRuntime_ = {};
+  // The current page and the first page (whose background others may use) are always read.
+  if (current_)
+    ReadPage(0);
+}
+
+PageRecord& CPageManager::ReadPage(size_t index) {
+  PageRecord& page = project_.pages.at(index);
+  if (page.deferred) {
+    ReadDeferredPage(page, dialogs_);
+    if (owner_)
+      owner_->PageRead(page);
+  }
+  return page;
 }
 
 PageRecord* CPageManager::CurrentPage() {
@@ -96,6 +110,7 @@ bool CPageManager::LeaveFor(std::optional<size_t> target) {
   // The exit script may have replaced the project; a target that is gone is not taken.
   if (*target >= project_.pages.size())
     return false;
+  ReadPage(*target);
   current_ = target;
   return true;
 }
@@ -109,9 +124,9 @@ std::optional<size_t> CPageManager::FindPageNode(const PageRecord* page) const {
 }
 
 PageRecord* CPageManager::FindPageIgnoreCase(std::string_view name) {
-  for (PageRecord& page : project_.pages) {
-    if (EqualsIgnoreAsciiCase(page.name, name))
-      return &page;
+  for (size_t i = 0; i < project_.pages.size(); ++i) {
+    if (EqualsIgnoreAsciiCase(project_.pages[i].name, name))
+      return &ReadPage(i);
   }
   return nullptr;
 }
@@ -146,9 +161,9 @@ ObjectRecord* CPageManager::FindObjectByQualifiedName(std::string_view text) {
              lower == "master layer") {
     page = &project_.masterLayer;
   } else {
-    for (PageRecord& candidate : project_.pages) {
-      if (AsciiLower(candidate.name) == lower) {
-        page = &candidate;
+    for (size_t i = 0; i < project_.pages.size(); ++i) {
+      if (AsciiLower(project_.pages[i].name) == lower) {
+        page = &ReadPage(i);
         break;
       }
     }

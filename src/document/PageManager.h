@@ -11,6 +11,8 @@
 
 namespace qlm {
 
+class Dialogs;
+
 // What the window does for the page manager while pages change. Every hook but the exit
 // script has a do-nothing default, so a manager without a window still moves between pages.
 class PageManagerOwner {
@@ -31,6 +33,8 @@ class PageManagerOwner {
   virtual void DeletePendingTransient() {}
   // The page becomes visible: its objects create their child windows and timers.
   virtual void StartPage(PageRecord& /*page*/) {}
+  // A page kept unread since the document was opened has just been read.
+  virtual void PageRead(PageRecord& /*page*/) {}
 };
 
 // Run-time state of a page that is not stored with it.
@@ -69,13 +73,21 @@ class CPageManager {
 
   // The window that runs exit scripts; null runs none.
   void SetOwner(PageManagerOwner* owner) { owner_ = owner; }
+  // Where a page read when first needed reports its messages and damage; null: nowhere.
+  void SetDialogs(Dialogs* dialogs) { dialogs_ = dialogs; }
 
+  // The list as it stands: pages not needed yet may still be unread (see PageRecord::deferred),
+  // holding their name only. Everything that makes a page current or looks into it by name
+  // reads it first.
   std::vector<PageRecord>& Pages() { return project_.pages; }
   const std::vector<PageRecord>& Pages() const { return project_.pages; }
   PageRecord& MasterPage() { return project_.masterPage; }
   PageRecord& MasterLayer() { return project_.masterLayer; }
   const PageRecord& MasterPage() const { return project_.masterPage; }
   const PageRecord& MasterLayer() const { return project_.masterLayer; }
+
+  // The page at `index` of the list, read now if it was deferred.
+  PageRecord& ReadPage(size_t index);
 
   PageRecord* CurrentPage();
   const PageRecord* CurrentPage() const;
@@ -137,6 +149,7 @@ class CPageManager {
   int pageWidth_ = 0;
   int pageHeight_ = 0;
   PageManagerOwner* owner_ = nullptr;
+  Dialogs* dialogs_ = nullptr;
   std::vector<PageRuntime> runtime_;  // one per list page
   PageRuntime masterPageRuntime_;
   PageRuntime masterLayerRuntime_;

@@ -1,9 +1,11 @@
 #include "document/PageManagerBlock.h"
 
+#include "document/DeferredPage.h"
 #include "document/DocumentMessages.h"
 #include "document/LoadContext.h"
 #include "document/Project.h"
 #include "document/RecordLayout.h"
+#include "document/SilentDialogs.h"
 
 namespace qlm {
 
@@ -27,9 +29,56 @@ class ProfileFontScope {
   LoadContext& ctx_;
 };
 
+// Reads the pages of the list: the first one whole; with deferred pages, each later one only
+// skimmed (which finds everything that abandons a load) and kept as its stored bytes.
+class ListPageReader {
+ public:
+  explicit ListPageReader(FieldReader& io) : io_(io), skimContext_(silent_) {
+    const LoadContext& ctx = io.Context();
+    defer_ = ctx.deferPages && ctx.pictures && io.Archive().KeepsBytes();
+    if (!defer_)
+      return;
+    // Messages of the skim would come again when the page is read: they are shown then.
+    skimContext_.version = ctx.version;
+    skimContext_.codePage = ctx.codePage;
+    skimContext_.profileFont = ctx.profileFont;
+    skimContext_.pictures = std::make_shared<PictureStore>();
+  }
+
+  void operator()(PageRecord& page) {
+    if (!defer_ || read_++ == 0) {
+      VisitLayout(io_, page);
+      return;
+    }
+    ArchiveReader& archive = io_.Archive();
+    const uint64_t start = archive.Position();
+    FieldReader skim(archive, skimContext_, ReadDepth::kSkim);
+    VisitLayout(skim, page);
+    auto deferred = std::make_shared<DeferredPage>();
+    deferred->record = archive.SharedSince(start);
+    deferred->version = io_.Context().version;
+    deferred->codePage = io_.Context().codePage;
+    deferred->profileFont = io_.Context().profileFont.value_or(ObjectRecord::ProfileFont(nullptr));
+    deferred->pictures = io_.Context().pictures;
+    ArchiveReader name(deferred->record);
+    name.SetCodePage(deferred->codePage);
+    page = PageRecord{};
+    page.name = name.ReadString();
+    page.deferred = std::move(deferred);
+  }
+
+ private:
+  FieldReader& io_;
+  SilentDialogs silent_;
+  LoadContext skimContext_;
+  bool defer_ = false;
+  size_t read_ = 0;
+};
+
 // The page list, the window shape, master page and layer, the mask and the embedded sounds.
-template <class Io>
-void VisitBlock(Io& io, Visited<Io, Project>& project) {
+// `visitPage` visits one page of the list.
+template <class Io, class VisitPage>
+void VisitBlock(Io& io, Visited<Io, Project>& project, VisitPage&& visitPage) {
   const int32_t v = io.Version();
   if constexpr (Io::kReading) {
     project.masterPage = PageRecord{};
@@ -38,7 +87,7 @@ void VisitBlock(Io& io, Visited<Io, Project>& project) {
     project.masterLayer.name = "Master Layer 000";
   }
   // The stored page count is the number of pages.
-  io.List(project.pages, kMinPageBytes, [&](auto& page) { VisitLayout(io, page); });
+  io.List(project.pages, kMinPageBytes, visitPage);
   if constexpr (Io::kReading)
     project.storedPageCount = static_cast<uint32_t>(project.pages.size());
   io.List(project.shapePolygon, 8, [&](auto& p) { io.Point(p); });
@@ -75,11 +124,12 @@ void VisitBlock(Io& io, Visited<Io, Project>& project) {
 
 void VisitPageManagerBlock(FieldReader& io, Project& project) {
   const ProfileFontScope profileFont(io.Context());
-  VisitBlock(io, project);
+  ListPageReader readPage(io);
+  VisitBlock(io, project, readPage);
 }
 
 void VisitPageManagerBlock(FieldWriter& io, const Project& project) {
-  VisitBlock(io, project);
+  VisitBlock(io, project, [&](const PageRecord& page) { VisitLayout(io, page); });
 }
 
 }  // namespace qlm

@@ -1,5 +1,6 @@
 #include "document/PageRecord.h"
 
+#include "document/DeferredPage.h"
 #include "document/DocumentMessages.h"
 #include "document/RecordLayout.h"
 
@@ -54,7 +55,10 @@ void VisitLayout(FieldReader& io, PageRecord& page) {
   VisitPage(io, page);
 }
 void VisitLayout(FieldWriter& io, const PageRecord& page) {
-  VisitPage(io, page);
+  if (page.deferred)
+    WriteDeferredPage(io.Archive(), *page.deferred, io.Version());
+  else
+    VisitPage(io, page);
 }
 
 PageRecord ReadPageRecord(ArchiveReader& reader, LoadContext& ctx) {
@@ -66,7 +70,7 @@ PageRecord ReadPageRecord(ArchiveReader& reader, LoadContext& ctx) {
 
 void WritePageRecord(ArchiveWriter& writer, const PageRecord& p, int32_t version) {
   FieldWriter io(writer, version);
-  VisitPage(io, p);
+  VisitLayout(io, p);
 }
 
 }  // namespace qlm

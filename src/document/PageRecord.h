@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "document/StoredImage.h"
 
 namespace qlm {
+
+struct DeferredPage;
 
 // One page as stored: background, objects, scripts and the values the player keeps.
 struct PageRecord {
@@ -37,6 +40,10 @@ struct PageRecord {
   uint32_t pageValue8 = 0;
   uint32_t pageValue9 = 0;
   ScriptBody exitScript;
+
+  // Set while the record is not read yet (see DeferredPage.h): only the name is filled in, and
+  // the page manager reads the rest before the page is used.
+  std::shared_ptr<const DeferredPage> deferred;
 
   bool operator==(const PageRecord&) const = default;
 };

@@ -27,7 +27,7 @@ bool PictureStore::Holds(const PackedPicture& picture) const {
 
 PictureStore::Entries::iterator PictureStore::Decode(const PackedPicture& picture,
                                                      Entries::iterator where) {
-  DecodedPicture decoded = DecodePicture(picture.Layout(), picture.Stored());
+  DecodedPicture decoded = picture.Decode();
   picture.LetGoOfStored();
   const auto entry = entries_.insert(where, Entry{picture.Id(), std::move(decoded.image)});
   index_.emplace(picture.Id(), entry);

@@ -9,9 +9,9 @@
 #include "document/DocumentMessages.h"
 #include "document/Inflate.h"
 #include "document/LoadContext.h"
+#include "document/PageManagerBlock.h"
 #include "document/ProjectLayout.h"
 #include "document/RecordLayout.h"
-#include "document/PageManagerBlock.h"
 #include "graphics/ImageCodec.h"
 #include "platform/ReadableFile.h"
 
@@ -169,9 +169,15 @@ LoadResult LoadProjectFile(ReadableFile* file, const std::string& name, LoadCont
   }
   const std::string& shown = ctx.sourceName.empty() ? name : ctx.sourceName;
   // Pictures kept packed point into the file: it is viewed whole (mapped by the host) so they
-  // can. A file that cannot be viewed is read block by block, its pictures copied out.
+  // can. The records of a mapped file are still read in blocks, so the pictures and pages that
+  // are only stepped over bring none of its pages into memory. A file that cannot be viewed is
+  // read block by block, its pictures copied out.
   if (ctx.pictures) {
     if (const std::optional<SharedBytes> view = file->ViewWhole()) {
+      if (view->Mapped()) {
+        ArchiveReader reader(*file, *view);
+        return ReadNamed(reader, ctx, previousSettings, shown);
+      }
       ArchiveReader reader(*view);
       return ReadNamed(reader, ctx, previousSettings, shown);
     }

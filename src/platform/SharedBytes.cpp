@@ -10,7 +10,7 @@ namespace qlm {
 
 void SharedBytes::LetGo() const {
 #ifdef QLM_HAVE_MADVISE
-  if (!mapped_ || bytes_.empty())
+  if (!mapping_ || bytes_.empty())
     return;
   const auto page = static_cast<uintptr_t>(::sysconf(_SC_PAGESIZE));
   const auto begin = reinterpret_cast<uintptr_t>(bytes_.data());

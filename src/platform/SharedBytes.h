@@ -7,6 +7,15 @@
 
 namespace qlm {
 
+// The storage of a file mapping. The file may shrink while it is mapped, and touching a mapped
+// byte past its end raises a signal, so every use of mapped bytes asks first.
+class MappedStorage {
+ public:
+  virtual ~MappedStorage() = default;
+  // Whether the file still holds every byte of `bytes` (a range inside the mapping).
+  virtual bool Backs(std::span<const uint8_t> bytes) const = 0;
+};
+
 // Read-only bytes that keep their storage alive: a mapped file, one buffer holding a whole
 // file, or an unpacked block. Pieces cut from it share the same storage, so a picture can point
 // into the document it came from for as long as it lives.
@@ -23,9 +32,11 @@ class SharedBytes {
     return {std::move(owned), bytes};
   }
   // A read-only mapping of a file, whose pages the system can read again at any time.
-  static SharedBytes Mapped(std::shared_ptr<const void> owner, std::span<const uint8_t> bytes) {
-    SharedBytes out(std::move(owner), bytes);
-    out.mapped_ = true;
+  static SharedBytes Mapped(std::shared_ptr<const MappedStorage> storage,
+                            std::span<const uint8_t> bytes) {
+    const MappedStorage* mapping = storage.get();
+    SharedBytes out(std::move(storage), bytes);
+    out.mapping_ = mapping;
     return out;
   }
   // A copy of bytes whose storage the caller cannot vouch for.
@@ -43,9 +54,15 @@ class SharedBytes {
   // count bytes from offset on, sharing this storage; offset and count must lie inside.
   SharedBytes Piece(size_t offset, size_t count) const {
     SharedBytes out(owner_, bytes_.subspan(offset, count));
-    out.mapped_ = mapped_;
+    out.mapping_ = mapping_;
     return out;
   }
+
+  // Whether every byte can still be read: false once a mapped file has shrunk below them.
+  // Memory buffers always can.
+  bool StillBacked() const { return !mapping_ || mapping_->Backs(bytes_); }
+  // A view of a mapped file (its pages come in as they are touched).
+  bool Mapped() const { return mapping_ != nullptr; }
 
   // The bytes have been used and will not be for a while: a mapping lets go of the whole pages
   // they fill, which are read from the file again if touched. Memory buffers keep everything.
@@ -54,7 +71,7 @@ class SharedBytes {
  private:
   std::shared_ptr<const void> owner_;
   std::span<const uint8_t> bytes_;
-  bool mapped_ = false;
+  const MappedStorage* mapping_ = nullptr;  // kept alive by owner_
 };
 
 }  // namespace qlm

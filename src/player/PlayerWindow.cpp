@@ -99,12 +99,15 @@ PlayerWindow::PlayerWindow(PlayerContext& context)
   pictures_ = std::make_shared<PictureStore>(ctx_.imageCacheBytes);
   pictures_->SetDialogs(&ctx_.dialogs);
   load_.pictures = pictures_;
+  // Opening reads the first page; the others are read when first needed or ahead of use.
+  load_.deferPages = true;
   evaluator_.SetOwner(this);
   evaluator_.SetPathMacros(&macros_);
   evaluator_.SetFileSystem(&ctx_.files);
   if (ctx_.seed)
     evaluator_.SeedRandom(*ctx_.seed);
   pages_.SetOwner(this);
+  pages_.SetDialogs(&ctx_.dialogs);
   RegisterCoreCommands(*runner_);
   InitControls();
   RegisterAnimationCommands(*runner_, gifs_);
@@ -487,7 +490,11 @@ void PlayerWindow::Paint() {
 void PlayerWindow::DecodeAhead() {
   const std::optional<size_t> current = pages_.CurrentIndex();
   if (current && *current + 1 < pages_.Pages().size())
-    DecodePageAhead(pages_.Pages()[*current + 1], *pictures_);
+    DecodePageAhead(pages_.ReadPage(*current + 1), *pictures_);
+}
+
+void PlayerWindow::PageRead(PageRecord& /*page*/) {
+  objectStates_.LayoutChanged();
 }
 
 void PlayerWindow::Repaint(const IntRect& rect) {

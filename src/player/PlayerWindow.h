@@ -270,6 +270,7 @@ class PlayerWindow : public ScriptHost,
   // PageManagerOwner.
   void RunPageExitScript(PageRecord& page) override;
   void StopPageMedia(PageRecord& page) override;
+  void PageRead(PageRecord& page) override;
 
   // Media: the session, the MCI objects of a page that becomes current, and the end of it all.
   void InitMedia();

@@ -320,6 +320,29 @@ TEST_F(PlayerWindowTest, PicturesDecodedWhenDrawnShowWhatDecodedOnesShow) {
   EXPECT_EQ(b.dialogs.Texts(), std::vector<std::string>{"Uncompress failed"});
 }
 
+// The document is cut short on disc while it is shown. Whatever was not read before is lost:
+// the page comes up empty with a message, and nothing touches the mapping past the file's end.
+TEST_F(PlayerWindowTest, ADocumentCutShortWhileShownShowsWhatIsLostEmpty) {
+  const fs::path file = Root("files") / "pictures.qmd";
+  ASSERT_TRUE(test::WriteProjectFile(file, PicturePages(), 29));
+  Player p(Root("p"));
+  ASSERT_TRUE(p.window->OpenDocument(file.string()));
+  p.window->Initialize();
+  p.loop.Run(10);
+  fs::resize_file(file, fs::file_size(file) / 4);
+  for (const std::string page : {"Two", "Three"}) {
+    p.window->RunScriptText("Page(\"" + page + "\")");
+    p.loop.Run(10);
+    EXPECT_EQ(p.window->Pages().CurrentPage()->name, page);
+  }
+  ASSERT_FALSE(p.dialogs.Texts().empty());
+  for (const std::string& text : p.dialogs.Texts())
+    EXPECT_EQ(text, "This file is corrupted");
+  const Image24 frame = p.window->Frame().ToImage24();
+  EXPECT_TRUE(
+      std::all_of(frame.pixels.begin(), frame.pixels.end(), [](uint8_t v) { return v == 0xFF; }));
+}
+
 TEST_F(PlayerWindowTest, RememberedPositionIsReadAtStartAndSavedOnClose) {
   struct Case {
     std::optional<std::pair<int, int>> stored;

@@ -37,20 +37,47 @@ class DescriptorFile : public ReadableFile {
   }
   // A private read-only mapping: pages come in as they are touched and the kernel may drop
   // them again, so a large document costs no more memory than what is looked at. Reading into
-  // one buffer remains for files that cannot be mapped.
+  // one buffer remains for files that cannot be mapped. The mapping covers what the file holds
+  // now (not the size seen at opening), and its users ask before each read whether the file
+  // still holds the bytes: a file cut short under a mapping would otherwise raise SIGBUS.
   std::optional<SharedBytes> ViewWhole() override {
-    if (size_ == 0 || size_ > SIZE_MAX)
-      return ReadableFile::ViewWhole();
-    void* base = ::mmap(nullptr, static_cast<size_t>(size_), PROT_READ, MAP_PRIVATE, fd_.Get(), 0);
-    if (base == MAP_FAILED)
+    struct stat st {};
+    if (::fstat(fd_.Get(), &st) != 0 || st.st_size <= 0 ||
+        static_cast<uint64_t>(st.st_size) > SIZE_MAX || static_cast<uint64_t>(st.st_size) < size_)
       return ReadableFile::ViewWhole();
     const size_t length = static_cast<size_t>(size_);
-    std::shared_ptr<const void> owner(
-        base, [length](const void* p) { ::munmap(const_cast<void*>(p), length); });
-    return SharedBytes::Mapped(std::move(owner), {static_cast<const uint8_t*>(base), length});
+    if (length == 0)
+      return ReadableFile::ViewWhole();
+    void* base = ::mmap(nullptr, length, PROT_READ, MAP_PRIVATE, fd_.Get(), 0);
+    if (base == MAP_FAILED)
+      return ReadableFile::ViewWhole();
+    Descriptor watched(::fcntl(fd_.Get(), F_DUPFD_CLOEXEC, 0));
+    if (watched.Get() < 0) {
+      ::munmap(base, length);
+      return ReadableFile::ViewWhole();
+    }
+    auto mapping = std::make_shared<const Mapping>(static_cast<const uint8_t*>(base), length,
+                                                   std::move(watched));
+    return SharedBytes::Mapped(mapping, {mapping->base, length});
   }
 
  private:
+  // The mapped pages and a descriptor of the file, to ask its size at each use.
+  struct Mapping : MappedStorage {
+    Mapping(const uint8_t* b, size_t l, Descriptor fd) : base(b), length(l), file(std::move(fd)) {}
+    ~Mapping() override { ::munmap(const_cast<uint8_t*>(base), length); }
+    bool Backs(std::span<const uint8_t> bytes) const override {
+      struct stat st {};
+      if (::fstat(file.Get(), &st) != 0 || st.st_size < 0)
+        return false;
+      const uint64_t end = static_cast<uint64_t>(bytes.data() - base) + bytes.size();
+      return end <= static_cast<uint64_t>(st.st_size);
+    }
+    const uint8_t* base;
+    size_t length;
+    Descriptor file;
+  };
+
   Descriptor fd_;
   uint64_t size_;
 };
