@@ -793,9 +793,9 @@ ScrollBar ObjectPainter::ListBoxScrollBar(const IntRect& rect, size_t count, siz
   const IntRect inside = ListBoxInside(rect);
   const IntRect bar{std::max(inside.left, inside.right - ScrollBar::kWidth), inside.top,
                     inside.right, inside.bottom};
-  return ScrollBar(bar, static_cast<int64_t>(std::min<size_t>(count, INT64_MAX)),
+  return ScrollBar(bar, static_cast<int64_t>(std::min<uint64_t>(count, INT64_MAX)),
                    ListBoxVisibleRows(rect, rowHeight),
-                   static_cast<int64_t>(std::min<size_t>(top, INT64_MAX)));
+                   static_cast<int64_t>(std::min<uint64_t>(top, INT64_MAX)));
 }
 
 void ObjectPainter::DrawListBox(Canvas& canvas, const ObjectRecord& o, const IntRect& r,
